@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+// Exit codes of the console program.
+enum ExitCode { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+
+// Options every command shares, and the exit code the chosen command leaves.
+struct CliContext {
+  std::string configPath;
+  bool diag = false;
+  int exitCode = kExitOk;
+};
+
+// Reports a failure as one line on standard error and returns kExitFailed.
+int Fail(const std::string& message);
+
+// Each command family adds its subcommands; the callbacks set `context.exitCode`.
+void AddCodecCommands(CLI::App& app, CliContext& context);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "byte_string.h"
+
+// The escape syntax of message text: control bytes as bracketed names ([CR]), any byte as
+// [xHEX] or [DEC]. Decoding never fails: a malformed escape stands for its literal characters.
+
+// Name of a control byte 0..31 ("NUL" … "US"); empty for any other value.
+std::string ControlSymbolName(int value);
+
+// Decodes one byte at `position` and advances `position` past what it consumed.
+char ReadEscapedByte(const std::string& text, size_t& position);
+
+// Decodes a whole escaped text.
+ByteString TextToBytes(const std::string& text);
+
+// Symbol form (control bytes as [NAME], everything else unchanged) or, with `allHex`,
+// every byte as [xHH].
+std::string BytesToText(const ByteString& bytes, bool allHex);
+
+// Every byte as two upper-case hexadecimal digits followed by `separator`.
+std::string HexDump(const ByteString& bytes, const std::string& separator);

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One row of the fixed key table.
+struct ConfigKey {
+  const char* section;
+  const char* key;
+  const char* defaultValue;
+};
+
+// All settings: 22 text values by section and key, in key-table order. Values are read when
+// they are needed and never cached elsewhere. Section and key names match without regard to
+// ASCII case.
+class CConfiguration {
+ public:
+  static constexpr size_t kKeyCount = 22;
+
+  // 22 empty values.
+  CConfiguration();
+
+  // The fixed key table, rows 0 … 21.
+  static const std::vector<ConfigKey>& KeyTable();
+
+  // Fills every value from the file, or from the defaults where the file or the key is missing.
+  // Reports nothing: an unreadable or malformed file gives the defaults.
+  void Load();
+
+  // Writes all 22 keys under their sections, keeping the file's other lines; the file is
+  // replaced atomically, so a failed save leaves the old file as it was. False (and an "E" log
+  // line "CConfiguration::Save() failed") on failure.
+  bool Save();
+
+  std::string GetString(std::string_view section, std::string_view key) const;
+  int32_t GetInt(std::string_view section, std::string_view key) const;
+  bool GetBool(std::string_view section, std::string_view key) const;
+
+  // Sets a value from a printf-style format (at most 2,047 characters); false when section
+  // and key name no row, and then nothing changes. Memory only; `Save` writes the file.
+  bool SetFormatted(std::string_view section, std::string_view key, const char* format, ...)
+      __attribute__((format(printf, 4, 5)));
+
+  // The value of row `index` (0 … 21).
+  const std::string& ValueAt(size_t index) const { return m_Values[index]; }
+
+  // The file the store loads and saves. Worked out once per process unless set: the front-ends
+  // set it from `--config FILE`.
+  static std::filesystem::path FilePath();
+  static void SetFilePath(const std::filesystem::path& path);
+
+ private:
+  std::vector<std::string> m_Values;
+};
+
+// The one process-wide store.
+CConfiguration& GetConfiguration();

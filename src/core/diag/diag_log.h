@@ -1,0 +1,34 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+// Developer's diagnostic log. Each output line has the form "|module              |L|text\n";
+// the first line ever written to a destination is the header "|app                 |c|message\n".
+// Lines are handed to the sink one call per line; without a sink they are discarded.
+using DiagSink = std::function<void(std::string_view line)>;
+
+// Sets where lines go (nullptr discards them) and arms the header for the new destination.
+void SetDiagSink(DiagSink sink);
+
+// Sends lines to standard error, the destination of `--diag` and LINKWRIGHT_DIAG=1.
+void SetDiagToStandardError();
+
+// Formats printf-style (at most 2,560 characters), splits the text at every run of CR and LF,
+// drops empty lines and writes one output line per remaining line. Always returns true.
+bool DiagLog(char level, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// Records the calling thread's last socket error: its code and the system's text for it (an
+// empty text means the system's text for that code number).
+void SetLastSocketError(int code, std::string text = {});
+int LastSocketError();
+
+// Writes "<context> ... Error <code> : <text>" at level E when the last socket error is positive.
+void ReportSocketError(const char* context);
+
+// Writes "Socket error <code> : <text>" at level E, whatever the code.
+void LogSocketError();
+
+// The system's message text for an error number (errno values on POSIX).
+std::string SystemErrorText(int code);

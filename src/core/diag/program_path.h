@@ -1,0 +1,6 @@
+#pragma once
+
+#include <filesystem>
+
+// Full path of the running program's file; empty when the platform cannot tell.
+std::filesystem::path ProgramPath();
