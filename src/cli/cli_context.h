@@ -19,3 +19,4 @@ int Fail(const std::string& message);
 
 // Each command family adds its subcommands; the callbacks set `context.exitCode`.
 void AddCodecCommands(CLI::App& app, CliContext& context);
+void AddCrcCommands(CLI::App& app, CliContext& context);

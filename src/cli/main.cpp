@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
   });
 
   AddCodecCommands(app, context);
+  AddCrcCommands(app, context);
 
   try {
     app.parse(argc, argv);
