@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/address_v4.hpp>
 #include <boost/asio/ip/udp.hpp>
 
 #include "byte_string.h"
@@ -129,7 +131,7 @@ class UdpClientConnection : public Connection {
   int32_t m_Port = 0;
   boost::asio::io_context m_Io;
   boost::asio::ip::udp::socket m_Socket;
-  std::optional<boost::asio::ip::udp::endpoint> m_HostEntry;
+  std::optional<boost::asio::ip::address_v4> m_HostEntry;
 };
 
 }  // namespace commkit

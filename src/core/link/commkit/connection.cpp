@@ -1,0 +1,160 @@
+#include "link/commkit/connection.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "codec/escape_codec.h"
+#include "diag/diag_log.h"
+#include "link/commkit/packet_extraction.h"
+
+namespace commkit {
+
+namespace {
+
+// Above this many uncollected bytes the receive buffer is given up: a peer that never sends
+// the closer must not make it grow without end.
+constexpr size_t kRxBufferLimit = 4096;
+
+std::string EscapedOrNull(const std::optional<ByteString>& bytes) {
+  return bytes ? BytesToText(*bytes, false) : "<null>";
+}
+
+}  // namespace
+
+Connection::Connection() {
+  SetChunkSize(1024);
+}
+
+Connection::~Connection() = default;
+
+bool Connection::Open() {
+  if (m_IsOpen) {
+    return false;
+  }
+  const bool opened = DoOpen();
+  if (opened) {
+    m_IsOpen = true;
+    DiscardInput();
+  }
+  return opened;
+}
+
+bool Connection::Close() {
+  if (!m_IsOpen) {
+    return false;
+  }
+  const bool closed = DoClose();
+  if (closed) {
+    m_IsOpen = false;
+  }
+  return closed;
+}
+
+bool Connection::Send(const char* data, int32_t length) {
+  if (!m_IsOpen) {
+    return false;
+  }
+  if (length < 0) {
+    length = static_cast<int32_t>(std::strlen(data));
+  }
+  const bool sent = DoSend(data, length);
+  if (length > 0) {
+    DiagLog(sent ? ' ' : 'E', "<Tx (len = %d) \"%s\"", length,
+            BytesToText(ByteString(data, static_cast<size_t>(length)), false).c_str());
+  }
+  return sent;
+}
+
+int32_t Connection::Receive() {
+  if (!m_IsOpen) {
+    return -1;
+  }
+  const int32_t count = DoReceive();
+  ByteString fresh;
+  if (count > 0) {
+    fresh.assign(m_Chunk.data(), static_cast<size_t>(count));
+    DiagLog(' ', ">Rx (len = %d) \"%s\"", count, BytesToText(fresh, false).c_str());
+  }
+  if (m_RxBuffer.size() > kRxBufferLimit) {
+    DiagLog('W', "Connection::Receive() : m_RxBuffer truncated; rx data lost");
+    m_RxBuffer.clear();
+  }
+  m_RxBuffer += fresh;
+  return std::max(count, 0);
+}
+
+bool Connection::ExtractReply(const ByteString& opener, const ByteString& closer, ByteString& reply,
+                              bool consume) {
+  if (!opener.empty() || !closer.empty()) {
+    return ExtractPacket(m_RxBuffer, opener, closer, reply, consume);
+  }
+  reply = m_RxBuffer;
+  if (consume) {
+    m_RxBuffer.clear();
+  }
+  return !reply.empty();
+}
+
+bool Connection::SendCommand(const ByteString& command, const std::optional<ByteString>& opener,
+                             const std::optional<ByteString>& closer, ByteString& reply) {
+  DiagLog('I',
+          "<- Connection::SendCommand() : Command = \"%s\", Opener = \"%s\", Closer = \"%s\", "
+          "Timeout = %ld [ms]\n",
+          BytesToText(command, false).c_str(), EscapedOrNull(opener).c_str(),
+          EscapedOrNull(closer).c_str(), static_cast<long>(m_Timeout));
+  bool replied = false;
+  if (m_IsOpen) {
+    DiscardInput();
+    replied = Send(command.data(), static_cast<int32_t>(command.size())) &&
+              PollForReply(opener.value_or(ByteString()), closer.value_or(ByteString()), reply);
+  }
+  if (!replied) {
+    DiagLog('E', "-> Connection::SendCommand() FAILED\n");
+    return false;
+  }
+  DiagLog('I', "-> Connection::SendCommand() SUCCESSFULL, Reply = \"%s\"\n",
+          BytesToText(reply, false).c_str());
+  return true;
+}
+
+// Reads once per poll; between polls waits up to one pause for input, so a prompt reply is taken
+// at once while the total wait never exceeds polls x pause. One last read follows the last pause
+// so that input arriving in it still counts.
+bool Connection::PollForReply(const ByteString& opener, const ByteString& closer,
+                              ByteString& reply) {
+  const bool byInterval = m_PollInterval > 0;
+  const int32_t pause = byInterval ? m_PollInterval : m_Timeout / 10;
+  const int32_t polls = byInterval ? std::max(1, m_Timeout / m_PollInterval) : 10;
+  for (int32_t poll = 0;; ++poll) {
+    if (Receive() > 0 && ExtractReply(opener, closer, reply, true)) {
+      return true;
+    }
+    if (poll == polls) {
+      return false;
+    }
+    WaitForInput(pause);
+  }
+}
+
+void Connection::SetChunkSize(int32_t n) {
+  if (n <= 0) {
+    return;
+  }
+  m_ChunkSize = n;
+  m_Chunk.assign(static_cast<size_t>(n), '\0');
+}
+
+void Connection::DiscardInput() {
+  Receive();
+  m_RxBuffer.clear();
+}
+
+void Connection::WaitForInput(int32_t milliseconds) {
+  if (milliseconds > 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
+}
+
+}  // namespace commkit

@@ -1,0 +1,27 @@
+#include "link/commkit/packet_extraction.h"
+
+#include "codec/escape_codec.h"
+#include "diag/diag_log.h"
+
+namespace commkit {
+
+bool ExtractPacket(ByteString& buffer, const ByteString& opener, const ByteString& closer,
+                   ByteString& body, bool consume) {
+  body.clear();
+  const size_t openerAt = buffer.find(opener);
+  const size_t bodyAt = openerAt == ByteString::npos ? openerAt : openerAt + opener.size();
+  const size_t closerAt = bodyAt == ByteString::npos ? bodyAt : buffer.find(closer, bodyAt);
+  if (closerAt == ByteString::npos) {
+    DiagLog(' ', "Match not found");
+    return false;
+  }
+  body = buffer.substr(bodyAt, closerAt - bodyAt);
+  DiagLog(' ', "Match found; TargetText=\"%s\"", BytesToText(body, false).c_str());
+  if (consume) {
+    buffer.erase(0, closerAt + closer.size());
+    DiagLog(' ', "Match pattern removed; SourceText=\"%s\"", BytesToText(buffer, false).c_str());
+  }
+  return true;
+}
+
+}  // namespace commkit

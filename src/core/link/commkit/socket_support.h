@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+
+#include <boost/asio/ip/udp.hpp>
+#include <boost/system/error_code.hpp>
+
+namespace commkit {
+
+using NativeSocket = boost::asio::ip::udp::socket::native_handle_type;
+
+enum class WaitOutcome { kReady, kTimedOut, kFailed };
+
+// Waits until the socket has input waiting, has reached the end of its stream or has an error
+// pending (a read then returns at once), for at most `milliseconds`; 0 or less only looks.
+// kFailed means the wait itself failed; `error` then holds why.
+WaitOutcome WaitReadable(NativeSocket socket, int32_t milliseconds,
+                         boost::system::error_code& error);
+
+// Records `error` as the last socket error and writes the "Socket error" line.
+void LogSocketFailure(const boost::system::error_code& error);
+
+}  // namespace commkit
