@@ -1,0 +1,244 @@
+#include "link/http_client.h"
+
+#include <array>
+#include <string_view>
+
+#include <boost/asio/buffer.hpp>
+#include <boost/asio/connect.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/write.hpp>
+
+#include "diag/diag_log.h"
+#include "link/commkit/socket_support.h"
+#include "link/http_response_reader.h"
+
+using boost::asio::ip::tcp;
+
+namespace {
+
+constexpr const char* kDefaultUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0)";
+constexpr size_t kBodyChunk = 1023;
+// A decimal port is read no further than this; any larger value is as invalid as 99999.
+constexpr int32_t kPortCeiling = 1000000;
+
+char UpperAscii(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool IsHostChar(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '.' || c == ':';
+}
+
+// The decimal number at the start of `text` (0 when there is none), like atoi.
+int32_t LeadingDecimal(std::string_view text) {
+  int32_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9' || value >= kPortCeiling) {
+      break;
+    }
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+// Resolves the host to its first IPv4 address and connects to it; false on any failure, with
+// `error` telling why.
+bool Connect(tcp::socket& socket, const SplitUrlResult& parts, boost::system::error_code& error) {
+  if (parts.port <= 0 || parts.port > 0xFFFF) {
+    error = boost::asio::error::invalid_argument;
+    return false;
+  }
+  tcp::resolver resolver(socket.get_executor());
+  const auto found = resolver.resolve(tcp::v4(), parts.host, std::to_string(parts.port),
+                                      tcp::resolver::numeric_service, error);
+  if (error || found.empty()) {
+    error = error ? error : boost::asio::error::host_not_found;
+    return false;
+  }
+  socket.connect(found.begin()->endpoint(), error);
+  return !error;
+}
+
+// Sends one piece of the request with a send call of its own and traces it. Send failures are
+// not checked: they show as a missing response.
+void SendPiece(tcp::socket& socket, std::string_view piece) {
+  const int length = static_cast<int>(piece.size());
+  DiagLog(' ', "%*.*s", length, length, piece.data());
+  boost::system::error_code ignored;
+  boost::asio::write(socket, boost::asio::buffer(piece.data(), piece.size()), ignored);
+}
+
+void SendRequest(tcp::socket& socket, const SplitUrlResult& parts, const std::string& contentType,
+                 const std::string& extraHeaderLines, const std::optional<ByteString>& body,
+                 const std::optional<std::string>& userAgent) {
+  SendPiece(socket, body ? "POST " : "GET ");
+  SendPiece(socket, parts.path.empty() ? "/" : parts.path);
+  SendPiece(socket, " HTTP/1.0");
+  SendPiece(socket, "\r\n");
+  SendPiece(socket,
+            "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, "
+            "application/vnd.ms-excel, application/msword, application/vnd.ms-powerpoint, "
+            "*/*\r\n");
+  SendPiece(socket,
+            "Accept: text/xml,application/xml,application/xhtml+xml,text/html;q=0.9,text/"
+            "plain;q=0.8\r\n");
+  SendPiece(socket, "Accept-Language: en-us\r\n");
+  SendPiece(socket, "Accept-Encoding: gzip, deflate\r\n");
+  if (userAgent) {
+    SendPiece(socket, "User-Agent: ");
+    SendPiece(socket, userAgent->empty() ? kDefaultUserAgent : *userAgent);
+    SendPiece(socket, "\r\n");
+  }
+  if (!contentType.empty()) {
+    SendPiece(socket, "Content-Type: ");
+    SendPiece(socket, contentType);
+    SendPiece(socket, "\r\n");
+  }
+  if (body && !body->empty()) {
+    SendPiece(socket, "Content-Length: " + std::to_string(body->size()) + "\r\n");
+  }
+  SendPiece(socket, "Host: ");
+  SendPiece(socket, parts.host);
+  SendPiece(socket, "\r\n");
+  if (!extraHeaderLines.empty()) {
+    SendPiece(socket, extraHeaderLines);
+  }
+  SendPiece(socket, "\r\n");
+  if (body && !body->empty()) {
+    SendPiece(socket, *body);
+    SendPiece(socket, "\r\n");
+  }
+}
+
+enum class ReadResult { kData, kEndOfStream, kTimedOut };
+
+// Waits up to the time-out for data and hands what one read brings to the reader. A failed wait
+// or read ends the stream, as the server closing it does.
+ReadResult ReadSome(tcp::socket& socket, HttpResponseReader& reader, int32_t timeoutMilliseconds) {
+  boost::system::error_code error;
+  const commkit::WaitOutcome outcome =
+      commkit::WaitReadable(socket.native_handle(), timeoutMilliseconds, error);
+  if (outcome == commkit::WaitOutcome::kTimedOut) {
+    DiagLog('W', "MySendHTTP() : recv Timeout elapsed (Timeout = %ld msec)\n",
+            static_cast<long>(timeoutMilliseconds));
+    return ReadResult::kTimedOut;
+  }
+  std::array<char, kBodyChunk> chunk;
+  const size_t received = outcome == commkit::WaitOutcome::kReady
+                              ? socket.read_some(boost::asio::buffer(chunk), error)
+                              : 0;
+  if (received == 0) {
+    return ReadResult::kEndOfStream;
+  }
+  reader.Take(std::string_view(chunk.data(), received));
+  return ReadResult::kData;
+}
+
+// Reads the header, then the body; 0 when the response ended (server closed, or the announced
+// body length came), 1 when a wait ran out. `response` gets what was read in either case.
+int ReadResponse(tcp::socket& socket, HttpResponse& response, int32_t timeoutMilliseconds) {
+  HttpResponseReader reader;
+  ReadResult last = ReadResult::kData;
+  DiagLog(' ', "... First read HTTP headers ...\n");
+  while (last == ReadResult::kData && !reader.HeaderComplete()) {
+    last = ReadSome(socket, reader, timeoutMilliseconds);
+  }
+  if (last != ReadResult::kTimedOut) {
+    DiagLog(' ', "... HTTP headers read.\n");
+    DiagLog(' ', "... Then read the HTTP body ...\n");
+  }
+  while (last == ReadResult::kData && !reader.BodyComplete()) {
+    last = ReadSome(socket, reader, timeoutMilliseconds);
+  }
+  response.header = reader.Header();
+  response.body = reader.Body();
+  if (last == ReadResult::kTimedOut) {
+    return 1;
+  }
+  DiagLog(' ', "... HTTP body read.\n");
+  return 0;
+}
+
+}  // namespace
+
+SplitUrlResult SplitUrl(const std::string& url) {
+  std::string upper = url;
+  for (char& c : upper) {
+    c = UpperAscii(c);
+  }
+  SplitUrlResult parts;
+  size_t rest = 0;
+  const size_t colon = upper.find(':');
+  if (colon == std::string::npos) {
+    parts.protocol = "HTTP";
+  } else {
+    parts.protocol = upper.substr(0, colon);
+    rest = colon + 1;
+  }
+  if (upper.compare(rest, 2, "//") == 0) {
+    rest += 2;
+  }
+  size_t hostEnd = rest;
+  while (hostEnd < upper.size() && IsHostChar(upper[hostEnd])) {
+    ++hostEnd;
+  }
+  parts.host = upper.substr(rest, hostEnd - rest);
+  parts.path = url.substr(hostEnd);
+  const size_t portColon = parts.host.find(':');
+  if (portColon != std::string::npos) {
+    parts.port = LeadingDecimal(std::string_view(parts.host).substr(portColon + 1));
+    parts.host.resize(portColon);
+  }
+  return parts;
+}
+
+int MySendHTTP(const std::string& url, const std::string& contentType,
+               const std::string& extraHeaderLines, const std::optional<ByteString>& body,
+               HttpResponse& response, int32_t timeoutMilliseconds,
+               const std::optional<std::string>& userAgent) {
+  const SplitUrlResult parts = SplitUrl(url);
+  if (parts.protocol != "HTTP") {
+    return 1;
+  }
+  boost::asio::io_context io;
+  tcp::socket socket(io);
+  boost::system::error_code error;
+  socket.open(tcp::v4(), error);
+  if (error) {
+    DiagLog('E', "socket() failed");
+    commkit::LogSocketFailure(error);
+    return 1;
+  }
+  if (!Connect(socket, parts, error)) {
+    DiagLog('E', "connect() failed");
+    commkit::LogSocketFailure(error);
+    return 1;
+  }
+  // The request goes out in many small pieces; without this each would wait for the peer's
+  // acknowledgement of the previous one.
+  socket.set_option(tcp::no_delay(true), error);
+  SendRequest(socket, parts, contentType, extraHeaderLines, body, userAgent);
+  return ReadResponse(socket, response, timeoutMilliseconds);
+}
+
+bool HttpExchange(const std::string& url, ByteString& header, ByteString& body,
+                  int32_t timeoutMilliseconds, const std::optional<std::string>& userAgent) {
+  DiagLog(' ', ">*** HTTP request (\"%s\"): \n\r", url.c_str());
+  HttpResponse response;
+  const int result = MySendHTTP(url, std::string(), std::string(), std::nullopt, response,
+                                timeoutMilliseconds, userAgent);
+  if (result != 0 || response.header.empty()) {
+    DiagLog(' ', "<*** no HTTP response \n\r");
+    return false;
+  }
+  header = response.header;
+  body = response.body;
+  DiagLog(' ', "<*** HTTP response header:\n\r");
+  DiagLog(' ', "%s\n\r", header.c_str());
+  DiagLog(' ', "<*** HTTP response message:\n\r");
+  DiagLog(' ', "%s\n\r", body.c_str());
+  DiagLog(' ', "<*** end of HTTP response\n\r");
+  return true;
+}
