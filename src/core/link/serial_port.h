@@ -80,12 +80,9 @@ class SerialPort {
   // be fewer than asked), or -1 on failure or when closed. Waits at most 5000 ms for room.
   std::int64_t WriteSome(const void* bytes, std::size_t length);
 
-  // Waits up to timeoutMs for a byte to become readable; true when one is waiting.
+  // Waits up to timeoutMs for a byte to become readable; true when one is waiting. False at
+  // once when the port is closed.
   bool WaitReadable(std::int32_t timeoutMs);
-
-  // Forgets a pending line error condition (the device keeps no such state on POSIX systems,
-  // where a failed read or write already reported it).
-  void ClearErrors();
 
   const SerialSettings& Settings() const { return m_Settings; }
   // Replaces the settings without touching an open port (the settings dialog's use).
