@@ -6,6 +6,7 @@
 
 #include "byte_string.h"
 #include "xml/xml_position_array.h"
+#include "xml/xml_scanner.h"
 
 // A small non-validating XML reader. It keeps the whole document as one byte string (no
 // character-set conversion; the first NUL byte ends the document) and builds a tree of element
@@ -63,12 +64,15 @@ class CXmlReader {
  private:
   bool ParseDocument();
   int32_t ParseElement(int32_t parent, int depth);
-  int32_t ParseFailure(int32_t record, std::string_view format, std::string_view name);
+  int32_t ParseEndTag(int32_t record, std::string_view name);
+  int32_t ParseFailure(const char* format, std::string_view name = {});
   int32_t TakeRecord();
+  XmlScanner Scanner() const { return {m_Document.c_str(), m_End}; }
   bool NameMatches(int32_t record, std::string_view name) const;
-  int32_t FindMatching(int32_t first, std::string_view name) const;
+  int32_t FindSibling(int32_t first, std::string_view name) const;
 
   ByteString m_Document;
+  int32_t m_End = 0;  // index of the first NUL byte of the document, where parsing stops
   ByteString m_ResultText;
   int32_t m_Parent = 0;
   int32_t m_Current = 0;
