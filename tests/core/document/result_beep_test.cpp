@@ -1,0 +1,49 @@
+#include "document/result_beep.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "support/default_configuration.h"
+#include "support/recording_front_end.h"
+
+namespace {
+
+struct BeepCase {
+  const char* beepOnSuccess;
+  const char* beepOnFailure;
+  bool result;
+  std::vector<bool> expectedSignals;
+};
+
+class ResultBeepTest : public ::testing::TestWithParam<BeepCase> {};
+
+TEST_P(ResultBeepTest, SoundsOnlyWhatTheSettingsAskFor) {
+  const BeepCase& c = GetParam();
+  ResetConfigurationToDefaults();
+  SetSetting("UserInterface", "BeepOnSuccess", c.beepOnSuccess);
+  SetSetting("UserInterface", "BeepOnFailure", c.beepOnFailure);
+  RecordingFrontEnd frontEnd;
+  PlayResultBeep(frontEnd, c.result);
+  EXPECT_EQ(frontEnd.signals, c.expectedSignals);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, ResultBeepTest,
+    ::testing::Values(BeepCase{"0", "1", false, {false}}, BeepCase{"0", "1", true, {}},
+                      BeepCase{"1", "0", true, {true}}, BeepCase{"1", "0", false, {}},
+                      BeepCase{"1", "1", true, {true}}, BeepCase{"0", "0", false, {}},
+                      BeepCase{"0", "0", true, {}}));
+
+TEST(ResultBeep, DefaultsSoundFailureOnlyAndAChangeTakesEffectAtTheNextCall) {
+  ResetConfigurationToDefaults();
+  RecordingFrontEnd frontEnd;
+  PlayResultBeep(frontEnd, true);
+  PlayResultBeep(frontEnd, false);
+  EXPECT_EQ(frontEnd.signals, std::vector<bool>{false});
+  SetSetting("UserInterface", "BeepOnSuccess", "1");
+  PlayResultBeep(frontEnd, true);
+  EXPECT_EQ(frontEnd.signals, (std::vector<bool>{false, true}));
+}
+
+}  // namespace
