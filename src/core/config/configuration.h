@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,17 +27,27 @@ class CConfiguration {
   // The fixed key table, rows 0 … 21.
   static const std::vector<ConfigKey>& KeyTable();
 
+  // The first key-table row whose section and key equal the given ones (ASCII case ignored),
+  // or nothing.
+  static std::optional<size_t> KeyIndex(std::string_view section, std::string_view key);
+
   // Fills every value from the file, or from the defaults where the file or the key is missing.
   // Reports nothing: an unreadable or malformed file gives the defaults.
   void Load();
 
   // Writes all 22 keys under their sections, keeping the file's other lines; the file is
   // replaced atomically, so a failed save leaves the old file as it was. False (and an "E" log
-  // line "CConfiguration::Save() failed") on failure.
+  // line "CConfiguration::Save() failed") when the file cannot be written, when the existing
+  // file cannot be read (its other lines would be lost), or when a value holds a line break
+  // (that key keeps its old line; the others are still written).
   bool Save();
 
+  // The value; empty when section and key name no row.
   std::string GetString(std::string_view section, std::string_view key) const;
+  // The leading decimal number of the value as strtol reads it (leading blanks, one sign,
+  // 0 when there is none), held to the 32-bit range.
   int32_t GetInt(std::string_view section, std::string_view key) const;
+  // Whether `GetInt` is non-zero.
   bool GetBool(std::string_view section, std::string_view key) const;
 
   // Sets a value from a printf-style format (at most 2,047 characters); false when section
@@ -47,8 +58,9 @@ class CConfiguration {
   // The value of row `index` (0 … 21).
   const std::string& ValueAt(size_t index) const { return m_Values[index]; }
 
-  // The file the store loads and saves. Worked out once per process unless set: the front-ends
-  // set it from `--config FILE`.
+  // The file the store loads and saves. Worked out once per process unless set (see
+  // config_file_path.h): the front-ends set it from `--config FILE`. Only the per-user
+  // default location gets its folders created by `Save`.
   static std::filesystem::path FilePath();
   static void SetFilePath(const std::filesystem::path& path);
 

@@ -1,0 +1,190 @@
+#include "config/configuration.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <system_error>
+
+#include "config/config_file_path.h"
+#include "config/ini_file.h"
+#include "diag/diag_log.h"
+#include "diag/program_path.h"
+#include "document/atomic_file.h"
+
+namespace {
+
+constexpr size_t kMaxFormattedLength = 2047;
+
+std::optional<ConfigFileLocation>& CachedLocation() {
+  static std::optional<ConfigFileLocation> location;
+  return location;
+}
+
+std::string_view Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+const ConfigFileLocation& Location() {
+  std::optional<ConfigFileLocation>& cached = CachedLocation();
+  if (!cached) {
+    cached = FindDefaultConfigLocation(ProgramPath(), Environment("XDG_CONFIG_HOME"),
+                                       Environment("HOME"));
+  }
+  return *cached;
+}
+
+// The bytes of the file; empty when nothing is there. Nothing when something is there that
+// cannot be read as a regular file: a save must not replace what it could not read (its other
+// lines would be lost, and a device such as /dev/full must stay a device).
+std::optional<std::string> ReadExistingFile(const std::filesystem::path& path) {
+  std::error_code error;
+  std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (status.type() == std::filesystem::file_type::not_found) {
+    return std::string();
+  }
+  if (error || !std::filesystem::is_regular_file(status)) {
+    return std::nullopt;
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::string content(std::istreambuf_iterator<char>(in), {});
+  if (!in.is_open() || in.bad()) {
+    return std::nullopt;
+  }
+  return content;
+}
+
+bool PrepareFolder(const ConfigFileLocation& location) {
+  if (!location.createFolders) {
+    return true;
+  }
+  std::error_code error;
+  std::filesystem::create_directories(location.path.parent_path(), error);
+  return !error;
+}
+
+}  // namespace
+
+CConfiguration::CConfiguration() : m_Values(kKeyCount) {}
+
+const std::vector<ConfigKey>& CConfiguration::KeyTable() {
+  static const std::vector<ConfigKey> table = {
+      {"General", "TestMode", "0"},
+      {"Connection", "Mode", "0"},
+      {"Connection", "ActAsServer", "1"},
+      {"Connection", "SocketHost", "127.0.0.1"},
+      {"Connection", "SocketPort", "1024"},
+      {"Connection", "CommConfig", "COM1:9600,N,8,1"},
+      {"Connection", "ResponseTimeout", "1000"},
+      {"Connection", "RxPollingTime", "100"},
+      {"Connection", "HttpUrl", "http://www.example.com:80/baseurl/"},
+      {"Connection", "PacketOpener", ""},
+      {"Connection", "PacketCloser", "[CR]"},
+      {"Connection", "PacketBreakTimeout", "0"},
+      {"UserInterface", "BeepOnFailure", "1"},
+      {"UserInterface", "BeepOnSuccess", "0"},
+      {"UserInterface", "HexTrace", "0"},
+      {"UserInterface", "HexTrace2", "0"},
+      {"UserInterface", "AlwaysOnTop", "0"},
+      {"UserInterface", "Transparency", "0"},
+      {"UserInterface", "ClearTextOnSend", "0"},
+      {"AutoSend", "Enabled", "0"},
+      {"AutoSend", "CycleTime", "1000"},
+      {"AutoReply", "UseRegex", "1"},
+  };
+  return table;
+}
+
+std::optional<size_t> CConfiguration::KeyIndex(std::string_view section, std::string_view key) {
+  const std::vector<ConfigKey>& table = KeyTable();
+  for (size_t i = 0; i < table.size(); ++i) {
+    if (EqualsIgnoringCase(table[i].section, section) && EqualsIgnoringCase(table[i].key, key)) {
+      return i;
+    }
+  }
+  return std::nullopt;
+}
+
+void CConfiguration::Load() {
+  IniFile file = IniFile::Parse(ReadExistingFile(FilePath()).value_or(std::string()));
+  const std::vector<ConfigKey>& table = KeyTable();
+  for (size_t i = 0; i < table.size(); ++i) {
+    m_Values[i] = file.GetString(table[i].section, table[i].key, table[i].defaultValue);
+  }
+}
+
+bool CConfiguration::Save() {
+  const ConfigFileLocation& location = Location();
+  std::optional<std::string> old = ReadExistingFile(location.path);
+  bool result = old.has_value();
+  if (result) {
+    IniFile file = IniFile::Parse(*old);
+    const std::vector<ConfigKey>& table = KeyTable();
+    for (size_t i = 0; i < table.size(); ++i) {
+      result = file.Set(table[i].section, table[i].key, m_Values[i]) && result;
+    }
+    std::string ignoredReason;
+    result = PrepareFolder(location) &&
+             WriteFileAtomically(location.path, file.Serialize(), ignoredReason) && result;
+  }
+  if (!result) {
+    DiagLog('E', "CConfiguration::Save() failed");
+  }
+  return result;
+}
+
+std::string CConfiguration::GetString(std::string_view section, std::string_view key) const {
+  std::optional<size_t> index = KeyIndex(section, key);
+  return index ? m_Values[*index] : std::string();
+}
+
+int32_t CConfiguration::GetInt(std::string_view section, std::string_view key) const {
+  long value = std::strtol(GetString(section, key).c_str(), nullptr, 10);
+  // Where long is wider than 32 bits, saturate as a 32-bit strtol would.
+  if (value > std::numeric_limits<int32_t>::max()) {
+    return std::numeric_limits<int32_t>::max();
+  }
+  if (value < std::numeric_limits<int32_t>::min()) {
+    return std::numeric_limits<int32_t>::min();
+  }
+  return static_cast<int32_t>(value);
+}
+
+bool CConfiguration::GetBool(std::string_view section, std::string_view key) const {
+  return GetInt(section, key) != 0;
+}
+
+bool CConfiguration::SetFormatted(std::string_view section, std::string_view key,
+                                  const char* format, ...) {
+  std::optional<size_t> index = KeyIndex(section, key);
+  if (!index) {
+    return false;
+  }
+  char buffer[kMaxFormattedLength + 1];
+  va_list args;
+  va_start(args, format);
+  int length = std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  if (length < 0) {
+    return false;
+  }
+  m_Values[*index].assign(buffer,
+                          std::min<size_t>(static_cast<size_t>(length), kMaxFormattedLength));
+  return true;
+}
+
+std::filesystem::path CConfiguration::FilePath() {
+  return Location().path;
+}
+
+void CConfiguration::SetFilePath(const std::filesystem::path& path) {
+  CachedLocation() = ConfigFileLocation{path, false};
+}
+
+CConfiguration& GetConfiguration() {
+  static CConfiguration configuration;
+  return configuration;
+}
