@@ -402,10 +402,8 @@ std::int32_t Transfer::Receive(std::uint8_t* buffer, std::int32_t size) {
       return Get(kSecondCanWaitMs, error) == kCan ? CancelWith(kXmodemSenderCancelled)
                                                   : kXmodemInvalidChar;
     }
+    // The handshakes let only CAN, EOT and block headers through.
     const std::int32_t blockSize = BlockSizeForHeader(answer);
-    if (blockSize == 0) {
-      return kXmodemInvalidChar;
-    }
     std::uint8_t number = 0;
     if (const std::int32_t failed = ReadBlock(blockSize, crc, number, data);
         failed != kXmodemSuccess) {

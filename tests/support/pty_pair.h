@@ -1,0 +1,49 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "support/background_command.h"
+#include "support/test_support.h"
+
+// Two linked pseudo-terminals made by socat: bytes written to one end come out of the other.
+// The ends are symbolic links a and b in a private temporary folder.
+class PtyPair {
+ public:
+  PtyPair();
+  PtyPair(const PtyPair&) = delete;
+  PtyPair& operator=(const PtyPair&) = delete;
+
+  // True once socat made both ends (it had five seconds).
+  bool ready() const { return m_Ready; }
+  std::string a() const { return (m_Dir / "a").string(); }
+  std::string b() const { return (m_Dir / "b").string(); }
+  const TempDir& dir() const { return m_Dir; }
+
+ private:
+  TempDir m_Dir;
+  BackgroundCommand m_Socat;
+  bool m_Ready = false;
+};
+
+// Opens a pseudo-terminal end raw and non-blocking for a test's own scripted peer.
+class PtyEnd {
+ public:
+  explicit PtyEnd(const std::string& path);
+  ~PtyEnd();
+  PtyEnd(const PtyEnd&) = delete;
+  PtyEnd& operator=(const PtyEnd&) = delete;
+
+  bool ok() const { return m_Fd >= 0; }
+  // Writes all bytes (waiting for room as needed); true when they all went out.
+  bool Write(const std::string& bytes);
+  // The next byte within the limit, or -1.
+  int ReadByte(std::chrono::milliseconds limit);
+  // Exactly count bytes, or fewer when the limit between two bytes ran out.
+  std::string Read(std::size_t count, std::chrono::milliseconds limit);
+  // Everything that arrives until the line has been quiet for the given time.
+  std::string ReadUntilQuiet(std::chrono::milliseconds quiet);
+
+ private:
+  int m_Fd = -1;
+};
