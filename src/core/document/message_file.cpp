@@ -1,0 +1,109 @@
+#include "document/message_file.h"
+
+#include <cerrno>
+#include <fstream>
+#include <vector>
+
+#include "diag/diag_log.h"
+#include "document/atomic_file.h"
+#include "document/message_archive.h"
+#include "document/message_xml.h"
+#include "document/text_import.h"
+
+namespace {
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return text;
+}
+
+void SetError(std::string* error, std::string text) {
+  if (error != nullptr) {
+    *error = std::move(text);
+  }
+}
+
+bool ReadWholeFile(const std::filesystem::path& path, ByteString& data, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot open " + path.string() + ": " + SystemErrorText(errno);
+    return false;
+  }
+  data.clear();
+  char buffer[65536];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    data.append(buffer, static_cast<size_t>(in.gcount()));
+  }
+  if (in.bad()) {
+    error = "cannot read " + path.string() + ": " + SystemErrorText(errno);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+MessageFileFormat MessageFileFormatFor(const std::filesystem::path& path) {
+  // The text after the last dot of the name, so that a file called ".xml" counts as XML too.
+  std::string name = path.filename().string();
+  size_t dot = name.rfind('.');
+  std::string extension = dot == std::string::npos ? "" : LowerAscii(name.substr(dot));
+  if (extension == ".xml") {
+    return MessageFileFormat::kXml;
+  }
+  if (extension == ".txt") {
+    return MessageFileFormat::kTextImport;
+  }
+  return MessageFileFormat::kArchive;
+}
+
+bool SaveMessageFile(MessageTable& table, const std::filesystem::path& path, std::string* error) {
+  std::string reason;
+  if (!WriteFileAtomically(path, FormatMessageXml(table), reason)) {
+    SetError(error, reason);
+    return false;
+  }
+  table.SetModified(false);
+  return true;
+}
+
+bool LoadMessageFile(MessageTable& table, const std::filesystem::path& path, std::string* error) {
+  ByteString data;
+  std::string reason;
+  if (!ReadWholeFile(path, data, reason)) {
+    SetError(error, reason);
+    return false;
+  }
+  if (!LoadMessageBytes(table, MessageFileFormatFor(path), data, &reason)) {
+    SetError(error, path.string() + ": " + reason);
+    return false;
+  }
+  return true;
+}
+
+bool LoadMessageBytes(MessageTable& table, MessageFileFormat format, const ByteString& data,
+                      std::string* error) {
+  std::vector<MessageRow> rows;
+  switch (format) {
+    case MessageFileFormat::kXml: {
+      std::string reason;
+      if (!ParseMessageXml(data, table.RowCount(), rows, reason)) {
+        SetError(error, "not a message file: " + reason);
+        return false;
+      }
+      break;
+    }
+    case MessageFileFormat::kTextImport:
+      rows = ParseTextImport(data, table.RowCount());
+      break;
+    case MessageFileFormat::kArchive:
+      rows = ParseMessageArchive(data, table.RowCount());
+      break;
+  }
+  table.LoadRows(rows);
+  return true;
+}
