@@ -5,6 +5,7 @@
 
 #include <string>
 #include <vector>
+#include "message_row_printer.h"
 
 namespace {
 
