@@ -17,6 +17,11 @@ struct CliContext {
 // Reports a failure as one line on standard error and returns kExitFailed.
 int Fail(const std::string& message);
 
+// Loads the process-wide configuration for a command, from `--config FILE` when given.
+void LoadConfiguration(const CliContext& context);
+
 // Each command family adds its subcommands; the callbacks set `context.exitCode`.
 void AddCodecCommands(CLI::App& app, CliContext& context);
+void AddConvertCommands(CLI::App& app, CliContext& context);
+void AddConfigCommands(CLI::App& app, CliContext& context);
 void AddCrcCommands(CLI::App& app, CliContext& context);

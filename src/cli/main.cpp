@@ -34,6 +34,8 @@ int main(int argc, char** argv) {
   });
 
   AddCodecCommands(app, context);
+  AddConvertCommands(app, context);
+  AddConfigCommands(app, context);
   AddCrcCommands(app, context);
 
   try {

@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr size_t kMaxFormattedLength = 2047;
-
 std::optional<ConfigFileLocation>& CachedLocation() {
   static std::optional<ConfigFileLocation> location;
   return location;

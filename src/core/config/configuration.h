@@ -20,6 +20,8 @@ struct ConfigKey {
 class CConfiguration {
  public:
   static constexpr size_t kKeyCount = 22;
+  // `SetFormatted` cuts longer values to this many characters.
+  static constexpr size_t kMaxFormattedLength = 2047;
 
   // 22 empty values.
   CConfiguration();

@@ -1,0 +1,120 @@
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli_context.h"
+#include "config/configuration.h"
+
+void LoadConfiguration(const CliContext& context) {
+  if (!context.configPath.empty()) {
+    CConfiguration::SetFilePath(context.configPath);
+  }
+  GetConfiguration().Load();
+}
+
+namespace {
+
+struct SettingArguments {
+  std::string section;
+  std::string key;
+  std::string value;
+  bool asInt = false;
+  bool asBool = false;
+};
+
+// The key-table row the arguments name, or a failure line for the user.
+std::optional<size_t> KnownSetting(const SettingArguments& arguments, CliContext& context) {
+  std::optional<size_t> index = CConfiguration::KeyIndex(arguments.section, arguments.key);
+  if (!index) {
+    context.exitCode = Fail("unknown setting '" + arguments.section + "' '" + arguments.key +
+                            "' (see 'config list' for the sections and keys)");
+  }
+  return index;
+}
+
+void ListSettings() {
+  const CConfiguration& configuration = GetConfiguration();
+  const auto& table = CConfiguration::KeyTable();
+  for (size_t i = 0; i < table.size(); ++i) {
+    std::cout << table[i].section << '.' << table[i].key << '=' << configuration.ValueAt(i) << '\n';
+  }
+}
+
+void PrintSetting(const SettingArguments& arguments) {
+  const CConfiguration& configuration = GetConfiguration();
+  if (arguments.asInt) {
+    std::cout << configuration.GetInt(arguments.section, arguments.key) << '\n';
+  } else if (arguments.asBool) {
+    std::cout << (configuration.GetBool(arguments.section, arguments.key) ? 1 : 0) << '\n';
+  } else {
+    std::cout << configuration.GetString(arguments.section, arguments.key) << '\n';
+  }
+}
+
+// A value the file can hold as given; otherwise the reason it cannot.
+std::optional<std::string> ValueProblem(const std::string& value) {
+  if (value.find_first_of("\r\n") != std::string::npos) {
+    return "a setting cannot hold a line break";
+  }
+  if (value.size() > CConfiguration::kMaxFormattedLength) {
+    return "a setting holds at most " + std::to_string(CConfiguration::kMaxFormattedLength) +
+           " characters";
+  }
+  return std::nullopt;
+}
+
+void StoreSetting(const SettingArguments& arguments, CliContext& context) {
+  if (std::optional<std::string> problem = ValueProblem(arguments.value)) {
+    context.exitCode = Fail(*problem);
+    return;
+  }
+  CConfiguration& configuration = GetConfiguration();
+  configuration.SetFormatted(arguments.section, arguments.key, "%s", arguments.value.c_str());
+  if (!configuration.Save()) {
+    context.exitCode =
+        Fail("cannot save the configuration file " + CConfiguration::FilePath().string());
+  }
+}
+
+void AddSectionAndKey(CLI::App& command, SettingArguments& arguments) {
+  command.add_option("SECTION", arguments.section, "Section, e.g. Connection")->required();
+  command.add_option("KEY", arguments.key, "Key, e.g. SocketPort")->required();
+}
+
+}  // namespace
+
+void AddConfigCommands(CLI::App& app, CliContext& context) {
+  auto* config = app.add_subcommand("config", "Show and change the settings");
+  config->require_subcommand(1);
+
+  auto* list = config->add_subcommand("list", "Print every setting as Section.Key=value");
+  list->callback([&context] {
+    LoadConfiguration(context);
+    ListSettings();
+  });
+
+  auto getArguments = std::make_shared<SettingArguments>();
+  auto* get = config->add_subcommand("get", "Print one setting");
+  auto* asInt = get->add_flag("--int", getArguments->asInt, "Print the value read as an integer");
+  get->add_flag("--bool", getArguments->asBool, "Print the value read as a switch (0 or 1)")
+      ->excludes(asInt);
+  AddSectionAndKey(*get, *getArguments);
+  get->callback([&context, getArguments] {
+    LoadConfiguration(context);
+    if (KnownSetting(*getArguments, context)) {
+      PrintSetting(*getArguments);
+    }
+  });
+
+  auto setArguments = std::make_shared<SettingArguments>();
+  auto* set = config->add_subcommand("set", "Change one setting and save the file");
+  AddSectionAndKey(*set, *setArguments);
+  set->add_option("VALUE", setArguments->value, "New value (may be empty)")->required();
+  set->callback([&context, setArguments] {
+    LoadConfiguration(context);
+    if (KnownSetting(*setArguments, context)) {
+      StoreSetting(*setArguments, context);
+    }
+  });
+}

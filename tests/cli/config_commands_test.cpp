@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace {
+
+size_t LineCount(const std::string& text) {
+  return std::count(text.begin(), text.end(), '\n');
+}
+
+class ConfigCommandsTest : public testing::Test {
+ protected:
+  ProcessResult Config(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--config", m_File.string(), "config"});
+    return RunCli(args);
+  }
+
+  // A failure: exit 1, nothing on standard output, one line on standard error.
+  static void ExpectFailure(const ProcessResult& result, const std::string& errorPart) {
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(LineCount(result.err), 1u) << result.err;
+    EXPECT_NE(result.err.find(errorPart), std::string::npos) << result.err;
+  }
+
+  TempDir m_Dir;
+  std::filesystem::path m_File = m_Dir / "settings.cfg";
+};
+
+TEST_F(ConfigCommandsTest, ListPrintsEveryDefaultWithoutWritingAFile) {
+  ProcessResult result = Config({"list"});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(LineCount(result.out), 22u);
+  EXPECT_EQ(result.out.find("General.TestMode=0\nConnection.Mode=0\n"), 0u);
+  EXPECT_NE(result.out.find("\nConnection.HttpUrl=http://www.example.com:80/baseurl/\n"
+                            "Connection.PacketOpener=\nConnection.PacketCloser=[CR]\n"),
+            std::string::npos);
+  EXPECT_TRUE(result.out.ends_with("\nAutoSend.CycleTime=1000\nAutoReply.UseRegex=1\n"));
+  EXPECT_FALSE(std::filesystem::exists(m_File));
+}
+
+TEST_F(ConfigCommandsTest, ListShowsTheFilesValuesAsStored) {
+  WriteFileBytes(m_File, "[autosend]\nenabled=1\n[Connection]\nPacketCloser=\n");
+  ProcessResult result = Config({"list"});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_NE(result.out.find("\nAutoSend.Enabled=1\n"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("\nConnection.PacketCloser=\n"), std::string::npos) << result.out;
+}
+
+struct GetCase {
+  std::vector<std::string> args;
+  std::string out;
+};
+
+class ConfigGetTest : public ConfigCommandsTest, public testing::WithParamInterface<GetCase> {};
+
+TEST_P(ConfigGetTest, PrintsTheValueInTheAskedForm) {
+  WriteFileBytes(m_File,
+                 "[Connection]\nResponseTimeout=250ms\nSocketHost=  \"  spaced  \"  \n"
+                 "PacketOpener=\n[UserInterface]\nHexTrace=abc\nTransparency=2\n");
+  std::vector<std::string> args{"get"};
+  args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
+  ProcessResult result = Config(args);
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, GetParam().out);
+  EXPECT_EQ(result.err, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, ConfigGetTest,
+    testing::Values(GetCase{{"Connection", "ResponseTimeout"}, "250ms\n"},
+                    GetCase{{"--int", "Connection", "ResponseTimeout"}, "250\n"},
+                    GetCase{{"--bool", "connection", "RESPONSETIMEOUT"}, "1\n"},
+                    GetCase{{"Connection", "SocketHost"}, "  spaced  \n"},
+                    GetCase{{"Connection", "PacketOpener"}, "\n"},
+                    GetCase{{"Connection", "PacketCloser"}, "[CR]\n"},
+                    GetCase{{"--int", "UserInterface", "HexTrace"}, "0\n"},
+                    GetCase{{"--bool", "UserInterface", "HexTrace"}, "0\n"},
+                    GetCase{{"--bool", "UserInterface", "Transparency"}, "1\n"},
+                    GetCase{{"--int", "Connection", "SocketPort"}, "1024\n"}));
+
+TEST_F(ConfigCommandsTest, GetOfAnUnknownSettingFails) {
+  ExpectFailure(Config({"get", "Connection", "NoSuchKey"}), "NoSuchKey");
+  ExpectFailure(Config({"get", "General", "Mode"}), "General");
+}
+
+TEST_F(ConfigCommandsTest, GetTakesOnlyOneForm) {
+  ProcessResult result = Config({"get", "--int", "--bool", "Connection", "SocketPort"});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_EQ(result.out, "");
+}
+
+TEST_F(ConfigCommandsTest, SetSavesTheValueAndKeepsTheRestOfTheFile) {
+  WriteFileBytes(m_File, "; mine\n[Connection]\nSocketPort=1\n\n[Extra]\nKeep=yes\n");
+  ProcessResult set = Config({"set", "connection", "socketport", "8080"});
+  EXPECT_EQ(set.exitCode, 0) << set.err;
+  EXPECT_EQ(set.out, "");
+  EXPECT_EQ(set.err, "");
+  std::string text = ReadFileBytes(m_File);
+  EXPECT_EQ(text.find("; mine\n[Connection]\nSocketPort=8080\n"), 0u) << text;
+  EXPECT_NE(text.find("\n[Extra]\nKeep=yes\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\n[AutoReply]\nUseRegex=1\n"), std::string::npos) << text;
+  EXPECT_EQ(Config({"get", "--int", "Connection", "SocketPort"}).out, "8080\n");
+}
+
+TEST_F(ConfigCommandsTest, SetKeepsValuesThatNeedQuotingAndNegativeNumbers) {
+  ASSERT_EQ(Config({"set", "Connection", "PacketOpener", " [STX] "}).exitCode, 0);
+  ASSERT_EQ(Config({"set", "Connection", "PacketCloser", ""}).exitCode, 0);
+  ASSERT_EQ(Config({"set", "UserInterface", "Transparency", "-5"}).exitCode, 0);
+  EXPECT_EQ(Config({"get", "Connection", "PacketOpener"}).out, " [STX] \n");
+  EXPECT_EQ(Config({"get", "Connection", "PacketCloser"}).out, "\n");
+  EXPECT_EQ(Config({"get", "--int", "UserInterface", "Transparency"}).out, "-5\n");
+}
+
+TEST_F(ConfigCommandsTest, SetKeepsAutoSendAsGiven) {
+  ASSERT_EQ(Config({"set", "AutoSend", "Enabled", "1"}).exitCode, 0);
+  EXPECT_EQ(Config({"get", "--bool", "AutoSend", "Enabled"}).out, "1\n");
+}
+
+TEST_F(ConfigCommandsTest, RefusedSetsWriteNothing) {
+  const std::string old = "[Connection]\nSocketHost=old\n";
+  WriteFileBytes(m_File, old);
+  ExpectFailure(Config({"set", "Connection", "Nothing", "1"}), "Nothing");
+  ExpectFailure(Config({"set", "Connection", "SocketHost", "two\nlines"}), "line break");
+  ExpectFailure(Config({"set", "Connection", "SocketHost", std::string(2048, 'h')}), "2047");
+  EXPECT_EQ(ReadFileBytes(m_File), old);
+
+  std::filesystem::remove(m_File);
+  ExpectFailure(Config({"set", "Connection", "Nothing", "1"}), "Nothing");
+  EXPECT_FALSE(std::filesystem::exists(m_File));
+}
+
+TEST_F(ConfigCommandsTest, SetIntoAMissingFolderFailsNamingTheFile) {
+  m_File = m_Dir / "missing" / "settings.cfg";
+  ExpectFailure(Config({"set", "Connection", "SocketPort", "1"}), m_File.string());
+  EXPECT_FALSE(std::filesystem::exists(m_File.parent_path()));
+}
+
+TEST_F(ConfigCommandsTest, AFailedSaveLeavesTheLogLineWithDiag) {
+  ProcessResult result =
+      RunCli({"--diag", "--config", "/dev/full", "config", "set", "Connection", "SocketPort", "1"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("|E|CConfiguration::Save() failed\n"), std::string::npos) << result.err;
+}
+
+TEST_F(ConfigCommandsTest, WithoutConfigTheUsersConfigFolderIsCreatedOnSave) {
+  std::filesystem::path cli = LINKWRIGHT_CLI_PATH;
+  if (std::filesystem::exists(cli.parent_path() / "linkwright.cfg")) {
+    GTEST_SKIP() << "a linkwright.cfg beside the program takes precedence";
+  }
+  std::filesystem::path home = m_Dir / "xdg";
+  std::string xdg = "XDG_CONFIG_HOME=" + home.string();
+  ProcessResult set =
+      RunProgram("env", {xdg, cli.string(), "config", "set", "General", "TestMode", "3"});
+  EXPECT_EQ(set.exitCode, 0) << set.err;
+  std::filesystem::path file = home / "linkwright" / "linkwright.cfg";
+  EXPECT_NE(ReadFileBytes(file).find("[General]\nTestMode=3\n"), std::string::npos);
+  ProcessResult get =
+      RunProgram("env", {xdg, cli.string(), "config", "get", "General", "TestMode"});
+  EXPECT_EQ(get.out, "3\n");
+}
+
+}  // namespace
