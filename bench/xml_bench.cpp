@@ -3,6 +3,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <string_view>
 
 #include "xml/xml_builders.h"
 #include "xml/xml_reader.h"
@@ -22,17 +23,21 @@ ByteString MessageFileDocument(size_t size) {
     }
     return value;
   };
-  ByteString document =
-      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n" + XmlOpenTag("table") + "\r\n";
+  ByteString document = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n";
+  auto line = [&document](std::string_view indent, const ByteString& tags) {
+    document.append(indent).append(tags).append("\r\n");
+  };
+  line("", XmlOpenTag("table"));
   for (int row = 1; document.size() < size; ++row) {
-    document += "\t" + XmlOpenTag("row", "id=\"" + std::to_string(row) + "\"") + "\r\n";
-    document += "\t\t" + XmlElement("message", text(8 + random() % 32)) + "\r\n";
-    document += "\t\t" + XmlElement("comment", text(random() % 24)) + "\r\n";
-    document += "\t\t" + XmlElement("active", row % 3 == 0 ? "1" : "0") + "\r\n";
-    document += "\t\t" + XmlElement("trigger", text(random() % 12)) + "\r\n";
-    document += "\t" + XmlCloseTag("row") + "\r\n";
+    line("\t", XmlOpenTag("row", "id=\"" + std::to_string(row) + "\""));
+    line("\t\t", XmlElement("message", text(8 + random() % 32)));
+    line("\t\t", XmlElement("comment", text(random() % 24)));
+    line("\t\t", XmlElement("active", row % 3 == 0 ? "1" : "0"));
+    line("\t\t", XmlElement("trigger", text(random() % 12)));
+    line("\t", XmlCloseTag("row"));
   }
-  return document + XmlCloseTag("table") + "\r\n";
+  line("", XmlCloseTag("table"));
+  return document;
 }
 
 const ByteString& Document() {
