@@ -37,6 +37,13 @@ void SetModemLines(int fd, int lines, bool on) {
   ::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &lines);
 }
 
+// A device without modem lines is a pseudo-terminal or alike: it has no framing either, so the
+// kernel keeps its own character size and parity and refuses ours, which is harmless there.
+bool HasModemLines(int fd) {
+  int lines = 0;
+  return ::ioctl(fd, TIOCMGET, &lines) == 0;
+}
+
 #ifdef CMSPAR
 // Mark and space parity are "stick" parity: the parity bit is always 1 (mark) or 0 (space).
 bool SetStickParity(int fd, bool mark) {
@@ -93,6 +100,9 @@ std::string ApplyLineSettings(SerialDevice& device, const SerialSettings& settin
   device.m_Port.set_option(Asio::baud_rate(settings.m_Baud), error);
   if (error) {
     return "baud rate " + std::to_string(settings.m_Baud) + " not supported: " + error.message();
+  }
+  if (settings.m_DataBits < 5) {
+    return std::to_string(settings.m_DataBits) + " data bits not supported";
   }
   device.m_Port.set_option(Asio::character_size(settings.m_DataBits), error);
   if (error) {
@@ -159,9 +169,14 @@ bool SerialPort::OpenPort() {
   device->m_Port.open(path, error);
   if (error) {
     m_LastError = "cannot open " + path + ": " + error.message();
-  } else if (const auto refused = ApplyLineSettings(*device, m_Settings); !refused.empty()) {
+  } else if (const auto refused = ApplyLineSettings(*device, m_Settings);
+             !refused.empty() && HasModemLines(device->Fd())) {
     m_LastError = "cannot set up " + path + ": " + refused;
   } else {
+    if (!refused.empty()) {
+      DiagLog('W', "SerialPort::OpenPort() %s keeps its own line settings: %s", path.c_str(),
+              refused.c_str());
+    }
     // Exclusive use, as a serial port has only one user at a time.
     ::ioctl(device->Fd(), TIOCEXCL);
     SetModemLines(device->Fd(), TIOCM_DTR | TIOCM_RTS, true);
