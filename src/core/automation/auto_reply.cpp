@@ -1,0 +1,57 @@
+#include "automation/auto_reply.h"
+
+#include "automation/row_sender.h"
+#include "codec/escape_codec.h"
+#include "config/configuration.h"
+#include "diag/diag_log.h"
+#include "document/message_table.h"
+
+AutoReplier::AutoReplier(MessageTable& table, RowSender& sender)
+    : m_Table(table), m_Sender(sender) {}
+
+bool AutoReplier::AutoReply(const ByteString& packet) {
+  const bool useRegex = GetConfiguration().GetBool("AutoReply", "UseRegex");
+  DiagLog(' ', "AutoReply test for \"%s\"", BytesToText(packet, false).c_str());
+  const int row = FindMatchingRow(packet, FirstRowToTest(), useRegex);
+  if (row == 0) {
+    m_RememberedRow = 1;
+    m_Table.ClearSelection();
+    return false;
+  }
+  m_Sender.SelectRow(row);
+  m_Sender.SendRow(row);
+  m_RememberedRow = row + 1;
+  return true;
+}
+
+// After the focused row, else where the last scan left off. A start past the last row (focus
+// on the last row, or a match there) begins the ring at row 1, so no row is skipped.
+int AutoReplier::FirstRowToTest() {
+  const int focused = m_Table.FocusedRow();
+  if (focused != MessageTable::kNoRow) {
+    m_RememberedRow = focused + 1;
+  }
+  if (!m_Table.IsMessageRow(m_RememberedRow)) {
+    m_RememberedRow = 1;
+  }
+  return m_RememberedRow;
+}
+
+int AutoReplier::FindMatchingRow(const ByteString& packet, int start, bool useRegex) {
+  const int count = m_Table.RowCount();
+  for (int i = 0; i < count; ++i) {
+    const int row = (start - 1 + i) % count + 1;
+    if (RowMatches(row, packet, useRegex)) {
+      return row;
+    }
+  }
+  return 0;
+}
+
+bool AutoReplier::RowMatches(int row, const ByteString& packet, bool useRegex) {
+  if (m_Table.GetActive(row) == 0) {
+    return false;
+  }
+  const ByteString trigger = TextToBytes(m_Table.GetItemText(row, MessageTable::kTriggerColumn));
+  return trigger == packet || (useRegex && m_Regex.CheckRegex(trigger, packet));
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "automation/regex_checker.h"
+#include "byte_string.h"
+
+class MessageTable;
+class RowSender;
+
+// AutoReply: answers a received packet with the message of the first active row whose trigger
+// matches it. The rows are tested as a ring, starting after the focused row, or at the row after
+// the last match when no row has the focus, so several rows with the same trigger answer in
+// turn. The trigger is decoded from its escape text first; it matches when its bytes equal the
+// packet or, with "AutoReply"/"UseRegex" set, when it matches the whole packet as a regular
+// expression.
+class AutoReplier {
+ public:
+  AutoReplier(MessageTable& table, RowSender& sender);
+
+  // Tests the packet against the active rows. On a match the row is selected and sent, and the
+  // result is true whatever the send reported. Without a match the selection is cleared and the
+  // next scan without focus starts at row 1. Writes the "AutoReply test for" trace line.
+  bool AutoReply(const ByteString& packet);
+
+  // Where the next scan starts when no row has the focus.
+  int RememberedRow() const { return m_RememberedRow; }
+
+ private:
+  int FirstRowToTest();
+  // The first matching row of the ring start … last, 1 … start − 1; 0 when none matches.
+  int FindMatchingRow(const ByteString& packet, int start, bool useRegex);
+  bool RowMatches(int row, const ByteString& packet, bool useRegex);
+
+  MessageTable& m_Table;
+  RowSender& m_Sender;
+  RegexChecker m_Regex;
+  int m_RememberedRow = 1;
+};

@@ -1,0 +1,29 @@
+#include "automation/auto_send.h"
+
+#include "automation/row_sender.h"
+#include "diag/diag_log.h"
+#include "document/message_table.h"
+
+int NextActiveRow(const MessageTable& table, int start) {
+  const int count = table.RowCount();
+  // Rows after start first, start itself last; without a row to start from, from the top.
+  const int first = table.IsMessageRow(start) ? start + 1 : 1;
+  for (int i = 0; i < count; ++i) {
+    const int row = (first - 1 + i) % count + 1;
+    if (table.GetActive(row) != 0) {
+      return row;
+    }
+  }
+  return -1;
+}
+
+bool AutoSendStep(MessageTable& table, RowSender& sender) {
+  const int row = NextActiveRow(table, table.FocusedRow());
+  if (row < 1) {
+    DiagLog('W', "AutoSend() fallito : nessuna riga selezionata");
+    return false;
+  }
+  sender.SelectRow(row);
+  sender.SendRow(row);
+  return true;
+}
