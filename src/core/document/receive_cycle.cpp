@@ -1,0 +1,115 @@
+#include "document/receive_cycle.h"
+
+#include <algorithm>
+
+#include "codec/escape_codec.h"
+#include "config/configuration.h"
+#include "diag/diag_log.h"
+#include "document/trace_text.h"
+#include "front_end.h"
+#include "link/link_controller.h"
+#include "tick_count.h"
+
+namespace {
+
+// The trace text of a chunk, with a line end after each packet that ends inside it.
+std::string ChunkTraceText(const ByteString& chunk, size_t chunkAt,
+                           const std::vector<PacketSpan>& packets) {
+  std::string text;
+  size_t shown = 0;
+  for (const PacketSpan& packet : packets) {
+    if (packet.end > chunkAt) {
+      const size_t lineEnd = packet.end - chunkAt;
+      text += TraceText(chunk.substr(shown, lineEnd - shown), true, true);
+      shown = lineEnd;
+    }
+  }
+  if (shown < chunk.size()) {
+    text += TraceText(chunk.substr(shown), true, false);
+  }
+  return text;
+}
+
+void LogPacketMatches(const ByteString& buffer, const std::vector<PacketSpan>& packets,
+                      size_t openerSize, size_t closerSize) {
+  if (packets.empty()) {
+    DiagLog(' ', "Match not found");
+  }
+  for (const PacketSpan& packet : packets) {
+    const size_t bodyAt = packet.begin + openerSize;
+    const ByteString body = buffer.substr(bodyAt, packet.end - closerSize - bodyAt);
+    DiagLog(' ', "Match found; TargetText=\"%s\"", BytesToText(body, false).c_str());
+  }
+}
+
+}  // namespace
+
+void ReceiveCycle::ReceiveTick(CLinkController& link, FrontEnd& frontEnd,
+                               const PacketHandler& offer) {
+  const ByteString chunk = link.IsOpen() ? link.Receive() : ByteString();
+  const std::vector<ByteString> packets = chunk.empty() ? TakeTimedOutPacket(link, frontEnd)
+                                                        : TakeArrivedPackets(link, frontEnd, chunk);
+  for (const ByteString& packet : packets) {
+    offer(packet);
+  }
+}
+
+std::vector<ByteString> ReceiveCycle::TakeArrivedPackets(CLinkController& link, FrontEnd& frontEnd,
+                                                         const ByteString& chunk) {
+  link.m_LastRxTick = TickCount();
+  if (GetConfiguration().GetInt("Connection", "Mode") != kModeXmodem) {
+    return CutPackets(link, frontEnd, chunk);
+  }
+  m_Cutter.Clear(link.m_RxPacket);
+  frontEnd.AppendTrace(TraceText(chunk, true, true));
+  return {chunk};
+}
+
+std::vector<ByteString> ReceiveCycle::CutPackets(CLinkController& link, FrontEnd& frontEnd,
+                                                 const ByteString& chunk) {
+  const CConfiguration& config = GetConfiguration();
+  const ByteString opener = TextToBytes(config.GetString("Connection", "PacketOpener"));
+  const ByteString closer = TextToBytes(config.GetString("Connection", "PacketCloser"));
+  ByteString& buffer = link.m_RxPacket;
+  const size_t chunkAt = buffer.size();
+  m_Cutter.Append(buffer, chunk);
+
+  const std::vector<PacketSpan> spans = m_Cutter.FindPackets(buffer, opener, closer);
+  frontEnd.AppendTrace(ChunkTraceText(chunk, chunkAt, spans));
+  if (!closer.empty()) {
+    LogPacketMatches(buffer, spans, opener.size(), closer.size());
+  }
+  std::vector<ByteString> packets;
+  packets.reserve(spans.size());
+  for (const PacketSpan& span : spans) {
+    packets.push_back(buffer.substr(span.begin, span.end - span.begin));
+  }
+
+  // One erase for everything cut in this tick, and for the overflow of the buffer.
+  const size_t cut = spans.empty() ? 0 : spans.back().end;
+  const size_t overflow = buffer.size() > kMaxRxPacket ? buffer.size() - kMaxRxPacket : 0;
+  if (overflow > cut) {
+    DiagLog('W', "CLinkwrightDoc::ReceiveTick() packet buffer full, %zu oldest bytes dropped",
+            overflow - cut);
+  }
+  m_Cutter.Discard(buffer, std::max(cut, overflow));
+  return packets;
+}
+
+std::vector<ByteString> ReceiveCycle::TakeTimedOutPacket(CLinkController& link,
+                                                         FrontEnd& frontEnd) {
+  const int32_t timeout = GetConfiguration().GetInt("Connection", "PacketBreakTimeout");
+  const uint32_t now = TickCount();
+  if (timeout <= 0 || now - link.m_LastRxTick <= static_cast<uint32_t>(timeout)) {
+    return {};
+  }
+  ByteString packet = std::move(link.m_RxPacket);
+  m_Cutter.Clear(link.m_RxPacket);
+  link.m_LastRxTick = now;
+  if (packet.empty()) {
+    return {};
+  }
+  // Ends the line on which the packet's pieces were shown.
+  frontEnd.AppendTrace(TraceText({}, true, true));
+  return {std::move(packet)};
+}
