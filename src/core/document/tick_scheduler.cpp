@@ -1,0 +1,75 @@
+#include "document/tick_scheduler.h"
+
+#include <algorithm>
+
+#include "config/configuration.h"
+#include "document/linkwright_doc.h"
+#include "link/link_controller.h"
+
+TickScheduler::TickScheduler(CLinkwrightDoc& doc, CLinkController& link)
+    : m_Doc(doc), m_Link(link) {}
+
+bool TickScheduler::OpenConnection() {
+  if (!m_Link.Open()) {
+    return false;
+  }
+  StartRxPolling();
+  StartAutoSend();
+  m_Link.UpdateStatus();
+  return true;
+}
+
+bool TickScheduler::CloseConnection() {
+  if (!m_Link.Close()) {
+    return false;
+  }
+  StopTimers();
+  m_Link.UpdateStatus();
+  return true;
+}
+
+void TickScheduler::StartRxPolling() {
+  m_RxDue = DueAfterPeriod("Connection", "RxPollingTime");
+}
+
+void TickScheduler::StartAutoSend() {
+  m_AutoSendDue.reset();
+  if (GetConfiguration().GetBool("AutoSend", "Enabled") && m_Link.IsOpen()) {
+    m_AutoSendDue = DueAfterPeriod("AutoSend", "CycleTime");
+  }
+}
+
+void TickScheduler::StopTimers() {
+  m_RxDue.reset();
+  m_AutoSendDue.reset();
+}
+
+std::optional<TickScheduler::Clock::time_point> TickScheduler::NextDue() const {
+  if (m_RxDue && m_AutoSendDue) {
+    return std::min(*m_RxDue, *m_AutoSendDue);
+  }
+  return m_RxDue ? m_RxDue : m_AutoSendDue;
+}
+
+void TickScheduler::RunDueTicks() {
+  if (IsDue(m_RxDue)) {
+    m_RxDue.reset();
+    m_Doc.ReceiveTick();
+    StartRxPolling();
+  }
+  if (IsDue(m_AutoSendDue)) {
+    m_AutoSendDue.reset();
+    m_Doc.AutoSendStep();
+    StartAutoSend();
+  }
+}
+
+TickScheduler::Clock::time_point TickScheduler::DueAfterPeriod(const char* section,
+                                                               const char* key) {
+  const std::chrono::milliseconds period{GetConfiguration().GetInt(section, key)};
+  return Clock::now() + std::max(period, kMinimumPeriod);
+}
+
+bool TickScheduler::IsDue(const std::optional<Clock::time_point>& due) {
+  return due && *due <= Clock::now();
+}
