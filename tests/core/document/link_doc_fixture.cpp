@@ -1,0 +1,117 @@
+#include "link_doc_fixture.h"
+
+#include <thread>
+
+#include "config/configuration.h"
+#include "diag/diag_log.h"
+#include "support/default_configuration.h"
+
+namespace {
+
+// The offset of the level character in "|module              |L|text\n".
+constexpr size_t kLevelAt = 22;
+const std::string kOfferPrefix = "AutoReply test for \"";
+
+}  // namespace
+
+LinkDocTest::LinkDocTest()
+    : m_Link(GetConfiguration(), m_FrontEnd), m_Doc(m_Link, m_FrontEnd), m_Table(m_Doc.Table()) {
+  ResetConfigurationToDefaults();
+  m_Table.ResetRows(MessageTable::kDefaultRowCount);
+  SetDiagSink([this](std::string_view line) {
+    if (line.size() > kLevelAt + 2) {
+      std::string text(line.substr(kLevelAt + 2));
+      if (!text.empty() && text.back() == '\n') {
+        text.pop_back();
+      }
+      m_Log.push_back({line[kLevelAt], text});
+    }
+  });
+}
+
+LinkDocTest::~LinkDocTest() {
+  SetDiagSink(nullptr);
+  if (m_Link.IsOpen()) {
+    m_Link.Close();
+  }
+}
+
+void LinkDocTest::OpenTcpClientLink() {
+  LoopbackSocket listener = LoopbackSocket::TcpListener();
+  SetSetting("Connection", "Mode", "1");
+  SetSetting("Connection", "ActAsServer", "0");
+  SetSetting("Connection", "SocketPort", std::to_string(listener.Port()));
+  ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
+  m_Peer = listener.Accept();
+  ASSERT_TRUE(m_Peer.valid());
+}
+
+void LinkDocTest::OpenTcpServerLink() {
+  SetSetting("Connection", "Mode", "1");
+  SetSetting("Connection", "ActAsServer", "1");
+  const uint16_t port = UnusedTcpPortNumber();
+  SetSetting("Connection", "SocketPort", std::to_string(port));
+  ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
+  m_Peer = LoopbackSocket::TcpConnect(port);
+  ASSERT_TRUE(m_Peer.valid());
+  ASSERT_TRUE(TickUntil([this] { return m_FrontEnd.icon == kIconTcpServerWithPeer; }));
+}
+
+void LinkDocTest::OpenUdpServerLink() {
+  SetSetting("Connection", "Mode", "2");
+  SetSetting("Connection", "ActAsServer", "1");
+  m_LinkUdpPort = UnusedUdpPortNumber();
+  SetSetting("Connection", "SocketPort", std::to_string(m_LinkUdpPort));
+  ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
+  m_Peer = LoopbackSocket::Udp();
+}
+
+void LinkDocTest::PeerSends(const std::string& bytes) {
+  const bool sent = m_LinkUdpPort != 0 ? m_Peer.SendTo(m_LinkUdpPort, bytes) : m_Peer.Write(bytes);
+  ASSERT_TRUE(sent);
+}
+
+bool LinkDocTest::TickUntil(const std::function<bool()>& check) {
+  const auto deadline = std::chrono::steady_clock::now() + LoopbackSocket::kPatience;
+  while (!check()) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    m_Doc.ReceiveTick();
+  }
+  return true;
+}
+
+void LinkDocTest::DeliverChunk(const std::string& bytes, const std::string& traceText) {
+  const std::string expected = m_FrontEnd.trace + traceText;
+  PeerSends(bytes);
+  EXPECT_TRUE(TickUntil([&] { return m_FrontEnd.trace.size() >= expected.size(); }))
+      << "trace so far: " << m_FrontEnd.trace;
+  EXPECT_EQ(m_FrontEnd.trace, expected);
+}
+
+std::vector<std::string> LinkDocTest::OfferedPackets() const {
+  std::vector<std::string> packets;
+  for (const LogLine& line : m_Log) {
+    if (line.level == ' ' && line.text.starts_with(kOfferPrefix)) {
+      packets.push_back(
+          line.text.substr(kOfferPrefix.size(), line.text.size() - kOfferPrefix.size() - 1));
+    }
+  }
+  return packets;
+}
+
+int LinkDocTest::CountLog(char level, const std::string& text) const {
+  int count = 0;
+  for (const LogLine& line : m_Log) {
+    count += line.level == level && line.text == text ? 1 : 0;
+  }
+  return count;
+}
+
+void LinkDocTest::SetReplyRow(int row, const std::string& trigger, const std::string& message) {
+  m_Table.SetItemText(row, MessageTable::kMessageColumn, message);
+  m_Table.SetItemText(row, MessageTable::kTriggerColumn, trigger);
+  m_Table.SetActive(row, 1);
+}

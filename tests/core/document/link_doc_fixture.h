@@ -1,0 +1,55 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "document/linkwright_doc.h"
+#include "link/link_controller.h"
+#include "support/loopback_socket.h"
+#include "support/recording_front_end.h"
+
+// A document over a real link controller on loopback, with the default settings, a recording
+// front-end and the diagnostic log captured. The test's socket is the far end of the link.
+class LinkDocTest : public ::testing::Test {
+ protected:
+  struct LogLine {
+    char level;
+    std::string text;
+  };
+
+  LinkDocTest();
+  ~LinkDocTest() override;
+
+  // The link as TCP client of the test's listener; m_Peer is the accepted connection.
+  void OpenTcpClientLink();
+  // The link as TCP server; m_Peer connects and is taken in by the receive ticks.
+  void OpenTcpServerLink();
+  // The link as UDP server; m_Peer is a UDP socket that sends to it.
+  void OpenUdpServerLink();
+
+  // Sends bytes from the far end (TCP or UDP, as the link was opened).
+  void PeerSends(const std::string& bytes);
+
+  // Runs receive ticks until `check` holds; false when it did not within the patience.
+  bool TickUntil(const std::function<bool()>& check);
+  // Sends bytes from the far end and ticks until the trace has grown by `traceText`.
+  void DeliverChunk(const std::string& bytes, const std::string& traceText);
+
+  // Every packet offered to AutoReply so far, in the escape form of its log line.
+  std::vector<std::string> OfferedPackets() const;
+  int CountLog(char level, const std::string& text) const;
+
+  // Makes row `row` active with a trigger and a message.
+  void SetReplyRow(int row, const std::string& trigger, const std::string& message);
+
+  RecordingFrontEnd m_FrontEnd;
+  CLinkController m_Link;
+  CLinkwrightDoc m_Doc;
+  MessageTable& m_Table;
+  LoopbackSocket m_Peer = LoopbackSocket::Udp();
+  uint16_t m_LinkUdpPort = 0;
+  std::vector<LogLine> m_Log;
+};
