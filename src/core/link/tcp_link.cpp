@@ -1,0 +1,181 @@
+#include "link/tcp_link.h"
+
+#include <algorithm>
+#include <string>
+
+#include <boost/asio/connect.hpp>
+#include <boost/asio/write.hpp>
+
+#include "diag/diag_log.h"
+#include "link/asio_wait.h"
+
+using boost::asio::ip::tcp;
+
+namespace {
+
+constexpr int kListenBacklog = 5;
+
+std::string EndpointText(const tcp::endpoint& endpoint) {
+  return "--> " + endpoint.address().to_string() + ":" + std::to_string(endpoint.port());
+}
+
+}  // namespace
+
+TcpLink::TcpLink() : m_ListenSocket(m_Io) {}
+
+TcpLink::~TcpLink() {
+  Close();
+}
+
+bool TcpLink::Failed(const char* context, const boost::system::error_code& error,
+                     std::string what) {
+  SetLastSocketError(error.value(), error.message());
+  if (context != nullptr) {
+    ReportSocketError(context);
+  }
+  m_LastError = std::move(what) + ": " + error.message();
+  return false;
+}
+
+bool TcpLink::Listen(uint16_t port) {
+  const std::string what = "cannot listen on TCP port " + std::to_string(port);
+  boost::system::error_code error;
+  m_ListenSocket.open(tcp::v4(), error);
+  if (!error) {
+    m_ListenSocket.set_option(tcp::acceptor::reuse_address(true), error);
+  }
+  if (!error) {
+    m_ListenSocket.bind(tcp::endpoint(boost::asio::ip::address_v4::any(), port), error);
+  }
+  if (error) {
+    m_ListenSocket.close();
+    return Failed("bind()", error, what);
+  }
+  m_ListenSocket.listen(kListenBacklog, error);
+  if (!error) {
+    m_ListenSocket.non_blocking(true, error);
+  }
+  if (error) {
+    m_ListenSocket.close();
+    return Failed("listen()", error, what);
+  }
+  return true;
+}
+
+bool TcpLink::Connect(const std::string& host, uint16_t port) {
+  const std::string what = "cannot connect to " + host + ":" + std::to_string(port);
+  boost::system::error_code error;
+  tcp::resolver resolver(m_Io);
+  auto addresses = resolver.resolve(tcp::v4(), host, std::to_string(port), error);
+  if (error) {
+    return Failed("connect()", error, what);
+  }
+  tcp::socket socket(m_Io);
+  tcp::endpoint target = addresses.begin()->endpoint();
+  error = RunWithin(
+      m_Io, kSocketWaitLimit,
+      [&socket, &target](auto handler) { socket.async_connect(target, std::move(handler)); },
+      [&socket] { socket.close(); });
+  if (!error) {
+    socket.non_blocking(true, error);
+  }
+  if (error) {
+    return Failed("connect()", error, what);
+  }
+  TakePeer(std::move(socket));
+  return true;
+}
+
+void TcpLink::TakePeer(tcp::socket socket) {
+  boost::system::error_code error;
+  tcp::endpoint peer = socket.remote_endpoint(error);
+  m_PeerText = EndpointText(peer);
+  m_MessageSocket = std::make_unique<tcp::socket>(std::move(socket));
+}
+
+TcpLink::AcceptResult TcpLink::AcceptWaiting() {
+  AcceptResult result;
+  if (!m_ListenSocket.is_open()) {
+    return result;
+  }
+  for (;;) {
+    tcp::socket socket(m_Io);
+    boost::system::error_code error;
+    m_ListenSocket.accept(socket, error);
+    if (error) {
+      return result;
+    }
+    if (m_MessageSocket) {
+      socket.close(error);
+      ++result.refused;
+      continue;
+    }
+    socket.non_blocking(true, error);
+    if (!error) {
+      TakePeer(std::move(socket));
+      result.accepted = true;
+    }
+  }
+}
+
+ByteString TcpLink::ReadWaiting(size_t limit, bool& peerGone) {
+  ByteString data;
+  peerGone = false;
+  if (!m_MessageSocket) {
+    return data;
+  }
+  boost::system::error_code error;
+  for (;;) {
+    size_t room = std::min(m_ReadBuffer.size(), limit - std::min(limit, data.size()));
+    if (room == 0) {
+      break;
+    }
+    size_t count =
+        m_MessageSocket->read_some(boost::asio::buffer(m_ReadBuffer.data(), room), error);
+    data.append(m_ReadBuffer.data(), count);
+    // A short read has emptied what the system held; asking again would only say so.
+    if (error || count < room) {
+      break;
+    }
+  }
+  peerGone = error && error != boost::asio::error::would_block;
+  return data;
+}
+
+bool TcpLink::Send(const ByteString& bytes) {
+  if (!m_MessageSocket) {
+    m_LastError = "no TCP peer connected";
+    return false;
+  }
+  tcp::socket& socket = *m_MessageSocket;
+  boost::system::error_code error = RunWithin(
+      m_Io, kSocketWaitLimit,
+      [&socket, &bytes](auto handler) {
+        boost::asio::async_write(socket, boost::asio::buffer(bytes), std::move(handler));
+      },
+      [&socket] { socket.cancel(); });
+  if (error) {
+    Failed(nullptr, error, "TCP send failed");
+    ClosePeer();
+    return false;
+  }
+  return true;
+}
+
+bool TcpLink::ClosePeer() {
+  if (!m_MessageSocket) {
+    return false;
+  }
+  boost::system::error_code ignored;
+  m_MessageSocket->shutdown(tcp::socket::shutdown_send, ignored);
+  m_MessageSocket->close(ignored);
+  m_MessageSocket.reset();
+  m_PeerText.clear();
+  return true;
+}
+
+void TcpLink::Close() {
+  ClosePeer();
+  boost::system::error_code ignored;
+  m_ListenSocket.close(ignored);
+}

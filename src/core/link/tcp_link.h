@@ -1,0 +1,76 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+
+#include "byte_string.h"
+
+// The TCP side of the link: a listening socket that serves one peer at a time, or one
+// connection made to a server. Nothing here waits for the network except Connect and Send,
+// which are bounded by kSocketWaitLimit; peers are taken in and their data fetched by polling.
+class TcpLink {
+ public:
+  // What one poll of the listening socket did.
+  struct AcceptResult {
+    bool accepted = false;  // a peer was taken in and is now the message socket
+    int refused = 0;        // connections closed at once because a peer was already connected
+  };
+
+  TcpLink();
+  ~TcpLink();
+  TcpLink(const TcpLink&) = delete;
+  TcpLink& operator=(const TcpLink&) = delete;
+
+  // Listens on `port` of every local address with a backlog of 5. The address may be reused
+  // at once, so a link can be closed and opened again on the same port. Failures write a
+  // "bind()" or "listen()" socket error line.
+  bool Listen(uint16_t port);
+
+  // Connects to the first IPv4 address of `host` (a name or a dotted address). A failure,
+  // also of the look-up or by time-out, writes a "connect()" socket error line.
+  bool Connect(const std::string& host, uint16_t port);
+
+  // Takes in every waiting connection without blocking: the first becomes the peer when there
+  // is none, every other one is closed at once.
+  AcceptResult AcceptWaiting();
+
+  // Everything the peer has sent that is waiting, up to about `limit` bytes. `peerGone` tells
+  // that the peer closed the connection or it failed; the socket is kept until ClosePeer.
+  ByteString ReadWaiting(size_t limit, bool& peerGone);
+
+  // Sends all bytes to the peer or fails: no peer, a connection error, or no progress within
+  // kSocketWaitLimit. A failed connection is closed, since an unknown part of the message went
+  // out.
+  bool Send(const ByteString& bytes);
+
+  // Shuts down the sending direction and closes the peer connection; false when there is none.
+  bool ClosePeer();
+
+  // Closes the peer connection and the listening socket.
+  void Close();
+
+  bool HasPeer() const { return m_MessageSocket != nullptr; }
+
+  // "--> address:port" of the peer; empty when there is none.
+  const std::string& PeerText() const { return m_PeerText; }
+
+  // Why the last Listen, Connect or Send failed, in words for a person.
+  const std::string& LastError() const { return m_LastError; }
+
+ private:
+  void TakePeer(boost::asio::ip::tcp::socket socket);
+  bool Failed(const char* context, const boost::system::error_code& error, std::string what);
+
+  boost::asio::io_context m_Io;
+  boost::asio::ip::tcp::acceptor m_ListenSocket;
+  std::unique_ptr<boost::asio::ip::tcp::socket> m_MessageSocket;
+  std::string m_PeerText;
+  std::string m_LastError;
+  std::array<char, 65536> m_ReadBuffer;
+};

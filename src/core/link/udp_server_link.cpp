@@ -1,0 +1,109 @@
+#include "link/udp_server_link.h"
+
+#include <algorithm>
+
+#include <boost/asio/ip/host_name.hpp>
+
+#include "diag/diag_log.h"
+#include "link/asio_wait.h"
+
+using boost::asio::ip::udp;
+
+namespace {
+
+constexpr int kReceiveBufferBytes = 1 << 20;
+// The largest payload a UDP datagram can carry over IPv4, so no datagram is ever cut.
+constexpr size_t kMaxDatagram = 65536;
+
+}  // namespace
+
+UdpServerLink::UdpServerLink() : m_UdpSocket(m_Io), m_Datagram(kMaxDatagram) {}
+
+UdpServerLink::~UdpServerLink() {
+  Close();
+}
+
+bool UdpServerLink::Failed(const char* context, const boost::system::error_code& error,
+                           std::string what) {
+  SetLastSocketError(error.value(), error.message());
+  ReportSocketError(context);
+  m_LastError = std::move(what) + ": " + error.message();
+  return false;
+}
+
+bool UdpServerLink::Bind(uint16_t port) {
+  const std::string what = "cannot bind UDP port " + std::to_string(port);
+  m_UdpPeer = udp::endpoint();
+  boost::system::error_code error;
+  m_UdpSocket.open(udp::v4(), error);
+  if (!error) {
+    // The system may grant less; a smaller buffer only makes drops under bursts likelier.
+    boost::system::error_code ignored;
+    m_UdpSocket.set_option(udp::socket::receive_buffer_size(kReceiveBufferBytes), ignored);
+    m_UdpSocket.bind(udp::endpoint(boost::asio::ip::address_v4::any(), port), error);
+  }
+  if (!error) {
+    m_UdpSocket.non_blocking(true, error);
+  }
+  if (error) {
+    Close();
+    return Failed("bind()", error, what);
+  }
+  std::string hostName = boost::asio::ip::host_name(error);
+  if (error) {
+    Close();
+    return Failed("gethostname()", error, "cannot read the host name");
+  }
+  m_PeerText = "--> " + hostName + ":" + std::to_string(port);
+  return true;
+}
+
+void UdpServerLink::Close() {
+  boost::system::error_code ignored;
+  m_UdpSocket.close(ignored);
+  m_UdpPeer = udp::endpoint();
+  m_PeerText.clear();
+}
+
+ByteString UdpServerLink::ReceiveWaiting(size_t limit, bool& arrived) {
+  ByteString data;
+  arrived = false;
+  if (!m_UdpSocket.is_open()) {
+    return data;
+  }
+  while (data.size() < limit) {
+    udp::endpoint sender;
+    boost::system::error_code error;
+    size_t count = m_UdpSocket.receive_from(boost::asio::buffer(m_Datagram), sender, 0, error);
+    if (error) {
+      break;
+    }
+    data.append(m_Datagram.data(), count);
+    m_UdpPeer = sender;
+    arrived = true;
+  }
+  return data;
+}
+
+bool UdpServerLink::SendToPeer(const ByteString& bytes) {
+  if (bytes.empty()) {
+    return true;
+  }
+  if (m_UdpPeer.port() == 0) {
+    return Failed("sendto() failed",
+                  make_error_code(boost::system::errc::destination_address_required),
+                  "no UDP peer yet");
+  }
+  udp::socket& socket = m_UdpSocket;
+  const udp::endpoint& peer = m_UdpPeer;
+  boost::system::error_code error = RunWithin(
+      m_Io, kSocketWaitLimit,
+      [&socket, &bytes, &peer](auto handler) {
+        socket.async_send_to(boost::asio::buffer(bytes), peer, std::move(handler));
+      },
+      [&socket] { socket.cancel(); });
+  if (error) {
+    return Failed("sendto() failed", error, "UDP send failed");
+  }
+  return true;
+}

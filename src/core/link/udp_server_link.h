@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/udp.hpp>
+
+#include "byte_string.h"
+
+// The UDP server side of the link: a datagram socket bound to a local port that answers
+// whoever sent the last datagram. Reading never waits; the socket asks for a receive buffer of
+// at least 1 MiB, so a burst of datagrams between two polls is kept by the system.
+class UdpServerLink {
+ public:
+  UdpServerLink();
+  ~UdpServerLink();
+  UdpServerLink(const UdpServerLink&) = delete;
+  UdpServerLink& operator=(const UdpServerLink&) = delete;
+
+  // Binds to `port` of every local address and describes the local end in PeerText. Failures
+  // write a "bind()" or "gethostname()" socket error line and leave the socket closed.
+  bool Bind(uint16_t port);
+
+  // Closes the socket and forgets the peer.
+  void Close();
+
+  // Every waiting datagram, joined, until about `limit` bytes have come. The sender of the
+  // last one becomes the peer. `arrived` tells whether any datagram came, even an empty one.
+  ByteString ReceiveWaiting(size_t limit, bool& arrived);
+
+  // Sends the bytes as one datagram to the peer; an empty message sends nothing and succeeds.
+  // Before any datagram arrived there is no peer and the send fails. Failures write a "sendto()
+  // failed" socket error line.
+  bool SendToPeer(const ByteString& bytes);
+
+  // Sender of the last datagram received; 0.0.0.0 port 0 until one arrives.
+  const boost::asio::ip::udp::endpoint& Peer() const { return m_UdpPeer; }
+
+  // "--> hostname:port" of the local end while bound; empty otherwise.
+  const std::string& PeerText() const { return m_PeerText; }
+
+  // Why the last Bind or SendToPeer failed, in words for a person.
+  const std::string& LastError() const { return m_LastError; }
+
+ private:
+  bool Failed(const char* context, const boost::system::error_code& error, std::string what);
+
+  boost::asio::io_context m_Io;
+  boost::asio::ip::udp::socket m_UdpSocket;
+  boost::asio::ip::udp::endpoint m_UdpPeer;
+  std::string m_PeerText;
+  std::string m_LastError;
+  std::vector<char> m_Datagram;
+};

@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "link_test_peers.h"
+#include "scripted_peers.h"
+#include "support/default_configuration.h"
+#include "tick_count.h"
+#include "version.h"
+
+namespace {
+
+struct ClosedStatusCase {
+  const char* name;
+  int mode;
+  bool server;
+  const char* commConfig;
+  bool isOpen;
+  std::string text;
+  int icon;
+};
+
+class ClosedStatusTest : public LinkControllerTest,
+                         public ::testing::WithParamInterface<ClosedStatusCase> {};
+
+TEST_P(ClosedStatusTest, ShowsTheConfiguredLinkBeforeOpen) {
+  const ClosedStatusCase& c = GetParam();
+  UseLink(c.mode, c.server, 1024);
+  Set("CommConfig", c.commConfig);
+  m_Link.UpdateStatus();
+  EXPECT_EQ(m_FrontEnd.linkPane, c.text);
+  EXPECT_EQ(m_FrontEnd.title, c.text + " - Linkwright " + kLinkwrightVersion);
+  EXPECT_EQ(m_FrontEnd.icon, c.icon);
+  EXPECT_EQ(m_Link.IsOpen(), c.isOpen);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, ClosedStatusTest,
+    ::testing::Values(
+        ClosedStatusCase{"TcpServer", kModeTcp, true, "", false, "TCP ...", kIconTcpServerClosed},
+        ClosedStatusCase{"TcpClient", kModeTcp, false, "", false, "TCP ...", kIconTcpClientClosed},
+        ClosedStatusCase{"UdpServer", kModeUdp, true, "", false, "UDP ...", kIconUdpServerClosed},
+        ClosedStatusCase{"UdpClientIsAlwaysReady", kModeUdp, false, "", true,
+                         "UDP --> 127.0.0.1:1024", kIconUdp},
+        ClosedStatusCase{"Http", kModeHttp, false, "", false, "", kIconLinkClosed},
+        ClosedStatusCase{"Comm", kModeComm, false, "COM3:19200,E,7,1", false, "COM3:19200,E,7,1",
+                         kIconLinkClosed},
+        ClosedStatusCase{"CommMalformedShowsDefaults", kModeComm, false, "junk", false,
+                         "COM1:9600,N,8,1", kIconLinkClosed},
+        ClosedStatusCase{"XmodemDevicePath", kModeXmodem, false, "/dev/ttyUSB0:115200,N,8,1", false,
+                         "/dev/ttyUSB0:115200,N,8,1", kIconLinkClosed},
+        ClosedStatusCase{"UnknownMode", 7, false, "", false, "", kIconNone}),
+    [](const ::testing::TestParamInfo<ClosedStatusCase>& info) { return info.param.name; });
+
+TEST_F(LinkControllerTest, UnknownModeOpensNothingSendsNothing) {
+  Set("Mode", "7");
+  EXPECT_FALSE(m_Link.Open());
+  EXPECT_EQ(m_Link.LastFailure(), "no link for mode 7");
+  EXPECT_FALSE(m_Link.Send("x"));
+  EXPECT_EQ(m_Link.LastFailure(), "the link is not open");
+  EXPECT_FALSE(m_Link.Close());
+}
+
+TEST_F(LinkControllerTest, HttpOpensWithoutTouchingTheNetwork) {
+  Set("Mode", "3");
+  ASSERT_TRUE(m_Link.Open());
+  EXPECT_EQ(m_FrontEnd.icon, kIconLinkOpen);
+  EXPECT_EQ(m_FrontEnd.linkPane, "");
+  EXPECT_EQ(m_Link.Receive(), "");
+  ASSERT_TRUE(m_Link.Close());
+  EXPECT_EQ(m_FrontEnd.icon, kIconLinkClosed);
+}
+
+TEST_F(LinkControllerTest, UdpClientNeedsNoOpeningAndOpenSaysSo) {
+  UseLink(kModeUdp, false, 1024);
+  EXPECT_TRUE(m_Link.IsOpen());
+  EXPECT_FALSE(m_Link.Open());
+  EXPECT_EQ(m_FrontEnd.signals, std::vector<bool>{false});
+  EXPECT_TRUE(m_Link.IsOpen());
+  EXPECT_FALSE(m_Link.Close());
+  EXPECT_EQ(m_Link.Receive(), "");
+}
+
+TEST_F(LinkControllerTest, OpenEmptiesThePacketBufferStampsTheTickAndResetsTheCount) {
+  Set("Mode", "3");
+  m_Link.m_RxPacket = "left over";
+  m_Link.m_LastRxTick = TickCount() - 100000;
+  ASSERT_TRUE(m_Link.Open());
+  EXPECT_EQ(m_Link.m_RxPacket, "");
+  EXPECT_LE(static_cast<uint32_t>(TickCount() - m_Link.m_LastRxTick), 1000u);
+  EXPECT_EQ(m_FrontEnd.txPane, "Tx: 0");
+}
+
+TEST_F(LinkControllerTest, ClearTextOnSendClearsBeforeEverySendOpenOrNot) {
+  SetSetting("UserInterface", "ClearTextOnSend", "1");
+  UseLink(kModeTcp, true, UnusedTcpPort());
+  m_FrontEnd.AppendTrace("old text");
+  EXPECT_FALSE(m_Link.Send("x"));
+  EXPECT_EQ(m_FrontEnd.clears, 1);
+  EXPECT_EQ(m_FrontEnd.trace, "");
+
+  UseLink(kModeUdp, true, UnusedUdpPort());
+  ASSERT_TRUE(m_Link.Open());
+  ASSERT_TRUE(m_Link.Send(""));
+  ASSERT_TRUE(m_Link.Send(""));
+  EXPECT_EQ(m_FrontEnd.clears, 3);
+  EXPECT_EQ(m_FrontEnd.trace, "<-- \r\n") << "only the last send's line remains";
+}
+
+TEST_F(LinkControllerTest, WithoutClearTextOnSendTheTraceGrows) {
+  UseLink(kModeUdp, true, UnusedUdpPort());
+  ASSERT_TRUE(m_Link.Open());
+  ASSERT_TRUE(m_Link.Send(""));
+  ASSERT_TRUE(m_Link.Send(""));
+  EXPECT_EQ(m_FrontEnd.clears, 0);
+  EXPECT_EQ(m_FrontEnd.trace, "<-- \r\n<-- \r\n");
+}
+
+TEST_F(LinkControllerTest, ModeChangeWhileOpenStillClosesTheOpenedTransport) {
+  uint16_t port = UnusedTcpPort();
+  UseLink(kModeTcp, true, port);
+  ASSERT_TRUE(m_Link.Open());
+  TestTcpPeer peer(port);
+  EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.icon == kIconTcpServerWithPeer; }));
+
+  Set("Mode", "3");
+  m_Link.UpdateStatus();
+  EXPECT_EQ(m_FrontEnd.icon, kIconTcpServerWithPeer) << "the open link is what is shown";
+  ASSERT_TRUE(m_Link.Send("still tcp"));
+  EXPECT_EQ(peer.Read(9), "still tcp");
+  ASSERT_TRUE(peer.Write("back"));
+  EXPECT_EQ(ReceiveBytes(4), "back");
+
+  ASSERT_TRUE(m_Link.Close());
+  EXPECT_TRUE(peer.SeesClose());
+  EXPECT_FALSE(m_Link.IsOpen());
+  EXPECT_EQ(m_FrontEnd.icon, kIconLinkClosed) << "closed, the new mode is shown";
+
+  Set("Mode", "1");
+  ASSERT_TRUE(m_Link.Open()) << "the port was released: " << m_Link.LastFailure();
+}
+
+TEST_F(LinkControllerTest, CloseMessageSocketDropsOnlyThePeer) {
+  uint16_t port = UnusedTcpPort();
+  UseLink(kModeTcp, true, port);
+  EXPECT_FALSE(m_Link.CloseMessageSocket());
+  ASSERT_TRUE(m_Link.Open());
+  TestTcpPeer peer(port);
+  EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.icon == kIconTcpServerWithPeer; }));
+  EXPECT_TRUE(m_Link.CloseMessageSocket());
+  EXPECT_TRUE(peer.SeesClose());
+  EXPECT_EQ(m_FrontEnd.icon, kIconTcpServerListening);
+  EXPECT_FALSE(m_Link.CloseMessageSocket());
+
+  TestTcpPeer next(port);
+  EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.icon == kIconTcpServerWithPeer; }));
+}
+
+}  // namespace

@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include "link_test_peers.h"
+#include "scripted_peers.h"
+#include "version.h"
+
+namespace {
+
+const std::string kTitleSuffix = std::string(" - Linkwright ") + kLinkwrightVersion;
+const std::string kOnlyOnePeer = "Only allow one message socket at a time";
+
+std::string PeerText(uint16_t port) {
+  return "--> 127.0.0.1:" + std::to_string(port);
+}
+
+class TcpServerTest : public LinkControllerTest {
+ protected:
+  void OpenServer() {
+    m_Port = UnusedTcpPort();
+    OpenLink(kModeTcp, true, m_Port);
+  }
+
+  // Connects a peer and polls until the controller has taken it in.
+  std::unique_ptr<TestTcpPeer> ConnectPeer() {
+    auto peer = std::make_unique<TestTcpPeer>(m_Port);
+    EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.icon == kIconTcpServerWithPeer; }));
+    return peer;
+  }
+
+  uint16_t m_Port = 0;
+};
+
+TEST_F(TcpServerTest, ListensThenServesOnePeerBothWays) {
+  OpenServer();
+  EXPECT_TRUE(m_Link.IsOpen());
+  EXPECT_EQ(m_FrontEnd.icon, kIconTcpServerListening);
+  EXPECT_EQ(m_FrontEnd.linkPane, "TCP ");
+  EXPECT_EQ(m_FrontEnd.title, "TCP " + kTitleSuffix);
+  EXPECT_EQ(m_FrontEnd.txPane, "Tx: 0");
+  EXPECT_TRUE(m_FrontEnd.signals.empty()) << "success is silent with the default settings";
+
+  auto peer = ConnectPeer();
+  EXPECT_EQ(m_FrontEnd.linkPane, "TCP " + PeerText(peer->LocalPort()));
+  EXPECT_EQ(m_FrontEnd.title, "TCP " + PeerText(peer->LocalPort()) + kTitleSuffix);
+
+  ASSERT_TRUE(peer->Write(std::string("HELLO\r\0!", 8)));
+  EXPECT_EQ(ReceiveBytes(8), std::string("HELLO\r\0!", 8));
+
+  ASSERT_TRUE(
+      m_Link.Send("\x02"
+                  "AB\x03\r"));
+  EXPECT_EQ(peer->Read(5),
+            "\x02"
+            "AB\x03\r");
+  EXPECT_EQ(m_FrontEnd.trace, "<-- [STX]AB[ETX][CR]\r\n");
+  EXPECT_EQ(m_FrontEnd.txPane, "Tx: 1");
+  ASSERT_TRUE(m_Link.Send(""));
+  EXPECT_EQ(m_FrontEnd.txPane, "Tx: 2");
+}
+
+TEST_F(TcpServerTest, SendWithoutPeerFailsAndLeavesTraceAndCountAlone) {
+  OpenServer();
+  EXPECT_FALSE(m_Link.Send("X"));
+  EXPECT_EQ(m_Link.LastFailure(), "no TCP peer connected");
+  EXPECT_EQ(m_FrontEnd.trace, "");
+  EXPECT_EQ(m_FrontEnd.txPane, "Tx: 0");
+}
+
+TEST_F(TcpServerTest, RefusesASecondPeerAtOnceWithANoticeWhileTheFirstStays) {
+  OpenServer();
+  auto first = ConnectPeer();
+  TestTcpPeer second(m_Port);
+  EXPECT_TRUE(PollUntil([this] { return !m_FrontEnd.notices.empty(); }));
+  EXPECT_EQ(m_FrontEnd.notices, std::vector<std::string>{kOnlyOnePeer});
+  EXPECT_TRUE(second.SeesClose());
+
+  EXPECT_EQ(m_FrontEnd.icon, kIconTcpServerWithPeer);
+  EXPECT_EQ(m_FrontEnd.linkPane, "TCP " + PeerText(first->LocalPort()));
+  ASSERT_TRUE(m_Link.Send("still you"));
+  EXPECT_EQ(first->Read(9), "still you");
+}
+
+TEST_F(TcpServerTest, PeerCloseReturnsToListeningAndANewPeerIsTakenIn) {
+  OpenServer();
+  auto first = ConnectPeer();
+  ASSERT_TRUE(first->Write("last words"));
+  first->Close();
+  EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.icon == kIconTcpServerListening; }));
+  EXPECT_EQ(m_Received, "last words") << "data before the close is kept";
+  EXPECT_EQ(m_FrontEnd.linkPane, "TCP ");
+  EXPECT_TRUE(m_Link.IsOpen());
+  EXPECT_FALSE(m_Link.Send("gone"));
+
+  auto second = ConnectPeer();
+  EXPECT_TRUE(m_FrontEnd.notices.empty());
+  ASSERT_TRUE(m_Link.Send("welcome"));
+  EXPECT_EQ(second->Read(7), "welcome");
+}
+
+TEST_F(TcpServerTest, ClosedPortCanBeOpenedAgainAtOnce) {
+  OpenServer();
+  auto peer = ConnectPeer();
+  ASSERT_TRUE(m_Link.Close());
+  EXPECT_FALSE(m_Link.IsOpen());
+  EXPECT_EQ(m_FrontEnd.icon, kIconTcpServerClosed);
+  EXPECT_EQ(m_FrontEnd.linkPane, "TCP ...");
+  EXPECT_TRUE(peer->SeesClose());
+
+  ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
+  auto again = ConnectPeer();
+  ASSERT_TRUE(again->Write("x"));
+  EXPECT_EQ(ReceiveBytes(1), "x");
+}
+
+TEST_F(TcpServerTest, PortInUseFailsToOpenWithABindLine) {
+  TestTcpListener occupant;
+  UseLink(kModeTcp, true, occupant.Port());
+  CapturedLog log;
+  EXPECT_FALSE(m_Link.Open());
+  EXPECT_TRUE(log.Has('E', "bind() ... Error 98 : Address already in use"));
+  EXPECT_EQ(m_Link.LastFailure(), "cannot listen on TCP port " + std::to_string(occupant.Port()) +
+                                      ": Address already in use");
+  EXPECT_FALSE(m_Link.IsOpen());
+  EXPECT_EQ(m_FrontEnd.icon, kIconTcpServerClosed);
+  EXPECT_EQ(m_FrontEnd.signals, std::vector<bool>{false});
+}
+
+TEST_F(TcpServerTest, ReceiveTakesEverythingWaitingInFewCalls) {
+  OpenServer();
+  auto peer = ConnectPeer();
+  const std::string stream(256 * 1024, 'z');
+  std::thread writer([&peer, &stream] { peer->Write(stream); });
+  int callsWithData = 0;
+  m_Received.clear();
+  WaitUntil([this, &callsWithData, &stream] {
+    ByteString chunk = m_Link.Receive();
+    callsWithData += !chunk.empty();
+    m_Received += chunk;
+    return m_Received.size() >= stream.size();
+  });
+  writer.join();
+  EXPECT_EQ(m_Received.size(), stream.size());
+  // Reading a fixed 1 KiB per poll would take 256 calls.
+  EXPECT_LT(callsWithData, 64);
+}
+
+TEST_F(TcpServerTest, OpenTwiceFailsWithTheFailureBeep) {
+  OpenServer();
+  EXPECT_FALSE(m_Link.Open());
+  EXPECT_EQ(m_FrontEnd.signals, std::vector<bool>{false});
+  EXPECT_TRUE(m_Link.IsOpen());
+  ASSERT_TRUE(m_Link.Close());
+  EXPECT_FALSE(m_Link.Close()) << "closing a closed link";
+}
+
+TEST_F(LinkControllerTest, TcpClientConnectsExchangesAndStaysOpenAfterTheServerLeaves) {
+  TestTcpListener server;
+  UseLink(kModeTcp, false, server.Port());
+  ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
+  auto peer = server.Accept();
+  ASSERT_NE(peer, nullptr);
+  EXPECT_EQ(m_FrontEnd.icon, kIconTcpClientOpen);
+  EXPECT_EQ(m_FrontEnd.linkPane, "TCP " + PeerText(server.Port()));
+
+  ASSERT_TRUE(m_Link.Send("ping\r"));
+  EXPECT_EQ(peer->Read(5), "ping\r");
+  ASSERT_TRUE(peer->Write("pong\r"));
+  EXPECT_EQ(ReceiveBytes(5), "pong\r");
+
+  peer->Close();
+  EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.linkPane == "TCP "; }));
+  EXPECT_EQ(m_FrontEnd.icon, kIconTcpClientOpen);
+  EXPECT_TRUE(m_Link.IsOpen());
+  EXPECT_FALSE(m_Link.Send("anyone?"));
+  EXPECT_EQ(m_FrontEnd.txPane, "Tx: 1");
+}
+
+TEST_F(LinkControllerTest, TcpClientRefusedFailsWithAConnectLine) {
+  uint16_t port = UnusedTcpPort();
+  UseLink(kModeTcp, false, port);
+  CapturedLog log;
+  EXPECT_FALSE(m_Link.Open());
+  EXPECT_TRUE(log.Has('E', "connect() ... Error 111 : Connection refused"));
+  EXPECT_EQ(m_Link.LastFailure(),
+            "cannot connect to 127.0.0.1:" + std::to_string(port) + ": Connection refused");
+  EXPECT_EQ(m_FrontEnd.icon, kIconTcpClientClosed);
+  EXPECT_EQ(m_FrontEnd.linkPane, "TCP ...");
+  EXPECT_EQ(m_FrontEnd.signals, std::vector<bool>{false});
+}
+
+TEST_F(LinkControllerTest, TcpClientUnknownHostFailsWithAConnectLine) {
+  UseLink(kModeTcp, false, 1024);
+  Set("SocketHost", "no-such-host.invalid");
+  CapturedLog log;
+  EXPECT_FALSE(m_Link.Open());
+  ASSERT_FALSE(log.Lines().empty());
+  EXPECT_EQ(log.Lines().back().level, 'E');
+  EXPECT_EQ(log.Lines().back().text.rfind("connect() ... Error ", 0), 0u);
+  EXPECT_EQ(m_Link.LastFailure().rfind("cannot connect to no-such-host.invalid:1024: ", 0), 0u);
+}
+
+}  // namespace
