@@ -69,58 +69,63 @@ TEST(IniGetString, GivesTheDefaultOnlyWhenTheKeyIsMissing) {
   EXPECT_EQ(file.GetString("Connection", "PacketOpener", "[STX]"), "[STX]");
 }
 
-TEST(IniSet, ChangesOnlyTheKeyLineAndKeepsEverythingElse) {
-  const std::string text =
-      "; settings\n"
-      "[Connection]\n"
-      "  # port comes next\n"
-      "socketport = 1024\n"
-      "Extra=keep me\n"
-      "\n"
-      "[Unknown]\n"
-      "Other = \"quoted\"\n";
-  IniFile file = IniFile::Parse(text);
-  ASSERT_TRUE(file.Set("Connection", "SocketPort", "8080"));
-  EXPECT_EQ(file.Serialize(),
-            "; settings\n"
-            "[Connection]\n"
-            "  # port comes next\n"
-            "socketport=8080\n"
-            "Extra=keep me\n"
-            "\n"
-            "[Unknown]\n"
-            "Other = \"quoted\"\n");
+struct Assignment {
+  const char* section;
+  const char* key;
+  const char* value;
+};
+
+struct SetCase {
+  const char* name;
+  std::string before;
+  std::vector<Assignment> assignments;
+  std::string after;
+};
+
+void PrintTo(const SetCase& c, std::ostream* out) {
+  *out << c.name;
 }
 
-TEST(IniSet, AddsAKeyAfterTheLastKeyOfItsSection) {
-  IniFile file = IniFile::Parse("[A]\nx=1\n\n; about B\n[B]\ny=2\n");
-  ASSERT_TRUE(file.Set("a", "z", "3"));
-  EXPECT_EQ(file.Serialize(), "[A]\nx=1\nz=3\n\n; about B\n[B]\ny=2\n");
+class IniSetTest : public testing::TestWithParam<SetCase> {};
+
+TEST_P(IniSetTest, ChangesOnlyWhatWasSet) {
+  IniFile file = IniFile::Parse(GetParam().before);
+  for (const Assignment& a : GetParam().assignments) {
+    ASSERT_TRUE(file.Set(a.section, a.key, a.value)) << a.section << "." << a.key;
+  }
+  EXPECT_EQ(file.Serialize(), GetParam().after);
 }
 
-TEST(IniSet, AddsAKeyRightAfterTheHeaderOfAnEmptySection) {
-  IniFile file = IniFile::Parse("[A]\n; nothing yet\n");
-  ASSERT_TRUE(file.Set("A", "x", "1"));
-  EXPECT_EQ(file.Serialize(), "[A]\nx=1\n; nothing yet\n");
-}
-
-TEST(IniSet, AddsAMissingSectionAtTheEndAfterABlankLine) {
-  IniFile file = IniFile::Parse("[A]\nx=1");
-  ASSERT_TRUE(file.Set("B", "y", "2"));
-  ASSERT_TRUE(file.Set("B", "z", "3"));
-  EXPECT_EQ(file.Serialize(), "[A]\nx=1\n\n[B]\ny=2\nz=3\n");
-
-  IniFile empty = IniFile::Parse("");
-  ASSERT_TRUE(empty.Set("B", "y", "2"));
-  EXPECT_EQ(empty.Serialize(), "[B]\ny=2\n");
-}
-
-TEST(IniSet, WritesNewLinesWithTheFilesCrLfLineEnds) {
-  IniFile file = IniFile::Parse("[A]\r\nx=1\r\n");
-  ASSERT_TRUE(file.Set("A", "x", "5"));
-  ASSERT_TRUE(file.Set("B", "y", "6"));
-  EXPECT_EQ(file.Serialize(), "[A]\r\nx=5\r\n\r\n[B]\r\ny=6\r\n");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Placement, IniSetTest,
+    testing::Values(SetCase{"ReplacesTheKeyLineKeepingItsSpellingAndEverythingElse",
+                            "; settings\n[Connection]\n  # port comes next\nsocketport = 1024\n"
+                            "Extra=keep me\n\n[Unknown]\nOther = \"quoted\"\n",
+                            {{"Connection", "SocketPort", "8080"}},
+                            "; settings\n[Connection]\n  # port comes next\nsocketport=8080\n"
+                            "Extra=keep me\n\n[Unknown]\nOther = \"quoted\"\n"},
+                    SetCase{"AddsAKeyAfterTheLastKeyOfItsSection",
+                            "[A]\nx=1\n\n; about B\n[B]\ny=2\n",
+                            {{"a", "z", "3"}},
+                            "[A]\nx=1\nz=3\n\n; about B\n[B]\ny=2\n"},
+                    SetCase{"AddsAKeyRightAfterTheHeaderOfAnEmptySection",
+                            "[A]\n; nothing yet\n",
+                            {{"A", "x", "1"}},
+                            "[A]\nx=1\n; nothing yet\n"},
+                    SetCase{"AddsAMissingSectionAtTheEndAfterABlankLine",
+                            "[A]\nx=1",
+                            {{"B", "y", "2"}, {"B", "z", "3"}},
+                            "[A]\nx=1\n\n[B]\ny=2\nz=3\n"},
+                    SetCase{"StartsAnEmptyFileWithTheSection", "", {{"B", "y", "2"}}, "[B]\ny=2\n"},
+                    SetCase{"WritesNewLinesWithTheFilesCrLfLineEnds",
+                            "[A]\r\nx=1\r\n",
+                            {{"A", "x", "5"}, {"B", "y", "6"}},
+                            "[A]\r\nx=5\r\n\r\n[B]\r\ny=6\r\n"},
+                    SetCase{"QuotesAValueThatWouldLoseItsBlanks",
+                            "[A]\n",
+                            {{"A", "x", " v "}},
+                            "[A]\nx=\" v \"\n"}),
+    [](const testing::TestParamInfo<SetCase>& info) { return info.param.name; });
 
 class IniValueRoundTrip : public testing::TestWithParam<std::string> {};
 
