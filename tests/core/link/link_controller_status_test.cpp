@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "link_test_peers.h"
+#include "link_controller_fixture.h"
 #include "scripted_peers.h"
 #include "support/default_configuration.h"
 #include "tick_count.h"
@@ -93,13 +93,13 @@ TEST_F(LinkControllerTest, OpenEmptiesThePacketBufferStampsTheTickAndResetsTheCo
 
 TEST_F(LinkControllerTest, ClearTextOnSendClearsBeforeEverySendOpenOrNot) {
   SetSetting("UserInterface", "ClearTextOnSend", "1");
-  UseLink(kModeTcp, true, UnusedTcpPort());
+  UseLink(kModeTcp, true, UnusedTcpPortNumber());
   m_FrontEnd.AppendTrace("old text");
   EXPECT_FALSE(m_Link.Send("x"));
   EXPECT_EQ(m_FrontEnd.clears, 1);
   EXPECT_EQ(m_FrontEnd.trace, "");
 
-  UseLink(kModeUdp, true, UnusedUdpPort());
+  UseLink(kModeUdp, true, UnusedUdpPortNumber());
   ASSERT_TRUE(m_Link.Open());
   ASSERT_TRUE(m_Link.Send(""));
   ASSERT_TRUE(m_Link.Send(""));
@@ -108,7 +108,7 @@ TEST_F(LinkControllerTest, ClearTextOnSendClearsBeforeEverySendOpenOrNot) {
 }
 
 TEST_F(LinkControllerTest, WithoutClearTextOnSendTheTraceGrows) {
-  UseLink(kModeUdp, true, UnusedUdpPort());
+  UseLink(kModeUdp, true, UnusedUdpPortNumber());
   ASSERT_TRUE(m_Link.Open());
   ASSERT_TRUE(m_Link.Send(""));
   ASSERT_TRUE(m_Link.Send(""));
@@ -117,10 +117,10 @@ TEST_F(LinkControllerTest, WithoutClearTextOnSendTheTraceGrows) {
 }
 
 TEST_F(LinkControllerTest, ModeChangeWhileOpenStillClosesTheOpenedTransport) {
-  uint16_t port = UnusedTcpPort();
+  uint16_t port = UnusedTcpPortNumber();
   UseLink(kModeTcp, true, port);
   ASSERT_TRUE(m_Link.Open());
-  TestTcpPeer peer(port);
+  LoopbackSocket peer = LoopbackSocket::TcpConnect(port);
   EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.icon == kIconTcpServerWithPeer; }));
 
   Set("Mode", "3");
@@ -141,18 +141,18 @@ TEST_F(LinkControllerTest, ModeChangeWhileOpenStillClosesTheOpenedTransport) {
 }
 
 TEST_F(LinkControllerTest, CloseMessageSocketDropsOnlyThePeer) {
-  uint16_t port = UnusedTcpPort();
+  uint16_t port = UnusedTcpPortNumber();
   UseLink(kModeTcp, true, port);
   EXPECT_FALSE(m_Link.CloseMessageSocket());
   ASSERT_TRUE(m_Link.Open());
-  TestTcpPeer peer(port);
+  LoopbackSocket peer = LoopbackSocket::TcpConnect(port);
   EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.icon == kIconTcpServerWithPeer; }));
   EXPECT_TRUE(m_Link.CloseMessageSocket());
   EXPECT_TRUE(peer.SeesClose());
   EXPECT_EQ(m_FrontEnd.icon, kIconTcpServerListening);
   EXPECT_FALSE(m_Link.CloseMessageSocket());
 
-  TestTcpPeer next(port);
+  LoopbackSocket next = LoopbackSocket::TcpConnect(port);
   EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.icon == kIconTcpServerWithPeer; }));
 }
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <thread>
 
-#include "link_test_peers.h"
+#include "link_controller_fixture.h"
 #include "scripted_peers.h"
 #include "version.h"
 
@@ -19,13 +19,13 @@ std::string PeerText(uint16_t port) {
 class TcpServerTest : public LinkControllerTest {
  protected:
   void OpenServer() {
-    m_Port = UnusedTcpPort();
+    m_Port = UnusedTcpPortNumber();
     OpenLink(kModeTcp, true, m_Port);
   }
 
   // Connects a peer and polls until the controller has taken it in.
-  std::unique_ptr<TestTcpPeer> ConnectPeer() {
-    auto peer = std::make_unique<TestTcpPeer>(m_Port);
+  LoopbackSocket ConnectPeer() {
+    LoopbackSocket peer = LoopbackSocket::TcpConnect(m_Port);
     EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.icon == kIconTcpServerWithPeer; }));
     return peer;
   }
@@ -43,16 +43,16 @@ TEST_F(TcpServerTest, ListensThenServesOnePeerBothWays) {
   EXPECT_TRUE(m_FrontEnd.signals.empty()) << "success is silent with the default settings";
 
   auto peer = ConnectPeer();
-  EXPECT_EQ(m_FrontEnd.linkPane, "TCP " + PeerText(peer->LocalPort()));
-  EXPECT_EQ(m_FrontEnd.title, "TCP " + PeerText(peer->LocalPort()) + kTitleSuffix);
+  EXPECT_EQ(m_FrontEnd.linkPane, "TCP " + PeerText(peer.Port()));
+  EXPECT_EQ(m_FrontEnd.title, "TCP " + PeerText(peer.Port()) + kTitleSuffix);
 
-  ASSERT_TRUE(peer->Write(std::string("HELLO\r\0!", 8)));
+  ASSERT_TRUE(peer.Write(std::string("HELLO\r\0!", 8)));
   EXPECT_EQ(ReceiveBytes(8), std::string("HELLO\r\0!", 8));
 
   ASSERT_TRUE(
       m_Link.Send("\x02"
                   "AB\x03\r"));
-  EXPECT_EQ(peer->Read(5),
+  EXPECT_EQ(peer.Read(5),
             "\x02"
             "AB\x03\r");
   EXPECT_EQ(m_FrontEnd.trace, "<-- [STX]AB[ETX][CR]\r\n");
@@ -72,22 +72,22 @@ TEST_F(TcpServerTest, SendWithoutPeerFailsAndLeavesTraceAndCountAlone) {
 TEST_F(TcpServerTest, RefusesASecondPeerAtOnceWithANoticeWhileTheFirstStays) {
   OpenServer();
   auto first = ConnectPeer();
-  TestTcpPeer second(m_Port);
+  LoopbackSocket second = LoopbackSocket::TcpConnect(m_Port);
   EXPECT_TRUE(PollUntil([this] { return !m_FrontEnd.notices.empty(); }));
   EXPECT_EQ(m_FrontEnd.notices, std::vector<std::string>{kOnlyOnePeer});
   EXPECT_TRUE(second.SeesClose());
 
   EXPECT_EQ(m_FrontEnd.icon, kIconTcpServerWithPeer);
-  EXPECT_EQ(m_FrontEnd.linkPane, "TCP " + PeerText(first->LocalPort()));
+  EXPECT_EQ(m_FrontEnd.linkPane, "TCP " + PeerText(first.Port()));
   ASSERT_TRUE(m_Link.Send("still you"));
-  EXPECT_EQ(first->Read(9), "still you");
+  EXPECT_EQ(first.Read(9), "still you");
 }
 
 TEST_F(TcpServerTest, PeerCloseReturnsToListeningAndANewPeerIsTakenIn) {
   OpenServer();
   auto first = ConnectPeer();
-  ASSERT_TRUE(first->Write("last words"));
-  first->Close();
+  ASSERT_TRUE(first.Write("last words"));
+  first.Close();
   EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.icon == kIconTcpServerListening; }));
   EXPECT_EQ(m_Received, "last words") << "data before the close is kept";
   EXPECT_EQ(m_FrontEnd.linkPane, "TCP ");
@@ -97,7 +97,7 @@ TEST_F(TcpServerTest, PeerCloseReturnsToListeningAndANewPeerIsTakenIn) {
   auto second = ConnectPeer();
   EXPECT_TRUE(m_FrontEnd.notices.empty());
   ASSERT_TRUE(m_Link.Send("welcome"));
-  EXPECT_EQ(second->Read(7), "welcome");
+  EXPECT_EQ(second.Read(7), "welcome");
 }
 
 TEST_F(TcpServerTest, ClosedPortCanBeOpenedAgainAtOnce) {
@@ -107,16 +107,16 @@ TEST_F(TcpServerTest, ClosedPortCanBeOpenedAgainAtOnce) {
   EXPECT_FALSE(m_Link.IsOpen());
   EXPECT_EQ(m_FrontEnd.icon, kIconTcpServerClosed);
   EXPECT_EQ(m_FrontEnd.linkPane, "TCP ...");
-  EXPECT_TRUE(peer->SeesClose());
+  EXPECT_TRUE(peer.SeesClose());
 
   ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
   auto again = ConnectPeer();
-  ASSERT_TRUE(again->Write("x"));
+  ASSERT_TRUE(again.Write("x"));
   EXPECT_EQ(ReceiveBytes(1), "x");
 }
 
 TEST_F(TcpServerTest, PortInUseFailsToOpenWithABindLine) {
-  TestTcpListener occupant;
+  LoopbackSocket occupant = LoopbackSocket::TcpListener();
   UseLink(kModeTcp, true, occupant.Port());
   CapturedLog log;
   EXPECT_FALSE(m_Link.Open());
@@ -132,7 +132,7 @@ TEST_F(TcpServerTest, ReceiveTakesEverythingWaitingInFewCalls) {
   OpenServer();
   auto peer = ConnectPeer();
   const std::string stream(256 * 1024, 'z');
-  std::thread writer([&peer, &stream] { peer->Write(stream); });
+  std::thread writer([&peer, &stream] { peer.Write(stream); });
   int callsWithData = 0;
   m_Received.clear();
   WaitUntil([this, &callsWithData, &stream] {
@@ -157,20 +157,20 @@ TEST_F(TcpServerTest, OpenTwiceFailsWithTheFailureBeep) {
 }
 
 TEST_F(LinkControllerTest, TcpClientConnectsExchangesAndStaysOpenAfterTheServerLeaves) {
-  TestTcpListener server;
+  LoopbackSocket server = LoopbackSocket::TcpListener();
   UseLink(kModeTcp, false, server.Port());
   ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
   auto peer = server.Accept();
-  ASSERT_NE(peer, nullptr);
+  ASSERT_TRUE(peer.valid());
   EXPECT_EQ(m_FrontEnd.icon, kIconTcpClientOpen);
   EXPECT_EQ(m_FrontEnd.linkPane, "TCP " + PeerText(server.Port()));
 
   ASSERT_TRUE(m_Link.Send("ping\r"));
-  EXPECT_EQ(peer->Read(5), "ping\r");
-  ASSERT_TRUE(peer->Write("pong\r"));
+  EXPECT_EQ(peer.Read(5), "ping\r");
+  ASSERT_TRUE(peer.Write("pong\r"));
   EXPECT_EQ(ReceiveBytes(5), "pong\r");
 
-  peer->Close();
+  peer.Close();
   EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.linkPane == "TCP "; }));
   EXPECT_EQ(m_FrontEnd.icon, kIconTcpClientOpen);
   EXPECT_TRUE(m_Link.IsOpen());
@@ -179,7 +179,7 @@ TEST_F(LinkControllerTest, TcpClientConnectsExchangesAndStaysOpenAfterTheServerL
 }
 
 TEST_F(LinkControllerTest, TcpClientRefusedFailsWithAConnectLine) {
-  uint16_t port = UnusedTcpPort();
+  uint16_t port = UnusedTcpPortNumber();
   UseLink(kModeTcp, false, port);
   CapturedLog log;
   EXPECT_FALSE(m_Link.Open());

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "link_test_peers.h"
+#include "link_controller_fixture.h"
 #include "scripted_peers.h"
 
 namespace {
@@ -10,7 +10,7 @@ namespace {
 class UdpServerTest : public LinkControllerTest {
  protected:
   void OpenServer() {
-    m_Port = UnusedUdpPort();
+    m_Port = UnusedUdpPortNumber();
     OpenLink(kModeUdp, true, m_Port);
   }
 
@@ -38,28 +38,28 @@ TEST_F(UdpServerTest, EmptyMessageSendsNothingAndCounts) {
 
 TEST_F(UdpServerTest, TakesEveryWaitingDatagramAndAnswersTheLastSender) {
   OpenServer();
-  TestUdpPeer first;
-  TestUdpPeer second;
+  LoopbackSocket first = LoopbackSocket::Udp();
+  LoopbackSocket second = LoopbackSocket::Udp();
   ASSERT_TRUE(first.SendTo(m_Port, "one"));
   ASSERT_TRUE(second.SendTo(m_Port, std::string("tw\0o", 4)));
   EXPECT_EQ(ReceiveBytes(7), std::string("onetw\0o", 7));
   EXPECT_EQ(m_FrontEnd.linkPane, "UDP <-- 127.0.0.1");
 
   ASSERT_TRUE(m_Link.Send("answer"));
-  EXPECT_EQ(second.Receive(), "answer");
-  EXPECT_EQ(first.Receive(std::chrono::milliseconds(100)), std::nullopt);
+  EXPECT_EQ(second.ReceiveDatagram(), "answer");
+  EXPECT_EQ(first.ReceiveDatagram(std::chrono::milliseconds(100)), std::nullopt);
   EXPECT_EQ(m_FrontEnd.trace, "<-- answer\r\n");
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 1");
 
   ASSERT_TRUE(first.SendTo(m_Port, "again"));
   EXPECT_EQ(ReceiveBytes(5), "again");
   ASSERT_TRUE(m_Link.Send("to first"));
-  EXPECT_EQ(first.Receive(), "to first");
+  EXPECT_EQ(first.ReceiveDatagram(), "to first");
 }
 
 TEST_F(UdpServerTest, KeepsABurstOfDatagramsThatArrivesBetweenTwoPolls) {
   OpenServer();
-  TestUdpPeer peer;
+  LoopbackSocket peer = LoopbackSocket::Udp();
   const int kCount = 400;
   const std::string datagram(1000, 'd');
   for (int i = 0; i < kCount; ++i) {
@@ -70,7 +70,7 @@ TEST_F(UdpServerTest, KeepsABurstOfDatagramsThatArrivesBetweenTwoPolls) {
 
 TEST_F(UdpServerTest, LargeDatagramArrivesWhole) {
   OpenServer();
-  TestUdpPeer peer;
+  LoopbackSocket peer = LoopbackSocket::Udp();
   const std::string datagram(60000, 'L');
   ASSERT_TRUE(peer.SendTo(m_Port, datagram));
   EXPECT_EQ(ReceiveBytes(datagram.size()), datagram);
@@ -78,7 +78,7 @@ TEST_F(UdpServerTest, LargeDatagramArrivesWhole) {
 
 TEST_F(UdpServerTest, CloseForgetsThePeerAndThePortOpensAgainAtOnce) {
   OpenServer();
-  TestUdpPeer peer;
+  LoopbackSocket peer = LoopbackSocket::Udp();
   ASSERT_TRUE(peer.SendTo(m_Port, "hi"));
   ReceiveBytes(2);
   ASSERT_TRUE(m_Link.Close());
@@ -92,7 +92,7 @@ TEST_F(UdpServerTest, CloseForgetsThePeerAndThePortOpensAgainAtOnce) {
 }
 
 TEST_F(UdpServerTest, PortInUseFailsWithABindLine) {
-  TestUdpPeer occupant;
+  LoopbackSocket occupant = LoopbackSocket::Udp();
   UseLink(kModeUdp, true, occupant.Port());
   CapturedLog log;
   EXPECT_FALSE(m_Link.Open());

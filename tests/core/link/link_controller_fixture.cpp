@@ -1,0 +1,55 @@
+#include "link_controller_fixture.h"
+
+#include <chrono>
+#include <thread>
+
+#include "config/configuration.h"
+#include "support/default_configuration.h"
+
+bool WaitUntil(const std::function<bool()>& check) {
+  auto deadline = std::chrono::steady_clock::now() + LoopbackSocket::kPatience;
+  while (!check()) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      return check();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+LinkControllerTest::LinkControllerTest() : m_Link(GetConfiguration(), m_FrontEnd) {
+  ResetConfigurationToDefaults();
+}
+
+LinkControllerTest::~LinkControllerTest() {
+  m_Link.Close();
+}
+
+void LinkControllerTest::Set(const std::string& key, const std::string& value) {
+  SetSetting("Connection", key, value);
+}
+
+void LinkControllerTest::UseLink(int mode, bool server, uint16_t port) {
+  Set("Mode", std::to_string(mode));
+  Set("ActAsServer", server ? "1" : "0");
+  Set("SocketHost", "127.0.0.1");
+  Set("SocketPort", std::to_string(port));
+}
+
+void LinkControllerTest::OpenLink(int mode, bool server, uint16_t port) {
+  UseLink(mode, server, port);
+  ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
+}
+
+bool LinkControllerTest::PollUntil(const std::function<bool()>& check) {
+  return WaitUntil([this, &check] {
+    m_Received += m_Link.Receive();
+    return check();
+  });
+}
+
+ByteString LinkControllerTest::ReceiveBytes(size_t count) {
+  m_Received.clear();
+  PollUntil([this, count] { return m_Received.size() >= count; });
+  return m_Received;
+}
