@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "document/receive_cycle.h"
-#include "link_doc_fixture.h"
+#include "support/link_doc_fixture.h"
 #include "support/default_configuration.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "link_doc_fixture.h"
+#include "support/link_doc_fixture.h"
 
 #include <thread>
 

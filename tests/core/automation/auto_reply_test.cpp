@@ -1,0 +1,156 @@
+#include <string>
+#include <vector>
+
+#include "automation/regex_checker.h"
+#include "diag/diag_log.h"
+#include "support/default_configuration.h"
+#include "support/link_doc_fixture.h"
+
+namespace {
+
+// AutoReply on a document whose link is closed: the row picked is selected (and shown to the
+// front-end) whatever the send reports, so the picks can be followed in selectedRows.
+class AutoReplyTest : public LinkDocTest {
+ protected:
+  // The row that answered, 0 when none did.
+  int Answer(const std::string& packet) {
+    const size_t picksBefore = m_FrontEnd.selectedRows.size();
+    const bool answered = m_Doc.AutoReply(packet);
+    const bool picked = m_FrontEnd.selectedRows.size() == picksBefore + 1;
+    EXPECT_EQ(answered, picked);
+    return picked ? m_FrontEnd.selectedRows.back() : 0;
+  }
+
+  int CheckRegexWarnings(const std::string& pattern) const {
+    return CountLog('W', "Check regex \"" + pattern + "\"");
+  }
+};
+
+struct MatchCase {
+  const char* trigger;
+  std::string packet;
+  bool useRegex;
+  bool answers;
+};
+
+TEST_F(AutoReplyTest, TriggersMatchExactlyOrAsWholeExpressions) {
+  const std::vector<MatchCase> cases = {
+      {"PING", "PING", false, true},
+      {"PING.*", "PING1", false, false},
+      {"PING[CR]", "PING\r", false, true},
+      {"PING", "PING\r", true, false},
+      {"PING.*", "PING", true, true},
+      {"PING.*", "PINGPONG", true, true},
+      {"PING", "xPINGy", true, false},
+      {".*PING.*", "xPINGy", true, true},
+      {"PING[CR]", "PING\r", true, true},
+      {"[13]+", "\r\r\r", true, true},
+      {"[13]+", "1313", true, false},
+      {"[0-9]+", "1313", true, true},
+      {"ping", "PING", true, false},
+      {"", "", true, true},
+      {"", "X", true, false},
+      {"(unbalanced", "(unbalanced", true, true},
+      {"A[NUL]B", std::string("A\0B", 3), false, true},
+      {"A.*", std::string("A\0B", 3), true, true},
+      {"A.*B", std::string("A\0B", 3), true, false},
+  };
+  for (const MatchCase& c : cases) {
+    SetSetting("AutoReply", "UseRegex", c.useRegex ? "1" : "0");
+    SetReplyRow(9, c.trigger, "REPLY");
+    EXPECT_EQ(Answer(c.packet), c.answers ? 9 : 0)
+        << "trigger " << c.trigger << " regex " << c.useRegex;
+  }
+}
+
+TEST_F(AutoReplyTest, AnInactiveRowNeverAnswers) {
+  SetReplyRow(4, "PING", "PONG");
+  m_Table.SetActive(4, 0);
+  EXPECT_EQ(Answer("PING"), 0);
+}
+
+TEST_F(AutoReplyTest, AnInvalidExpressionWarnsOnEveryPacketAndTheScanGoesOn) {
+  SetReplyRow(2, "(bad", "X");
+  SetReplyRow(3, "OK.*", "Y");
+  EXPECT_EQ(Answer("OK1"), 3);
+  m_Table.ClearSelection();
+  m_Table.SetFocusedRow(MessageTable::kNoRow);
+  EXPECT_EQ(Answer("OK2"), 3);
+  EXPECT_EQ(CheckRegexWarnings("(bad"), 2);
+}
+
+TEST_F(AutoReplyTest, TheLogShowsEachPacketInSymbolForm) {
+  Answer(std::string("A\r\0", 3));
+  EXPECT_EQ(CountLog(' ', "AutoReply test for \"A[CR][NUL]\""), 1);
+}
+
+TEST_F(AutoReplyTest, RowsWithTheSameTriggerAnswerInTurn) {
+  SetReplyRow(5, "PING", "A");
+  SetReplyRow(9, "PING", "B");
+  EXPECT_EQ(Answer("PING"), 5);
+  EXPECT_EQ(Answer("PING"), 9);
+  EXPECT_EQ(Answer("PING"), 5);
+  EXPECT_EQ(m_Table.SelectedRow(), 5);
+}
+
+TEST_F(AutoReplyTest, TheScanStartsAfterTheFocusedRowAndGoesRound) {
+  SetReplyRow(2, "X", "two");
+  SetReplyRow(40, "X", "forty");
+  m_Table.SetFocusedRow(40);
+  EXPECT_EQ(Answer("X"), 2);
+  m_Table.SetFocusedRow(2);
+  EXPECT_EQ(Answer("X"), 40);
+  m_Table.SetFocusedRow(41);
+  EXPECT_EQ(Answer("X"), 2);
+}
+
+TEST_F(AutoReplyTest, AScanStartingPastTheLastRowBeginsAtRowOne) {
+  SetReplyRow(1, "X", "first");
+  SetReplyRow(99, "X", "last");
+  m_Table.SetFocusedRow(99);
+  EXPECT_EQ(Answer("X"), 1);
+  m_Table.SelectRow(98);
+  EXPECT_EQ(Answer("X"), 99);
+  // The match on the last row leaves the next scan to start past it.
+  m_Table.SetFocusedRow(MessageTable::kNoRow);
+  EXPECT_EQ(Answer("X"), 1);
+}
+
+TEST_F(AutoReplyTest, NoMatchClearsTheSelectionAndRestartsAtRowOne) {
+  SetReplyRow(3, "A", "x");
+  SetReplyRow(6, "A", "y");
+  EXPECT_EQ(Answer("A"), 3);
+  m_Table.SetFocusedRow(MessageTable::kNoRow);
+  EXPECT_EQ(Answer("nothing"), 0);
+  EXPECT_EQ(m_Table.SelectedRow(), MessageTable::kNoRow);
+  EXPECT_EQ(Answer("A"), 3) << "after a miss the scan starts at row 1 again";
+}
+
+TEST_F(AutoReplyTest, AMatchSendsTheRowEvenWhenTheSendFails) {
+  SetReplyRow(7, "Q", "R");
+  EXPECT_TRUE(m_Doc.AutoReply("Q"));
+  EXPECT_EQ(m_FrontEnd.signals, std::vector<bool>{false}) << "the closed link's failure beep";
+}
+
+TEST(RegexCheckerTest, ResultsStayTheSameWhenAnExpressionIsUsedAgain) {
+  RegexChecker checker;
+  for (int round = 0; round < 3; ++round) {
+    EXPECT_TRUE(checker.CheckRegex("A+B", "AAAB"));
+    EXPECT_FALSE(checker.CheckRegex("A+B", "AAA"));
+    EXPECT_TRUE(checker.CheckRegex(std::string("X\0junk", 6), "X"));
+  }
+}
+
+TEST(RegexCheckerTest, AnExpressionTooComplexToMatchFailsWithAWarning) {
+  std::vector<std::string> warnings;
+  SetDiagSink([&warnings](std::string_view line) { warnings.emplace_back(line); });
+  RegexChecker checker;
+  const std::string subject(40, 'a');
+  const bool matched = checker.CheckRegex("(a*)*(a*)*(a*)*b", subject);
+  SetDiagSink(nullptr);
+  EXPECT_FALSE(matched);
+  ASSERT_EQ(warnings.size(), 2u) << "header and one warning";
+  EXPECT_NE(warnings[1].find("|W|Check regex \"(a*)*(a*)*(a*)*b\""), std::string::npos);
+}
+
+}  // namespace

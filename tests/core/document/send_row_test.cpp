@@ -1,0 +1,67 @@
+#include <string>
+#include <vector>
+
+#include "support/default_configuration.h"
+#include "support/link_doc_fixture.h"
+
+namespace {
+
+using Signals = std::vector<bool>;
+
+class SendRowTest : public LinkDocTest {};
+
+TEST_F(SendRowTest, SendsTheDecodedMessageAndCountsIt) {
+  OpenTcpClientLink();
+  m_Table.SetItemText(7, MessageTable::kMessageColumn, "[CR]");
+  m_Table.SetItemText(8, MessageTable::kMessageColumn, "AB[x00]C");
+  EXPECT_TRUE(m_Doc.SendRow(7));
+  EXPECT_TRUE(m_Doc.SendRow(8));
+  EXPECT_EQ(m_Peer.Read(5), std::string("\rAB\0C", 5));
+  EXPECT_EQ(m_FrontEnd.trace, "<-- [CR]\r\n<-- AB[NUL]C\r\n");
+  EXPECT_EQ(m_FrontEnd.txPane, "Tx: 2");
+  EXPECT_TRUE(m_FrontEnd.signals.empty()) << "success is silent by default";
+}
+
+TEST_F(SendRowTest, RowsOutsideTheTableFailWithoutTouchingTheLink) {
+  OpenTcpClientLink();
+  for (int row : {-1, 0, 100, 1000}) {
+    EXPECT_FALSE(m_Doc.SendRow(row)) << row;
+  }
+  EXPECT_EQ(m_FrontEnd.signals, (Signals{false, false, false, false}));
+  EXPECT_EQ(m_FrontEnd.trace, "");
+  EXPECT_EQ(m_FrontEnd.txPane, "Tx: 0");
+  EXPECT_FALSE(m_Doc.SendRow(99)) << "row 99 exists but is empty";
+}
+
+TEST_F(SendRowTest, AnEmptyMessageOrAClosedLinkFails) {
+  m_Table.SetItemText(3, MessageTable::kMessageColumn, "X");
+  EXPECT_FALSE(m_Doc.SendRow(3)) << "link closed";
+  OpenTcpClientLink();
+  EXPECT_FALSE(m_Doc.SendRow(4)) << "empty message";
+  EXPECT_EQ(m_FrontEnd.trace, "");
+  EXPECT_EQ(m_FrontEnd.signals, (Signals{false, false}));
+}
+
+TEST_F(SendRowTest, TheBeepFollowsItsTwoSettings) {
+  m_Table.SetItemText(1, MessageTable::kMessageColumn, "go");
+  SetSetting("UserInterface", "BeepOnFailure", "0");
+  EXPECT_FALSE(m_Doc.SendRow(1));
+  OpenTcpClientLink();
+  EXPECT_TRUE(m_Doc.SendRow(1));
+  SetSetting("UserInterface", "BeepOnSuccess", "1");
+  EXPECT_TRUE(m_Doc.SendRow(1));
+  EXPECT_EQ(m_FrontEnd.signals, Signals{true});
+}
+
+TEST_F(SendRowTest, ALinkThatFailsToSendFailsTheRow) {
+  OpenTcpClientLink();
+  m_Table.SetItemText(2, MessageTable::kMessageColumn, "lost");
+  m_Peer.Close();
+  // The closed peer shows in the receive polling or in the send itself; from then on the
+  // row fails with the failure beep.
+  EXPECT_TRUE(TickUntil([this] { return !m_Doc.SendRow(2); }));
+  EXPECT_FALSE(m_FrontEnd.signals.empty());
+  EXPECT_FALSE(m_FrontEnd.signals.back());
+}
+
+}  // namespace

@@ -1,0 +1,107 @@
+#include <string>
+#include <thread>
+
+#include "document/tick_scheduler.h"
+#include "support/default_configuration.h"
+#include "support/link_doc_fixture.h"
+
+namespace {
+
+class TickSchedulerTest : public LinkDocTest {
+ protected:
+  TickSchedulerTest() : m_Timers(m_Doc, m_Link) {}
+
+  // The link as TCP client of the test's listener, opened by the scheduler.
+  void OpenConnection() {
+    LoopbackSocket listener = LoopbackSocket::TcpListener();
+    SetSetting("Connection", "Mode", "1");
+    SetSetting("Connection", "ActAsServer", "0");
+    SetSetting("Connection", "SocketPort", std::to_string(listener.Port()));
+    ASSERT_TRUE(m_Timers.OpenConnection()) << m_Link.LastFailure();
+    m_Peer = listener.Accept();
+    ASSERT_TRUE(m_Peer.valid());
+  }
+
+  // Sleeps until the next tick is due and runs it, as the console does, until `check` holds.
+  bool RunUntil(const std::function<bool()>& check) {
+    const auto deadline = std::chrono::steady_clock::now() + LoopbackSocket::kPatience;
+    while (!check()) {
+      const auto due = m_Timers.NextDue();
+      if (!due || *due > deadline) {
+        return false;
+      }
+      std::this_thread::sleep_until(*due);
+      m_Timers.RunDueTicks();
+    }
+    return true;
+  }
+
+  TickScheduler m_Timers;
+};
+
+TEST_F(TickSchedulerTest, NothingRunsBeforeTheLinkIsOpen) {
+  SetSetting("AutoSend", "Enabled", "1");
+  m_Timers.StartAutoSend();
+  EXPECT_FALSE(m_Timers.NextDue().has_value());
+  EXPECT_FALSE(m_Timers.IsAutoSending()) << "AutoSend needs an open link";
+}
+
+TEST_F(TickSchedulerTest, AFailedOpenLeavesTheTimersStopped) {
+  SetSetting("Connection", "Mode", "1");
+  SetSetting("Connection", "ActAsServer", "0");
+  SetSetting("Connection", "SocketPort", std::to_string(UnusedTcpPortNumber()));
+  SetSetting("AutoSend", "Enabled", "1");
+  EXPECT_FALSE(m_Timers.OpenConnection());
+  EXPECT_FALSE(m_Timers.IsRxPolling());
+  EXPECT_FALSE(m_Timers.IsAutoSending());
+}
+
+TEST_F(TickSchedulerTest, OpeningPollsTheLinkAndClosingStopsBothTimers) {
+  SetSetting("AutoSend", "Enabled", "1");
+  OpenConnection();
+  EXPECT_TRUE(m_Timers.IsRxPolling());
+  EXPECT_TRUE(m_Timers.IsAutoSending());
+  EXPECT_TRUE(m_Peer.Write("HELLO\r"));
+  EXPECT_TRUE(RunUntil([this] { return m_FrontEnd.trace.find("HELLO[CR]\r\n") == 0; }));
+  EXPECT_TRUE(m_Timers.CloseConnection());
+  EXPECT_FALSE(m_Timers.NextDue().has_value());
+  EXPECT_FALSE(m_Timers.CloseConnection()) << "nothing left to close";
+}
+
+TEST_F(TickSchedulerTest, AutoSendRunsOnlyWhileEnabled) {
+  SetReplyRow(2, "", "TICK[LF]");
+  OpenConnection();
+  EXPECT_FALSE(m_Timers.IsAutoSending());
+  SetSetting("AutoSend", "Enabled", "1");
+  SetSetting("AutoSend", "CycleTime", "20");
+  m_Timers.StartAutoSend();
+  EXPECT_TRUE(RunUntil([this] { return m_Link.TxCount() >= 3; }));
+  EXPECT_EQ(m_Peer.Read(15), "TICK\nTICK\nTICK\n");
+  SetSetting("AutoSend", "Enabled", "0");
+  m_Timers.StartAutoSend();
+  EXPECT_FALSE(m_Timers.IsAutoSending());
+  EXPECT_TRUE(m_Timers.IsRxPolling());
+}
+
+TEST_F(TickSchedulerTest, ATickSetsItsTimerAgainOnlyAfterItRan) {
+  SetSetting("Connection", "RxPollingTime", "0");
+  OpenConnection();
+  ASSERT_TRUE(m_Timers.NextDue().has_value());
+  std::this_thread::sleep_until(*m_Timers.NextDue());
+  const auto tickStart = TickScheduler::Clock::now();
+  m_Timers.RunDueTicks();
+  ASSERT_TRUE(m_Timers.NextDue().has_value());
+  EXPECT_GE(*m_Timers.NextDue(), tickStart + TickScheduler::kMinimumPeriod)
+      << "a period of 0 is raised to the shortest period, counted from the end of the tick";
+}
+
+TEST_F(TickSchedulerTest, AReplyGoesOutWithinTheTickThatCutTheRequest) {
+  SetSetting("Connection", "RxPollingTime", "10");
+  SetReplyRow(3, "REQ[CR]", "ANS[CR]");
+  OpenConnection();
+  EXPECT_TRUE(m_Peer.Write("REQ\r"));
+  EXPECT_TRUE(RunUntil([this] { return m_Link.TxCount() == 1; }));
+  EXPECT_EQ(m_Peer.Read(4), "ANS\r");
+}
+
+}  // namespace
