@@ -1,5 +1,6 @@
 #include "config/configuration.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -64,6 +65,24 @@ bool PrepareFolder(const ConfigFileLocation& location) {
   return !error;
 }
 
+// Writes every value into the file's text and replaces the file. False when the old file cannot
+// be read, a value cannot be stored (the other keys are still written), or the write fails.
+bool WriteSettings(const ConfigFileLocation& location, const std::vector<std::string>& values) {
+  std::optional<std::string> old = ReadExistingFile(location.path);
+  if (!old) {
+    return false;
+  }
+  IniFile file = IniFile::Parse(*old);
+  const std::vector<ConfigKey>& table = CConfiguration::KeyTable();
+  bool allStored = true;
+  for (size_t i = 0; i < table.size(); ++i) {
+    allStored = file.Set(table[i].section, table[i].key, values[i]) && allStored;
+  }
+  std::string ignoredReason;
+  return PrepareFolder(location) &&
+         WriteFileAtomically(location.path, file.Serialize(), ignoredReason) && allStored;
+}
+
 }  // namespace
 
 CConfiguration::CConfiguration() : m_Values(kKeyCount) {}
@@ -115,19 +134,7 @@ void CConfiguration::Load() {
 }
 
 bool CConfiguration::Save() {
-  const ConfigFileLocation& location = Location();
-  std::optional<std::string> old = ReadExistingFile(location.path);
-  bool result = old.has_value();
-  if (result) {
-    IniFile file = IniFile::Parse(*old);
-    const std::vector<ConfigKey>& table = KeyTable();
-    for (size_t i = 0; i < table.size(); ++i) {
-      result = file.Set(table[i].section, table[i].key, m_Values[i]) && result;
-    }
-    std::string ignoredReason;
-    result = PrepareFolder(location) &&
-             WriteFileAtomically(location.path, file.Serialize(), ignoredReason) && result;
-  }
+  bool result = WriteSettings(Location(), m_Values);
   if (!result) {
     DiagLog('E', "CConfiguration::Save() failed");
   }
@@ -142,13 +149,8 @@ std::string CConfiguration::GetString(std::string_view section, std::string_view
 int32_t CConfiguration::GetInt(std::string_view section, std::string_view key) const {
   long value = std::strtol(GetString(section, key).c_str(), nullptr, 10);
   // Where long is wider than 32 bits, saturate as a 32-bit strtol would.
-  if (value > std::numeric_limits<int32_t>::max()) {
-    return std::numeric_limits<int32_t>::max();
-  }
-  if (value < std::numeric_limits<int32_t>::min()) {
-    return std::numeric_limits<int32_t>::min();
-  }
-  return static_cast<int32_t>(value);
+  return static_cast<int32_t>(std::clamp<long>(value, std::numeric_limits<int32_t>::min(),
+                                               std::numeric_limits<int32_t>::max()));
 }
 
 bool CConfiguration::GetBool(std::string_view section, std::string_view key) const {

@@ -308,8 +308,4 @@ TEST_F(ConfigurationTest, SaveReplacesTheTargetOfASymbolicLink) {
   EXPECT_EQ(IniFile::Parse(ReadFileBytes(real)).Get("General", "TestMode"), "2");
 }
 
-TEST(ConfigurationProcessStore, IsOneObject) {
-  EXPECT_EQ(&GetConfiguration(), &GetConfiguration());
-}
-
 }  // namespace
