@@ -1,19 +1,23 @@
 #include "codec/escape_codec.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
 namespace {
 
-constexpr std::array<const char*, 32> kControlNames = {
+constexpr std::array<std::string_view, 32> kControlNames = {
     "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "HT",  "LF",
     "VT",  "FF",  "CR",  "SO",  "SI",  "SLE", "CS1", "DC2", "DC3", "DC4", "NAK",
     "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+char AsciiUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) {
@@ -88,21 +92,33 @@ std::optional<unsigned char> TokenValue(std::string_view token) {
   return DecimalValue(token);
 }
 
-}  // namespace
+// The first ']' at or after a position, remembered across the steps of one decoding: text
+// with many '[' and no ']' after them is then scanned once instead of once per '['.
+class ClosingBracketFinder {
+ public:
+  explicit ClosingBracketFinder(std::string_view text) : m_Text(text) {}
 
-std::string ControlSymbolName(int value) {
-  if (value < 0 || value >= static_cast<int>(kControlNames.size())) {
-    return {};
+  size_t At(size_t position) {
+    if (!m_Searched || m_Next < position) {
+      m_Next = m_Text.find(']', position);
+      m_Searched = true;
+    }
+    return m_Next;
   }
-  return kControlNames[static_cast<size_t>(value)];
-}
 
-char ReadEscapedByte(const std::string& text, size_t& position) {
+ private:
+  std::string_view m_Text;
+  size_t m_Next = 0;
+  bool m_Searched = false;
+};
+
+// One decoding step at `position`, which advances past what it consumed.
+char DecodeStep(std::string_view text, size_t& position, ClosingBracketFinder& closes) {
   char c = text[position];
   if (c == '[') {
-    size_t close = text.find(']', position);
-    if (close != std::string::npos) {
-      auto token = std::string_view(text).substr(position + 1, close - position - 1);
+    size_t close = closes.At(position);
+    if (close != std::string_view::npos) {
+      auto token = text.substr(position + 1, close - position - 1);
       if (auto value = TokenValue(token)) {
         position = close + 1;
         return static_cast<char>(*value);
@@ -113,22 +129,50 @@ char ReadEscapedByte(const std::string& text, size_t& position) {
   return c;
 }
 
-ByteString TextToBytes(const std::string& text) {
-  ByteString bytes;
-  bytes.reserve(text.size());
+// Decodes `text` into `out` and returns the number of bytes written. Every step consumes at
+// least one character and yields one byte, so `out` may be `text.data()` itself: writing never
+// overtakes reading.
+size_t DecodeInto(std::string_view text, char* out) {
+  ClosingBracketFinder closes(text);
   size_t position = 0;
+  size_t written = 0;
   while (position < text.size()) {
     // Runs of ordinary characters are copied in one step; only '[' needs the escape rules.
-    size_t bracket = text.find('[', position);
-    if (bracket == std::string::npos) {
-      bytes.append(text, position, std::string::npos);
-      break;
+    size_t bracket = std::min(text.find('[', position), text.size());
+    if (out + written != text.data() + position) {
+      std::memmove(out + written, text.data() + position, bracket - position);
     }
-    bytes.append(text, position, bracket - position);
+    written += bracket - position;
     position = bracket;
-    bytes.push_back(ReadEscapedByte(text, position));
+    if (position < text.size()) {
+      out[written++] = DecodeStep(text, position, closes);
+    }
   }
+  return written;
+}
+
+}  // namespace
+
+std::string ControlSymbolName(int value) {
+  if (value < 0 || value >= static_cast<int>(kControlNames.size())) {
+    return {};
+  }
+  return std::string(kControlNames[static_cast<size_t>(value)]);
+}
+
+char ReadEscapedByte(const std::string& text, size_t& position) {
+  ClosingBracketFinder closes(text);
+  return DecodeStep(text, position, closes);
+}
+
+ByteString TextToBytes(const std::string& text) {
+  ByteString bytes = text;
+  TextToBytesInPlace(bytes);
   return bytes;
+}
+
+void TextToBytesInPlace(std::string& text) {
+  text.resize(DecodeInto(text, text.data()));
 }
 
 std::string BytesToText(const ByteString& bytes, bool allHex) {

@@ -17,6 +17,10 @@ char ReadEscapedByte(const std::string& text, size_t& position);
 // Decodes a whole escaped text.
 ByteString TextToBytes(const std::string& text);
 
+// Decodes a whole escaped text over itself, for callers that own a copy anyway; the result
+// equals TextToBytes of the original text.
+void TextToBytesInPlace(std::string& text);
+
 // Symbol form (control bytes as [NAME], everything else unchanged) or, with `allHex`,
 // every byte as [xHH].
 std::string BytesToText(const ByteString& bytes, bool allHex);
