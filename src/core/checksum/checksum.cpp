@@ -6,6 +6,7 @@
 #include <boost/crc.hpp>
 #include <cctype>
 #include <numeric>
+#include <utility>
 
 #include "codec/escape_codec.h"
 #include "diag/diag_log.h"
@@ -66,7 +67,8 @@ int32_t ModbusLrc(ByteString bytes) {
 }
 
 int32_t ModbusCrc(ByteString bytes) {
-  return ModbusGeCrc(TextToBytes(bytes));
+  TextToBytesInPlace(bytes);
+  return ModbusGeCrc(std::move(bytes));
 }
 
 int32_t ModbusGeCrc(ByteString bytes) {
@@ -74,9 +76,9 @@ int32_t ModbusGeCrc(ByteString bytes) {
 }
 
 int32_t SolCrc(ByteString bytes) {
-  ByteString decoded = TextToBytes(bytes);
-  decoded.resize(std::min(decoded.size(), kSolCrcMaxBytes));
-  return CrcOf<Crc16Kermit>(decoded);
+  TextToBytesInPlace(bytes);
+  bytes.resize(std::min(bytes.size(), kSolCrcMaxBytes));
+  return CrcOf<Crc16Kermit>(bytes);
 }
 
 int32_t OplcCrc(ByteString bytes) {
