@@ -1,0 +1,6 @@
+#include "message_round_trip.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  LoadAndCheckRoundTrip(MessageFileFormat::kArchive, data, size);
+  return 0;
+}

@@ -1,0 +1,6 @@
+#include "message_round_trip.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  LoadAndCheckRoundTrip(MessageFileFormat::kTextImport, data, size);
+  return 0;
+}
