@@ -25,3 +25,5 @@ void AddCodecCommands(CLI::App& app, CliContext& context);
 void AddConvertCommands(CLI::App& app, CliContext& context);
 void AddConfigCommands(CLI::App& app, CliContext& context);
 void AddCrcCommands(CLI::App& app, CliContext& context);
+void AddRunCommands(CLI::App& app, CliContext& context);
+void AddSendCommands(CLI::App& app, CliContext& context);

@@ -37,6 +37,8 @@ int main(int argc, char** argv) {
   AddConvertCommands(app, context);
   AddConfigCommands(app, context);
   AddCrcCommands(app, context);
+  AddRunCommands(app, context);
+  AddSendCommands(app, context);
 
   try {
     app.parse(argc, argv);

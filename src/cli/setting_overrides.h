@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+// Adds the repeatable option `--set SECTION.KEY=VALUE` to a command; the assignments are
+// collected into `assignments` in the order given.
+void AddSettingOverrideOption(CLI::App& command, std::vector<std::string>& assignments);
+
+// Applies the assignments to the process-wide configuration in memory (the file is not
+// written); a later assignment of the same key wins. Throws CLI::ValidationError, a usage
+// error, for an assignment that is not SECTION.KEY=VALUE or names no setting; then nothing
+// has changed.
+void ApplySettingOverrides(const std::vector<std::string>& assignments);
