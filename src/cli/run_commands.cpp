@@ -1,0 +1,112 @@
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli_context.h"
+#include "config/configuration.h"
+#include "console_front_end.h"
+#include "document/linkwright_doc.h"
+#include "document/message_file.h"
+#include "document/tick_scheduler.h"
+#include "link/link_controller.h"
+#include "setting_overrides.h"
+
+namespace {
+
+using Clock = TickScheduler::Clock;
+
+// Longer runs than this count as "until stopped" (and keep the deadline arithmetic in range).
+constexpr double kForeverSeconds = 1e9;
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+extern "C" void RequestStop(int /*signal*/) {
+  stopRequested = 1;
+}
+
+struct RunOptions {
+  std::vector<std::string> settings;
+  std::optional<double> seconds;
+  bool autoSend = false;
+  std::string messageFile;
+};
+
+std::optional<Clock::time_point> Deadline(const std::optional<double>& seconds) {
+  if (!seconds || *seconds >= kForeverSeconds) {
+    return std::nullopt;
+  }
+  return Clock::now() +
+         std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*seconds));
+}
+
+// The main window's timers without a window: sleeps until the next tick is due, runs it, and
+// ends at the deadline or on SIGINT/SIGTERM, which cut the wait short at the next tick.
+void RunTimers(TickScheduler& timers, const std::optional<Clock::time_point>& deadline) {
+  while (stopRequested == 0) {
+    std::optional<Clock::time_point> wake = timers.NextDue();
+    if (deadline) {
+      wake = wake ? std::min(*wake, *deadline) : *deadline;
+    }
+    if (!wake) {
+      return;
+    }
+    std::this_thread::sleep_until(*wake);
+    if (deadline && Clock::now() >= *deadline) {
+      return;
+    }
+    timers.RunDueTicks();
+    std::cout.flush();
+  }
+}
+
+int RunSimulator(const RunOptions& options, const CliContext& context) {
+  LoadConfiguration(context);
+  ApplySettingOverrides(options.settings);
+  // AutoSend is off at every start; --autosend switches it on for this run only.
+  GetConfiguration().SetFormatted("AutoSend", "Enabled", "%d", options.autoSend ? 1 : 0);
+
+  ConsoleFrontEnd frontEnd(std::cout, std::cerr);
+  CLinkController link(GetConfiguration(), frontEnd);
+  CLinkwrightDoc doc(link, frontEnd);
+  std::string error;
+  if (!LoadMessageFile(doc.Table(), options.messageFile, &error)) {
+    return Fail(error);
+  }
+  TickScheduler timers(doc, link);
+  if (!timers.OpenConnection()) {
+    return Fail(link.LastFailure());
+  }
+  std::signal(SIGINT, RequestStop);
+  std::signal(SIGTERM, RequestStop);
+  RunTimers(timers, Deadline(options.seconds));
+  timers.CloseConnection();
+  std::cout.flush();
+  return kExitOk;
+}
+
+}  // namespace
+
+void AddRunCommands(CLI::App& app, CliContext& context) {
+  auto options = std::make_shared<RunOptions>();
+  auto* run = app.add_subcommand(
+      "run",
+      "Stand in for a device: open the link and answer packets with the message file's active "
+      "rows (AutoReply), optionally sending them in turn (AutoSend); the trace goes to standard "
+      "output");
+  AddSettingOverrideOption(*run, options->settings);
+  run->add_option("--for", options->seconds,
+                  "Stop after this many seconds (fractions allowed); default: run until SIGINT "
+                  "or SIGTERM")
+      ->check(CLI::NonNegativeNumber);
+  run->add_flag("--autosend", options->autoSend,
+                "Send the active rows one per \"CycleTime\" (AutoSend on for this run only)");
+  run->add_option("MESSAGEFILE", options->messageFile, "Message file with the rows to use")
+      ->required();
+  run->callback([options, &context] { context.exitCode = RunSimulator(*options, context); });
+}
