@@ -1,9 +1,9 @@
 #include <benchmark/benchmark.h>
 
-#include <cstring>
 #include <random>
 
 #include "checksum/checksum.h"
+#include "memcpy_baseline.h"
 
 namespace {
 
@@ -19,14 +19,7 @@ ByteString RandomBytes() {
 }
 
 void BM_Memcpy(benchmark::State& state) {
-  ByteString source = RandomBytes();
-  ByteString target(kSize, '\0');
-  for (auto _ : state) {
-    std::memcpy(target.data(), source.data(), kSize);
-    benchmark::DoNotOptimize(target.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kSize));
+  MemcpyBaseline(state, kSize);
 }
 BENCHMARK(BM_Memcpy);
 

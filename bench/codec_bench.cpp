@@ -1,11 +1,11 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
-#include <cstring>
 #include <random>
 #include <string>
 
 #include "codec/escape_codec.h"
+#include "memcpy_baseline.h"
 
 namespace {
 
@@ -52,14 +52,7 @@ ByteString TypicalMessageBytes(size_t size) {
 }
 
 void BM_Memcpy(benchmark::State& state) {
-  std::string source(kSize, 'a');
-  std::string target(kSize, '\0');
-  for (auto _ : state) {
-    std::memcpy(target.data(), source.data(), kSize);
-    benchmark::DoNotOptimize(target.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kSize));
+  MemcpyBaseline(state, kSize);
 }
 BENCHMARK(BM_Memcpy);
 
