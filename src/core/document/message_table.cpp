@@ -21,6 +21,12 @@ MessageTable::MessageTable() {
   ResetRows(kDefaultRowCount);
 }
 
+MessageTable::MessageTable(const MessageTable& other)
+    : m_Rows(other.m_Rows),
+      m_FocusedRow(other.m_FocusedRow),
+      m_SelectedRow(other.m_SelectedRow),
+      m_Modified(other.m_Modified) {}
+
 std::string MessageTable::ColumnTitle(int column) {
   static const std::array<const char*, kColumnCount> kTitles{"key", "message", "comment", "",
                                                              "trigger"};

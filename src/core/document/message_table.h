@@ -42,6 +42,10 @@ class MessageTable {
   static constexpr int kColumnCount = 5;
 
   MessageTable();
+  // A copy has the same content, focus, selection and modified flag, but no listeners: a view
+  // follows one table, not every copy of it.
+  MessageTable(const MessageTable& other);
+  MessageTable& operator=(const MessageTable&) = delete;
 
   // Header text of a column ("key", "message", "comment", "", "trigger").
   static std::string ColumnTitle(int column);

@@ -253,6 +253,22 @@ TEST(MessageTableTest, ListenersHearEditsOnceWithTheRowRangeAndModifiedOnlyWhenI
   EXPECT_EQ(listener.events.size(), 12u);
 }
 
+TEST(MessageTableTest, ACopyKeepsTheContentButNotTheListeners) {
+  MessageTable table;
+  RecordingListener listener;
+  table.AddListener(&listener);
+  table.SetRow(2, Numbered(2));
+  table.SelectRow(2);
+  MessageTable copy(table);
+  listener.events.clear();
+  copy.SetRow(3, Numbered(3));
+  EXPECT_TRUE(listener.events.empty());
+  EXPECT_EQ(copy.GetRow(2), Numbered(2));
+  EXPECT_EQ(copy.SelectedRow(), 2);
+  EXPECT_TRUE(copy.IsModified());
+  EXPECT_TRUE(table.IsRowEmpty(3));
+}
+
 TEST(MessageTableTest, AListenerMayRemoveItselfWhileBeingTold) {
   MessageTable table;
   class OneShot : public MessageTableListener {
