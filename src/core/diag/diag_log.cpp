@@ -1,5 +1,6 @@
 #include "diag/diag_log.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -22,9 +23,13 @@ DiagState& State() {
   return *state;
 }
 
+// Trivially destructible on purpose: a thread's own objects are destroyed before the objects
+// with static storage, so a std::string here would already be freed when a static object's
+// destructor reports a socket error. Longer texts are cut; system texts are far shorter.
 struct SocketError {
   int code = 0;
-  std::string text;
+  size_t textLength = 0;
+  char text[512] = {};
 };
 
 thread_local SocketError lastSocketError;
@@ -56,7 +61,9 @@ void WriteOutputLine(char level, std::string_view text) {
   state.sink(FormatLine(ModuleName(), level, text));
 }
 
-bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
+bool IsLineBreak(char c) {
+  return c == '\r' || c == '\n';
+}
 
 void WriteLines(char level, std::string_view text) {
   size_t pos = 0;
@@ -76,8 +83,10 @@ void WriteLines(char level, std::string_view text) {
 }
 
 std::string LastSocketErrorText() {
-  return lastSocketError.text.empty() ? SystemErrorText(lastSocketError.code)
-                                      : lastSocketError.text;
+  if (lastSocketError.textLength == 0) {
+    return SystemErrorText(lastSocketError.code);
+  }
+  return std::string(lastSocketError.text, lastSocketError.textLength);
 }
 
 }  // namespace
@@ -103,9 +112,15 @@ bool DiagLog(char level, const char* format, ...) {
   return true;
 }
 
-void SetLastSocketError(int code, std::string text) { lastSocketError = {code, std::move(text)}; }
+void SetLastSocketError(int code, std::string text) {
+  lastSocketError.code = code;
+  lastSocketError.textLength = std::min(text.size(), sizeof lastSocketError.text);
+  std::memcpy(lastSocketError.text, text.data(), lastSocketError.textLength);
+}
 
-int LastSocketError() { return lastSocketError.code; }
+int LastSocketError() {
+  return lastSocketError.code;
+}
 
 void ReportSocketError(const char* context) {
   if (lastSocketError.code <= 0) {
@@ -119,4 +134,6 @@ void LogSocketError() {
   DiagLog('E', "Socket error %d : %s\n", lastSocketError.code, LastSocketErrorText().c_str());
 }
 
-std::string SystemErrorText(int code) { return std::strerror(code); }
+std::string SystemErrorText(int code) {
+  return std::strerror(code);
+}

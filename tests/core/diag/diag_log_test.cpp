@@ -24,6 +24,25 @@ std::string ExpectedModule() {
 
 const std::string kHeader = "|app                 |c|message\n";
 
+// Set for a child run of this program that records a socket error at start-up and logs it
+// again from the destructor of a static object, after the thread's own objects are gone.
+constexpr const char* kLogAtExitVariable = "LINKWRIGHT_DIAG_LOG_AT_EXIT";
+const std::string kLongSocketErrorText = "Connection reset by peer while closing the link";
+
+struct SocketErrorLoggedOnDestruction {
+  ~SocketErrorLoggedOnDestruction() { LogSocketError(); }
+};
+
+const bool kArmedLogAtExit = [] {
+  if (std::getenv(kLogAtExitVariable) == nullptr) {
+    return false;
+  }
+  static SocketErrorLoggedOnDestruction atExit;
+  SetDiagToStandardError();
+  SetLastSocketError(104, kLongSocketErrorText);
+  return true;
+}();
+
 // Collects what the log writes, one entry per sink call, while it lives.
 class CapturedLines {
  public:
@@ -156,6 +175,15 @@ TEST(LogSocketError, WritesEvenForCodeZero) {
             (std::vector<std::string>{Line('E', "Socket error 0 : " + SystemErrorText(0)),
                                       Line('E', "Socket error 10054 : Connection reset by peer")}));
   SetLastSocketError(0);
+}
+
+TEST(LogSocketError, StillWritesTheRecordedTextFromStaticDestructors) {
+  ASSERT_FALSE(kArmedLogAtExit);
+  ASSERT_EQ(setenv(kLogAtExitVariable, "1", 1), 0);
+  ProcessResult result = RunProgram(ProgramPath().string(), {"--gtest_filter=-*"});
+  unsetenv(kLogAtExitVariable);
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, kHeader + Line('E', "Socket error 104 : " + kLongSocketErrorText));
 }
 
 TEST(DiagLogModuleName, LinesCarryTheProgramFileNameUpToItsFirstDot) {
