@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "scripted_peers.h"
+#include "support/loopback_socket.h"
 
 namespace {
 
@@ -213,7 +214,7 @@ TEST(HttpExchange, OnlyHttpIsSpokenAndNothingIsLoggedForOtherSchemes) {
 TEST(MySendHTTP, RefusedConnectionFailsWithConnectLine) {
   CapturedLog log;
   HttpResponse response;
-  EXPECT_EQ(MySendHTTP("http://127.0.0.1:" + std::to_string(UnusedTcpPort()) + "/", "", "",
+  EXPECT_EQ(MySendHTTP("http://127.0.0.1:" + std::to_string(UnusedTcpPortNumber()) + "/", "", "",
                        std::nullopt, response, 2000, std::nullopt),
             1);
   EXPECT_TRUE(log.Has('E', "connect() failed"));

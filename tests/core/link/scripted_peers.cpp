@@ -211,9 +211,3 @@ void TcpScriptedServer::Serve() {
   }
   close(connection);
 }
-
-uint16_t UnusedTcpPort() {
-  uint16_t port = 0;
-  close(BoundLoopbackSocket(SOCK_STREAM, port));
-  return port;
-}

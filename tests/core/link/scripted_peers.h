@@ -101,6 +101,3 @@ class TcpScriptedServer {
   std::string m_Request;
   std::thread m_Thread;
 };
-
-// A TCP port on 127.0.0.1 that nobody listens on (chosen free, then released).
-uint16_t UnusedTcpPort();

@@ -51,9 +51,10 @@ class Connection {
 
   // Discards input, sends `command` and waits for a reply framed by `opener` and `closer`
   // (nullopt stands for an absent value and behaves as empty) for at most the time-out. The
-  // wait is split into polls (see SetPollInterval); each poll reads once and, when that brought
-  // nothing usable, waits up to one pause for more input to arrive. `reply` is meaningful only
-  // when the result is true.
+  // wait is split into polls (see SetPollInterval): each poll reads once and, when that brought
+  // no reply, waits up to one pause for more input; one last read follows the last pause. Writes
+  // the "Connection::SendCommand()" progress lines. `reply` is meaningful only when the result
+  // is true.
   bool SendCommand(const ByteString& command, const std::optional<ByteString>& opener,
                    const std::optional<ByteString>& closer, ByteString& reply);
 
