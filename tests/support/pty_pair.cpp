@@ -5,7 +5,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -18,10 +20,16 @@ std::string SocatCommand(const TempDir& dir) {
   return "exec socat " + end("a") + " " + end("b");
 }
 
-bool WaitForPaths(const TempDir& dir) {
+std::string ProgramCommand(const TempDir& dir, const std::string& command) {
+  return "exec socat -t 0.1 pty,raw,echo=0,link=" + (dir / "tty").string() + " 'SYSTEM:cd " +
+         dir.path().string() + " && { " + command + " ; } ; echo $? > status'";
+}
+
+bool WaitForPaths(const TempDir& dir, std::initializer_list<const char*> names) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (std::chrono::steady_clock::now() < deadline) {
-    if (std::filesystem::exists(dir / "a") && std::filesystem::exists(dir / "b")) {
+    if (std::all_of(names.begin(), names.end(),
+                    [&dir](const char* name) { return std::filesystem::exists(dir / name); })) {
       return true;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -32,7 +40,19 @@ bool WaitForPaths(const TempDir& dir) {
 }  // namespace
 
 PtyPair::PtyPair() : m_Socat(SocatCommand(m_Dir)) {
-  m_Ready = WaitForPaths(m_Dir);
+  m_Ready = WaitForPaths(m_Dir, {"a", "b"});
+}
+
+PtyProgram::PtyProgram(const std::string& command) : m_Socat(ProgramCommand(m_Dir, command)) {
+  m_Ready = WaitForPaths(m_Dir, {"tty"});
+}
+
+int PtyProgram::Wait(std::chrono::milliseconds limit) {
+  if (m_Socat.Wait(limit) < 0) {
+    return -1;
+  }
+  const std::string status = ReadFileBytes(m_Dir / "status");
+  return status.empty() ? -1 : std::atoi(status.c_str());
 }
 
 PtyEnd::PtyEnd(const std::string& path) {

@@ -26,6 +26,29 @@ class PtyPair {
   bool m_Ready = false;
 };
 
+// A pseudo-terminal whose far side is a program: socat runs the shell command in dir() with its
+// standard input and output on pipes to the pseudo-terminal, so the program's own terminal
+// calls (flushing its queues at exit, say) cannot discard bytes still on their way. The command
+// may not hold commas, colons, quotes or exclamation marks (socat's address syntax).
+class PtyProgram {
+ public:
+  explicit PtyProgram(const std::string& command);
+  PtyProgram(const PtyProgram&) = delete;
+  PtyProgram& operator=(const PtyProgram&) = delete;
+
+  bool ready() const { return m_Ready; }
+  std::string path() const { return (m_Dir / "tty").string(); }
+  const TempDir& dir() const { return m_Dir; }
+
+  // Waits for the program to end; its exit status, or -1 when it did not end within the limit.
+  int Wait(std::chrono::milliseconds limit);
+
+ private:
+  TempDir m_Dir;
+  BackgroundCommand m_Socat;
+  bool m_Ready = false;
+};
+
 // Opens a pseudo-terminal end raw and non-blocking for a test's own scripted peer.
 class PtyEnd {
  public:
