@@ -57,7 +57,7 @@ bool Connection::Send(const char* data, int32_t length) {
     return false;
   }
   if (length < 0) {
-    length = static_cast<int32_t>(std::strlen(data));
+    length = data == nullptr ? 0 : static_cast<int32_t>(std::strlen(data));
   }
   const bool sent = DoSend(data, length);
   if (length > 0) {
