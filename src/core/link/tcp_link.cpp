@@ -125,19 +125,12 @@ ByteString TcpLink::ReadWaiting(size_t limit, bool& peerGone) {
     return data;
   }
   boost::system::error_code error;
-  for (;;) {
-    size_t room = std::min(m_ReadBuffer.size(), limit - std::min(limit, data.size()));
-    if (room == 0) {
-      break;
-    }
-    size_t count =
-        m_MessageSocket->read_some(boost::asio::buffer(m_ReadBuffer.data(), room), error);
-    data.append(m_ReadBuffer.data(), count);
-    // A short read has emptied what the system held; asking again would only say so.
-    if (error || count < room) {
-      break;
-    }
-  }
+  size_t waiting = m_MessageSocket->available(error);
+  // One read of exactly what is waiting; with nothing waiting one byte is still asked for, so
+  // a closed or failed connection shows itself.
+  data.resize(std::clamp<size_t>(waiting, 1, std::max<size_t>(limit, 1)));
+  size_t count = m_MessageSocket->read_some(boost::asio::buffer(data), error);
+  data.resize(count);
   peerGone = error && error != boost::asio::error::would_block;
   return data;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -40,7 +39,7 @@ class TcpLink {
   // is none, every other one is closed at once.
   AcceptResult AcceptWaiting();
 
-  // Everything the peer has sent that is waiting, up to about `limit` bytes. `peerGone` tells
+  // Everything the peer has sent that is waiting, up to `limit` bytes. `peerGone` tells
   // that the peer closed the connection or it failed; the socket is kept until ClosePeer.
   ByteString ReadWaiting(size_t limit, bool& peerGone);
 
@@ -72,5 +71,4 @@ class TcpLink {
   std::unique_ptr<boost::asio::ip::tcp::socket> m_MessageSocket;
   std::string m_PeerText;
   std::string m_LastError;
-  std::array<char, 65536> m_ReadBuffer;
 };

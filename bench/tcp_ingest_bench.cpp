@@ -1,0 +1,116 @@
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/write.hpp>
+
+#include "config/configuration.h"
+#include "front_end.h"
+#include "link/link_controller.h"
+
+namespace {
+
+using boost::asio::ip::tcp;
+
+constexpr size_t kStreamBytes = 64 << 20;
+constexpr size_t kWriteSlice = 1 << 20;
+
+// A peer on 127.0.0.1 that takes one connection and streams kStreamBytes to it, then closes.
+class StreamingPeer {
+ public:
+  StreamingPeer()
+      : m_Acceptor(m_Io, tcp::endpoint(boost::asio::ip::address_v4::loopback(), 0)),
+        m_Thread([this] { Stream(); }) {}
+  ~StreamingPeer() { m_Thread.join(); }
+
+  uint16_t Port() const { return m_Acceptor.local_endpoint().port(); }
+
+ private:
+  void Stream() {
+    tcp::socket socket(m_Io);
+    m_Acceptor.accept(socket);
+    const std::string slice(kWriteSlice, 'S');
+    for (size_t sent = 0; sent < kStreamBytes; sent += slice.size()) {
+      boost::asio::write(socket, boost::asio::buffer(slice));
+    }
+  }
+
+  boost::asio::io_context m_Io;
+  tcp::acceptor m_Acceptor;
+  std::thread m_Thread;
+};
+
+class SilentFrontEnd : public FrontEnd {
+ public:
+  void AppendTrace(const std::string&) override {}
+  void ClearTrace() override {}
+  void PlaySignal(bool) override {}
+  void SetTxPaneText(const std::string&) override {}
+  void SetLinkPaneText(const std::string&) override {}
+  void SetTitle(const std::string&) override {}
+  void SetLinkIcon(int) override {}
+  void ShowNotice(const std::string&) override {}
+  void SelectRow(int) override {}
+};
+
+void UseTcpClientLink(uint16_t port) {
+  for (const ConfigKey& row : CConfiguration::KeyTable()) {
+    GetConfiguration().SetFormatted(row.section, row.key, "%s", row.defaultValue);
+  }
+  GetConfiguration().SetFormatted("Connection", "Mode", "1");
+  GetConfiguration().SetFormatted("Connection", "ActAsServer", "0");
+  GetConfiguration().SetFormatted("Connection", "SocketPort", "%u", port);
+}
+
+// The baseline: a plain blocking read of the stream into one reused 64 KiB buffer.
+void BM_PlainBlockingRead(benchmark::State& state) {
+  std::vector<char> buffer(64 << 10);
+  for (auto _ : state) {
+    StreamingPeer peer;
+    boost::asio::io_context io;
+    tcp::socket socket(io);
+    socket.connect(tcp::endpoint(boost::asio::ip::address_v4::loopback(), peer.Port()));
+    size_t total = 0;
+    boost::system::error_code error;
+    while (!error) {
+      total += socket.read_some(boost::asio::buffer(buffer), error);
+    }
+    if (total != kStreamBytes) {
+      state.SkipWithError("stream cut short");
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kStreamBytes));
+}
+BENCHMARK(BM_PlainBlockingRead)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The link controller polled in a tight loop, as fast as a receive cycle could ask.
+void BM_LinkControllerReceive(benchmark::State& state) {
+  SilentFrontEnd frontEnd;
+  size_t calls = 0;
+  for (auto _ : state) {
+    StreamingPeer peer;
+    UseTcpClientLink(peer.Port());
+    CLinkController link(GetConfiguration(), frontEnd);
+    if (!link.Open()) {
+      state.SkipWithError("link did not open");
+      break;
+    }
+    size_t total = 0;
+    while (total < kStreamBytes) {
+      total += link.Receive().size();
+      ++calls;
+    }
+    link.Close();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kStreamBytes));
+  state.counters["calls"] =
+      benchmark::Counter(static_cast<double>(calls), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_LinkControllerReceive)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
