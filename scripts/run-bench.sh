@@ -7,3 +7,4 @@ for b in "$build"/bench/*_bench; do
   echo "== $(basename "$b")"
   "$b" --benchmark_counters_tabular=true
 done
+"$(dirname "$0")/bench-simulator.sh" "$build"

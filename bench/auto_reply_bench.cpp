@@ -1,0 +1,63 @@
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "automation/auto_reply.h"
+#include "automation/row_sender.h"
+#include "config/configuration.h"
+#include "document/message_table.h"
+
+namespace {
+
+// Never asked: the packets of these benchmarks match no row.
+class NoSender : public RowSender {
+ public:
+  void SelectRow(int /*row*/) override {}
+  bool SendRow(int /*row*/) override { return true; }
+};
+
+// A table of 99 active rows whose triggers are regular expressions of the kind users write:
+// a command word, a number field, a hexadecimal field and the closer.
+void FillWithExpressionTriggers(MessageTable& table) {
+  for (int row = 1; row <= MessageTable::kDefaultRowCount; ++row) {
+    const std::string word = "CMD" + std::to_string(row);
+    table.SetItemText(row, MessageTable::kMessageColumn, "ACK " + word + "[CR]");
+    table.SetItemText(row, MessageTable::kTriggerColumn,
+                      "[STX]" + word + " [0-9]+,[0-9A-F]{2,8}(;[A-Z]+)?[ETX][CR]");
+    table.SetActive(row, 1);
+  }
+}
+
+// The whole AutoReply decision for a packet that matches none of 99 expression triggers:
+// 99 decodes, 99 exact comparisons and 99 whole-packet regular-expression matches.
+void BM_AutoReplyNoMatch(benchmark::State& state) {
+  GetConfiguration().SetFormatted("AutoReply", "UseRegex", "1");
+  MessageTable table;
+  FillWithExpressionTriggers(table);
+  NoSender sender;
+  AutoReplier replier(table, sender);
+  const std::string packet = "\x02" + std::string("STATUS 1234,BEEF;OK") +
+                             std::string(static_cast<size_t>(state.range(0)), 'x') + "\x03\r";
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(replier.AutoReply(packet));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_AutoReplyNoMatch)->Arg(0)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// The same packet size with exact triggers only ("UseRegex" off): the floor of the scan.
+void BM_AutoReplyNoMatchExactOnly(benchmark::State& state) {
+  GetConfiguration().SetFormatted("AutoReply", "UseRegex", "0");
+  MessageTable table;
+  FillWithExpressionTriggers(table);
+  NoSender sender;
+  AutoReplier replier(table, sender);
+  const std::string packet = "\x02STATUS 1234,BEEF;OK\x03\r";
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(replier.AutoReply(packet));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_AutoReplyNoMatchExactOnly)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
