@@ -270,12 +270,8 @@ bool CLinkController::SendHttpRequest(const ByteString& message) {
 bool CLinkController::SendXmodem(const ByteString& message) {
   int32_t blockSize = message.size() < kXmodemShortMessage ? 16 : 128;
   bool sent = m_Xmodem.Transmit(blockSize, message.data(), static_cast<int32_t>(message.size()));
-  if (!Check(sent,
-             std::string("Xmodem transfer failed: ") + XmodemMessage(m_Xmodem.LastResult()))) {
-    return false;
-  }
-  TraceSent(message);
-  return true;
+  return Check(sent,
+               std::string("Xmodem transfer failed: ") + XmodemMessage(m_Xmodem.LastResult()));
 }
 
 ByteString CLinkController::Receive() {
