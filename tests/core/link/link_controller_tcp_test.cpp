@@ -202,4 +202,20 @@ TEST_F(LinkControllerTest, TcpClientUnknownHostFailsWithAConnectLine) {
   EXPECT_EQ(m_Link.LastFailure().rfind("cannot connect to no-such-host.invalid:1024: ", 0), 0u);
 }
 
+TEST_F(LinkControllerTest, TcpSendIntoAConnectionThePeerResetDropsIt) {
+  LoopbackSocket server = LoopbackSocket::TcpListener();
+  OpenLink(kModeTcp, false, server.Port());
+  LoopbackSocket peer = server.Accept();
+  ASSERT_TRUE(peer.valid());
+  ASSERT_TRUE(m_Link.Send("first"));
+  // Closing with unread data makes the system reset the connection.
+  peer.Close();
+  EXPECT_TRUE(WaitUntil([this] { return !m_Link.Send("more"); }));
+  EXPECT_EQ(m_Link.LastFailure().rfind("TCP send failed: ", 0), 0u) << m_Link.LastFailure();
+  EXPECT_EQ(m_FrontEnd.linkPane, "TCP ") << "the failed connection is dropped";
+  EXPECT_EQ(m_FrontEnd.icon, kIconTcpClientOpen);
+  EXPECT_FALSE(m_Link.Send("again"));
+  EXPECT_EQ(m_Link.LastFailure(), "no TCP peer connected");
+}
+
 }  // namespace
