@@ -1,6 +1,8 @@
+#include <charconv>
 #include <chrono>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -9,6 +11,8 @@
 #include "codec/escape_codec.h"
 #include "config/configuration.h"
 #include "console_front_end.h"
+#include "document/linkwright_doc.h"
+#include "document/message_file.h"
 #include "document/trace_text.h"
 #include "link/link_controller.h"
 #include "setting_overrides.h"
@@ -19,8 +23,49 @@ struct SendOptions {
   std::vector<std::string> settings;
   int before = 0;
   int wait = 0;
+  std::string messageFile;
   std::vector<std::string> texts;
 };
+
+// The row a ROW argument names. A number too large for a row number gives 0, which is no row
+// either; nothing when the argument is not a decimal number.
+std::optional<int> RowArgument(const std::string& text) {
+  int row = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), row);
+  if (end != text.data() + text.size() || error == std::errc::invalid_argument) {
+    return std::nullopt;
+  }
+  return error == std::errc::result_out_of_range ? 0 : row;
+}
+
+void CheckRowArguments(const SendOptions& options) {
+  for (const std::string& text : options.texts) {
+    if (!options.messageFile.empty() && !RowArgument(text)) {
+      throw CLI::ValidationError("ROW", "'" + text + "' is not a row number");
+    }
+  }
+}
+
+// Sends one argument: escaped text, or with --file the row it names through SendRow. Returns
+// the failure to report, or an empty text.
+std::string SendArgument(const SendOptions& options, CLinkwrightDoc& doc, CLinkController& link,
+                         const std::string& text) {
+  if (options.messageFile.empty()) {
+    return link.Send(TextToBytes(text)) ? std::string() : "send failed: " + link.LastFailure();
+  }
+  const int row = *RowArgument(text);
+  if (doc.SendRow(row)) {
+    return {};
+  }
+  if (!doc.Table().IsMessageRow(row)) {
+    return "send failed: no row " + text + " (rows are 1 … " +
+           std::to_string(doc.Table().RowCount()) + ")";
+  }
+  return "send failed: row " + text + ": " +
+         (TextToBytes(doc.Table().GetItemText(row, MessageTable::kMessageColumn)).empty()
+              ? std::string("no message")
+              : link.LastFailure());
+}
 
 // Polls the link every "RxPollingTime" ms for `milliseconds`, writing each non-empty chunk
 // as received trace text without a line end. The last poll falls at the end of the span.
@@ -44,6 +89,11 @@ void PollLink(CLinkController& link, FrontEnd& frontEnd, int milliseconds) {
 std::string RunSend(const SendOptions& options) {
   ConsoleFrontEnd frontEnd(std::cout, std::cerr);
   CLinkController link(GetConfiguration(), frontEnd);
+  CLinkwrightDoc doc(link, frontEnd);
+  std::string error;
+  if (!options.messageFile.empty() && !LoadMessageFile(doc.Table(), options.messageFile, &error)) {
+    return error;
+  }
   if (link.IsOpen()) {
     link.UpdateStatus();
   } else if (!link.Open()) {
@@ -52,8 +102,9 @@ std::string RunSend(const SendOptions& options) {
   PollLink(link, frontEnd, options.before);
   std::string failure;
   for (const std::string& text : options.texts) {
-    if (!link.Send(TextToBytes(text)) && failure.empty()) {
-      failure = "send failed: " + link.LastFailure();
+    std::string sendFailure = SendArgument(options, doc, link, text);
+    if (failure.empty()) {
+      failure = std::move(sendFailure);
     }
   }
   PollLink(link, frontEnd, options.wait);
@@ -77,8 +128,14 @@ void AddSendCommands(CLI::App& app, CliContext& context) {
                    "Poll the link for MS milliseconds after the last send, printing what arrives")
       ->type_name("MS")
       ->check(CLI::NonNegativeNumber);
-  send->add_option("TEXT", options->texts, "Escaped message text, sent in order")->required();
+  send->add_option("--file", options->messageFile,
+                   "Message file whose rows ROW... are sent (SendRow) instead of TEXT")
+      ->type_name("MESSAGEFILE");
+  send->add_option("TEXT", options->texts,
+                   "Escaped message text, sent in order; with --file a row number 1 … 99")
+      ->required();
   send->callback([&context, options] {
+    CheckRowArguments(*options);
     LoadConfiguration(context);
     ApplySettingOverrides(options->settings);
     std::string failure = RunSend(*options);
