@@ -36,11 +36,16 @@ LinkDocTest::~LinkDocTest() {
   }
 }
 
-void LinkDocTest::OpenTcpClientLink() {
+LoopbackSocket LinkDocTest::UseTcpClientLink() {
   LoopbackSocket listener = LoopbackSocket::TcpListener();
   SetSetting("Connection", "Mode", "1");
   SetSetting("Connection", "ActAsServer", "0");
   SetSetting("Connection", "SocketPort", std::to_string(listener.Port()));
+  return listener;
+}
+
+void LinkDocTest::OpenTcpClientLink() {
+  LoopbackSocket listener = UseTcpClientLink();
   ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
   m_Peer = listener.Accept();
   ASSERT_TRUE(m_Peer.valid());

@@ -23,6 +23,8 @@ class LinkDocTest : public ::testing::Test {
   LinkDocTest();
   ~LinkDocTest() override;
 
+  // Sets up the link as TCP client of a new listener of the test, which it returns.
+  LoopbackSocket UseTcpClientLink();
   // The link as TCP client of the test's listener; m_Peer is the accepted connection.
   void OpenTcpClientLink();
   // The link as TCP server; m_Peer connects and is taken in by the receive ticks.

@@ -13,10 +13,7 @@ class TickSchedulerTest : public LinkDocTest {
 
   // The link as TCP client of the test's listener, opened by the scheduler.
   void OpenConnection() {
-    LoopbackSocket listener = LoopbackSocket::TcpListener();
-    SetSetting("Connection", "Mode", "1");
-    SetSetting("Connection", "ActAsServer", "0");
-    SetSetting("Connection", "SocketPort", std::to_string(listener.Port()));
+    LoopbackSocket listener = UseTcpClientLink();
     ASSERT_TRUE(m_Timers.OpenConnection()) << m_Link.LastFailure();
     m_Peer = listener.Accept();
     ASSERT_TRUE(m_Peer.valid());
