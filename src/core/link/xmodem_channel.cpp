@@ -98,8 +98,9 @@ std::int32_t XmodemChannel::GetByte(void* self, std::int32_t timeoutMs, std::int
     const std::int32_t slice = std::min(timeoutMs, kWaitSliceMs);
     const auto sliceEnd = Clock::now() + std::chrono::milliseconds(slice);
     for (std::int32_t left = slice; byte < 0 && left > 0; left = MillisecondsUntil(sliceEnd)) {
-      if (port.WaitReadable(left)) {
-        byte = port.ReadByte();
+      if (port.WaitReadable(left) && (byte = port.ReadByte()) < 0) {
+        // Readable yet nothing to read: the line hung up. Pause instead of spinning.
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::max(slice / 10, 1)));
       }
     }
     if (byte < 0) {
