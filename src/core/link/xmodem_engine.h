@@ -76,10 +76,12 @@ XmodemEngine* XmodemCreate(XmodemPutByte putByte, XmodemGetByte getByte, XmodemS
 std::int32_t XmodemDestroy(XmodemEngine* engine);
 
 // Sends length bytes as one transfer. blockSize 1024 gives STX blocks, 128 SOH blocks, any
-// other value 16-byte blocks. Returns the result code, also kept in m_LastResult.
+// other value 16-byte blocks. Returns the result code, also kept in m_LastResult; null data or
+// a negative length gives kXmodemNullBuffer without touching the line.
 std::int32_t XmodemTransmit(XmodemEngine* engine, std::int32_t blockSize, const void* data,
                             std::int32_t length);
 
 // Receives one transfer into buffer (filled with 0x1A first; at most size bytes are stored).
-// Returns the result code, also kept in m_LastResult.
+// Returns the result code, also kept in m_LastResult; a null buffer or negative size gives
+// kXmodemNullBuffer.
 std::int32_t XmodemReceive(XmodemEngine* engine, void* buffer, std::int32_t size);
