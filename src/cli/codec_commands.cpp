@@ -5,6 +5,7 @@
 #include "cli_context.h"
 #include "codec/escape_codec.h"
 #include "codec/symbol_listing.h"
+#include "console_front_end.h"
 
 namespace {
 
@@ -24,18 +25,6 @@ std::optional<ByteString> ParseHexPairs(const std::string& hex) {
     bytes += one;
   }
   return bytes;
-}
-
-std::string WithLineFeeds(std::string text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      continue;
-    }
-    out.push_back(text[i]);
-  }
-  return out;
 }
 
 }  // namespace
@@ -61,8 +50,8 @@ void AddCodecCommands(CLI::App& app, CliContext& /*context*/) {
     auto bytes = ParseHexPairs(encodeOptions->hex);
     if (!bytes) {
       // Thrown inside parsing, so it ends as a usage error like any other bad argument.
-      throw CLI::ValidationError("HEX", "'" + encodeOptions->hex +
-                                            "' is not pairs of hexadecimal digits");
+      throw CLI::ValidationError("HEX",
+                                 "'" + encodeOptions->hex + "' is not pairs of hexadecimal digits");
     }
     std::cout << BytesToText(*bytes, encodeOptions->allHex) << '\n';
   });
