@@ -13,7 +13,7 @@
 #include "config/ini_file.h"
 #include "diag/diag_log.h"
 #include "diag/program_path.h"
-#include "document/atomic_file.h"
+#include "atomic_file.h"
 
 namespace {
 

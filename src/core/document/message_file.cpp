@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "diag/diag_log.h"
-#include "document/atomic_file.h"
+#include "atomic_file.h"
 #include "document/message_archive.h"
 #include "document/message_xml.h"
 #include "document/text_import.h"

@@ -158,7 +158,15 @@ TEST(MessageFileTest, ASaveThatCannotCreateOrRenameFailsAndLeavesNothingBehind) 
   ExpectFailedSave(dir.path(), dir / "no-such-folder" / "a.xml", "No such file or directory");
   fs::create_directory(dir / "taken.xml");
   WriteFileBytes(dir / "taken.xml" / "inside", "x");
-  ExpectFailedSave(dir.path(), dir / "taken.xml", "Is a directory");
+  ExpectFailedSave(dir.path(), dir / "taken.xml", "not a regular file");
+  EXPECT_TRUE(fs::is_directory(dir / "taken.xml"));
+}
+
+TEST(MessageFileTest, ASaveNeverReplacesADeviceOrPipe) {
+  TempDir dir;
+  ASSERT_EQ(mkfifo((dir / "pipe.xml").c_str(), 0600), 0);
+  ExpectFailedSave(dir.path(), dir / "pipe.xml", "not a regular file");
+  EXPECT_TRUE(fs::is_fifo(dir / "pipe.xml"));
 }
 
 // A tmpfs of 64 KiB, unmounted again at the end of the test.

@@ -1,4 +1,4 @@
-#include "document/atomic_file.h"
+#include "atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -75,11 +75,24 @@ bool FillAndClose(int fd, std::string_view bytes, const std::filesystem::path& t
   return ok;
 }
 
+// Only a regular file (or nothing yet) may be replaced: renaming over a device such as
+// /dev/full, or over a folder's entry of another kind, would destroy it.
+bool IsReplaceable(const std::filesystem::path& target) {
+  std::error_code error;
+  auto type = std::filesystem::status(target, error).type();
+  return type == std::filesystem::file_type::not_found ||
+         type == std::filesystem::file_type::regular;
+}
+
 }  // namespace
 
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          std::string& error) {
   std::filesystem::path target = ResolvedTarget(path);
+  if (!IsReplaceable(target)) {
+    error = "cannot write " + path.string() + ": not a regular file";
+    return false;
+  }
   std::string tempPath;
   int fd = CreateTemporaryBeside(target, tempPath);
   bool ok = fd >= 0 && FillAndClose(fd, bytes, target) &&
