@@ -78,12 +78,13 @@ int RunSimulator(const RunOptions& options, const CliContext& context) {
   if (!LoadMessageFile(doc.Table(), options.messageFile, &error)) {
     return Fail(error);
   }
+  // Caught from here on, so that a stop request always closes the link before the end.
+  std::signal(SIGINT, RequestStop);
+  std::signal(SIGTERM, RequestStop);
   TickScheduler timers(doc, link);
   if (!timers.OpenConnection()) {
     return Fail(link.LastFailure());
   }
-  std::signal(SIGINT, RequestStop);
-  std::signal(SIGTERM, RequestStop);
   RunTimers(timers, Deadline(options.seconds));
   timers.CloseConnection();
   std::cout.flush();
