@@ -11,7 +11,9 @@ AutoReplier::AutoReplier(MessageTable& table, RowSender& sender)
 
 bool AutoReplier::AutoReply(const ByteString& packet) {
   const bool useRegex = GetConfiguration().GetBool("AutoReply", "UseRegex");
-  DiagLog(' ', "AutoReply test for \"%s\"", BytesToText(packet, false).c_str());
+  if (DiagEnabled()) {
+    DiagLog(' ', "AutoReply test for \"%s\"", BytesToText(packet, false).c_str());
+  }
   const int row = FindMatchingRow(packet, FirstRowToTest(), useRegex);
   if (row == 0) {
     m_RememberedRow = 1;

@@ -100,7 +100,15 @@ void SetDiagToStandardError() {
   SetDiagSink([](std::string_view line) { std::cerr.write(line.data(), line.size()).flush(); });
 }
 
+bool DiagEnabled() {
+  return static_cast<bool>(State().sink);
+}
+
 bool DiagLog(char level, const char* format, ...) {
+  // Formatting is most of a line's cost, and nobody reads lines without a destination.
+  if (!DiagEnabled()) {
+    return true;
+  }
   char buffer[kMaxText + 1];
   va_list args;
   va_start(args, format);

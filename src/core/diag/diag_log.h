@@ -12,6 +12,10 @@ using DiagSink = std::function<void(std::string_view line)>;
 // Sets where lines go (nullptr discards them) and arms the header for the new destination.
 void SetDiagSink(DiagSink sink);
 
+// True when lines have a destination; lets callers skip building costly arguments (byte
+// strings rendered as text) for lines nobody reads.
+bool DiagEnabled();
+
 // Sends lines to standard error, the destination of `--diag` and LINKWRIGHT_DIAG=1.
 void SetDiagToStandardError();
 

@@ -7,6 +7,7 @@
 #include "diag/diag_log.h"
 #include "document/trace_text.h"
 #include "front_end.h"
+#include "link/commkit/packet_extraction.h"
 #include "link/link_controller.h"
 #include "tick_count.h"
 
@@ -33,12 +34,11 @@ std::string ChunkTraceText(const ByteString& chunk, size_t chunkAt,
 void LogPacketMatches(const ByteString& buffer, const std::vector<PacketSpan>& packets,
                       size_t openerSize, size_t closerSize) {
   if (packets.empty()) {
-    DiagLog(' ', "Match not found");
+    commkit::LogMatchNotFound();
   }
   for (const PacketSpan& packet : packets) {
     const size_t bodyAt = packet.begin + openerSize;
-    const ByteString body = buffer.substr(bodyAt, packet.end - closerSize - bodyAt);
-    DiagLog(' ', "Match found; TargetText=\"%s\"", BytesToText(body, false).c_str());
+    commkit::LogMatchFound(buffer.substr(bodyAt, packet.end - closerSize - bodyAt));
   }
 }
 

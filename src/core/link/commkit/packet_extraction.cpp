@@ -12,16 +12,26 @@ bool ExtractPacket(ByteString& buffer, const ByteString& opener, const ByteStrin
   const size_t bodyAt = openerAt == ByteString::npos ? openerAt : openerAt + opener.size();
   const size_t closerAt = bodyAt == ByteString::npos ? bodyAt : buffer.find(closer, bodyAt);
   if (closerAt == ByteString::npos) {
-    DiagLog(' ', "Match not found");
+    LogMatchNotFound();
     return false;
   }
   body = buffer.substr(bodyAt, closerAt - bodyAt);
-  DiagLog(' ', "Match found; TargetText=\"%s\"", BytesToText(body, false).c_str());
+  LogMatchFound(body);
   if (consume) {
     buffer.erase(0, closerAt + closer.size());
     DiagLog(' ', "Match pattern removed; SourceText=\"%s\"", BytesToText(buffer, false).c_str());
   }
   return true;
+}
+
+void LogMatchFound(const ByteString& body) {
+  if (DiagEnabled()) {
+    DiagLog(' ', "Match found; TargetText=\"%s\"", BytesToText(body, false).c_str());
+  }
+}
+
+void LogMatchNotFound() {
+  DiagLog(' ', "Match not found");
 }
 
 }  // namespace commkit

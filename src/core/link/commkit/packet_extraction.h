@@ -14,4 +14,8 @@ namespace commkit {
 bool ExtractPacket(ByteString& buffer, const ByteString& opener, const ByteString& closer,
                    ByteString& body, bool consume);
 
+// The trace lines of a packet search, for searchers that find packets their own way.
+void LogMatchFound(const ByteString& body);
+void LogMatchNotFound();
+
 }  // namespace commkit
