@@ -44,7 +44,7 @@ build-fuzz: deps
 fuzz: build-fuzz
 	@scripts/run-fuzz.sh build/fuzz $(FUZZ_SECONDS)
 
-test: unit asan fuzz
+test: format-check unit asan fuzz
 
 bench: build-release
 	cmake -S . -B build/release -DLINKWRIGHT_BUILD_BENCH=ON
@@ -54,7 +54,7 @@ bench: build-release
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
-format-check:
+format-check: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:

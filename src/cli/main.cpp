@@ -22,7 +22,8 @@ bool DiagRequestedByEnvironment() {
 
 int main(int argc, char** argv) {
   CliContext context;
-  CLI::App app{"Linkwright console: message codec, checksums, settings and links", "linkwright-cli"};
+  CLI::App app{"Linkwright console: message codec, checksums, settings and links",
+               "linkwright-cli"};
   app.set_version_flag("--version", std::string("linkwright-cli ") + kLinkwrightVersion);
   app.add_option("--config", context.configPath, "Configuration file to use");
   app.add_flag("--diag", context.diag, "Write the diagnostic log to standard error");

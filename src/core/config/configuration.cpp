@@ -9,11 +9,11 @@
 #include <limits>
 #include <system_error>
 
+#include "atomic_file.h"
 #include "config/config_file_path.h"
 #include "config/ini_file.h"
 #include "diag/diag_log.h"
 #include "diag/program_path.h"
-#include "atomic_file.h"
 
 namespace {
 

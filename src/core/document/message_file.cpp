@@ -4,8 +4,8 @@
 #include <fstream>
 #include <vector>
 
-#include "diag/diag_log.h"
 #include "atomic_file.h"
+#include "diag/diag_log.h"
 #include "document/message_archive.h"
 #include "document/message_xml.h"
 #include "document/text_import.h"

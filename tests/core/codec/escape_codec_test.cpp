@@ -23,24 +23,23 @@ TEST_P(DecodeTest, DecodesToExpectedBytes) {
 
 INSTANTIATE_TEST_SUITE_P(
     EscapeRules, DecodeTest,
-    testing::Values(DecodeCase{"", ""}, DecodeCase{"ABC", "ABC"},
-                    DecodeCase{"[STX]12[ETX]", "\x02"
-                                               "12\x03"},
-                    DecodeCase{"[stx]", "\x02"}, DecodeCase{"[x0d]", "\r"},
-                    DecodeCase{"[X0D]", "\r"}, DecodeCase{"[13]", "\r"}, DecodeCase{"[Cr]", "\r"},
-                    DecodeCase{"[FF]", "\x0C"}, DecodeCase{"[xFF]", "\xFF"},
-                    DecodeCase{"[255]", "\xFF"}, DecodeCase{"[256]", "\0"s},
-                    DecodeCase{"[x100]", "\0"s}, DecodeCase{"[300]", ","},
-                    DecodeCase{"[x141]", "A"}, DecodeCase{"[x0000000FF]", "\xFF"},
-                    DecodeCase{"[SLE][CS1]", "\x10\x11"}, DecodeCase{"[x]", "[x]"},
-                    DecodeCase{"[]", "[]"}, DecodeCase{"[DLE]", "[DLE]"},
-                    DecodeCase{"[DC1]", "[DC1]"}, DecodeCase{"[CR", "[CR"},
-                    DecodeCase{"A]B", "A]B"}, DecodeCase{"[[CR]]", "[\r]"},
-                    DecodeCase{"[CR][LF]", "\r\n"}, DecodeCase{"[-1]", "[-1]"},
-                    DecodeCase{"[ 13]", "[ 13]"}, DecodeCase{"[x 0D]", "[x 0D]"},
-                    DecodeCase{"[0x0D]", "[0x0D]"}, DecodeCase{"[13h]", "[13h]"},
-                    DecodeCase{"[x\xC3\xA9]", "[x\xC3\xA9]"},
-                    DecodeCase{"caf\xC3\xA9[NUL]", "caf\xC3\xA9\0"s}));
+    testing::Values(
+        DecodeCase{"", ""}, DecodeCase{"ABC", "ABC"},
+        DecodeCase{"[STX]12[ETX]",
+                   "\x02"
+                   "12\x03"},
+        DecodeCase{"[stx]", "\x02"}, DecodeCase{"[x0d]", "\r"}, DecodeCase{"[X0D]", "\r"},
+        DecodeCase{"[13]", "\r"}, DecodeCase{"[Cr]", "\r"}, DecodeCase{"[FF]", "\x0C"},
+        DecodeCase{"[xFF]", "\xFF"}, DecodeCase{"[255]", "\xFF"}, DecodeCase{"[256]", "\0"s},
+        DecodeCase{"[x100]", "\0"s}, DecodeCase{"[300]", ","}, DecodeCase{"[x141]", "A"},
+        DecodeCase{"[x0000000FF]", "\xFF"}, DecodeCase{"[SLE][CS1]", "\x10\x11"},
+        DecodeCase{"[x]", "[x]"}, DecodeCase{"[]", "[]"}, DecodeCase{"[DLE]", "[DLE]"},
+        DecodeCase{"[DC1]", "[DC1]"}, DecodeCase{"[CR", "[CR"}, DecodeCase{"A]B", "A]B"},
+        DecodeCase{"[[CR]]", "[\r]"}, DecodeCase{"[CR][LF]", "\r\n"}, DecodeCase{"[-1]", "[-1]"},
+        DecodeCase{"[ 13]", "[ 13]"}, DecodeCase{"[x 0D]", "[x 0D]"},
+        DecodeCase{"[0x0D]", "[0x0D]"}, DecodeCase{"[13h]", "[13h]"},
+        DecodeCase{"[x\xC3\xA9]", "[x\xC3\xA9]"},
+        DecodeCase{"caf\xC3\xA9[NUL]", "caf\xC3\xA9\0"s}));
 
 TEST(ReadEscapedByte, AdvancesPastWhatItConsumed) {
   std::string text = "[CR]x[y";

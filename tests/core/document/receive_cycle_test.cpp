@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "document/receive_cycle.h"
-#include "support/link_doc_fixture.h"
 #include "support/default_configuration.h"
+#include "support/link_doc_fixture.h"
 
 namespace {
 
