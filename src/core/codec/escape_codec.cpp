@@ -6,6 +6,8 @@
 #include <optional>
 #include <string_view>
 
+#include "ascii_text.h"
+
 namespace {
 
 constexpr std::array<std::string_view, 32> kControlNames = {
@@ -14,22 +16,6 @@ constexpr std::array<std::string_view, 32> kControlNames = {
     "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-char AsciiUpper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) {
-    return false;
-  }
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) {
-      return false;
-    }
-  }
-  return true;
-}
 
 int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') {

@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "ascii_text.h"
 #include "config/ini_file.h"
 
 namespace {

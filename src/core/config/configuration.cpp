@@ -9,6 +9,7 @@
 #include <limits>
 #include <system_error>
 
+#include "ascii_text.h"
 #include "atomic_file.h"
 #include "config/config_file_path.h"
 #include "config/ini_file.h"

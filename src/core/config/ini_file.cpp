@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ascii_text.h"
+
 namespace {
 
 bool IsBlank(char c) {
@@ -20,10 +22,6 @@ std::string_view TrimBlanks(std::string_view text) {
     text.remove_suffix(1);
   }
   return text;
-}
-
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 bool IsQuote(char c) {
@@ -70,11 +68,6 @@ bool IsStorableKeyName(std::string_view name) {
 }
 
 }  // namespace
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
 
 IniFile::Line IniFile::ReadLine(std::string text) {
   Line line;

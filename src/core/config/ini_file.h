@@ -61,6 +61,3 @@ class IniFile {
   std::vector<Line> m_Lines;
   bool m_CrLf = false;
 };
-
-// Equality of two names without regard to ASCII case, the way sections and keys compare.
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <vector>
 
+#include "ascii_text.h"
 #include "atomic_file.h"
 #include "diag/diag_log.h"
 #include "document/message_archive.h"
@@ -11,15 +12,6 @@
 #include "document/text_import.h"
 
 namespace {
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
-  return text;
-}
 
 void SetError(std::string* error, std::string text) {
   if (error != nullptr) {
@@ -51,7 +43,7 @@ MessageFileFormat MessageFileFormatFor(const std::filesystem::path& path) {
   // The text after the last dot of the name, so that a file called ".xml" counts as XML too.
   std::string name = path.filename().string();
   size_t dot = name.rfind('.');
-  std::string extension = dot == std::string::npos ? "" : LowerAscii(name.substr(dot));
+  std::string extension = dot == std::string::npos ? "" : AsciiLowered(name.substr(dot));
   if (extension == ".xml") {
     return MessageFileFormat::kXml;
   }

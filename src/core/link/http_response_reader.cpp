@@ -2,15 +2,13 @@
 
 #include <algorithm>
 
+#include "ascii_text.h"
+
 namespace {
 
 constexpr std::string_view kContentLengthName = "content-length";
 // Larger values cannot be a real body length and would overflow the parse.
 constexpr size_t kMaxLengthDigits = 18;
-
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
@@ -27,9 +25,7 @@ std::string_view TrimBlanksAndCr(std::string_view text) {
 }
 
 bool NameIsContentLength(std::string_view name) {
-  return name.size() == kContentLengthName.size() &&
-         std::equal(name.begin(), name.end(), kContentLengthName.begin(),
-                    [](char a, char b) { return LowerAscii(a) == b; });
+  return EqualsIgnoringCase(name, kContentLengthName);
 }
 
 std::optional<uint64_t> ParseLength(std::string_view digits) {

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "ascii_text.h"
+
 namespace {
 
 struct GetCase {
