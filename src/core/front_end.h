@@ -18,6 +18,7 @@ class FrontEnd {
   virtual void SetTxPaneText(const std::string& text) = 0;
   virtual void SetLinkPaneText(const std::string& text) = 0;
   virtual void SetTitle(const std::string& title) = 0;
+  // The link state's icon by resource number (131 … 142); 0 means no icon.
   virtual void SetLinkIcon(int iconId) = 0;
 
   // The one notice the core shows the user; it must not block the caller.
