@@ -3,7 +3,7 @@ FUZZ_SECONDS ?= 20
 JOBS ?= $(shell nproc)
 CMAKE_COMMON = -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 
-.PHONY: all run test deps gui-deps build build-asan build-fuzz unit asan fuzz bench format format-check clean
+.PHONY: all run test deps gui-deps build build-release build-asan build-fuzz unit asan fuzz bench format format-check clean
 
 all: build
 
@@ -19,7 +19,7 @@ build: deps
 
 build-release: deps
 	cmake -S . -B build/release $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release \
-	  -DLINKWRIGHT_BUILD_TESTS=OFF
+	  -DLINKWRIGHT_BUILD_TESTS=OFF -DLINKWRIGHT_BUILD_BENCH=OFF
 	cmake --build build/release -j $(JOBS)
 
 run: build-release
