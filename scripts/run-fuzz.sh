@@ -5,6 +5,8 @@ build=$1
 seconds=${2:-20}
 root=$(cd "$(dirname "$0")/.." && pwd)
 status=0
+passed=0
+failed=0
 for target in "$build"/fuzz/*_fuzz; do
   [ -x "$target" ] || continue
   name=$(basename "$target")
@@ -17,9 +19,12 @@ for target in "$build"/fuzz/*_fuzz; do
     tail -50 "$build/fuzz/$name.log"
     echo "FAILED: $name"
     status=1
+    failed=$((failed + 1))
   else
-    grep -E '^#[0-9]+ *DONE' "$build/fuzz/$name.log" | tail -1 || true
+    grep -E '^Done [0-9]+ runs' "$build/fuzz/$name.log" | tail -1 || true
+    passed=$((passed + 1))
   fi
   rm -rf "$corpus"
 done
+echo "fuzz: $passed passed, $failed failed"
 exit $status
