@@ -3,15 +3,12 @@ FUZZ_SECONDS ?= 20
 JOBS ?= $(shell nproc)
 CMAKE_COMMON = -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 
-.PHONY: all run test deps gui-deps build build-release build-asan build-fuzz unit asan fuzz bench format format-check clean
+.PHONY: all run test deps build build-release build-asan build-fuzz unit asan fuzz bench format format-check clean
 
 all: build
 
 deps:
 	@scripts/install-deps.sh
-
-gui-deps:
-	@scripts/install-deps.sh --gui
 
 build: deps
 	cmake -S . -B build/debug $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug

@@ -9,9 +9,6 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   socat lrzsz python3
 )
-if [ "${1:-}" = "--gui" ]; then
-  packages+=(qt6-base-dev qt6-serialport-dev libgl-dev xvfb)
-fi
 
 missing=()
 for p in "${packages[@]}"; do
