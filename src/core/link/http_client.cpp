@@ -114,6 +114,14 @@ void SendRequest(tcp::socket& socket, const SplitUrlResult& parts, const std::st
 
 enum class ReadResult { kData, kEndOfStream, kTimedOut };
 
+// What a response may bring before the exchange gives up on it: a server that streams without
+// end must neither exhaust memory nor keep the caller waiting for ever.
+constexpr size_t kMaxResponseBytes = size_t{64} << 20;
+
+bool IsTooLarge(const HttpResponseReader& reader) {
+  return reader.Header().size() + reader.Body().size() > kMaxResponseBytes;
+}
+
 // Waits up to the time-out for data and hands what one read brings to the reader. A failed wait
 // or read ends the stream, as the server closing it does.
 ReadResult ReadSome(tcp::socket& socket, HttpResponseReader& reader, int32_t timeoutMilliseconds) {
@@ -142,19 +150,24 @@ int ReadResponse(tcp::socket& socket, HttpResponse& response, int32_t timeoutMil
   HttpResponseReader reader;
   ReadResult last = ReadResult::kData;
   DiagLog(' ', "... First read HTTP headers ...\n");
-  while (last == ReadResult::kData && !reader.HeaderComplete()) {
+  while (last == ReadResult::kData && !reader.HeaderComplete() && !IsTooLarge(reader)) {
     last = ReadSome(socket, reader, timeoutMilliseconds);
   }
   if (last != ReadResult::kTimedOut) {
     DiagLog(' ', "... HTTP headers read.\n");
     DiagLog(' ', "... Then read the HTTP body ...\n");
   }
-  while (last == ReadResult::kData && !reader.BodyComplete()) {
+  while (last == ReadResult::kData && !reader.BodyComplete() && !IsTooLarge(reader)) {
     last = ReadSome(socket, reader, timeoutMilliseconds);
   }
   response.header = reader.Header();
   response.body = reader.Body();
   if (last == ReadResult::kTimedOut) {
+    return 1;
+  }
+  if (IsTooLarge(reader)) {
+    DiagLog('W', "MySendHTTP() : response larger than %zu bytes; not read to its end\n",
+            kMaxResponseBytes);
     return 1;
   }
   DiagLog(' ', "... HTTP body read.\n");

@@ -123,6 +123,19 @@ TEST(HttpExchange, ServerKeepingTheConnectionOpenWithoutLengthTimesOut) {
   EXPECT_TRUE(log.Has(' ', "<*** no HTTP response "));
 }
 
+TEST(HttpExchange, AResponseThatNeverEndsIsCutOffInsteadOfFillingMemory) {
+  const std::string header = "HTTP/1.0 200 OK\r\n\r\n";
+  TcpScriptedServer server(header + std::string(65 << 20, 'x'), AfterResponse::kKeepOpen);
+  CapturedLog log;
+  ByteString received = "untouched";
+  ByteString body;
+  EXPECT_FALSE(HttpExchange(UrlOf(server, "127.0.0.1", "/stream"), received, body, 5000));
+  EXPECT_EQ(received, "untouched");
+  EXPECT_TRUE(
+      log.Has('W', "MySendHTTP() : response larger than 67108864 bytes; not read to its end"));
+  EXPECT_FALSE(log.Has('W', "MySendHTTP() : recv Timeout elapsed (Timeout = 5000 msec)"));
+}
+
 TEST(HttpExchange, SilentServerTimesOutWhileWaitingForTheHeader) {
   TcpScriptedServer server("", AfterResponse::kKeepOpen);
   CapturedLog log;

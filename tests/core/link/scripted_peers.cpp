@@ -202,7 +202,8 @@ void TcpScriptedServer::Serve() {
   }
   if (whole) {
     if (!m_Response.empty()) {
-      (void)write(connection, m_Response.data(), m_Response.size());
+      // A client may hang up before it has read everything; that must not raise SIGPIPE.
+      (void)send(connection, m_Response.data(), m_Response.size(), MSG_NOSIGNAL);
     }
     if (m_After == AfterResponse::kKeepOpen) {
       std::string ignored;
