@@ -26,7 +26,7 @@ unit: build
 	cd build/debug && ctest --output-on-failure -j $(JOBS) --timeout 300
 
 build-asan: deps
-	cmake -S . -B build/asan $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DLINKWRIGHT_SANITIZE=ON \
+	cmake -S . -B build/asan $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DLINKWRIGHT_SANITIZE=ON -DLINKWRIGHT_BUILD_GUI=OFF \
 	  -DLINKWRIGHT_BUILD_BENCH=OFF
 	cmake --build build/asan -j $(JOBS)
 

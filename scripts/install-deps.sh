@@ -8,6 +8,8 @@ packages=(
   libboost-dev libboost-regex-dev libssl-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   socat lrzsz python3
+  qt6-base-dev qt6-serialport-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
+  xvfb xauth xdotool imagemagick
 )
 
 missing=()
