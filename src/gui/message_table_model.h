@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include "document/message_table.h"
+
+// The Qt face of the core's MessageTable: rows 0 … 98 of the model are the table's rows 1 … 99,
+// the columns are the table's label, message, comment, active and trigger columns. The model
+// holds no row data of its own: it reads the table on every request, turns edits into table
+// calls and forwards the table's change notices to the views. The table must outlive the model.
+class MessageTableModel : public QAbstractTableModel, private MessageTableListener {
+  Q_OBJECT
+
+ public:
+  explicit MessageTableModel(MessageTable& table, QObject* parent = nullptr);
+  ~MessageTableModel() override;
+
+  // The table row (1 … 99) shown in a model row, and back.
+  static int TableRow(const QModelIndex& index) { return index.row() + 1; }
+  QModelIndex CellIndex(int tableRow, int column) const { return index(tableRow - 1, column); }
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  // Every accepted edit marks the table modified, even when the text stays the same, as the
+  // end of an in-place edit always did.
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+ signals:
+  // The table's focused or selected row changed (AutoReply and AutoSend select the row they
+  // send); rows are table rows, MessageTable::kNoRow for none.
+  void TableFocusChanged(int focusedRow, int selectedRow);
+
+ private:
+  void RowsChanged(int first, int last) override;
+  void TableAboutToReset() override;
+  void TableReset() override;
+  void FocusChanged(int focusedRow, int selectedRow) override;
+
+  MessageTable& m_Table;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QPlainTextEdit>
+#include <string>
+#include <vector>
+
+// One piece of trace text as the core hands it over: already in its final form, sent or
+// received or a report line, and whether it ends a line.
+enum class TraceDirection { kSent, kReceived, kReport };
+struct TracePiece {
+  std::string text;
+  TraceDirection direction = TraceDirection::kReceived;
+  bool endsLine = false;
+};
+using TraceBatch = std::vector<TracePiece>;
+
+// The lower pane of the main window: the read-only trace of everything sent and received, on a
+// light blue ground in a fixed-pitch font. Everything one tick (or one command) traced arrives as
+// one batch and goes in with one insert, so a fast stream costs one layout per tick, not one per
+// piece; the pane keeps the newest lines up to a bound, dropping the oldest, so a device that
+// never stops cannot fill the memory. After every append the pane shows the end of the trace.
+class CBottomView : public QPlainTextEdit {
+  Q_OBJECT
+
+ public:
+  static constexpr int kMaxLines = 100000;
+
+  explicit CBottomView(QWidget* parent = nullptr, int maxLines = kMaxLines);
+
+  void AppendTrace(const TraceBatch& batch);
+  void Clear();
+  bool HasText() const { return !document()->isEmpty(); }
+
+ signals:
+  // The pane went from empty to holding text or back (the Clear command's enabled state).
+  void HasTextChanged(bool hasText);
+};
