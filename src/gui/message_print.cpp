@@ -6,14 +6,14 @@
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
-#include <array>
-#include <numeric>
 
 namespace {
 
-// Relative widths of label, message, comment, active and trigger on paper: the screen's
-// proportions, with room for the trigger that the screen stretches.
-constexpr std::array<int, MessageTable::kColumnCount> kColumnShares{30, 450, 150, 20, 200};
+// Relative widths of message, comment and trigger on paper: the screen's proportions, with room
+// for the trigger that the screen stretches. Label and active mark get what their texts need.
+constexpr int kMessageShare = 450;
+constexpr int kCommentShare = 150;
+constexpr int kTriggerShare = 200;
 // Rows are a little taller than the font, so the grid lines do not touch the text.
 constexpr double kLineSpacing = 1.4;
 constexpr int kCellMargin = 4;
@@ -32,10 +32,19 @@ MessageTablePrinter::MessageTablePrinter(const MessageTable& table, QPaintDevice
   m_LineHeight = static_cast<int>(QFontMetrics(m_Font, &device).height() * kLineSpacing);
   // The titles take the first line, the rule and the footer the last two.
   m_RowsPerPage = std::max(1, m_PageArea.height() / m_LineHeight - 3);
-  const int shares = std::accumulate(kColumnShares.begin(), kColumnShares.end(), 0);
-  for (int share : kColumnShares) {
-    m_ColumnWidths.push_back(m_PageArea.width() * share / shares);
-  }
+  const QFontMetrics bold(m_BoldFont, &device);
+  const int labelWidth =
+      std::max(bold.horizontalAdvance(
+                   QString::fromStdString(MessageTable::RowLabel(MessageTable::kDefaultRowCount))),
+               bold.horizontalAdvance(
+                   QString::fromStdString(MessageTable::ColumnTitle(MessageTable::kLabelColumn)))) +
+      2 * kCellMargin;
+  const int activeWidth = bold.horizontalAdvance("X") + 2 * kCellMargin;
+  const int textWidth = std::max(0, m_PageArea.width() - labelWidth - activeWidth);
+  const int shares = kMessageShare + kCommentShare + kTriggerShare;
+  m_ColumnWidths = {labelWidth, textWidth * kMessageShare / shares,
+                    textWidth * kCommentShare / shares, activeWidth,
+                    textWidth * kTriggerShare / shares};
 }
 
 int MessageTablePrinter::PageCount() const {

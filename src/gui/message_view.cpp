@@ -15,6 +15,9 @@
 
 namespace {
 
+// The narrowest column, the active mark's check box; the header may not make any column narrower.
+constexpr int kActiveWidth = 20;
+
 struct ColumnSetUp {
   int column;
   int width;
@@ -23,7 +26,7 @@ struct ColumnSetUp {
 constexpr ColumnSetUp kColumnWidths[] = {{MessageTable::kLabelColumn, 30},
                                          {MessageTable::kMessageColumn, 450},
                                          {MessageTable::kCommentColumn, 150},
-                                         {MessageTable::kActiveColumn, 20}};
+                                         {MessageTable::kActiveColumn, kActiveWidth}};
 
 bool IsEscapedTextColumn(int column) {
   return column == MessageTable::kMessageColumn || column == MessageTable::kTriggerColumn;
@@ -115,6 +118,7 @@ void CLinkwrightView::SetUpColumns() {
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
   QHeaderView* header = horizontalHeader();
   header->setHighlightSections(false);
+  header->setMinimumSectionSize(kActiveWidth);
   header->setStretchLastSection(true);
   for (const ColumnSetUp& setUp : kColumnWidths) {
     setColumnWidth(setUp.column, setUp.width);
