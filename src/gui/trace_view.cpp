@@ -37,6 +37,9 @@ void CBottomView::AppendTrace(const TraceBatch& batch) {
   QString text;
   for (const TracePiece& piece : batch) {
     text += QString::fromStdString(piece.text);
+    if (piece.endsLine) {
+      text += '\n';
+    }
   }
   if (text.isEmpty()) {
     return;

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-// One piece of trace text as the core hands it over: already in its final form, sent or
-// received or a report line, and whether it ends a line.
+// One piece of trace text as the core hands it over: sent, received or a report line, its text
+// in final form without a line end, and whether a line end follows it.
 enum class TraceDirection { kSent, kReceived, kReport };
 struct TracePiece {
-  std::string text;
   TraceDirection direction = TraceDirection::kReceived;
+  std::string text;
   bool endsLine = false;
 };
 using TraceBatch = std::vector<TracePiece>;

@@ -7,7 +7,7 @@
 namespace {
 
 TracePiece Received(const std::string& text, bool endsLine = false) {
-  return {text + (endsLine ? "\r\n" : ""), TraceDirection::kReceived, endsLine};
+  return {TraceDirection::kReceived, text, endsLine};
 }
 
 }  // namespace
@@ -23,7 +23,7 @@ class TraceViewTest : public QObject {
     pane.resize(300, 80);
     pane.show();
     pane.AppendTrace({Received("AB")});
-    TraceBatch tick{Received("C", true), {"<-- PING\r\n", TraceDirection::kSent, true}};
+    TraceBatch tick{Received("C", true), {TraceDirection::kSent, "<-- PING", true}};
     for (int line = 0; line < 50; ++line) {
       tick.push_back(Received("line " + std::to_string(line), true));
     }

@@ -1,0 +1,304 @@
+// The trace pane under a fast device: a TCP peer streams short packets ("PKT000000" and CR) at
+// a fixed rate into an open window (message view above, trace pane below, receive polling every
+// 10 ms) while a probe timer measures how long the event loop went without running it. Each run
+// reports the longest stall, the longest tick, the growth of the resident memory and whether
+// every packet reached the pane in order; it runs once with each tick's trace appended in one
+// call and once with every piece appended on its own.
+//
+// Usage: trace_pane_load [seconds [packets-per-second]]   (defaults 60 and 5000)
+// Run it on Qt's offscreen platform: QT_QPA_PLATFORM=offscreen.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSplitter>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/write.hpp>
+
+#include "config/configuration.h"
+#include "document/linkwright_doc.h"
+#include "document/tick_scheduler.h"
+#include "front_end.h"
+#include "link/link_controller.h"
+#include "message_view.h"
+#include "trace_view.h"
+
+namespace {
+
+using boost::asio::ip::tcp;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kPollingMilliseconds = 10;
+constexpr int kProbeMilliseconds = 1;
+// After the peer has finished, the window gets this long to show what is still on its way.
+constexpr int kDrainMilliseconds = 500;
+
+std::string PacketText(long number) {
+  char text[16];
+  std::snprintf(text, sizeof text, "PKT%06ld", number % 1000000);
+  return text;
+}
+
+// A peer on 127.0.0.1 that takes one connection and sends `rate` packets per second, each
+// millisecond what is due by then, for `seconds`; then it closes.
+class PacingPeer {
+ public:
+  PacingPeer(int seconds, int rate)
+      : m_Acceptor(m_Io, tcp::endpoint(boost::asio::ip::address_v4::loopback(), 0)),
+        m_Thread([this, seconds, rate] { Stream(seconds, rate); }) {}
+  ~PacingPeer() { m_Thread.join(); }
+
+  uint16_t Port() const { return m_Acceptor.local_endpoint().port(); }
+  bool Finished() const { return m_Finished; }
+  long PacketsSent() const { return m_Sent; }
+
+ private:
+  void Stream(int seconds, int rate) {
+    tcp::socket socket(m_Io);
+    m_Acceptor.accept(socket);
+    const Clock::time_point start = Clock::now();
+    const long total = static_cast<long>(seconds) * rate;
+    boost::system::error_code error;
+    while (m_Sent < total && !error) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      const auto elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+      const long due = std::min(total, static_cast<long>(elapsed * rate));
+      std::string burst;
+      for (long number = m_Sent; number < due; ++number) {
+        burst += PacketText(number) + '\r';
+      }
+      boost::asio::write(socket, boost::asio::buffer(burst), error);
+      m_Sent = due;
+    }
+    m_Finished = true;
+  }
+
+  boost::asio::io_context m_Io;
+  tcp::acceptor m_Acceptor;
+  std::atomic<long> m_Sent = 0;
+  std::atomic<bool> m_Finished = false;
+  std::thread m_Thread;
+};
+
+long ResidentKilobytes() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) {
+      return std::stol(line.substr(6));
+    }
+  }
+  return 0;
+}
+
+enum class Feed { kOneAppendPerTick, kOneAppendPerPiece };
+
+// The window's side: the link, the document and the timers of the core, the two views in a
+// splitter, and a single-shot timer armed at the next due tick, as the main frame does.
+class LoadedWindow : public FrontEnd {
+ public:
+  LoadedWindow(Feed feed, uint16_t port)
+      : m_Feed(feed),
+        m_Link(Configure(port), *this),
+        m_Doc(m_Link, *this),
+        m_Timers(m_Doc, m_Link),
+        m_Splitter(Qt::Vertical),
+        m_View(new CLinkwrightView(
+            m_Doc.Table(), [this](int row) { m_Doc.SendRow(row); }, &m_Splitter)),
+        m_Pane(new CBottomView(&m_Splitter)) {
+    m_Splitter.addWidget(m_View);
+    m_Splitter.addWidget(m_Pane);
+    m_Splitter.resize(1100, 700);
+    m_Splitter.show();
+    m_TickTimer.setSingleShot(true);
+    m_TickTimer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_TickTimer, &QTimer::timeout, [this] { Tick(); });
+  }
+
+  bool Open() {
+    const bool opened = m_Timers.OpenConnection();
+    Arm();
+    return opened;
+  }
+  void Close() { m_Timers.CloseConnection(); }
+
+  const CBottomView& Pane() const { return *m_Pane; }
+  double LongestTickMs() const { return m_LongestTickMs; }
+  long CharactersAppended() const { return m_Characters; }
+
+  // The core splits a tick's trace at its line ends; each line is one piece.
+  void AppendTrace(const std::string& text) override {
+    for (size_t start = 0; start < text.size();) {
+      const size_t end = text.find("\r\n", start);
+      const bool endsLine = end != std::string::npos;
+      const size_t stop = endsLine ? end : text.size();
+      m_TickPieces.push_back(
+          {TraceDirection::kReceived, text.substr(start, stop - start), endsLine});
+      start = endsLine ? end + 2 : stop;
+    }
+  }
+  void ClearTrace() override { m_Pane->Clear(); }
+  void PlaySignal(bool /*success*/) override {}
+  void SetTxPaneText(const std::string& /*text*/) override {}
+  void SetLinkPaneText(const std::string& /*text*/) override {}
+  void SetTitle(const std::string& /*title*/) override {}
+  void SetLinkIcon(int /*iconId*/) override {}
+  void ShowNotice(const std::string& /*text*/) override {}
+  void SelectRow(int row) override { m_Doc.Table().SelectRow(row); }
+
+ private:
+  static CConfiguration& Configure(uint16_t port) {
+    CConfiguration& config = GetConfiguration();
+    for (const ConfigKey& row : CConfiguration::KeyTable()) {
+      config.SetFormatted(row.section, row.key, "%s", row.defaultValue);
+    }
+    config.SetFormatted("Connection", "Mode", "1");
+    config.SetFormatted("Connection", "ActAsServer", "0");
+    config.SetFormatted("Connection", "SocketPort", "%u", port);
+    config.SetFormatted("Connection", "RxPollingTime", "%d", kPollingMilliseconds);
+    config.SetFormatted("UserInterface", "BeepOnFailure", "0");
+    return config;
+  }
+
+  void Tick() {
+    QElapsedTimer tick;
+    tick.start();
+    m_Timers.RunDueTicks();
+    HandOver();
+    m_LongestTickMs = std::max(m_LongestTickMs, tick.nsecsElapsed() / 1e6);
+    Arm();
+  }
+
+  void HandOver() {
+    for (const TracePiece& piece : m_TickPieces) {
+      m_Characters += static_cast<long>(piece.text.size()) + (piece.endsLine ? 1 : 0);
+    }
+    if (m_Feed == Feed::kOneAppendPerTick) {
+      m_Pane->AppendTrace(m_TickPieces);
+    } else {
+      for (const TracePiece& piece : m_TickPieces) {
+        m_Pane->AppendTrace({piece});
+      }
+    }
+    m_TickPieces.clear();
+  }
+
+  void Arm() {
+    if (const auto due = m_Timers.NextDue()) {
+      const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - Clock::now());
+      m_TickTimer.start(std::max<int>(0, static_cast<int>(wait.count())));
+    }
+  }
+
+  Feed m_Feed;
+  CLinkController m_Link;
+  CLinkwrightDoc m_Doc;
+  TickScheduler m_Timers;
+  QSplitter m_Splitter;
+  CLinkwrightView* m_View;
+  CBottomView* m_Pane;
+  QTimer m_TickTimer;
+  TraceBatch m_TickPieces;
+  double m_LongestTickMs = 0;
+  long m_Characters = 0;
+};
+
+// The pane holds the newest packets, one per line, in order, ending with the last one sent,
+// and the characters handed to it are those of every packet sent.
+bool EveryPacketShown(const LoadedWindow& window, long packets) {
+  const long packetLine = static_cast<long>(PacketText(0).size() + std::string("[CR]").size());
+  if (window.CharactersAppended() != packets * (packetLine + 1)) {
+    return false;
+  }
+  const QStringList lines = window.Pane().toPlainText().split('\n');
+  if (lines.isEmpty() || !lines.back().isEmpty()) {
+    return false;
+  }
+  long number = packets - (lines.size() - 1);
+  for (qsizetype line = 0; line + 1 < lines.size(); ++line, ++number) {
+    if (lines[line] != QString::fromStdString(PacketText(number) + "[CR]")) {
+      return false;
+    }
+  }
+  return true;
+}
+
+struct RunResult {
+  double longestStallMs = 0;
+  double longestTickMs = 0;
+  double memoryGrowthMb = 0;
+  long packets = 0;
+  bool everyPacketShown = false;
+};
+
+RunResult Run(Feed feed, int seconds, int rate) {
+  PacingPeer peer(seconds, rate);
+  LoadedWindow window(feed, peer.Port());
+  QCoreApplication::processEvents();
+  RunResult result;
+  if (!window.Open()) {
+    std::fprintf(stderr, "the window's link did not open\n");
+    return result;
+  }
+  const long residentBefore = ResidentKilobytes();
+  QElapsedTimer sinceProbe;
+  sinceProbe.start();
+  QTimer probe;
+  probe.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    result.longestStallMs = std::max(result.longestStallMs, sinceProbe.nsecsElapsed() / 1e6);
+    sinceProbe.restart();
+  });
+  probe.start(kProbeMilliseconds);
+  QEventLoop loop;
+  QTimer finished;
+  QObject::connect(&finished, &QTimer::timeout, [&] {
+    if (peer.Finished()) {
+      QTimer::singleShot(kDrainMilliseconds, &loop, &QEventLoop::quit);
+      finished.stop();
+    }
+  });
+  finished.start(100);
+  loop.exec();
+  probe.stop();
+  result.memoryGrowthMb = (ResidentKilobytes() - residentBefore) / 1024.0;
+  result.longestTickMs = window.LongestTickMs();
+  result.packets = peer.PacketsSent();
+  result.everyPacketShown = EveryPacketShown(window, result.packets);
+  window.Close();
+  return result;
+}
+
+void Print(const char* name, const RunResult& result) {
+  std::printf("%-22s %10ld %18.1f %17.1f %17.1f %12s\n", name, result.packets,
+              result.longestStallMs, result.longestTickMs, result.memoryGrowthMb,
+              result.everyPacketShown ? "yes" : "NO");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
+  const int rate = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5000;
+  std::printf("trace pane: %d packets/s for %d s, RxPollingTime %d ms, at most %d lines kept\n",
+              rate, seconds, kPollingMilliseconds, CBottomView::kMaxLines);
+  std::printf("%-22s %10s %18s %17s %17s %12s\n", "feed", "packets", "longest stall ms",
+              "longest tick ms", "memory growth MB", "every byte");
+  const RunResult perTick = Run(Feed::kOneAppendPerTick, seconds, rate);
+  Print("one append per tick", perTick);
+  const RunResult perPiece = Run(Feed::kOneAppendPerPiece, seconds, rate);
+  Print("one append per piece", perPiece);
+  return perTick.everyPacketShown && perPiece.everyPacketShown ? 0 : 1;
+}
