@@ -34,7 +34,7 @@ void RunNoMatch(benchmark::State& state, bool useRegex, const std::string& packe
   MessageTable table;
   FillWithExpressionTriggers(table);
   NoSender sender;
-  AutoReplier replier(table, sender);
+  AutoReplier replier(GetConfiguration(), table, sender);
   for (auto _ : state) {
     benchmark::DoNotOptimize(replier.AutoReply(packet));
   }

@@ -10,7 +10,7 @@
 #include <boost/asio/write.hpp>
 
 #include "config/configuration.h"
-#include "front_end.h"
+#include "front_end/front_end.h"
 #include "link/link_controller.h"
 
 namespace {
@@ -47,15 +47,12 @@ class StreamingPeer {
 
 class SilentFrontEnd : public FrontEnd {
  public:
-  void AppendTrace(const std::string&) override {}
+  void AppendTrace(const TraceBatch&) override {}
   void ClearTrace() override {}
   void PlaySignal(bool) override {}
   void SetTxPaneText(const std::string&) override {}
-  void SetLinkPaneText(const std::string&) override {}
-  void SetTitle(const std::string&) override {}
-  void SetLinkIcon(int) override {}
+  void ShowLinkStatus(const std::string&, LinkState) override {}
   void ShowNotice(const std::string&) override {}
-  void SelectRow(int) override {}
 };
 
 void UseTcpClientLink(uint16_t port) {

@@ -27,10 +27,8 @@
 #include <boost/asio/write.hpp>
 
 #include "config/configuration.h"
-#include "document/linkwright_doc.h"
-#include "document/tick_scheduler.h"
-#include "front_end.h"
-#include "link/link_controller.h"
+#include "front_end/front_end.h"
+#include "session/session.h"
 #include "message_view.h"
 #include "trace_view.h"
 
@@ -110,12 +108,10 @@ class LoadedWindow : public FrontEnd {
  public:
   LoadedWindow(Feed feed, uint16_t port)
       : m_Feed(feed),
-        m_Link(Configure(port), *this),
-        m_Doc(m_Link, *this),
-        m_Timers(m_Doc, m_Link),
+        m_Session(Configure(port), *this),
         m_Splitter(Qt::Vertical),
         m_View(new CLinkwrightView(
-            m_Doc.Table(), [this](int row) { m_Doc.SendRow(row); }, &m_Splitter)),
+            m_Session.Table(), [this](int row) { m_Session.SendRow(row); }, &m_Splitter)),
         m_Pane(new CBottomView(&m_Splitter)) {
     m_Splitter.addWidget(m_View);
     m_Splitter.addWidget(m_Pane);
@@ -127,35 +123,24 @@ class LoadedWindow : public FrontEnd {
   }
 
   bool Open() {
-    const bool opened = m_Timers.OpenConnection();
+    const bool opened = m_Session.OpenConnection();
     Arm();
     return opened;
   }
-  void Close() { m_Timers.CloseConnection(); }
+  void Close() { m_Session.CloseConnection(); }
 
   const CBottomView& Pane() const { return *m_Pane; }
   double LongestTickMs() const { return m_LongestTickMs; }
   long CharactersAppended() const { return m_Characters; }
 
-  // The core splits a tick's trace at its line ends; each line is one piece.
-  void AppendTrace(const std::string& text) override {
-    for (size_t start = 0; start < text.size();) {
-      const size_t end = text.find("\r\n", start);
-      const bool endsLine = end != std::string::npos;
-      const size_t stop = endsLine ? end : text.size();
-      m_TickPieces.push_back(
-          {TraceDirection::kReceived, text.substr(start, stop - start), endsLine});
-      start = endsLine ? end + 2 : stop;
-    }
+  void AppendTrace(const TraceBatch& pieces) override {
+    m_TickPieces.insert(m_TickPieces.end(), pieces.begin(), pieces.end());
   }
   void ClearTrace() override { m_Pane->Clear(); }
   void PlaySignal(bool /*success*/) override {}
   void SetTxPaneText(const std::string& /*text*/) override {}
-  void SetLinkPaneText(const std::string& /*text*/) override {}
-  void SetTitle(const std::string& /*title*/) override {}
-  void SetLinkIcon(int /*iconId*/) override {}
+  void ShowLinkStatus(const std::string& /*description*/, LinkState /*state*/) override {}
   void ShowNotice(const std::string& /*text*/) override {}
-  void SelectRow(int row) override { m_Doc.Table().SelectRow(row); }
 
  private:
   static CConfiguration& Configure(uint16_t port) {
@@ -174,7 +159,7 @@ class LoadedWindow : public FrontEnd {
   void Tick() {
     QElapsedTimer tick;
     tick.start();
-    m_Timers.RunDueTicks();
+    m_Session.RunDueTicks();
     HandOver();
     m_LongestTickMs = std::max(m_LongestTickMs, tick.nsecsElapsed() / 1e6);
     Arm();
@@ -195,16 +180,14 @@ class LoadedWindow : public FrontEnd {
   }
 
   void Arm() {
-    if (const auto due = m_Timers.NextDue()) {
+    if (const auto due = m_Session.NextDue()) {
       const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - Clock::now());
       m_TickTimer.start(std::max<int>(0, static_cast<int>(wait.count())));
     }
   }
 
   Feed m_Feed;
-  CLinkController m_Link;
-  CLinkwrightDoc m_Doc;
-  TickScheduler m_Timers;
+  Session m_Session;
   QSplitter m_Splitter;
   CLinkwrightView* m_View;
   CBottomView* m_Pane;

@@ -4,14 +4,14 @@
 
 ConsoleFrontEnd::ConsoleFrontEnd(std::ostream& out, std::ostream& err) : m_Out(out), m_Err(err) {}
 
-void ConsoleFrontEnd::AppendTrace(const std::string& text) {
-  m_Out << WithLineFeeds(text) << std::flush;
+void ConsoleFrontEnd::AppendTrace(const TraceBatch& pieces) {
+  m_Out << WithLineFeeds(TraceText(pieces)) << std::flush;
 }
 
-void ConsoleFrontEnd::SetLinkPaneText(const std::string& text) {
-  if (text != m_LinkPane) {
-    m_LinkPane = text;
-    m_Err << "link: " << text << std::endl;
+void ConsoleFrontEnd::ShowLinkStatus(const std::string& description, LinkState /*state*/) {
+  if (description != m_LinkPane) {
+    m_LinkPane = description;
+    m_Err << "link: " << description << std::endl;
   }
 }
 

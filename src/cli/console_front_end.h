@@ -3,26 +3,23 @@
 #include <iosfwd>
 #include <string>
 
-#include "front_end.h"
+#include "front_end/front_end.h"
 
 // The console's front-end: the trace goes to standard output with its CRLF line ends written
-// as plain line feeds, so scripts read ordinary lines; the link pane text ("link: TEXT",
-// whenever it changes) and notices go to standard error. Beeps, the title, the icon, the
-// transmit pane and row selection have nothing to show on a console and are ignored.
+// as plain line feeds, so scripts read ordinary lines; the link description ("link: TEXT",
+// whenever it changes) and notices go to standard error. Beeps, the link state and the
+// transmit pane have nothing to show on a console and are ignored.
 class ConsoleFrontEnd : public FrontEnd {
  public:
   ConsoleFrontEnd(std::ostream& out, std::ostream& err);
 
-  void AppendTrace(const std::string& text) override;
+  void AppendTrace(const TraceBatch& pieces) override;
   // Printed text cannot be taken back; the console keeps it.
   void ClearTrace() override {}
   void PlaySignal(bool /*success*/) override {}
   void SetTxPaneText(const std::string& /*text*/) override {}
-  void SetLinkPaneText(const std::string& text) override;
-  void SetTitle(const std::string& /*title*/) override {}
-  void SetLinkIcon(int /*iconId*/) override {}
+  void ShowLinkStatus(const std::string& description, LinkState state) override;
   void ShowNotice(const std::string& text) override;
-  void SelectRow(int /*row*/) override {}
 
  private:
   std::ostream& m_Out;

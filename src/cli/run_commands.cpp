@@ -11,15 +11,12 @@
 #include "cli_context.h"
 #include "config/configuration.h"
 #include "console_front_end.h"
-#include "document/linkwright_doc.h"
-#include "document/message_file.h"
-#include "document/tick_scheduler.h"
-#include "link/link_controller.h"
+#include "session/session.h"
 #include "setting_overrides.h"
 
 namespace {
 
-using Clock = TickScheduler::Clock;
+using Clock = Session::Clock;
 
 // Longer runs than this count as "until stopped" (and keep the deadline arithmetic in range).
 constexpr double kForeverSeconds = 1e9;
@@ -47,9 +44,9 @@ std::optional<Clock::time_point> Deadline(const std::optional<double>& seconds) 
 
 // The main window's timers without a window: sleeps until the next tick is due, runs it, and
 // ends at the deadline or on SIGINT/SIGTERM, which cut the wait short at the next tick.
-void RunTimers(TickScheduler& timers, const std::optional<Clock::time_point>& deadline) {
+void RunTimers(Session& session, const std::optional<Clock::time_point>& deadline) {
   while (stopRequested == 0) {
-    std::optional<Clock::time_point> wake = timers.NextDue();
+    std::optional<Clock::time_point> wake = session.NextDue();
     if (deadline) {
       wake = wake ? std::min(*wake, *deadline) : *deadline;
     }
@@ -60,7 +57,7 @@ void RunTimers(TickScheduler& timers, const std::optional<Clock::time_point>& de
     if (deadline && Clock::now() >= *deadline) {
       return;
     }
-    timers.RunDueTicks();
+    session.RunDueTicks();
     std::cout.flush();
   }
 }
@@ -72,21 +69,19 @@ int RunSimulator(const RunOptions& options, const CliContext& context) {
   GetConfiguration().SetFormatted("AutoSend", "Enabled", "%d", options.autoSend ? 1 : 0);
 
   ConsoleFrontEnd frontEnd(std::cout, std::cerr);
-  CLinkController link(GetConfiguration(), frontEnd);
-  CLinkwrightDoc doc(link, frontEnd);
+  Session session(GetConfiguration(), frontEnd);
   std::string error;
-  if (!LoadMessageFile(doc.Table(), options.messageFile, &error)) {
+  if (!session.LoadTable(options.messageFile, &error)) {
     return Fail(error);
   }
   // Caught from here on, so that a stop request always closes the link before the end.
   std::signal(SIGINT, RequestStop);
   std::signal(SIGTERM, RequestStop);
-  TickScheduler timers(doc, link);
-  if (!timers.OpenConnection()) {
-    return Fail(link.LastFailure());
+  if (!session.OpenConnection()) {
+    return Fail(session.LastFailure());
   }
-  RunTimers(timers, Deadline(options.seconds));
-  timers.CloseConnection();
+  RunTimers(session, Deadline(options.seconds));
+  session.CloseConnection();
   std::cout.flush();
   return kExitOk;
 }

@@ -11,10 +11,7 @@
 #include "codec/escape_codec.h"
 #include "config/configuration.h"
 #include "console_front_end.h"
-#include "document/linkwright_doc.h"
-#include "document/message_file.h"
-#include "document/trace_text.h"
-#include "link/link_controller.h"
+#include "session/session.h"
 #include "setting_overrides.h"
 
 namespace {
@@ -48,28 +45,22 @@ void CheckRowArguments(const SendOptions& options) {
 
 // Sends one argument: escaped text, or with --file the row it names through SendRow. Returns
 // the failure to report, or an empty text.
-std::string SendArgument(const SendOptions& options, CLinkwrightDoc& doc, CLinkController& link,
-                         const std::string& text) {
+std::string SendArgument(const SendOptions& options, Session& session, const std::string& text) {
   if (options.messageFile.empty()) {
-    return link.Send(TextToBytes(text)) ? std::string() : "send failed: " + link.LastFailure();
+    return session.SendMessage(TextToBytes(text)) ? std::string()
+                                                  : "send failed: " + session.LastFailure();
   }
   const int row = *RowArgument(text);
-  if (doc.SendRow(row)) {
-    return {};
+  if (row == 0 && text.find_first_not_of('0') != std::string::npos) {
+    // Too large for a row number: reported as typed.
+    return "send failed: " + CLinkwrightDoc::NoRowFailure(text, session.Table().RowCount());
   }
-  if (!doc.Table().IsMessageRow(row)) {
-    return "send failed: no row " + text + " (rows are 1 … " +
-           std::to_string(doc.Table().RowCount()) + ")";
-  }
-  return "send failed: row " + text + ": " +
-         (TextToBytes(doc.Table().GetItemText(row, MessageTable::kMessageColumn)).empty()
-              ? std::string("no message")
-              : link.LastFailure());
+  return session.SendRow(row) ? std::string() : "send failed: " + session.LastFailure();
 }
 
 // Polls the link every "RxPollingTime" ms for `milliseconds`, writing each non-empty chunk
 // as received trace text without a line end. The last poll falls at the end of the span.
-void PollLink(CLinkController& link, FrontEnd& frontEnd, int milliseconds) {
+void PollLink(CLinkController& link, int milliseconds) {
   using Clock = std::chrono::steady_clock;
   const auto end = Clock::now() + std::chrono::milliseconds(milliseconds);
   while (Clock::now() < end) {
@@ -79,7 +70,7 @@ void PollLink(CLinkController& link, FrontEnd& frontEnd, int milliseconds) {
     std::this_thread::sleep_for(std::min(period, left));
     ByteString chunk = link.Receive();
     if (!chunk.empty()) {
-      WriteTrace(frontEnd, chunk, true, false);
+      link.Trace().Write(chunk, TraceDirection::kReceived, false);
     }
   }
 }
@@ -88,26 +79,26 @@ void PollLink(CLinkController& link, FrontEnd& frontEnd, int milliseconds) {
 // the failure to report, or an empty text.
 std::string RunSend(const SendOptions& options) {
   ConsoleFrontEnd frontEnd(std::cout, std::cerr);
-  CLinkController link(GetConfiguration(), frontEnd);
-  CLinkwrightDoc doc(link, frontEnd);
+  Session session(GetConfiguration(), frontEnd);
   std::string error;
-  if (!options.messageFile.empty() && !LoadMessageFile(doc.Table(), options.messageFile, &error)) {
+  if (!options.messageFile.empty() && !session.LoadTable(options.messageFile, &error)) {
     return error;
   }
+  CLinkController& link = session.Link();
   if (link.IsOpen()) {
     link.UpdateStatus();
   } else if (!link.Open()) {
     return link.LastFailure();
   }
-  PollLink(link, frontEnd, options.before);
+  PollLink(link, options.before);
   std::string failure;
   for (const std::string& text : options.texts) {
-    std::string sendFailure = SendArgument(options, doc, link, text);
+    std::string sendFailure = SendArgument(options, session, text);
     if (failure.empty()) {
       failure = std::move(sendFailure);
     }
   }
-  PollLink(link, frontEnd, options.wait);
+  PollLink(link, options.wait);
   link.Close();
   return failure;
 }

@@ -1,18 +1,9 @@
 #pragma once
 
 #include <QPlainTextEdit>
-#include <string>
-#include <vector>
 
-// One piece of trace text as the core hands it over: sent, received or a report line, its text
-// in final form without a line end, and whether a line end follows it.
-enum class TraceDirection { kSent, kReceived, kReport };
-struct TracePiece {
-  TraceDirection direction = TraceDirection::kReceived;
-  std::string text;
-  bool endsLine = false;
-};
-using TraceBatch = std::vector<TracePiece>;
+#include "front_end/front_end.h"
+
 
 // The lower pane of the main window: the read-only trace of everything sent and received, on a
 // light blue ground in a fixed-pitch font. Everything one tick (or one command) traced arrives as

@@ -15,8 +15,11 @@ const std::string kOfferPrefix = "AutoReply test for \"";
 }  // namespace
 
 LinkDocTest::LinkDocTest()
-    : m_Link(GetConfiguration(), m_FrontEnd), m_Doc(m_Link, m_FrontEnd), m_Table(m_Doc.Table()) {
+    : m_Link(GetConfiguration(), m_FrontEnd),
+      m_Doc(GetConfiguration(), m_Link, m_FrontEnd),
+      m_Table(m_Doc.Table()) {
   ResetConfigurationToDefaults();
+  m_Table.AddListener(this);
   m_Table.ResetRows(MessageTable::kDefaultRowCount);
   SetDiagSink([this](std::string_view line) {
     if (line.size() > kLevelAt + 2) {
@@ -30,6 +33,7 @@ LinkDocTest::LinkDocTest()
 }
 
 LinkDocTest::~LinkDocTest() {
+  m_Table.RemoveListener(this);
   SetDiagSink(nullptr);
   if (m_Link.IsOpen()) {
     m_Link.Close();
@@ -59,7 +63,13 @@ void LinkDocTest::OpenTcpServerLink() {
   ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
   m_Peer = LoopbackSocket::TcpConnect(port);
   ASSERT_TRUE(m_Peer.valid());
-  ASSERT_TRUE(TickUntil([this] { return m_FrontEnd.icon == kIconTcpServerWithPeer; }));
+  ASSERT_TRUE(TickUntil([this] { return m_FrontEnd.state == LinkState::kTcpServerWithPeer; }));
+}
+
+void LinkDocTest::FocusChanged(int /*focusedRow*/, int selectedRow) {
+  if (selectedRow != MessageTable::kNoRow) {
+    m_SelectedRows.push_back(selectedRow);
+  }
 }
 
 void LinkDocTest::OpenUdpServerLink() {

@@ -6,14 +6,15 @@
 
 #include <gtest/gtest.h>
 
-#include "document/linkwright_doc.h"
 #include "link/link_controller.h"
+#include "session/linkwright_doc.h"
 #include "support/loopback_socket.h"
 #include "support/recording_front_end.h"
 
 // A document over a real link controller on loopback, with the default settings, a recording
-// front-end and the diagnostic log captured. The test's socket is the far end of the link.
-class LinkDocTest : public ::testing::Test {
+// front-end, the rows the table selects and the diagnostic log captured. The test's socket is
+// the far end of the link.
+class LinkDocTest : public ::testing::Test, public MessageTableListener {
  protected:
   struct LogLine {
     char level;
@@ -47,6 +48,8 @@ class LinkDocTest : public ::testing::Test {
   // Makes row `row` active with a trigger and a message.
   void SetReplyRow(int row, const std::string& trigger, const std::string& message);
 
+  void FocusChanged(int focusedRow, int selectedRow) override;
+
   RecordingFrontEnd m_FrontEnd;
   CLinkController m_Link;
   CLinkwrightDoc m_Doc;
@@ -54,4 +57,6 @@ class LinkDocTest : public ::testing::Test {
   LoopbackSocket m_Peer = LoopbackSocket::Udp();
   uint16_t m_LinkUdpPort = 0;
   std::vector<LogLine> m_Log;
+  // Every row the table selected, in order.
+  std::vector<int> m_SelectedRows;
 };

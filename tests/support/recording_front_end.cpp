@@ -1,8 +1,10 @@
 #include "support/recording_front_end.h"
 
-void RecordingFrontEnd::AppendTrace(const std::string& text) {
+void RecordingFrontEnd::AppendTrace(const TraceBatch& pieces) {
+  const std::string text = TraceText(pieces);
   trace += text;
   appends.push_back(text);
+  batches.push_back(pieces);
 }
 
 void RecordingFrontEnd::ClearTrace() {
@@ -18,22 +20,12 @@ void RecordingFrontEnd::SetTxPaneText(const std::string& text) {
   txPane = text;
 }
 
-void RecordingFrontEnd::SetLinkPaneText(const std::string& text) {
-  linkPane = text;
-}
-
-void RecordingFrontEnd::SetTitle(const std::string& text) {
-  title = text;
-}
-
-void RecordingFrontEnd::SetLinkIcon(int iconId) {
-  icon = iconId;
+void RecordingFrontEnd::ShowLinkStatus(const std::string& description, LinkState linkState) {
+  linkPane = description;
+  title = LinkTitle(description);
+  state = linkState;
 }
 
 void RecordingFrontEnd::ShowNotice(const std::string& text) {
   notices.push_back(text);
-}
-
-void RecordingFrontEnd::SelectRow(int row) {
-  selectedRows.push_back(row);
 }

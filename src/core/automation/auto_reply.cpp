@@ -6,11 +6,11 @@
 #include "diag/diag_log.h"
 #include "document/message_table.h"
 
-AutoReplier::AutoReplier(MessageTable& table, RowSender& sender)
-    : m_Table(table), m_Sender(sender) {}
+AutoReplier::AutoReplier(const CConfiguration& config, MessageTable& table, RowSender& sender)
+    : m_Config(config), m_Table(table), m_Sender(sender) {}
 
 bool AutoReplier::AutoReply(const ByteString& packet) {
-  const bool useRegex = GetConfiguration().GetBool("AutoReply", "UseRegex");
+  const bool useRegex = m_Config.GetBool("AutoReply", "UseRegex");
   if (DiagEnabled()) {
     DiagLog(' ', "AutoReply test for \"%s\"", BytesToText(packet, false).c_str());
   }

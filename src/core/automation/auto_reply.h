@@ -3,6 +3,7 @@
 #include "automation/regex_checker.h"
 #include "byte_string.h"
 
+class CConfiguration;
 class MessageTable;
 class RowSender;
 
@@ -14,7 +15,7 @@ class RowSender;
 // expression.
 class AutoReplier {
  public:
-  AutoReplier(MessageTable& table, RowSender& sender);
+  AutoReplier(const CConfiguration& config, MessageTable& table, RowSender& sender);
 
   // Tests the packet against the active rows. On a match the row is selected and sent, and the
   // result is true whatever the send reported. Without a match the selection is cleared and the
@@ -30,6 +31,7 @@ class AutoReplier {
   int FindMatchingRow(const ByteString& packet, int start, bool useRegex);
   bool RowMatches(int row, const ByteString& packet, bool useRegex);
 
+  const CConfiguration& m_Config;
   MessageTable& m_Table;
   RowSender& m_Sender;
   RegexChecker m_Regex;

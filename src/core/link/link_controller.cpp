@@ -6,13 +6,11 @@
 
 #include "codec/escape_codec.h"
 #include "config/configuration.h"
-#include "document/result_beep.h"
-#include "document/trace_text.h"
-#include "front_end.h"
+#include "front_end/result_beep.h"
+#include "front_end/trace_text.h"
 #include "link/commkit/connection.h"
 #include "link/http_client.h"
 #include "tick_count.h"
-#include "version.h"
 
 namespace {
 
@@ -53,7 +51,7 @@ std::string JoinedUrl(const std::string& base, const ByteString& message) {
 }  // namespace
 
 CLinkController::CLinkController(CConfiguration& config, FrontEnd& frontEnd)
-    : m_Config(config), m_FrontEnd(frontEnd) {}
+    : m_Config(config), m_FrontEnd(frontEnd), m_Trace(config, frontEnd) {}
 
 CLinkController::LinkKind CLinkController::ConfiguredLink() const {
   return {m_Config.GetInt("Connection", "Mode"), m_Config.GetBool("Connection", "ActAsServer")};
@@ -100,7 +98,7 @@ bool CLinkController::Open() {
     }
     UpdateStatus();
   }
-  PlayResultBeep(m_FrontEnd, result);
+  PlayResultBeep(m_Config, m_FrontEnd, result);
   return result;
 }
 
@@ -179,7 +177,7 @@ bool CLinkController::CloseMessageSocket() {
 bool CLinkController::Send(const ByteString& message) {
   m_LastFailure.clear();
   if (m_Config.GetBool("UserInterface", "ClearTextOnSend")) {
-    m_FrontEnd.ClearTrace();
+    m_Trace.Clear();
   }
   if (!IsOpen()) {
     return Check(false, "the link is not open");
@@ -350,9 +348,7 @@ ByteString CLinkController::ReceiveXmodem() {
 
 void CLinkController::UpdateStatus() {
   LinkStatus status = CurrentStatus();
-  m_FrontEnd.SetTitle(status.text + " - Linkwright " + kLinkwrightVersion);
-  m_FrontEnd.SetLinkPaneText(status.text);
-  m_FrontEnd.SetLinkIcon(status.icon);
+  m_FrontEnd.ShowLinkStatus(status.text, status.state);
 }
 
 CLinkController::LinkStatus CLinkController::CurrentStatus() const {
@@ -360,30 +356,30 @@ CLinkController::LinkStatus CLinkController::CurrentStatus() const {
   switch (link.mode) {
     case kModeTcp:
       if (!m_IsOpen) {
-        return {"TCP ...", link.server ? kIconTcpServerClosed : kIconTcpClientClosed};
+        return {"TCP ...", link.server ? LinkState::kTcpServerClosed : LinkState::kTcpClientClosed};
       }
       if (!link.server) {
-        return {"TCP " + m_Tcp.PeerText(), kIconTcpClientOpen};
+        return {"TCP " + m_Tcp.PeerText(), LinkState::kTcpClientOpen};
       }
       return {"TCP " + m_Tcp.PeerText(),
-              m_Tcp.HasPeer() ? kIconTcpServerWithPeer : kIconTcpServerListening};
+              m_Tcp.HasPeer() ? LinkState::kTcpServerWithPeer : LinkState::kTcpServerListening};
     case kModeUdp:
       if (!link.server) {
         return {"UDP --> " + m_Config.GetString("Connection", "SocketHost") + ":" +
                     std::to_string(m_Config.GetInt("Connection", "SocketPort")),
-                kIconUdp};
+                LinkState::kUdpClient};
       }
       if (!m_IsOpen) {
-        return {"UDP ...", kIconUdpServerClosed};
+        return {"UDP ...", LinkState::kUdpServerClosed};
       }
-      return {"UDP <-- " + m_UdpServer.Peer().address().to_string(), kIconUdp};
+      return {"UDP <-- " + m_UdpServer.Peer().address().to_string(), LinkState::kUdpServerOpen};
     case kModeHttp:
-      return {"", m_IsOpen ? kIconLinkOpen : kIconLinkClosed};
+      return {"", m_IsOpen ? LinkState::kHttpOpen : LinkState::kHttpClosed};
     case kModeComm:
     case kModeXmodem:
-      return {SerialSettingsText(), m_IsOpen ? kIconLinkOpen : kIconLinkClosed};
+      return {SerialSettingsText(), m_IsOpen ? LinkState::kSerialOpen : LinkState::kSerialClosed};
     default:
-      return {"", kIconNone};
+      return {"", LinkState::kNoLink};
   }
 }
 
@@ -395,11 +391,11 @@ std::string CLinkController::SerialSettingsText() const {
 }
 
 void CLinkController::TraceSent(const ByteString& message) {
-  WriteTrace(m_FrontEnd, message, false, true);
+  m_Trace.Write(message, TraceDirection::kSent, true);
 }
 
 void CLinkController::TraceReceived(const ByteString& bytes) {
-  WriteTrace(m_FrontEnd, bytes, true, true);
+  m_Trace.Write(bytes, TraceDirection::kReceived, true);
 }
 
 void CLinkController::ShowTxCount() {

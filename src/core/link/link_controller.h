@@ -4,13 +4,14 @@
 #include <string>
 
 #include "byte_string.h"
+#include "front_end/front_end.h"
+#include "front_end/trace_text.h"
 #include "link/serial_port.h"
 #include "link/tcp_link.h"
 #include "link/udp_server_link.h"
 #include "link/xmodem_channel.h"
 
 class CConfiguration;
-class FrontEnd;
 
 // Values of "Connection"/"Mode"; any other value means no transport.
 enum LinkMode : int32_t {
@@ -19,20 +20,6 @@ enum LinkMode : int32_t {
   kModeUdp = 2,
   kModeHttp = 3,
   kModeXmodem = 4,
-};
-
-// Small icons of the link states, by the program's icon resource numbers.
-enum LinkIcon : int {
-  kIconNone = 0,
-  kIconTcpClientOpen = 131,
-  kIconUdp = 132,
-  kIconLinkClosed = 134,
-  kIconLinkOpen = 135,
-  kIconTcpServerClosed = 136,
-  kIconUdpServerClosed = 137,
-  kIconTcpServerListening = 139,
-  kIconTcpServerWithPeer = 141,
-  kIconTcpClientClosed = 142,
 };
 
 // The one object through which the tool talks to the outside world. It opens and closes the
@@ -78,8 +65,7 @@ class CLinkController {
   // per call. Empty when nothing came or nothing is open.
   ByteString Receive();
 
-  // Shows the link's state: title "<status> - Linkwright <version>", the link pane and the
-  // icon.
+  // Shows the link's description and state to the front-end.
   void UpdateStatus();
 
   // Closes the connection to the TCP peer only (a server keeps listening) and updates the
@@ -91,6 +77,9 @@ class CLinkController {
 
   // Messages sent since the last Open.
   int32_t TxCount() const { return m_TxCount; }
+
+  // Where the controller and the receive cycle write the trace.
+  TraceWriter& Trace() { return m_Trace; }
 
   // The receive cycle's packet-building buffer, emptied by Open.
   ByteString m_RxPacket;
@@ -105,7 +94,7 @@ class CLinkController {
   };
   struct LinkStatus {
     std::string text;
-    int icon = kIconNone;
+    LinkState state = LinkState::kNoLink;
   };
 
   LinkKind ConfiguredLink() const;
@@ -141,6 +130,7 @@ class CLinkController {
 
   CConfiguration& m_Config;
   FrontEnd& m_FrontEnd;
+  TraceWriter m_Trace;
   bool m_IsOpen = false;
   LinkKind m_OpenedLink;
   SerialPort m_SerialPort;

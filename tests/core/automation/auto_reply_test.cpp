@@ -8,17 +8,16 @@
 
 namespace {
 
-// AutoReply on a document whose link is closed: the row picked is selected (and shown to the
-// front-end) whatever the send reports, so the picks can be followed in selectedRows.
+// AutoReply on a document whose link is closed: the row picked is selected whatever the send
+// reports, so the picks can be followed in the table's selection.
 class AutoReplyTest : public LinkDocTest {
  protected:
   // The row that answered, 0 when none did.
   int Answer(const std::string& packet) {
-    const size_t picksBefore = m_FrontEnd.selectedRows.size();
     const bool answered = m_Doc.AutoReply(packet);
-    const bool picked = m_FrontEnd.selectedRows.size() == picksBefore + 1;
-    EXPECT_EQ(answered, picked);
-    return picked ? m_FrontEnd.selectedRows.back() : 0;
+    const int picked = m_Table.SelectedRow();
+    EXPECT_EQ(answered, picked != MessageTable::kNoRow);
+    return answered ? picked : 0;
   }
 
   int CheckRegexWarnings(const std::string& pattern) const {

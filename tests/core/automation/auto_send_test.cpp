@@ -33,7 +33,7 @@ TEST_F(AutoSendTest, ActiveRowsAreSentInOrderAroundFromTheFocusedRow) {
   m_Table.SetFocusedRow(7);
   EXPECT_EQ(Steps(4), (std::vector<int>{12, 3, 7, 12}));
   EXPECT_EQ(m_Peer.Read(14), "R12\nR3\nR7\nR12\n");
-  EXPECT_EQ(m_FrontEnd.selectedRows, (std::vector<int>{12, 3, 7, 12}));
+  EXPECT_EQ(m_SelectedRows, (std::vector<int>{12, 3, 7, 12}));
 }
 
 TEST_F(AutoSendTest, TheOnlyActiveRowIsSentEveryStep) {
@@ -57,7 +57,7 @@ TEST_F(AutoSendTest, WithoutActiveRowsEveryStepWarnsAndSendsNothing) {
   EXPECT_FALSE(m_Doc.AutoSendStep());
   EXPECT_FALSE(m_Doc.AutoSendStep());
   EXPECT_EQ(CountLog('W', kNoActiveRow), 2);
-  EXPECT_TRUE(m_FrontEnd.selectedRows.empty());
+  EXPECT_TRUE(m_SelectedRows.empty());
   EXPECT_TRUE(m_FrontEnd.signals.empty());
 }
 

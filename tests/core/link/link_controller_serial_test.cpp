@@ -31,7 +31,7 @@ class SerialLinkTest : public LinkControllerTest {
 
 TEST_F(SerialLinkTest, CommExchangesBytesBothWaysAndShowsTheSettings) {
   OpenOnPty(kModeComm);
-  EXPECT_EQ(m_FrontEnd.icon, kIconLinkOpen);
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kSerialOpen);
   EXPECT_EQ(m_FrontEnd.linkPane, m_Settings);
   PtyEnd peer(m_Pty.b());
   ASSERT_TRUE(peer.ok());
@@ -44,7 +44,7 @@ TEST_F(SerialLinkTest, CommExchangesBytesBothWaysAndShowsTheSettings) {
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 1");
 
   ASSERT_TRUE(m_Link.Close());
-  EXPECT_EQ(m_FrontEnd.icon, kIconLinkClosed);
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kSerialClosed);
   EXPECT_EQ(m_Link.Receive(), "");
   EXPECT_FALSE(m_Link.Send("late"));
 }
@@ -57,7 +57,7 @@ TEST_F(LinkControllerTest, CommWithAMissingDeviceStaysClosed) {
   EXPECT_FALSE(m_Link.Open());
   EXPECT_EQ(m_Link.LastFailure(), "cannot open " + device + ": No such file or directory");
   EXPECT_FALSE(m_Link.IsOpen());
-  EXPECT_EQ(m_FrontEnd.icon, kIconLinkClosed);
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kSerialClosed);
   EXPECT_EQ(m_FrontEnd.signals, std::vector<bool>{false});
 }
 

@@ -17,7 +17,7 @@ struct ClosedStatusCase {
   const char* commConfig;
   bool isOpen;
   std::string text;
-  int icon;
+  LinkState state;
 };
 
 class ClosedStatusTest : public LinkControllerTest,
@@ -30,26 +30,29 @@ TEST_P(ClosedStatusTest, ShowsTheConfiguredLinkBeforeOpen) {
   m_Link.UpdateStatus();
   EXPECT_EQ(m_FrontEnd.linkPane, c.text);
   EXPECT_EQ(m_FrontEnd.title, c.text + " - Linkwright " + kLinkwrightVersion);
-  EXPECT_EQ(m_FrontEnd.icon, c.icon);
+  EXPECT_EQ(m_FrontEnd.state, c.state);
   EXPECT_EQ(m_Link.IsOpen(), c.isOpen);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, ClosedStatusTest,
     ::testing::Values(
-        ClosedStatusCase{"TcpServer", kModeTcp, true, "", false, "TCP ...", kIconTcpServerClosed},
-        ClosedStatusCase{"TcpClient", kModeTcp, false, "", false, "TCP ...", kIconTcpClientClosed},
-        ClosedStatusCase{"UdpServer", kModeUdp, true, "", false, "UDP ...", kIconUdpServerClosed},
+        ClosedStatusCase{"TcpServer", kModeTcp, true, "", false, "TCP ...",
+                         LinkState::kTcpServerClosed},
+        ClosedStatusCase{"TcpClient", kModeTcp, false, "", false, "TCP ...",
+                         LinkState::kTcpClientClosed},
+        ClosedStatusCase{"UdpServer", kModeUdp, true, "", false, "UDP ...",
+                         LinkState::kUdpServerClosed},
         ClosedStatusCase{"UdpClientIsAlwaysReady", kModeUdp, false, "", true,
-                         "UDP --> 127.0.0.1:1024", kIconUdp},
-        ClosedStatusCase{"Http", kModeHttp, false, "", false, "", kIconLinkClosed},
+                         "UDP --> 127.0.0.1:1024", LinkState::kUdpClient},
+        ClosedStatusCase{"Http", kModeHttp, false, "", false, "", LinkState::kHttpClosed},
         ClosedStatusCase{"Comm", kModeComm, false, "COM3:19200,E,7,1", false, "COM3:19200,E,7,1",
-                         kIconLinkClosed},
+                         LinkState::kSerialClosed},
         ClosedStatusCase{"CommMalformedShowsDefaults", kModeComm, false, "junk", false,
-                         "COM1:9600,N,8,1", kIconLinkClosed},
+                         "COM1:9600,N,8,1", LinkState::kSerialClosed},
         ClosedStatusCase{"XmodemDevicePath", kModeXmodem, false, "/dev/ttyUSB0:115200,N,8,1", false,
-                         "/dev/ttyUSB0:115200,N,8,1", kIconLinkClosed},
-        ClosedStatusCase{"UnknownMode", 7, false, "", false, "", kIconNone}),
+                         "/dev/ttyUSB0:115200,N,8,1", LinkState::kSerialClosed},
+        ClosedStatusCase{"UnknownMode", 7, false, "", false, "", LinkState::kNoLink}),
     [](const ::testing::TestParamInfo<ClosedStatusCase>& info) { return info.param.name; });
 
 TEST_F(LinkControllerTest, UnknownModeOpensNothingSendsNothing) {
@@ -64,11 +67,11 @@ TEST_F(LinkControllerTest, UnknownModeOpensNothingSendsNothing) {
 TEST_F(LinkControllerTest, HttpOpensWithoutTouchingTheNetwork) {
   Set("Mode", "3");
   ASSERT_TRUE(m_Link.Open());
-  EXPECT_EQ(m_FrontEnd.icon, kIconLinkOpen);
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kHttpOpen);
   EXPECT_EQ(m_FrontEnd.linkPane, "");
   EXPECT_EQ(m_Link.Receive(), "");
   ASSERT_TRUE(m_Link.Close());
-  EXPECT_EQ(m_FrontEnd.icon, kIconLinkClosed);
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kHttpClosed);
 }
 
 TEST_F(LinkControllerTest, UdpClientNeedsNoOpeningAndOpenSaysSo) {
@@ -94,7 +97,7 @@ TEST_F(LinkControllerTest, OpenEmptiesThePacketBufferStampsTheTickAndResetsTheCo
 TEST_F(LinkControllerTest, ClearTextOnSendClearsBeforeEverySendOpenOrNot) {
   SetSetting("UserInterface", "ClearTextOnSend", "1");
   UseLink(kModeTcp, true, UnusedTcpPortNumber());
-  m_FrontEnd.AppendTrace("old text");
+  m_FrontEnd.AppendTrace({{TraceDirection::kReceived, "old text", false}});
   EXPECT_FALSE(m_Link.Send("x"));
   EXPECT_EQ(m_FrontEnd.clears, 1);
   EXPECT_EQ(m_FrontEnd.trace, "");
@@ -121,11 +124,11 @@ TEST_F(LinkControllerTest, ModeChangeWhileOpenStillClosesTheOpenedTransport) {
   UseLink(kModeTcp, true, port);
   ASSERT_TRUE(m_Link.Open());
   LoopbackSocket peer = LoopbackSocket::TcpConnect(port);
-  EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.icon == kIconTcpServerWithPeer; }));
+  EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.state == LinkState::kTcpServerWithPeer; }));
 
   Set("Mode", "3");
   m_Link.UpdateStatus();
-  EXPECT_EQ(m_FrontEnd.icon, kIconTcpServerWithPeer) << "the open link is what is shown";
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpServerWithPeer) << "the open link is what is shown";
   ASSERT_TRUE(m_Link.Send("still tcp"));
   EXPECT_EQ(peer.Read(9), "still tcp");
   ASSERT_TRUE(peer.Write("back"));
@@ -134,7 +137,7 @@ TEST_F(LinkControllerTest, ModeChangeWhileOpenStillClosesTheOpenedTransport) {
   ASSERT_TRUE(m_Link.Close());
   EXPECT_TRUE(peer.SeesClose());
   EXPECT_FALSE(m_Link.IsOpen());
-  EXPECT_EQ(m_FrontEnd.icon, kIconLinkClosed) << "closed, the new mode is shown";
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kHttpClosed) << "closed, the new mode is shown";
 
   Set("Mode", "1");
   ASSERT_TRUE(m_Link.Open()) << "the port was released: " << m_Link.LastFailure();
@@ -146,14 +149,14 @@ TEST_F(LinkControllerTest, CloseMessageSocketDropsOnlyThePeer) {
   EXPECT_FALSE(m_Link.CloseMessageSocket());
   ASSERT_TRUE(m_Link.Open());
   LoopbackSocket peer = LoopbackSocket::TcpConnect(port);
-  EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.icon == kIconTcpServerWithPeer; }));
+  EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.state == LinkState::kTcpServerWithPeer; }));
   EXPECT_TRUE(m_Link.CloseMessageSocket());
   EXPECT_TRUE(peer.SeesClose());
-  EXPECT_EQ(m_FrontEnd.icon, kIconTcpServerListening);
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpServerListening);
   EXPECT_FALSE(m_Link.CloseMessageSocket());
 
   LoopbackSocket next = LoopbackSocket::TcpConnect(port);
-  EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.icon == kIconTcpServerWithPeer; }));
+  EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.state == LinkState::kTcpServerWithPeer; }));
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ class TcpServerTest : public LinkControllerTest {
   // Connects a peer and polls until the controller has taken it in.
   LoopbackSocket ConnectPeer() {
     LoopbackSocket peer = LoopbackSocket::TcpConnect(m_Port);
-    EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.icon == kIconTcpServerWithPeer; }));
+    EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.state == LinkState::kTcpServerWithPeer; }));
     return peer;
   }
 
@@ -36,7 +36,7 @@ class TcpServerTest : public LinkControllerTest {
 TEST_F(TcpServerTest, ListensThenServesOnePeerBothWays) {
   OpenServer();
   EXPECT_TRUE(m_Link.IsOpen());
-  EXPECT_EQ(m_FrontEnd.icon, kIconTcpServerListening);
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpServerListening);
   EXPECT_EQ(m_FrontEnd.linkPane, "TCP ");
   EXPECT_EQ(m_FrontEnd.title, "TCP " + kTitleSuffix);
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 0");
@@ -77,7 +77,7 @@ TEST_F(TcpServerTest, RefusesASecondPeerAtOnceWithANoticeWhileTheFirstStays) {
   EXPECT_EQ(m_FrontEnd.notices, std::vector<std::string>{kOnlyOnePeer});
   EXPECT_TRUE(second.SeesClose());
 
-  EXPECT_EQ(m_FrontEnd.icon, kIconTcpServerWithPeer);
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpServerWithPeer);
   EXPECT_EQ(m_FrontEnd.linkPane, "TCP " + PeerText(first.Port()));
   ASSERT_TRUE(m_Link.Send("still you"));
   EXPECT_EQ(first.Read(9), "still you");
@@ -88,7 +88,7 @@ TEST_F(TcpServerTest, PeerCloseReturnsToListeningAndANewPeerIsTakenIn) {
   auto first = ConnectPeer();
   ASSERT_TRUE(first.Write("last words"));
   first.Close();
-  EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.icon == kIconTcpServerListening; }));
+  EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.state == LinkState::kTcpServerListening; }));
   EXPECT_EQ(m_Received, "last words") << "data before the close is kept";
   EXPECT_EQ(m_FrontEnd.linkPane, "TCP ");
   EXPECT_TRUE(m_Link.IsOpen());
@@ -105,7 +105,7 @@ TEST_F(TcpServerTest, ClosedPortCanBeOpenedAgainAtOnce) {
   auto peer = ConnectPeer();
   ASSERT_TRUE(m_Link.Close());
   EXPECT_FALSE(m_Link.IsOpen());
-  EXPECT_EQ(m_FrontEnd.icon, kIconTcpServerClosed);
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpServerClosed);
   EXPECT_EQ(m_FrontEnd.linkPane, "TCP ...");
   EXPECT_TRUE(peer.SeesClose());
 
@@ -124,7 +124,7 @@ TEST_F(TcpServerTest, PortInUseFailsToOpenWithABindLine) {
   EXPECT_EQ(m_Link.LastFailure(), "cannot listen on TCP port " + std::to_string(occupant.Port()) +
                                       ": Address already in use");
   EXPECT_FALSE(m_Link.IsOpen());
-  EXPECT_EQ(m_FrontEnd.icon, kIconTcpServerClosed);
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpServerClosed);
   EXPECT_EQ(m_FrontEnd.signals, std::vector<bool>{false});
 }
 
@@ -162,7 +162,7 @@ TEST_F(LinkControllerTest, TcpClientConnectsExchangesAndStaysOpenAfterTheServerL
   ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
   auto peer = server.Accept();
   ASSERT_TRUE(peer.valid());
-  EXPECT_EQ(m_FrontEnd.icon, kIconTcpClientOpen);
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpClientOpen);
   EXPECT_EQ(m_FrontEnd.linkPane, "TCP " + PeerText(server.Port()));
 
   ASSERT_TRUE(m_Link.Send("ping\r"));
@@ -172,7 +172,7 @@ TEST_F(LinkControllerTest, TcpClientConnectsExchangesAndStaysOpenAfterTheServerL
 
   peer.Close();
   EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.linkPane == "TCP "; }));
-  EXPECT_EQ(m_FrontEnd.icon, kIconTcpClientOpen);
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpClientOpen);
   EXPECT_TRUE(m_Link.IsOpen());
   EXPECT_FALSE(m_Link.Send("anyone?"));
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 1");
@@ -186,7 +186,7 @@ TEST_F(LinkControllerTest, TcpClientRefusedFailsWithAConnectLine) {
   EXPECT_TRUE(log.Has('E', "connect() ... Error 111 : Connection refused"));
   EXPECT_EQ(m_Link.LastFailure(),
             "cannot connect to 127.0.0.1:" + std::to_string(port) + ": Connection refused");
-  EXPECT_EQ(m_FrontEnd.icon, kIconTcpClientClosed);
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpClientClosed);
   EXPECT_EQ(m_FrontEnd.linkPane, "TCP ...");
   EXPECT_EQ(m_FrontEnd.signals, std::vector<bool>{false});
 }
@@ -213,7 +213,7 @@ TEST_F(LinkControllerTest, TcpSendIntoAConnectionThePeerResetDropsIt) {
   EXPECT_TRUE(WaitUntil([this] { return !m_Link.Send("more"); }));
   EXPECT_EQ(m_Link.LastFailure().rfind("TCP send failed: ", 0), 0u) << m_Link.LastFailure();
   EXPECT_EQ(m_FrontEnd.linkPane, "TCP ") << "the failed connection is dropped";
-  EXPECT_EQ(m_FrontEnd.icon, kIconTcpClientOpen);
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpClientOpen);
   EXPECT_FALSE(m_Link.Send("again"));
   EXPECT_EQ(m_Link.LastFailure(), "no TCP peer connected");
 }

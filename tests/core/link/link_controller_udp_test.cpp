@@ -19,7 +19,7 @@ class UdpServerTest : public LinkControllerTest {
 
 TEST_F(UdpServerTest, SendBeforeAnyDatagramFailsWithASendtoLine) {
   OpenServer();
-  EXPECT_EQ(m_FrontEnd.icon, kIconUdp);
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kUdpServerOpen);
   EXPECT_EQ(m_FrontEnd.linkPane, "UDP <-- 0.0.0.0");
   CapturedLog log;
   EXPECT_FALSE(m_Link.Send("X"));
@@ -82,7 +82,7 @@ TEST_F(UdpServerTest, CloseForgetsThePeerAndThePortOpensAgainAtOnce) {
   ASSERT_TRUE(peer.SendTo(m_Port, "hi"));
   ReceiveBytes(2);
   ASSERT_TRUE(m_Link.Close());
-  EXPECT_EQ(m_FrontEnd.icon, kIconUdpServerClosed);
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kUdpServerClosed);
   EXPECT_EQ(m_FrontEnd.linkPane, "UDP ...");
   EXPECT_EQ(m_Link.Receive(), "");
 
@@ -97,7 +97,7 @@ TEST_F(UdpServerTest, PortInUseFailsWithABindLine) {
   CapturedLog log;
   EXPECT_FALSE(m_Link.Open());
   EXPECT_TRUE(log.Has('E', "bind() ... Error 98 : Address already in use"));
-  EXPECT_EQ(m_FrontEnd.icon, kIconUdpServerClosed);
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kUdpServerClosed);
   EXPECT_FALSE(m_Link.IsOpen());
 }
 

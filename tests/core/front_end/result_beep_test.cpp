@@ -1,9 +1,10 @@
-#include "document/result_beep.h"
+#include "front_end/result_beep.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "config/configuration.h"
 #include "support/default_configuration.h"
 #include "support/recording_front_end.h"
 
@@ -24,7 +25,7 @@ TEST_P(ResultBeepTest, SoundsOnlyWhatTheSettingsAskFor) {
   SetSetting("UserInterface", "BeepOnSuccess", c.beepOnSuccess);
   SetSetting("UserInterface", "BeepOnFailure", c.beepOnFailure);
   RecordingFrontEnd frontEnd;
-  PlayResultBeep(frontEnd, c.result);
+  PlayResultBeep(GetConfiguration(), frontEnd, c.result);
   EXPECT_EQ(frontEnd.signals, c.expectedSignals);
 }
 
@@ -38,11 +39,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ResultBeep, DefaultsSoundFailureOnlyAndAChangeTakesEffectAtTheNextCall) {
   ResetConfigurationToDefaults();
   RecordingFrontEnd frontEnd;
-  PlayResultBeep(frontEnd, true);
-  PlayResultBeep(frontEnd, false);
+  PlayResultBeep(GetConfiguration(), frontEnd, true);
+  PlayResultBeep(GetConfiguration(), frontEnd, false);
   EXPECT_EQ(frontEnd.signals, std::vector<bool>{false});
   SetSetting("UserInterface", "BeepOnSuccess", "1");
-  PlayResultBeep(frontEnd, true);
+  PlayResultBeep(GetConfiguration(), frontEnd, true);
   EXPECT_EQ(frontEnd.signals, (std::vector<bool>{false, true}));
 }
 

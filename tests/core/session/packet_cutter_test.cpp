@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "document/packet_cutter.h"
+#include "session/packet_cutter.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <optional>
 
+class CConfiguration;
 class CLinkController;
 class CLinkwrightDoc;
 
@@ -22,7 +23,7 @@ class TickScheduler {
   // The shortest period; smaller settings (0 included) are raised to it, as a window timer does.
   static constexpr std::chrono::milliseconds kMinimumPeriod{1};
 
-  TickScheduler(CLinkwrightDoc& doc, CLinkController& link);
+  TickScheduler(const CConfiguration& config, CLinkwrightDoc& doc, CLinkController& link);
 
   // Opens the link; when it opened, starts receive polling and AutoSend and shows the link's
   // status. False (the link tells why) when it did not open; the timers then stay stopped.
@@ -46,9 +47,10 @@ class TickScheduler {
   void RunDueTicks();
 
  private:
-  static Clock::time_point DueAfterPeriod(const char* section, const char* key);
+  Clock::time_point DueAfterPeriod(const char* section, const char* key) const;
   static bool IsDue(const std::optional<Clock::time_point>& due);
 
+  const CConfiguration& m_Config;
   CLinkwrightDoc& m_Doc;
   CLinkController& m_Link;
   std::optional<Clock::time_point> m_RxDue;

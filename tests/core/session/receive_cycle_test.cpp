@@ -2,7 +2,7 @@
 #include <thread>
 #include <vector>
 
-#include "document/receive_cycle.h"
+#include "session/receive_cycle.h"
 #include "support/default_configuration.h"
 #include "support/link_doc_fixture.h"
 

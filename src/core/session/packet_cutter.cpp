@@ -1,4 +1,4 @@
-#include "document/packet_cutter.h"
+#include "session/packet_cutter.h"
 
 #include <algorithm>
 

@@ -36,8 +36,10 @@ TEST_F(SendRowTest, RowsOutsideTheTableFailWithoutTouchingTheLink) {
 TEST_F(SendRowTest, AnEmptyMessageOrAClosedLinkFails) {
   m_Table.SetItemText(3, MessageTable::kMessageColumn, "X");
   EXPECT_FALSE(m_Doc.SendRow(3)) << "link closed";
+  EXPECT_EQ(m_Doc.LastFailure(), "row 3: the link is not open");
   OpenTcpClientLink();
   EXPECT_FALSE(m_Doc.SendRow(4)) << "empty message";
+  EXPECT_EQ(m_Doc.LastFailure(), "row 4: no message");
   EXPECT_EQ(m_FrontEnd.trace, "");
   EXPECT_EQ(m_FrontEnd.signals, (Signals{false, false}));
 }

@@ -1,34 +1,31 @@
-#include "document/receive_cycle.h"
+#include "session/receive_cycle.h"
 
 #include <algorithm>
 
 #include "codec/escape_codec.h"
 #include "config/configuration.h"
 #include "diag/diag_log.h"
-#include "document/trace_text.h"
-#include "front_end.h"
+#include "front_end/trace_text.h"
 #include "link/commkit/packet_extraction.h"
 #include "link/link_controller.h"
 #include "tick_count.h"
 
 namespace {
 
-// The trace text of a chunk, with a line end after each packet that ends inside it.
-std::string ChunkTraceText(const ByteString& chunk, size_t chunkAt,
-                           const std::vector<PacketSpan>& packets) {
-  std::string text;
+// Traces a chunk with a line end after each packet that ends inside it.
+void TraceChunk(TraceWriter& trace, const ByteString& chunk, size_t chunkAt,
+                const std::vector<PacketSpan>& packets) {
   size_t shown = 0;
   for (const PacketSpan& packet : packets) {
     if (packet.end > chunkAt) {
       const size_t lineEnd = packet.end - chunkAt;
-      text += TraceText(chunk.substr(shown, lineEnd - shown), true, true);
+      trace.Write(chunk.substr(shown, lineEnd - shown), TraceDirection::kReceived, true);
       shown = lineEnd;
     }
   }
   if (shown < chunk.size()) {
-    text += TraceText(chunk.substr(shown), true, false);
+    trace.Write(chunk.substr(shown), TraceDirection::kReceived, false);
   }
-  return text;
 }
 
 void LogPacketMatches(const ByteString& buffer, const std::vector<PacketSpan>& packets,
@@ -44,38 +41,37 @@ void LogPacketMatches(const ByteString& buffer, const std::vector<PacketSpan>& p
 
 }  // namespace
 
-void ReceiveCycle::ReceiveTick(CLinkController& link, FrontEnd& frontEnd,
-                               const PacketHandler& offer) {
+ReceiveCycle::ReceiveCycle(const CConfiguration& config) : m_Config(config) {}
+
+void ReceiveCycle::ReceiveTick(CLinkController& link, const PacketHandler& offer) {
   const ByteString chunk = link.IsOpen() ? link.Receive() : ByteString();
-  const std::vector<ByteString> packets = chunk.empty() ? TakeTimedOutPacket(link, frontEnd)
-                                                        : TakeArrivedPackets(link, frontEnd, chunk);
+  const std::vector<ByteString> packets =
+      chunk.empty() ? TakeTimedOutPacket(link) : TakeArrivedPackets(link, chunk);
   for (const ByteString& packet : packets) {
     offer(packet);
   }
 }
 
-std::vector<ByteString> ReceiveCycle::TakeArrivedPackets(CLinkController& link, FrontEnd& frontEnd,
+std::vector<ByteString> ReceiveCycle::TakeArrivedPackets(CLinkController& link,
                                                          const ByteString& chunk) {
   link.m_LastRxTick = TickCount();
-  if (GetConfiguration().GetInt("Connection", "Mode") != kModeXmodem) {
-    return CutPackets(link, frontEnd, chunk);
+  if (m_Config.GetInt("Connection", "Mode") != kModeXmodem) {
+    return CutPackets(link, chunk);
   }
   m_Cutter.Clear(link.m_RxPacket);
-  frontEnd.AppendTrace(TraceText(chunk, true, true));
+  link.Trace().Write(chunk, TraceDirection::kReceived, true);
   return {chunk};
 }
 
-std::vector<ByteString> ReceiveCycle::CutPackets(CLinkController& link, FrontEnd& frontEnd,
-                                                 const ByteString& chunk) {
-  const CConfiguration& config = GetConfiguration();
-  const ByteString opener = TextToBytes(config.GetString("Connection", "PacketOpener"));
-  const ByteString closer = TextToBytes(config.GetString("Connection", "PacketCloser"));
+std::vector<ByteString> ReceiveCycle::CutPackets(CLinkController& link, const ByteString& chunk) {
+  const ByteString opener = TextToBytes(m_Config.GetString("Connection", "PacketOpener"));
+  const ByteString closer = TextToBytes(m_Config.GetString("Connection", "PacketCloser"));
   ByteString& buffer = link.m_RxPacket;
   const size_t chunkAt = buffer.size();
   m_Cutter.Append(buffer, chunk);
 
   const std::vector<PacketSpan> spans = m_Cutter.FindPackets(buffer, opener, closer);
-  frontEnd.AppendTrace(ChunkTraceText(chunk, chunkAt, spans));
+  TraceChunk(link.Trace(), chunk, chunkAt, spans);
   if (!closer.empty()) {
     LogPacketMatches(buffer, spans, opener.size(), closer.size());
   }
@@ -96,9 +92,8 @@ std::vector<ByteString> ReceiveCycle::CutPackets(CLinkController& link, FrontEnd
   return packets;
 }
 
-std::vector<ByteString> ReceiveCycle::TakeTimedOutPacket(CLinkController& link,
-                                                         FrontEnd& frontEnd) {
-  const int32_t timeout = GetConfiguration().GetInt("Connection", "PacketBreakTimeout");
+std::vector<ByteString> ReceiveCycle::TakeTimedOutPacket(CLinkController& link) {
+  const int32_t timeout = m_Config.GetInt("Connection", "PacketBreakTimeout");
   const uint32_t now = TickCount();
   if (timeout <= 0 || now - link.m_LastRxTick <= static_cast<uint32_t>(timeout)) {
     return {};
@@ -110,6 +105,6 @@ std::vector<ByteString> ReceiveCycle::TakeTimedOutPacket(CLinkController& link,
     return {};
   }
   // Ends the line on which the packet's pieces were shown.
-  frontEnd.AppendTrace(TraceText({}, true, true));
+  link.Trace().Write({}, TraceDirection::kReceived, true);
   return {std::move(packet)};
 }

@@ -1,13 +1,14 @@
-#include "document/tick_scheduler.h"
+#include "session/tick_scheduler.h"
 
 #include <algorithm>
 
 #include "config/configuration.h"
-#include "document/linkwright_doc.h"
 #include "link/link_controller.h"
+#include "session/linkwright_doc.h"
 
-TickScheduler::TickScheduler(CLinkwrightDoc& doc, CLinkController& link)
-    : m_Doc(doc), m_Link(link) {}
+TickScheduler::TickScheduler(const CConfiguration& config, CLinkwrightDoc& doc,
+                             CLinkController& link)
+    : m_Config(config), m_Doc(doc), m_Link(link) {}
 
 bool TickScheduler::OpenConnection() {
   if (!m_Link.Open()) {
@@ -34,7 +35,7 @@ void TickScheduler::StartRxPolling() {
 
 void TickScheduler::StartAutoSend() {
   m_AutoSendDue.reset();
-  if (GetConfiguration().GetBool("AutoSend", "Enabled") && m_Link.IsOpen()) {
+  if (m_Config.GetBool("AutoSend", "Enabled") && m_Link.IsOpen()) {
     m_AutoSendDue = DueAfterPeriod("AutoSend", "CycleTime");
   }
 }
@@ -65,8 +66,8 @@ void TickScheduler::RunDueTicks() {
 }
 
 TickScheduler::Clock::time_point TickScheduler::DueAfterPeriod(const char* section,
-                                                               const char* key) {
-  const std::chrono::milliseconds period{GetConfiguration().GetInt(section, key)};
+                                                               const char* key) const {
+  const std::chrono::milliseconds period{m_Config.GetInt(section, key)};
   return Clock::now() + std::max(period, kMinimumPeriod);
 }
 

@@ -1,20 +1,23 @@
 #pragma once
 
+#include <string>
+
 #include "automation/auto_reply.h"
 #include "automation/row_sender.h"
 #include "byte_string.h"
 #include "document/message_table.h"
-#include "document/receive_cycle.h"
+#include "session/receive_cycle.h"
 
+class CConfiguration;
 class CLinkController;
 class FrontEnd;
 
 // The document both front-ends share: the message table and what is done with its rows,
-// sending a row, the receive cycle with AutoReply, and the AutoSend step. The link controller
-// and the front-end belong to the front-end's main window and outlive the document.
+// sending a row, the receive cycle with AutoReply, and the AutoSend step. The configuration,
+// the link controller and the front-end outlive the document.
 class CLinkwrightDoc : public RowSender {
  public:
-  CLinkwrightDoc(CLinkController& link, FrontEnd& frontEnd);
+  CLinkwrightDoc(const CConfiguration& config, CLinkController& link, FrontEnd& frontEnd);
   CLinkwrightDoc(const CLinkwrightDoc&) = delete;
   CLinkwrightDoc& operator=(const CLinkwrightDoc&) = delete;
 
@@ -23,10 +26,15 @@ class CLinkwrightDoc : public RowSender {
 
   // Sends the message of row 1 … 99 over the link and sounds the result beep. False, without
   // touching the link, for a row out of range, a message that decodes to no bytes, or a closed
-  // link; otherwise the result of the link's Send, which traces and counts the message.
+  // link; otherwise the result of the link's Send, which traces and counts the message. On
+  // false LastFailure says why.
   bool SendRow(int row) override;
+  // Why the last SendRow failed, in words for a person ("row 3: no message").
+  const std::string& LastFailure() const { return m_LastFailure; }
+  // The failure text for a row number (as the user wrote it) outside 1 … rowCount.
+  static std::string NoRowFailure(const std::string& row, int rowCount);
 
-  // Selects the row in the table and has the front-end bring it into view.
+  // Selects the row in the table; views follow the table's focus notification.
   void SelectRow(int row) override;
 
   // One tick of the receive-polling timer: the receive cycle, each packet offered to AutoReply.
@@ -40,11 +48,14 @@ class CLinkwrightDoc : public RowSender {
   int NextActiveRow(int start) const;
 
  private:
-  bool SendRowMessage(int row);
+  // The failure of sending the row, or an empty text when it was sent.
+  std::string SendRowMessage(int row);
 
+  const CConfiguration& m_Config;
   CLinkController& m_Link;
   FrontEnd& m_FrontEnd;
   MessageTable m_Table;
   ReceiveCycle m_ReceiveCycle;
   AutoReplier m_AutoReplier;
+  std::string m_LastFailure;
 };

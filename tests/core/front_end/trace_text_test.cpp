@@ -1,9 +1,10 @@
-#include "document/trace_text.h"
+#include "front_end/trace_text.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "config/configuration.h"
 #include "support/default_configuration.h"
 #include "support/recording_front_end.h"
 
@@ -28,7 +29,10 @@ TEST_P(TraceTextTest, BuildsTheTextOfOneWrite) {
   const TraceCase& c = GetParam();
   SetSetting("UserInterface", "HexTrace", c.hexTrace);
   SetSetting("UserInterface", "HexTrace2", c.hexTrace2);
-  EXPECT_EQ(TraceText(c.bytes, c.isRx, c.endLine), c.expected);
+  const TraceDirection direction = c.isRx ? TraceDirection::kReceived : TraceDirection::kSent;
+  const TracePiece piece = DataTracePiece(GetConfiguration(), c.bytes, direction, c.endLine);
+  EXPECT_EQ(piece.direction, direction);
+  EXPECT_EQ(TraceText({piece}), c.expected);
 }
 
 const ByteString kStxAbEtxCr(
@@ -56,15 +60,37 @@ INSTANTIATE_TEST_SUITE_P(
         TraceCase{"SettingReadAsNumber", "2", "0", ByteString("A"), true, false, "41 "}),
     [](const ::testing::TestParamInfo<TraceCase>& info) { return info.param.name; });
 
-TEST(WriteTrace, AppendsOnePieceAndFollowsSettingChangesAtOnce) {
+TEST(TraceWriter, AppendsEachWriteAtOnceAndFollowsSettingChanges) {
   ResetConfigurationToDefaults();
   RecordingFrontEnd frontEnd;
-  WriteTrace(frontEnd, "A\r", false, true);
+  TraceWriter trace(GetConfiguration(), frontEnd);
+  trace.Write("A\r", TraceDirection::kSent, true);
   SetSetting("UserInterface", "HexTrace", "1");
-  WriteTrace(frontEnd, "A\r", true, false);
+  trace.Write("A\r", TraceDirection::kReceived, false);
   ASSERT_EQ(frontEnd.appends.size(), 2u);
   EXPECT_EQ(frontEnd.appends[0], "<-- A[CR]\r\n");
   EXPECT_EQ(frontEnd.appends[1], "41 0D ");
+}
+
+TEST(TraceWriter, NestedBatchesHandOverOnceWhenTheOutermostEnds) {
+  ResetConfigurationToDefaults();
+  RecordingFrontEnd frontEnd;
+  TraceWriter trace(GetConfiguration(), frontEnd);
+  {
+    TraceWriter::Batch outer(trace);
+    trace.Write("dropped", TraceDirection::kReceived, false);
+    trace.Clear();
+    trace.Write("PING\r", TraceDirection::kReceived, true);
+    {
+      TraceWriter::Batch inner(trace);
+      trace.Write("PONG\r", TraceDirection::kSent, true);
+    }
+    EXPECT_TRUE(frontEnd.batches.empty()) << "the outer batch is still open";
+  }
+  EXPECT_EQ(frontEnd.clears, 1);
+  ASSERT_EQ(frontEnd.batches.size(), 1u);
+  EXPECT_EQ(frontEnd.batches[0], (TraceBatch{{TraceDirection::kReceived, "PING[CR]", true},
+                                             {TraceDirection::kSent, "<-- PONG[CR]", true}}));
 }
 
 }  // namespace

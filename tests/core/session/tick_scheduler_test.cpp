@@ -1,7 +1,8 @@
 #include <string>
 #include <thread>
 
-#include "document/tick_scheduler.h"
+#include "config/configuration.h"
+#include "session/tick_scheduler.h"
 #include "support/default_configuration.h"
 #include "support/link_doc_fixture.h"
 
@@ -9,7 +10,7 @@ namespace {
 
 class TickSchedulerTest : public LinkDocTest {
  protected:
-  TickSchedulerTest() : m_Timers(m_Doc, m_Link) {}
+  TickSchedulerTest() : m_Timers(GetConfiguration(), m_Doc, m_Link) {}
 
   // The link as TCP client of the test's listener, opened by the scheduler.
   void OpenConnection() {

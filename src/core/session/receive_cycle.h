@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "byte_string.h"
-#include "document/packet_cutter.h"
+#include "session/packet_cutter.h"
 
+class CConfiguration;
 class CLinkController;
-class FrontEnd;
 
 // The one place where incoming bytes enter the tool. Each tick takes what the link received,
 // shows it in the trace, cuts it into packets by "PacketOpener", "PacketCloser" and
@@ -18,7 +18,7 @@ class FrontEnd;
 // Every complete packet in the buffer is cut in the same tick; the bytes after the last closer
 // stay as the start of the next packet, while bytes before an opener go with the packet cut
 // after them. The trace shows every received byte once, in order, with a line end after each
-// packet whose closer arrived in this tick, and all of a tick's trace in one append. In mode
+// packet whose closer arrived in this tick. In mode
 // Xmodem every chunk is one packet. The buffer keeps at most kMaxRxPacket bytes: beyond that
 // the oldest go, with a warning.
 class ReceiveCycle {
@@ -27,15 +27,16 @@ class ReceiveCycle {
 
   static constexpr size_t kMaxRxPacket = 1 << 20;
 
-  // One tick of the receive-polling timer.
-  void ReceiveTick(CLinkController& link, FrontEnd& frontEnd, const PacketHandler& offer);
+  explicit ReceiveCycle(const CConfiguration& config);
+
+  // One tick of the receive-polling timer; the trace goes to the link's trace writer.
+  void ReceiveTick(CLinkController& link, const PacketHandler& offer);
 
  private:
-  std::vector<ByteString> TakeArrivedPackets(CLinkController& link, FrontEnd& frontEnd,
-                                             const ByteString& chunk);
-  std::vector<ByteString> CutPackets(CLinkController& link, FrontEnd& frontEnd,
-                                     const ByteString& chunk);
-  std::vector<ByteString> TakeTimedOutPacket(CLinkController& link, FrontEnd& frontEnd);
+  std::vector<ByteString> TakeArrivedPackets(CLinkController& link, const ByteString& chunk);
+  std::vector<ByteString> CutPackets(CLinkController& link, const ByteString& chunk);
+  std::vector<ByteString> TakeTimedOutPacket(CLinkController& link);
 
+  const CConfiguration& m_Config;
   PacketCutter m_Cutter;
 };

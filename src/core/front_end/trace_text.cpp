@@ -1,0 +1,59 @@
+#include "front_end/trace_text.h"
+
+#include "codec/escape_codec.h"
+#include "config/configuration.h"
+
+namespace {
+
+std::string TraceBody(const CConfiguration& config, const ByteString& bytes) {
+  if (!config.GetBool("UserInterface", "HexTrace")) {
+    return BytesToText(bytes, false);
+  }
+  if (config.GetBool("UserInterface", "HexTrace2")) {
+    return BytesToText(bytes, true);
+  }
+  return HexDump(bytes, " ");
+}
+
+}  // namespace
+
+TracePiece DataTracePiece(const CConfiguration& config, const ByteString& bytes,
+                          TraceDirection direction, bool endLine) {
+  std::string text = direction == TraceDirection::kSent ? std::string("<-- ") : std::string();
+  text += TraceBody(config, bytes);
+  return {direction, std::move(text), endLine};
+}
+
+TraceWriter::TraceWriter(const CConfiguration& config, FrontEnd& frontEnd)
+    : m_Config(config), m_FrontEnd(frontEnd) {}
+
+void TraceWriter::Write(const ByteString& bytes, TraceDirection direction, bool endLine) {
+  m_Pending.push_back(DataTracePiece(m_Config, bytes, direction, endLine));
+  if (m_OpenBatches == 0) {
+    HandOver();
+  }
+}
+
+void TraceWriter::Clear() {
+  m_Pending.clear();
+  m_FrontEnd.ClearTrace();
+}
+
+void TraceWriter::HandOver() {
+  if (m_Pending.empty()) {
+    return;
+  }
+  TraceBatch pieces;
+  pieces.swap(m_Pending);
+  m_FrontEnd.AppendTrace(pieces);
+}
+
+TraceWriter::Batch::Batch(TraceWriter& writer) : m_Writer(writer) {
+  ++m_Writer.m_OpenBatches;
+}
+
+TraceWriter::Batch::~Batch() {
+  if (--m_Writer.m_OpenBatches == 0) {
+    m_Writer.HandOver();
+  }
+}

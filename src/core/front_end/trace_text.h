@@ -1,0 +1,46 @@
+#pragma once
+
+#include "byte_string.h"
+#include "front_end/front_end.h"
+
+class CConfiguration;
+
+// The piece one trace write of data adds. The bytes are shown in the form the settings choose,
+// read anew on every call: "UserInterface"/"HexTrace" off gives the symbol form ([CR], other
+// bytes as themselves); on, with "HexTrace2" on, every byte as [xHH]; on, with "HexTrace2"
+// off, every byte as two hexadecimal digits and a blank. Sent data starts with "<-- ".
+TracePiece DataTracePiece(const CConfiguration& config, const ByteString& bytes,
+                          TraceDirection direction, bool endLine);
+
+// The one way data reaches the trace. Outside a batch every write goes to the front-end at
+// once; while a Batch is alive the pieces gather and the outermost Batch hands them over in
+// one call when it ends, so a tick or a command reaches the front-end in one append.
+class TraceWriter {
+ public:
+  TraceWriter(const CConfiguration& config, FrontEnd& frontEnd);
+  TraceWriter(const TraceWriter&) = delete;
+  TraceWriter& operator=(const TraceWriter&) = delete;
+
+  void Write(const ByteString& bytes, TraceDirection direction, bool endLine);
+  // Drops what gathered so far and clears the front-end's trace.
+  void Clear();
+
+  class Batch {
+   public:
+    explicit Batch(TraceWriter& writer);
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+   private:
+    TraceWriter& m_Writer;
+  };
+
+ private:
+  void HandOver();
+
+  const CConfiguration& m_Config;
+  FrontEnd& m_FrontEnd;
+  TraceBatch m_Pending;
+  int m_OpenBatches = 0;
+};

@@ -1,0 +1,62 @@
+#include "session/linkwright_doc.h"
+
+#include "automation/auto_send.h"
+#include "codec/escape_codec.h"
+#include "front_end/result_beep.h"
+#include "link/link_controller.h"
+
+CLinkwrightDoc::CLinkwrightDoc(const CConfiguration& config, CLinkController& link,
+                               FrontEnd& frontEnd)
+    : m_Config(config),
+      m_Link(link),
+      m_FrontEnd(frontEnd),
+      m_ReceiveCycle(config),
+      m_AutoReplier(config, m_Table, *this) {}
+
+bool CLinkwrightDoc::SendRow(int row) {
+  m_LastFailure = SendRowMessage(row);
+  const bool result = m_LastFailure.empty();
+  PlayResultBeep(m_Config, m_FrontEnd, result);
+  return result;
+}
+
+std::string CLinkwrightDoc::SendRowMessage(int row) {
+  if (!m_Table.IsMessageRow(row)) {
+    return NoRowFailure(std::to_string(row), m_Table.RowCount());
+  }
+  const std::string label = "row " + std::to_string(row) + ": ";
+  const ByteString message = TextToBytes(m_Table.GetItemText(row, MessageTable::kMessageColumn));
+  if (message.empty()) {
+    return label + "no message";
+  }
+  if (!m_Link.IsOpen()) {
+    return label + "the link is not open";
+  }
+  return m_Link.Send(message) ? std::string() : label + m_Link.LastFailure();
+}
+
+std::string CLinkwrightDoc::NoRowFailure(const std::string& row, int rowCount) {
+  return "no row " + row + " (rows are 1 … " + std::to_string(rowCount) + ")";
+}
+
+void CLinkwrightDoc::SelectRow(int row) {
+  m_Table.SelectRow(row);
+}
+
+void CLinkwrightDoc::ReceiveTick() {
+  // What the tick receives and the replies it sends reach the front-end in one append.
+  TraceWriter::Batch batch(m_Link.Trace());
+  m_ReceiveCycle.ReceiveTick(m_Link, [this](const ByteString& packet) { AutoReply(packet); });
+}
+
+bool CLinkwrightDoc::AutoReply(const ByteString& packet) {
+  return m_AutoReplier.AutoReply(packet);
+}
+
+bool CLinkwrightDoc::AutoSendStep() {
+  return ::AutoSendStep(m_Table, *this);
+}
+
+int CLinkwrightDoc::NextActiveRow(int start) const {
+  return ::NextActiveRow(m_Table, start);
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "byte_string.h"
+#include "link/link_controller.h"
+#include "session/linkwright_doc.h"
+#include "session/tick_scheduler.h"
+
+class CConfiguration;
+class FrontEnd;
+
+// The one object a front-end holds: the link controller, the document with its message table,
+// AutoReply, AutoSend and receive cycle, and the two timers, wired together once. A front-end
+// builds it from the configuration store and itself, calls its commands, runs RunDueTicks
+// when NextDue has come, and shows what arrives through FrontEnd. Each command and each
+// RunDueTicks call hands its trace to the front-end in one AppendTrace.
+class Session {
+ public:
+  using Clock = TickScheduler::Clock;
+
+  Session(CConfiguration& config, FrontEnd& frontEnd);
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  MessageTable& Table() { return m_Doc.Table(); }
+  CLinkwrightDoc& Document() { return m_Doc; }
+  CLinkController& Link() { return m_Link; }
+  const CLinkController& Link() const { return m_Link; }
+
+  // Opens the link and starts receive polling and AutoSend. False, with LastFailure telling
+  // why, when the link did not open.
+  bool OpenConnection();
+  // Closes the link and stops both timers. False when nothing was open or it did not close.
+  bool CloseConnection();
+  bool IsOpen() const { return m_Link.IsOpen(); }
+
+  // Sends a row of the table (see CLinkwrightDoc::SendRow). False, with LastFailure telling
+  // why, when it was not sent.
+  bool SendRow(int row);
+  // Sends bytes over the link as they are. False, with LastFailure telling why, when they were
+  // not sent.
+  bool SendMessage(const ByteString& message);
+  // Why the last failed command failed, in words for a person.
+  const std::string& LastFailure() const { return m_LastFailure; }
+
+  // Runs every tick that is due now (see TickScheduler).
+  void RunDueTicks();
+  // When the next tick is due; nothing while no timer runs.
+  std::optional<Clock::time_point> NextDue() const { return m_Timers.NextDue(); }
+
+  // Sets the AutoSend timer anew from the settings, as after a change of them.
+  void StartAutoSend() { m_Timers.StartAutoSend(); }
+  // Flips "AutoSend"/"Enabled", saves the configuration and sets the AutoSend timer anew.
+  // False when the configuration could not be saved (the new value still holds in memory).
+  bool ToggleAutoSend();
+
+  // Loads a message file into the table (see LoadMessageFile). False, with the reason in
+  // `error` when given, when it could not be loaded; the table then stays as it was.
+  bool LoadTable(const std::filesystem::path& path, std::string* error = nullptr);
+  // Saves the table as a message file (see SaveMessageFile).
+  bool SaveTable(const std::filesystem::path& path, std::string* error = nullptr);
+  // Replaces the table with empty rows, not modified.
+  void NewTable();
+
+  // Shows the link's description and state, as after a change of the settings.
+  void UpdateStatus() { m_Link.UpdateStatus(); }
+
+ private:
+  bool Failed(const std::string& reason);
+
+  CConfiguration& m_Config;
+  CLinkController m_Link;
+  CLinkwrightDoc m_Doc;
+  TickScheduler m_Timers;
+  std::string m_LastFailure;
+};
