@@ -7,6 +7,17 @@
 #include <string_view>
 #include <vector>
 
+// Which way a dialog's data exchange runs: store values into the controls, or the controls'
+// contents back into the store.
+enum class ExchangeDirection { kToControls, kFromControls };
+
+// What a drop-down list holds during an exchange: its items in order and the selected index
+// (-1 for none).
+struct ComboContent {
+  std::vector<std::string> items;
+  int selected = -1;
+};
+
 // One row of the fixed key table.
 struct ConfigKey {
   const char* section;
@@ -56,6 +67,23 @@ class CConfiguration {
   // and key name no row, and then nothing changes. Memory only; `Save` writes the file.
   bool SetFormatted(std::string_view section, std::string_view key, const char* format, ...)
       __attribute__((format(printf, 4, 5)));
+
+  // Data exchange of the configuration editor's controls. A dialog page copies each control's
+  // content into these plain forms and back; the rules live here, away from any toolkit.
+  // Each returns false, and changes nothing in the store, when section and key name no row.
+  //
+  // Text: the control shows the value; back, the value becomes the text (cut like
+  // `SetFormatted`).
+  bool ExchangeText(ExchangeDirection direction, std::string& text, std::string_view section,
+                    std::string_view key);
+  // Check box: checked when the value reads as a non-zero number; back, "1" or "0".
+  bool ExchangeCheck(ExchangeDirection direction, bool& checked, std::string_view section,
+                     std::string_view key);
+  // Drop-down list: the items are `itemList` split at `separator`, each trimmed of blanks, a
+  // last empty item left out; the selection is the item at `GetInt` of the value (none when
+  // that names no item). Back, the value becomes the selected index, -1 when none.
+  bool ExchangeCombo(ExchangeDirection direction, ComboContent& combo, std::string_view section,
+                     std::string_view key, std::string_view itemList, char separator);
 
   // The value of row `index` (0 … 21).
   const std::string& ValueAt(size_t index) const { return m_Values[index]; }

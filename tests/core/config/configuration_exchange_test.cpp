@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "config/configuration.h"
+#include "config/connection_signature.h"
+
+namespace {
+
+constexpr const char* kModes = "Comm|Tcp|Udp|Http|Xmodem";
+
+CConfiguration WithValue(const char* section, const char* key, const char* value) {
+  CConfiguration configuration;
+  EXPECT_TRUE(configuration.SetFormatted(section, key, "%s", value));
+  return configuration;
+}
+
+TEST(ConfigurationExchangeText, CopiesTheValueBothWaysAndCutsLongText) {
+  CConfiguration configuration = WithValue("Connection", "PacketCloser", "[CR][LF]");
+  std::string text;
+  ASSERT_TRUE(configuration.ExchangeText(ExchangeDirection::kToControls, text, "connection",
+                                         "packetcloser"));
+  EXPECT_EQ(text, "[CR][LF]");
+
+  text = "100% [ETX]";
+  ASSERT_TRUE(configuration.ExchangeText(ExchangeDirection::kFromControls, text, "Connection",
+                                         "PacketCloser"));
+  EXPECT_EQ(configuration.GetString("Connection", "PacketCloser"), "100% [ETX]");
+
+  text.assign(3000, 'x');
+  ASSERT_TRUE(
+      configuration.ExchangeText(ExchangeDirection::kFromControls, text, "Connection", "HttpUrl"));
+  EXPECT_EQ(configuration.GetString("Connection", "HttpUrl").size(),
+            CConfiguration::kMaxFormattedLength);
+}
+
+TEST(ConfigurationExchangeCheck, ReadsAnyNonZeroNumberAsCheckedAndWritesOneOrZero) {
+  struct Case {
+    const char* stored;
+    bool checked;
+  };
+  for (const Case& c : std::vector<Case>{{"0", false}, {"1", true}, {"2", true}, {"", false}}) {
+    CConfiguration configuration = WithValue("UserInterface", "HexTrace", c.stored);
+    bool checked = !c.checked;
+    ASSERT_TRUE(configuration.ExchangeCheck(ExchangeDirection::kToControls, checked,
+                                            "UserInterface", "HexTrace"));
+    EXPECT_EQ(checked, c.checked) << c.stored;
+
+    checked = !checked;
+    ASSERT_TRUE(configuration.ExchangeCheck(ExchangeDirection::kFromControls, checked,
+                                            "UserInterface", "HexTrace"));
+    EXPECT_EQ(configuration.GetString("UserInterface", "HexTrace"), c.checked ? "0" : "1");
+  }
+}
+
+TEST(ConfigurationExchangeCombo, SplitsTrimmedItemsWithoutALastEmptyOne) {
+  struct Case {
+    const char* list;
+    std::vector<std::string> items;
+  };
+  const std::vector<Case> cases = {
+      {kModes, {"Comm", "Tcp", "Udp", "Http", "Xmodem"}},
+      {" Comm |\tTcp |", {"Comm", "Tcp"}},
+      {"Comm||Udp| ", {"Comm", "", "Udp"}},
+      {"", {}},
+      {"|", {""}},
+  };
+  for (const Case& c : cases) {
+    CConfiguration configuration = WithValue("Connection", "Mode", "1");
+    ComboContent combo{{"left over"}, 0};
+    ASSERT_TRUE(configuration.ExchangeCombo(ExchangeDirection::kToControls, combo, "Connection",
+                                            "Mode", c.list, '|'));
+    EXPECT_EQ(combo.items, c.items) << c.list;
+  }
+}
+
+TEST(ConfigurationExchangeCombo, SelectsTheStoredIndexOrNothingAndStoresMinusOneForNothing) {
+  struct Case {
+    const char* stored;
+    int selected;
+  };
+  for (const Case& c : std::vector<Case>{{"2", 2}, {"4", 4}, {"5", -1}, {"-1", -1}, {"x", 0}}) {
+    CConfiguration configuration = WithValue("Connection", "Mode", c.stored);
+    ComboContent combo;
+    ASSERT_TRUE(configuration.ExchangeCombo(ExchangeDirection::kToControls, combo, "Connection",
+                                            "Mode", kModes, '|'));
+    EXPECT_EQ(combo.selected, c.selected) << c.stored;
+
+    ASSERT_TRUE(configuration.ExchangeCombo(ExchangeDirection::kFromControls, combo, "Connection",
+                                            "Mode", kModes, '|'));
+    EXPECT_EQ(configuration.GetInt("Connection", "Mode"), c.selected) << c.stored;
+  }
+}
+
+TEST(ConfigurationExchange, UnknownKeysChangeNothing) {
+  CConfiguration configuration = WithValue("Connection", "Mode", "3");
+  std::string text = "9";
+  bool checked = true;
+  ComboContent combo{{"a"}, 0};
+  EXPECT_FALSE(
+      configuration.ExchangeText(ExchangeDirection::kFromControls, text, "Connection", "Modes"));
+  EXPECT_FALSE(
+      configuration.ExchangeCheck(ExchangeDirection::kFromControls, checked, "General", "Mode"));
+  EXPECT_FALSE(configuration.ExchangeCombo(ExchangeDirection::kFromControls, combo, "", "Mode",
+                                           kModes, '|'));
+  EXPECT_FALSE(
+      configuration.ExchangeCombo(ExchangeDirection::kToControls, combo, "", "Mode", kModes, '|'));
+  EXPECT_EQ(combo.items, std::vector<std::string>{"a"});
+  EXPECT_EQ(configuration.GetString("Connection", "Mode"), "3");
+}
+
+TEST(ConnectionSignature, JoinsTheFiveLinkSettingsAndIgnoresTheOthers) {
+  CConfiguration configuration = WithValue("Connection", "Mode", "1");
+  for (const char* key : {"ActAsServer", "SocketHost", "SocketPort", "CommConfig"}) {
+    ASSERT_TRUE(configuration.SetFormatted("Connection", key, "%s", key));
+  }
+  EXPECT_EQ(ConnectionSignature(configuration), "1|ActAsServer|SocketHost|SocketPort|CommConfig");
+
+  std::string before = ConnectionSignature(configuration);
+  ASSERT_TRUE(configuration.SetFormatted("Connection", "PacketCloser", "%s", "[LF]"));
+  EXPECT_EQ(ConnectionSignature(configuration), before);
+}
+
+}  // namespace
