@@ -1,0 +1,67 @@
+#include "config_editor.h"
+
+#include <QDialogButtonBox>
+#include <QSettings>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "config_pages.h"
+
+namespace {
+
+constexpr const char* kConfigTabKey = "WindowState/ConfigTab";
+
+}  // namespace
+
+CConfigEditor::CConfigEditor(const CConfiguration& store, QWidget* parent)
+    : QDialog(parent),
+      m_Configuration(store),
+      m_Tabs(new QTabWidget(this)),
+      m_Pages{new CConfigPageConnection(m_Configuration, m_Tabs),
+              new CConfigPageUserInterface(m_Configuration, m_Tabs),
+              new CConfigPageTools(m_Configuration, m_Tabs)} {
+  setWindowTitle("Configuration");
+  m_Tabs->addTab(m_Pages[0], "Connection");
+  m_Tabs->addTab(m_Pages[1], "User Interface");
+  m_Tabs->addTab(m_Pages[2], "Tools");
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &CConfigEditor::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &CConfigEditor::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_Tabs);
+  layout->addWidget(buttons);
+
+  int tab = QSettings().value(kConfigTabKey, 0).toInt();
+  SwitchPage(tab >= 0 && tab < m_Tabs->count() ? tab : 0);
+  connect(m_Tabs, &QTabWidget::currentChanged, this, &CConfigEditor::SwitchPage);
+}
+
+void CConfigEditor::accept() {
+  m_Pages[m_ActivePage]->Deactivate();
+  QDialog::accept();
+}
+
+void CConfigEditor::done(int result) {
+  QSettings().setValue(kConfigTabKey, m_Tabs->currentIndex());
+  QDialog::done(result);
+}
+
+void CConfigEditor::SwitchPage(int index) {
+  if (m_ActivePage >= 0) {
+    m_Pages[m_ActivePage]->Deactivate();
+  }
+  m_ActivePage = index;
+  m_Tabs->setCurrentIndex(index);
+  m_Pages[index]->Activate();
+}
+
+ConfigEditResult EditConfiguration(CConfiguration& store, QWidget* parent) {
+  CConfigEditor editor(store, parent);
+  if (editor.exec() != QDialog::Accepted) {
+    return ConfigEditResult::kCancelled;
+  }
+  store = editor.Configuration();
+  return store.Save() ? ConfigEditResult::kSaved : ConfigEditResult::kSaveFailed;
+}

@@ -1,0 +1,261 @@
+#include "config_pages.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "link/serial_port.h"
+#include "numeric_edit.h"
+#include "serial_settings_dialog.h"
+
+namespace {
+
+constexpr const char* kConnection = "Connection";
+constexpr const char* kUserInterface = "UserInterface";
+constexpr const char* kAutoSend = "AutoSend";
+constexpr const char* kAutoReply = "AutoReply";
+constexpr const char* kModeItems = "Comm|Tcp|Udp|Http|Xmodem";
+
+enum Mode { kComm = 0, kTcp = 1, kUdp = 2, kHttp = 3, kXmodem = 4 };
+
+std::string Utf8(const QString& text) {
+  return text.toUtf8().toStdString();
+}
+
+QString FromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string KeyOf(const QObject* control) {
+  return Utf8(control->objectName());
+}
+
+}  // namespace
+
+CConfigPage::CConfigPage(CConfiguration& configuration, QWidget* parent)
+    : QWidget(parent), m_Configuration(configuration) {}
+
+void CConfigPage::Activate() {
+  if (m_Filled) {
+    return;
+  }
+  m_Filled = true;
+  Exchange(ExchangeDirection::kToControls);
+  UpdateEnabling();
+}
+
+void CConfigPage::Deactivate() {
+  if (m_Filled) {
+    Exchange(ExchangeDirection::kFromControls);
+  }
+}
+
+void CConfigPage::ExchangeText(ExchangeDirection direction, QLineEdit* edit, const char* section) {
+  std::string text = Utf8(edit->text());
+  m_Configuration.ExchangeText(direction, text, section, KeyOf(edit));
+  edit->setText(FromUtf8(text));
+}
+
+void CConfigPage::ExchangeNumber(ExchangeDirection direction, CNumericEdit* edit,
+                                 const char* section) {
+  std::string text = Utf8(edit->Text());
+  m_Configuration.ExchangeText(direction, text, section, KeyOf(edit));
+  edit->SetText(FromUtf8(text));
+}
+
+void CConfigPage::ExchangeCheck(ExchangeDirection direction, QCheckBox* box, const char* section) {
+  bool checked = box->isChecked();
+  m_Configuration.ExchangeCheck(direction, checked, section, KeyOf(box));
+  box->setChecked(checked);
+}
+
+void CConfigPage::ExchangeCombo(ExchangeDirection direction, QComboBox* list, const char* section,
+                                const char* itemList) {
+  ComboContent content;
+  for (int i = 0; i < list->count(); ++i) {
+    content.items.push_back(Utf8(list->itemText(i)));
+  }
+  content.selected = list->currentIndex();
+  m_Configuration.ExchangeCombo(direction, content, section, KeyOf(list), itemList, '|');
+  if (direction == ExchangeDirection::kToControls) {
+    list->clear();
+    for (const std::string& item : content.items) {
+      list->addItem(FromUtf8(item));
+    }
+    list->setCurrentIndex(content.selected);
+  }
+}
+
+QLineEdit* CConfigPage::NewEdit(const char* key) {
+  auto* edit = new QLineEdit(this);
+  edit->setObjectName(key);
+  return edit;
+}
+
+CNumericEdit* CConfigPage::NewNumericEdit(const char* key, int maximum) {
+  auto* edit = new CNumericEdit(0, maximum, this);
+  edit->setObjectName(key);
+  return edit;
+}
+
+QCheckBox* CConfigPage::NewCheck(const char* key, const QString& text) {
+  auto* box = new QCheckBox(text, this);
+  box->setObjectName(key);
+  return box;
+}
+
+CConfigPageConnection::CConfigPageConnection(CConfiguration& configuration, QWidget* parent)
+    : CConfigPage(configuration, parent),
+      m_Mode(new QComboBox(this)),
+      m_ActAsServer(NewCheck("ActAsServer", "Act as server")),
+      m_Host(NewEdit("SocketHost")),
+      m_Port(NewEdit("SocketPort")),
+      m_CommConfig(NewEdit("CommConfig")),
+      m_CommConfigButton(new QPushButton("...", this)),
+      m_ResponseTimeout(NewNumericEdit("ResponseTimeout", 65000)),
+      m_PacketOpener(NewEdit("PacketOpener")),
+      m_PacketCloser(NewEdit("PacketCloser")),
+      m_PacketBreakTimeout(NewNumericEdit("PacketBreakTimeout", 65000)),
+      m_RxPollingTime(NewNumericEdit("RxPollingTime", 10000)),
+      m_UseRegex(NewCheck("UseRegex", "User regex to match autoreply trigger")),
+      m_HttpUrl(NewEdit("HttpUrl")) {
+  m_Mode->setObjectName("Mode");
+  m_CommConfig->setReadOnly(true);
+  m_CommConfigButton->setObjectName("CommConfigButton");
+  m_CommConfigButton->setFixedWidth(m_CommConfigButton->fontMetrics().horizontalAdvance("...") +
+                                    24);
+
+  auto* commConfigRow = new QHBoxLayout;
+  commConfigRow->addWidget(m_CommConfig);
+  commConfigRow->addWidget(m_CommConfigButton);
+
+  auto* form = new QFormLayout(this);
+  form->addRow("Mode", m_Mode);
+  form->addRow(QString(), m_ActAsServer);
+  form->addRow("Host", m_Host);
+  form->addRow("Port", m_Port);
+  form->addRow("Comm Config.", commConfigRow);
+  form->addRow("Response timeout [ms]", m_ResponseTimeout);
+  form->addRow("Packet opener", m_PacketOpener);
+  form->addRow("Packet closer", m_PacketCloser);
+  form->addRow("Packet break timeout [ms]", m_PacketBreakTimeout);
+  form->addRow("Rx polling time [ms]", m_RxPollingTime);
+  form->addRow(QString(), m_UseRegex);
+  form->addRow("Http url", m_HttpUrl);
+
+  connect(m_Mode, &QComboBox::currentIndexChanged, this, &CConfigPageConnection::UpdateEnabling);
+  connect(m_ActAsServer, &QCheckBox::toggled, this, &CConfigPageConnection::UpdateEnabling);
+  connect(m_CommConfigButton, &QPushButton::clicked, this, &CConfigPageConnection::EditCommConfig);
+}
+
+void CConfigPageConnection::Exchange(ExchangeDirection direction) {
+  ExchangeCombo(direction, m_Mode, kConnection, kModeItems);
+  ExchangeCheck(direction, m_ActAsServer, kConnection);
+  ExchangeText(direction, m_Host, kConnection);
+  ExchangeText(direction, m_Port, kConnection);
+  ExchangeText(direction, m_CommConfig, kConnection);
+  ExchangeNumber(direction, m_ResponseTimeout, kConnection);
+  ExchangeText(direction, m_PacketOpener, kConnection);
+  ExchangeText(direction, m_PacketCloser, kConnection);
+  ExchangeNumber(direction, m_PacketBreakTimeout, kConnection);
+  ExchangeNumber(direction, m_RxPollingTime, kConnection);
+  ExchangeCheck(direction, m_UseRegex, kAutoReply);
+  ExchangeText(direction, m_HttpUrl, kConnection);
+}
+
+void CConfigPageConnection::UpdateEnabling() {
+  int mode = m_Mode->currentIndex();
+  bool socket = mode == kTcp || mode == kUdp;
+  bool server = m_ActAsServer->isChecked();
+  bool serial = mode == kComm || mode == kXmodem;
+  m_ActAsServer->setEnabled(socket);
+  m_Host->setEnabled(socket && !server);
+  m_Port->setEnabled(socket);
+  m_ResponseTimeout->setEnabled(mode == kHttp || (mode == kUdp && !server));
+  m_CommConfig->setEnabled(serial);
+  m_CommConfigButton->setEnabled(serial);
+  m_HttpUrl->setEnabled(mode == kHttp);
+  m_RxPollingTime->setEnabled(mode != kHttp);
+}
+
+void CConfigPageConnection::EditCommConfig() {
+  SerialPort port;
+  port.ParseSettings(Utf8(m_CommConfig->text()));
+  SerialSettings settings = port.Settings();
+  if (ShowSettingsDialog(settings, this)) {
+    port.SetSettings(settings);
+    m_CommConfig->setText(FromUtf8(port.FormatSettings()));
+  }
+}
+
+CConfigPageUserInterface::CConfigPageUserInterface(CConfiguration& configuration, QWidget* parent)
+    : CConfigPage(configuration, parent),
+      m_BeepOnFailure(NewCheck("BeepOnFailure", "Beep on Failure")),
+      m_BeepOnSuccess(NewCheck("BeepOnSuccess", "Beep on Success")),
+      m_HexTrace(NewCheck("HexTrace", "Hex trace")),
+      m_HexTrace2(NewCheck("HexTrace2", "[xHEX]")),
+      m_AlwaysOnTop(NewCheck("AlwaysOnTop", "Always On Top")),
+      m_Transparency(NewNumericEdit("Transparency", 128)),
+      m_ClearTextOnSend(NewCheck("ClearTextOnSend", "Clear Text on every Send")) {
+  auto* hexRow = new QHBoxLayout;
+  hexRow->addWidget(m_HexTrace);
+  hexRow->addWidget(m_HexTrace2);
+  hexRow->addStretch();
+
+  auto* form = new QFormLayout(this);
+  form->addRow(QString(), m_BeepOnFailure);
+  form->addRow(QString(), m_BeepOnSuccess);
+  form->addRow(QString(), hexRow);
+  form->addRow(QString(), m_AlwaysOnTop);
+  form->addRow("Transparency", m_Transparency);
+  form->addRow(QString(), m_ClearTextOnSend);
+
+  connect(m_HexTrace, &QCheckBox::toggled, this, &CConfigPageUserInterface::UpdateEnabling);
+}
+
+void CConfigPageUserInterface::Exchange(ExchangeDirection direction) {
+  ExchangeCheck(direction, m_BeepOnFailure, kUserInterface);
+  ExchangeCheck(direction, m_BeepOnSuccess, kUserInterface);
+  ExchangeCheck(direction, m_HexTrace, kUserInterface);
+  ExchangeCheck(direction, m_HexTrace2, kUserInterface);
+  ExchangeCheck(direction, m_AlwaysOnTop, kUserInterface);
+  ExchangeNumber(direction, m_Transparency, kUserInterface);
+  ExchangeCheck(direction, m_ClearTextOnSend, kUserInterface);
+}
+
+void CConfigPageUserInterface::UpdateEnabling() {
+  m_HexTrace2->setEnabled(m_HexTrace->isChecked());
+}
+
+CConfigPageTools::CConfigPageTools(CConfiguration& configuration, QWidget* parent)
+    : CConfigPage(configuration, parent),
+      m_Enabled(NewCheck("Enabled", "Enabled")),
+      m_CycleTimeLabel(new QLabel("Cycle time [ms]", this)),
+      m_CycleTime(NewNumericEdit("CycleTime", 10000)) {
+  auto* group = new QGroupBox("Autosend", this);
+  auto* form = new QFormLayout(group);
+  form->addRow(QString(), m_Enabled);
+  form->addRow(m_CycleTimeLabel, m_CycleTime);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(group);
+  layout->addStretch();
+
+  connect(m_Enabled, &QCheckBox::toggled, this, &CConfigPageTools::UpdateEnabling);
+}
+
+void CConfigPageTools::Exchange(ExchangeDirection direction) {
+  ExchangeCheck(direction, m_Enabled, kAutoSend);
+  ExchangeNumber(direction, m_CycleTime, kAutoSend);
+}
+
+void CConfigPageTools::UpdateEnabling() {
+  m_CycleTimeLabel->setEnabled(m_Enabled->isChecked());
+  m_CycleTime->setEnabled(m_Enabled->isChecked());
+}

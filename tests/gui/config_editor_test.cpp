@@ -1,0 +1,189 @@
+#include "config_editor.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "numeric_edit.h"
+#include "support/test_support.h"
+
+namespace {
+
+CConfiguration Defaults() {
+  CConfiguration configuration;
+  for (const ConfigKey& key : CConfiguration::KeyTable()) {
+    configuration.SetFormatted(key.section, key.key, "%s", key.defaultValue);
+  }
+  return configuration;
+}
+
+template <typename Control>
+Control* Find(const QWidget& editor, const char* key) {
+  auto* control = editor.findChild<Control*>(key);
+  if (control == nullptr) {
+    qFatal("no control %s", key);
+  }
+  return control;
+}
+
+// Runs `interact` on the modal dialog once its event loop runs.
+void WhenModal(std::function<void(QDialog&)> interact) {
+  QTimer::singleShot(
+      0, [interact] { interact(*qobject_cast<QDialog*>(QApplication::activeModalWidget())); });
+}
+
+}  // namespace
+
+class ConfigEditorTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_SettingsDir.path());
+    QSettings().clear();
+  }
+
+  void ConnectionControlsFollowModeAndServerRole_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("server");
+    // Enabled: ActAsServer, SocketHost, SocketPort, ResponseTimeout, CommConfig (and its
+    // button), HttpUrl, RxPollingTime.
+    QTest::addColumn<QString>("enabled");
+    QTest::newRow("Comm") << 0 << true << "----CH-R";
+    QTest::newRow("Tcp server") << 1 << true << "A-P----R";
+    QTest::newRow("Tcp client") << 1 << false << "AHP----R";
+    QTest::newRow("Udp server") << 2 << true << "A-P----R";
+    QTest::newRow("Udp client") << 2 << false << "AHPT---R";
+    QTest::newRow("Http") << 3 << false << "---T--U-";
+    QTest::newRow("Xmodem") << 4 << true << "----CH-R";
+  }
+  void ConnectionControlsFollowModeAndServerRole() {
+    QFETCH(int, mode);
+    QFETCH(bool, server);
+    QFETCH(QString, enabled);
+    CConfigEditor editor(Defaults());
+    Find<QCheckBox>(editor, "ActAsServer")->setChecked(server);
+    Find<QComboBox>(editor, "Mode")->setCurrentIndex(mode);
+    QString seen;
+    const char* keys[] = {"ActAsServer", "SocketHost",       "SocketPort", "ResponseTimeout",
+                          "CommConfig",  "CommConfigButton", "HttpUrl",    "RxPollingTime"};
+    for (size_t i = 0; i < std::size(keys); ++i) {
+      seen += Find<QWidget>(editor, keys[i])->isEnabled() ? QString(enabled[int(i)]) : "-";
+    }
+    QCOMPARE(seen, enabled);
+    QVERIFY(Find<QLineEdit>(editor, "PacketCloser")->isEnabled());
+  }
+
+  void DependentControlsFollowTheirCheckBoxes() {
+    CConfigEditor editor(Defaults());
+    for (int tab : {1, 2}) {
+      editor.Tabs()->setCurrentIndex(tab);
+    }
+    auto* hexTrace = Find<QCheckBox>(editor, "HexTrace");
+    auto* enabled = Find<QCheckBox>(editor, "Enabled");
+    QVERIFY(!Find<QCheckBox>(editor, "HexTrace2")->isEnabled());
+    QVERIFY(!Find<CNumericEdit>(editor, "CycleTime")->isEnabled());
+    hexTrace->click();
+    enabled->click();
+    QVERIFY(Find<QCheckBox>(editor, "HexTrace2")->isEnabled());
+    QVERIFY(Find<CNumericEdit>(editor, "CycleTime")->isEnabled());
+  }
+
+  void NumericEditsTakeDigitsAndKeepNumbersAboveTheSpinRange() {
+    CConfiguration store = Defaults();
+    store.SetFormatted("Connection", "Mode", "%d", 9);
+    CConfigEditor editor(store);
+    auto* breakTimeout = Find<CNumericEdit>(editor, "PacketBreakTimeout");
+    breakTimeout->SetText("");
+    QTest::keyClicks(breakTimeout, "9a9-9 999");
+    QCOMPARE(breakTimeout->Text(), QString("999999"));
+    auto* polling = Find<CNumericEdit>(editor, "RxPollingTime");
+    polling->SetText("70000");
+    polling->stepBy(1);
+    QCOMPARE(polling->Text(), QString("10000"));
+    // No mode selected: the timeout is disabled, and still exchanged.
+    auto* timeout = Find<CNumericEdit>(editor, "ResponseTimeout");
+    QCOMPARE(Find<QComboBox>(editor, "Mode")->currentIndex(), -1);
+    QVERIFY(!timeout->isEnabled());
+    timeout->SetText("123");
+
+    editor.accept();
+    const CConfiguration& copy = editor.Configuration();
+    QCOMPARE(copy.GetString("Connection", "PacketBreakTimeout"), "999999");
+    QCOMPARE(copy.GetString("Connection", "RxPollingTime"), "10000");
+    QCOMPARE(copy.GetString("Connection", "ResponseTimeout"), "123");
+    QCOMPARE(copy.GetString("Connection", "Mode"), "-1");
+  }
+
+  void OnlyPagesThatWereShownWriteBack() {
+    CConfiguration store = Defaults();
+    store.SetFormatted("UserInterface", "HexTrace", "%s", "2");
+    store.SetFormatted("AutoSend", "Enabled", "%s", "7");
+    CConfigEditor editor(store);
+    editor.Tabs()->setCurrentIndex(1);
+    editor.Tabs()->setCurrentIndex(0);
+    editor.accept();
+    QCOMPARE(editor.Configuration().GetString("UserInterface", "HexTrace"), "1");
+    QCOMPARE(editor.Configuration().GetString("AutoSend", "Enabled"), "7");
+  }
+
+  void OpensOnTheTabActiveWhenItLastClosed() {
+    {
+      CConfigEditor editor(Defaults());
+      QCOMPARE(editor.Tabs()->currentIndex(), 0);
+      editor.Tabs()->setCurrentIndex(2);
+      editor.reject();
+    }
+    {
+      CConfigEditor editor(Defaults());
+      QCOMPARE(editor.Tabs()->currentIndex(), 2);
+      editor.Tabs()->setCurrentIndex(1);
+      editor.accept();
+    }
+    QCOMPARE(CConfigEditor(Defaults()).Tabs()->currentIndex(), 1);
+    QSettings().setValue("WindowState/ConfigTab", 3);
+    QCOMPARE(CConfigEditor(Defaults()).Tabs()->currentIndex(), 0);
+  }
+
+  void CancelLeavesStoreAndFileUntouchedAndOkSavesBoth() {
+    TempDir dir;
+    CConfiguration::SetFilePath(dir / "linkwright.cfg");
+    WriteFileBytes(dir / "linkwright.cfg", "[Connection]\nSocketPort=4000\n");
+    CConfiguration store;
+    store.Load();
+    auto changePort = [](QDialog& editor) {
+      Find<QLineEdit>(editor, "SocketPort")->setText("5000");
+    };
+
+    WhenModal([&](QDialog& editor) {
+      changePort(editor);
+      editor.reject();
+    });
+    QCOMPARE(EditConfiguration(store, nullptr), ConfigEditResult::kCancelled);
+    QCOMPARE(store.GetInt("Connection", "SocketPort"), 4000);
+    QCOMPARE(ReadFileBytes(dir / "linkwright.cfg"), "[Connection]\nSocketPort=4000\n");
+
+    WhenModal([&](QDialog& editor) {
+      changePort(editor);
+      editor.accept();
+    });
+    QCOMPARE(EditConfiguration(store, nullptr), ConfigEditResult::kSaved);
+    QCOMPARE(store.GetInt("Connection", "SocketPort"), 5000);
+    CConfiguration reloaded;
+    reloaded.Load();
+    QCOMPARE(reloaded.GetInt("Connection", "SocketPort"), 5000);
+  }
+
+ private:
+  QTemporaryDir m_SettingsDir;
+};
+
+QTEST_MAIN(ConfigEditorTest)
+#include "config_editor_test.moc"
