@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDialog>
+
+#include "link/serial_port.h"
+
+class QComboBox;
+
+// The serial settings dialog, "Opzioni per porta seriale": port, bits per second, data bits,
+// parity, stop bits and flow control as six drop-down lists, "OK" and "Cancella". The port
+// list offers the serial ports present on this machine (with their description), the
+// configured device when it is a path that is absent now, and COM1 … COM16.
+class CSerialSettingsDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  CSerialSettingsDialog(const SerialSettings& settings, QWidget* parent = nullptr);
+
+  // The settings with the lists' choices; a list without a selection keeps the field's value.
+  SerialSettings Chosen() const;
+
+ private:
+  QComboBox* NewList(const char* name);
+  void FillPorts();
+
+  SerialSettings m_Settings;
+  QComboBox* m_Port;
+  QComboBox* m_Baud;
+  QComboBox* m_DataBits;
+  QComboBox* m_Parity;
+  QComboBox* m_StopBits;
+  QComboBox* m_FlowControl;
+};
+
+// Runs the dialog on `settings`: true when the user pressed OK, and then `settings` holds the
+// choices; "Cancella" leaves it unchanged.
+bool ShowSettingsDialog(SerialSettings& settings, QWidget* parent);
