@@ -1,0 +1,42 @@
+#include "compute_crc_command.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QLineEdit>
+
+#include "cell_editor.h"
+#include "checksum/crc_report.h"
+#include "codec/escape_codec.h"
+
+ByteString GetSelectedCellBytes(const QAbstractItemView& view) {
+  QLineEdit* editor = FocusedCellEditor(view);
+  if (editor == nullptr || !editor->hasSelectedText()) {
+    return {};
+  }
+  return TextToBytes(editor->selectedText().toUtf8().toStdString());
+}
+
+CComputeCrcCommand::CComputeCrcCommand(const QAbstractItemView& view, LineWriter writeLine,
+                                       QObject* parent)
+    : QObject(parent),
+      m_View(view),
+      m_WriteLine(std::move(writeLine)),
+      m_Action(new QAction("Compute CRC", this)) {
+  m_Action->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
+  m_Action->setShortcutContext(Qt::ApplicationShortcut);
+  m_Action->setStatusTip("Compute CRC");
+  m_Action->setEnabled(false);
+  connect(m_Action, &QAction::triggered, this, &CComputeCrcCommand::Run);
+  auto* watcher = new CCellEditorWatcher(view, this);
+  connect(watcher, &CCellEditorWatcher::Changed, this, &CComputeCrcCommand::UpdateEnabled);
+}
+
+void CComputeCrcCommand::Run() {
+  for (const std::string& line : CrcReportLines(GetSelectedCellBytes(m_View))) {
+    m_WriteLine(line);
+  }
+}
+
+void CComputeCrcCommand::UpdateEnabled() {
+  m_Action->setEnabled(!GetSelectedCellBytes(m_View).empty());
+}
