@@ -3,21 +3,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
-#include <QStandardItemModel>
-#include <QTableView>
 #include <QTest>
 #include <string>
 #include <vector>
+
+#include "message_view.h"
 
 class ComputeCrcCommandTest : public QObject {
   Q_OBJECT
 
  private slots:
   void init() {
-    m_Model.clear();
-    m_Model.setRowCount(3);
-    m_Model.setColumnCount(2);
-    m_View.setModel(&m_Model);
     m_View.show();
     QApplication::setActiveWindow(&m_View);
     QVERIFY(QTest::qWaitForWindowActive(&m_View));
@@ -27,7 +23,7 @@ class ComputeCrcCommandTest : public QObject {
     CComputeCrcCommand command(m_View, [](const ByteString&) {});
     QAction* action = command.Action();
     QCOMPARE(action->shortcut(), QKeySequence("Ctrl+Shift+K"));
-    m_View.setCurrentIndex(m_Model.index(1, 1));
+    m_View.setCurrentIndex(m_View.model()->index(1, MessageTable::kMessageColumn));
     QVERIFY(!action->isEnabled());
 
     QLineEdit* editor = StartEditing("[STX]AB");
@@ -47,7 +43,7 @@ class ComputeCrcCommandTest : public QObject {
   void WritesTheNineLinesOfTheSelection() {
     std::vector<ByteString> lines;
     CComputeCrcCommand command(m_View, [&](const ByteString& line) { lines.push_back(line); });
-    m_View.setCurrentIndex(m_Model.index(0, 0));
+    m_View.setCurrentIndex(m_View.model()->index(0, MessageTable::kTriggerColumn));
     StartEditing("[STX]123456789%s[ETX]")->setSelection(5, 9);
     command.Action()->trigger();
     const std::vector<ByteString> expected = {
@@ -75,8 +71,8 @@ class ComputeCrcCommandTest : public QObject {
     return editor;
   }
 
-  QStandardItemModel m_Model;
-  QTableView m_View;
+  MessageTable m_Table;
+  CLinkwrightView m_View{m_Table, [](int) {}};
 };
 
 QTEST_MAIN(ComputeCrcCommandTest)

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+
+class QAbstractItemView;
+class QAction;
+class MessageTable;
+
+// The Edit menu: Undo, Cut, Copy, Paste. While a cell is edited in place they act on that
+// cell's editor, with its own undo and the clipboard. With no editor open, Copy puts the
+// selected cells on the clipboard as tab-separated text and Paste writes such text into the
+// cells from the current one on, so rows move to and from spreadsheets and other message
+// files; Undo and Cut are then disabled.
+class CEditCommands : public QObject {
+  Q_OBJECT
+
+ public:
+  // `view` shows `table` with the model's rows 0 … 98 as table rows 1 … 99 and its columns as
+  // the table's columns.
+  CEditCommands(QAbstractItemView& view, MessageTable& table, QObject* parent = nullptr);
+
+  QAction* Undo() const { return m_Undo; }
+  QAction* Cut() const { return m_Cut; }
+  QAction* Copy() const { return m_Copy; }
+  QAction* Paste() const { return m_Paste; }
+
+  void UpdateEnabled();
+
+ private:
+  QAction* NewAction(const QString& text, std::initializer_list<QKeySequence> keys);
+  void RunUndo();
+  void RunCut();
+  void RunCopy();
+  void RunPaste();
+  bool ClipboardHasText() const;
+
+  QAbstractItemView& m_View;
+  MessageTable& m_Table;
+  QAction* m_Undo;
+  QAction* m_Cut;
+  QAction* m_Copy;
+  QAction* m_Paste;
+};
