@@ -16,19 +16,13 @@ ByteString GetSelectedCellBytes(const QAbstractItemView& view) {
   return TextToBytes(editor->selectedText().toUtf8().toStdString());
 }
 
-CComputeCrcCommand::CComputeCrcCommand(const QAbstractItemView& view, LineWriter writeLine,
-                                       QObject* parent)
-    : QObject(parent),
-      m_View(view),
-      m_WriteLine(std::move(writeLine)),
-      m_Action(new QAction("Compute CRC", this)) {
-  m_Action->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
-  m_Action->setShortcutContext(Qt::ApplicationShortcut);
-  m_Action->setStatusTip("Compute CRC");
-  m_Action->setEnabled(false);
+CComputeCrcCommand::CComputeCrcCommand(const QAbstractItemView& view, QAction* action,
+                                       LineWriter writeLine, QObject* parent)
+    : QObject(parent), m_View(view), m_WriteLine(std::move(writeLine)), m_Action(action) {
   connect(m_Action, &QAction::triggered, this, &CComputeCrcCommand::Run);
   auto* watcher = new CCellEditorWatcher(view, this);
   connect(watcher, &CCellEditorWatcher::Changed, this, &CComputeCrcCommand::UpdateEnabled);
+  UpdateEnabled();
 }
 
 void CComputeCrcCommand::Run() {

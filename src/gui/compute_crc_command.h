@@ -13,10 +13,10 @@ class QAction;
 // selected, or when the selection decodes to nothing.
 ByteString GetSelectedCellBytes(const QAbstractItemView& view);
 
-// Tools › "Compute CRC" (Ctrl+Shift+K): writes the checksums of the selected cell text to the
-// trace, a header line and eight result lines, each as a received line. The action is enabled
-// exactly while GetSelectedCellBytes gives at least one byte, followed as the focus and the
-// selection change.
+// Tools › "Compute CRC" (Ctrl+Shift+K) on the window's action: writes the checksums of the
+// selected cell text to the trace, a header line and eight result lines, each as a received
+// line. The action is enabled exactly while GetSelectedCellBytes gives at least one byte,
+// followed as the focus, the text and the selection change.
 class CComputeCrcCommand : public QObject {
   Q_OBJECT
 
@@ -24,11 +24,9 @@ class CComputeCrcCommand : public QObject {
   // Writes one line to the trace as received data followed by a line end.
   using LineWriter = std::function<void(const ByteString& line)>;
 
-  CComputeCrcCommand(const QAbstractItemView& view, LineWriter writeLine,
+  // Takes over the action's triggering and enabled state.
+  CComputeCrcCommand(const QAbstractItemView& view, QAction* action, LineWriter writeLine,
                      QObject* parent = nullptr);
-
-  // The menu entry and accelerator; the caller adds it to its Tools menu.
-  QAction* Action() const { return m_Action; }
 
   void Run();
 

@@ -20,21 +20,13 @@ int TableRow(const QModelIndex& index) {
 
 }  // namespace
 
-CEditCommands::CEditCommands(QAbstractItemView& view, MessageTable& table, QObject* parent)
-    : QObject(parent),
-      m_View(view),
-      m_Table(table),
-      m_Undo(NewAction("&Undo", {QKeySequence(Qt::CTRL | Qt::Key_Z),
-                                 QKeySequence(Qt::ALT | Qt::Key_Backspace)})),
-      m_Cut(NewAction("Cu&t", {QKeySequence(Qt::SHIFT | Qt::Key_Delete)})),
-      m_Copy(NewAction("&Copy", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
-                                 QKeySequence(Qt::CTRL | Qt::Key_Insert)})),
-      m_Paste(NewAction("&Paste", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V),
-                                   QKeySequence(Qt::SHIFT | Qt::Key_Insert)})) {
-  connect(m_Undo, &QAction::triggered, this, &CEditCommands::RunUndo);
-  connect(m_Cut, &QAction::triggered, this, &CEditCommands::RunCut);
-  connect(m_Copy, &QAction::triggered, this, &CEditCommands::RunCopy);
-  connect(m_Paste, &QAction::triggered, this, &CEditCommands::RunPaste);
+CEditCommands::CEditCommands(QAbstractItemView& view, MessageTable& table, const Actions& actions,
+                             QObject* parent)
+    : QObject(parent), m_View(view), m_Table(table), m_Actions(actions) {
+  connect(m_Actions.undo, &QAction::triggered, this, &CEditCommands::RunUndo);
+  connect(m_Actions.cut, &QAction::triggered, this, &CEditCommands::RunCut);
+  connect(m_Actions.copy, &QAction::triggered, this, &CEditCommands::RunCopy);
+  connect(m_Actions.paste, &QAction::triggered, this, &CEditCommands::RunPaste);
 
   auto* watcher = new CCellEditorWatcher(view, this);
   connect(watcher, &CCellEditorWatcher::Changed, this, &CEditCommands::UpdateEnabled);
@@ -46,26 +38,19 @@ CEditCommands::CEditCommands(QAbstractItemView& view, MessageTable& table, QObje
   UpdateEnabled();
 }
 
-QAction* CEditCommands::NewAction(const QString& text, std::initializer_list<QKeySequence> keys) {
-  auto* action = new QAction(text, this);
-  action->setShortcuts(QList<QKeySequence>(keys));
-  action->setShortcutContext(Qt::ApplicationShortcut);
-  return action;
-}
-
 void CEditCommands::UpdateEnabled() {
   if (QLineEdit* editor = FocusedCellEditor(m_View)) {
-    m_Undo->setEnabled(editor->isUndoAvailable());
-    m_Cut->setEnabled(editor->hasSelectedText() && !editor->isReadOnly());
-    m_Copy->setEnabled(editor->hasSelectedText());
-    m_Paste->setEnabled(ClipboardHasText() && !editor->isReadOnly());
+    m_Actions.undo->setEnabled(editor->isUndoAvailable());
+    m_Actions.cut->setEnabled(editor->hasSelectedText() && !editor->isReadOnly());
+    m_Actions.copy->setEnabled(editor->hasSelectedText());
+    m_Actions.paste->setEnabled(ClipboardHasText() && !editor->isReadOnly());
     return;
   }
   bool cell = m_View.currentIndex().isValid();
-  m_Undo->setEnabled(false);
-  m_Cut->setEnabled(false);
-  m_Copy->setEnabled(cell || m_View.selectionModel()->hasSelection());
-  m_Paste->setEnabled(cell && ClipboardHasText());
+  m_Actions.undo->setEnabled(false);
+  m_Actions.cut->setEnabled(false);
+  m_Actions.copy->setEnabled(cell || m_View.selectionModel()->hasSelection());
+  m_Actions.paste->setEnabled(cell && ClipboardHasText());
 }
 
 void CEditCommands::RunUndo() {

@@ -15,19 +15,22 @@ class CEditCommands : public QObject {
   Q_OBJECT
 
  public:
+  // The window's four menu actions, whose triggering and enabled state the commands take over.
+  struct Actions {
+    QAction* undo;
+    QAction* cut;
+    QAction* copy;
+    QAction* paste;
+  };
+
   // `view` shows `table` with the model's rows 0 … 98 as table rows 1 … 99 and its columns as
   // the table's columns.
-  CEditCommands(QAbstractItemView& view, MessageTable& table, QObject* parent = nullptr);
-
-  QAction* Undo() const { return m_Undo; }
-  QAction* Cut() const { return m_Cut; }
-  QAction* Copy() const { return m_Copy; }
-  QAction* Paste() const { return m_Paste; }
+  CEditCommands(QAbstractItemView& view, MessageTable& table, const Actions& actions,
+                QObject* parent = nullptr);
 
   void UpdateEnabled();
 
  private:
-  QAction* NewAction(const QString& text, std::initializer_list<QKeySequence> keys);
   void RunUndo();
   void RunCut();
   void RunCopy();
@@ -36,8 +39,5 @@ class CEditCommands : public QObject {
 
   QAbstractItemView& m_View;
   MessageTable& m_Table;
-  QAction* m_Undo;
-  QAction* m_Cut;
-  QAction* m_Copy;
-  QAction* m_Paste;
+  Actions m_Actions;
 };
