@@ -122,6 +122,28 @@ class ConfigEditorTest : public QObject {
     QCOMPARE(copy.GetString("Connection", "Mode"), "-1");
   }
 
+  void CommConfigChangesOnlyThroughTheSerialDialog() {
+    CConfiguration store = Defaults();
+    store.SetFormatted("Connection", "CommConfig", "%s", "not a setting");
+    CConfigEditor editor(store);
+    auto* field = Find<QLineEdit>(editor, "CommConfig");
+    QVERIFY(field->isReadOnly());
+    auto* button = Find<QPushButton>(editor, "CommConfigButton");
+
+    WhenModal([](QDialog& dialog) { dialog.reject(); });
+    button->click();
+    QCOMPARE(field->text(), QString("not a setting"));
+
+    // A text that does not parse leaves the defaults in the dialog.
+    WhenModal([](QDialog& dialog) {
+      QCOMPARE(dialog.findChild<QComboBox*>("Baud")->currentText(), QString("9600"));
+      dialog.findChild<QComboBox*>("Port")->setCurrentText("COM2");
+      dialog.accept();
+    });
+    button->click();
+    QCOMPARE(field->text(), QString("COM2:9600,N,8,1"));
+  }
+
   void OnlyPagesThatWereShownWriteBack() {
     CConfiguration store = Defaults();
     store.SetFormatted("UserInterface", "HexTrace", "%s", "2");
