@@ -10,15 +10,7 @@
 
 #include "cell_editor.h"
 #include "document/table_clipboard.h"
-
-namespace {
-
-// Table rows are one above the model's rows; columns are the same.
-int TableRow(const QModelIndex& index) {
-  return index.row() + 1;
-}
-
-}  // namespace
+#include "message_table_model.h"
 
 CEditCommands::CEditCommands(QAbstractItemView& view, MessageTable& table, const Actions& actions,
                              QObject* parent)
@@ -83,8 +75,11 @@ void CEditCommands::RunCopy() {
   auto [left, right] = std::minmax_element(
       cells.cbegin(), cells.cend(), [](auto& a, auto& b) { return a.column() < b.column(); });
   std::string text =
-      CellsAsTabText(m_Table, TableRow(*top), TableRow(*bottom), left->column(), right->column());
-  QApplication::clipboard()->setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
+      CellsAsTabText(m_Table, MessageTableModel::TableRow(*top),
+                     MessageTableModel::TableRow(*bottom), left->column(), right->column());
+  if (!text.empty()) {
+    QApplication::clipboard()->setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
+  }
 }
 
 void CEditCommands::RunPaste() {
@@ -94,7 +89,7 @@ void CEditCommands::RunPaste() {
   }
   QModelIndex current = m_View.currentIndex();
   if (current.isValid()) {
-    PasteTabText(m_Table, TableRow(current), current.column(),
+    PasteTabText(m_Table, MessageTableModel::TableRow(current), current.column(),
                  QApplication::clipboard()->text().toUtf8().toStdString());
   }
 }
