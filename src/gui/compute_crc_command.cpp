@@ -7,6 +7,7 @@
 #include "cell_editor.h"
 #include "checksum/crc_report.h"
 #include "codec/escape_codec.h"
+#include "front_end/trace_text.h"
 
 ByteString GetSelectedCellBytes(const QAbstractItemView& view) {
   QLineEdit* editor = FocusedCellEditor(view);
@@ -17,8 +18,8 @@ ByteString GetSelectedCellBytes(const QAbstractItemView& view) {
 }
 
 CComputeCrcCommand::CComputeCrcCommand(const QAbstractItemView& view, QAction* action,
-                                       LineWriter writeLine, QObject* parent)
-    : QObject(parent), m_View(view), m_WriteLine(std::move(writeLine)), m_Action(action) {
+                                       TraceWriter& trace, QObject* parent)
+    : QObject(parent), m_View(view), m_Trace(trace), m_Action(action) {
   connect(m_Action, &QAction::triggered, this, &CComputeCrcCommand::Run);
   auto* watcher = new CCellEditorWatcher(view, this);
   connect(watcher, &CCellEditorWatcher::Changed, this, &CComputeCrcCommand::UpdateEnabled);
@@ -26,8 +27,9 @@ CComputeCrcCommand::CComputeCrcCommand(const QAbstractItemView& view, QAction* a
 }
 
 void CComputeCrcCommand::Run() {
+  TraceWriter::Batch batch(m_Trace);
   for (const std::string& line : CrcReportLines(GetSelectedCellBytes(m_View))) {
-    m_WriteLine(line);
+    m_Trace.Write(line, TraceDirection::kReport, true);
   }
 }
 

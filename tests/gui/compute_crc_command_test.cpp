@@ -8,7 +8,23 @@
 #include <vector>
 
 #include "checksum/crc_report.h"
+#include "config/configuration.h"
+#include "front_end/trace_text.h"
 #include "message_view.h"
+
+// Keeps what reaches the trace; the test support's recorder cannot be used beside Qt, whose
+// keyword macros clash with its member names.
+class TraceRecorder : public FrontEnd {
+ public:
+  void AppendTrace(const TraceBatch& pieces) override { batches.push_back(pieces); }
+  void ClearTrace() override {}
+  void PlaySignal(bool) override {}
+  void SetTxPaneText(const std::string&) override {}
+  void ShowLinkStatus(const std::string&, LinkState) override {}
+  void ShowNotice(const std::string&) override {}
+
+  std::vector<TraceBatch> batches;
+};
 
 class ComputeCrcCommandTest : public QObject {
   Q_OBJECT
@@ -22,7 +38,7 @@ class ComputeCrcCommandTest : public QObject {
 
   void EnabledExactlyWhileEditedTextIsSelected() {
     QAction* action = &m_Action;
-    CComputeCrcCommand command(m_View, action, [](const ByteString&) {});
+    CComputeCrcCommand command(m_View, action, m_Trace);
     m_View.setCurrentIndex(m_View.model()->index(1, MessageTable::kMessageColumn));
     QVERIFY(!action->isEnabled());
 
@@ -40,16 +56,18 @@ class ComputeCrcCommandTest : public QObject {
     QVERIFY(GetSelectedCellBytes(m_View).empty());
   }
 
-  void WritesTheNineLinesOfTheSelection() {
-    std::vector<ByteString> lines;
-    CComputeCrcCommand command(m_View, &m_Action,
-                               [&](const ByteString& line) { lines.push_back(line); });
+  void WritesTheNineLinesOfTheSelectionInOneAppend() {
+    CComputeCrcCommand command(m_View, &m_Action, m_Trace);
     m_View.setCurrentIndex(m_View.model()->index(0, MessageTable::kTriggerColumn));
     StartEditing("[STX]123456789%s[ETX]")->setSelection(5, 9);
     m_Action.trigger();
     // The selection is the nine digits between the escapes; the lines are the core's report.
-    QCOMPARE(lines.size(), size_t{9});
-    QCOMPARE(lines, CrcReportLines("123456789"));
+    TraceBatch expected;
+    for (const std::string& line : CrcReportLines("123456789")) {
+      expected.push_back({TraceDirection::kReport, line, true});
+    }
+    QCOMPARE(expected.size(), size_t{9});
+    QCOMPARE(m_FrontEnd.batches, std::vector<TraceBatch>{expected});
   }
 
  private:
@@ -66,6 +84,9 @@ class ComputeCrcCommandTest : public QObject {
   MessageTable m_Table;
   CLinkwrightView m_View{m_Table, [](int) {}};
   QAction m_Action;
+  CConfiguration m_Config;
+  TraceRecorder m_FrontEnd;
+  TraceWriter m_Trace{m_Config, m_FrontEnd};
 };
 
 QTEST_MAIN(ComputeCrcCommandTest)
