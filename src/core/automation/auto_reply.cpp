@@ -7,7 +7,7 @@
 #include "document/message_table.h"
 
 AutoReplier::AutoReplier(const CConfiguration& config, MessageTable& table, RowSender& sender)
-    : m_Config(config), m_Table(table), m_Sender(sender) {}
+    : m_Config(config), m_Table(table), m_Sender(sender), m_Triggers(table) {}
 
 bool AutoReplier::AutoReply(const ByteString& packet) {
   const bool useRegex = m_Config.GetBool("AutoReply", "UseRegex");
@@ -54,6 +54,6 @@ bool AutoReplier::RowMatches(int row, const ByteString& packet, bool useRegex) {
   if (m_Table.GetActive(row) == 0) {
     return false;
   }
-  const ByteString trigger = TextToBytes(m_Table.GetItemText(row, MessageTable::kTriggerColumn));
-  return trigger == packet || (useRegex && m_Regex.CheckRegex(trigger, packet));
+  return m_Triggers.Bytes(row) == packet ||
+         (useRegex && m_Triggers.Expression(row).CheckRegex(packet));
 }
