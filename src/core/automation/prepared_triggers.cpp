@@ -25,6 +25,19 @@ PreparedTriggers::Prepared& PreparedTriggers::Decoded(int row) {
   return prepared;
 }
 
+const std::vector<int>& PreparedTriggers::ActiveRows() {
+  if (!m_ActiveRowsKnown) {
+    m_ActiveRows.clear();
+    for (int row = 1; row <= m_Table.RowCount(); ++row) {
+      if (m_Table.GetActive(row) != 0) {
+        m_ActiveRows.push_back(row);
+      }
+    }
+    m_ActiveRowsKnown = true;
+  }
+  return m_ActiveRows;
+}
+
 const ByteString& PreparedTriggers::Bytes(int row) {
   return Decoded(row).bytes;
 }
@@ -38,6 +51,7 @@ const RegexChecker& PreparedTriggers::Expression(int row) {
 }
 
 void PreparedTriggers::RowsChanged(int first, int last) {
+  m_ActiveRowsKnown = false;
   const int end = std::min(last, static_cast<int>(m_Rows.size()));
   for (int row = std::max(first, 1); row <= end; ++row) {
     m_Rows[static_cast<size_t>(row - 1)] = Prepared();
@@ -45,5 +59,6 @@ void PreparedTriggers::RowsChanged(int first, int last) {
 }
 
 void PreparedTriggers::TableReset() {
+  m_ActiveRowsKnown = false;
   m_Rows.clear();
 }

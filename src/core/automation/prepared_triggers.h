@@ -8,14 +8,18 @@
 #include "document/message_table.h"
 
 // The AutoReply triggers of a table, decoded from their escape text once and compiled as
-// expressions once, on first use, instead of for every packet. A row is prepared again after
-// the table reports it changed, so an edited trigger counts from the next packet on.
+// expressions once, on first use, instead of for every packet, and the list of active rows. A
+// row is prepared again after the table reports it changed, so an edit counts from the next
+// packet on.
 class PreparedTriggers : public MessageTableListener {
  public:
   explicit PreparedTriggers(MessageTable& table);
   ~PreparedTriggers() override;
   PreparedTriggers(const PreparedTriggers&) = delete;
   PreparedTriggers& operator=(const PreparedTriggers&) = delete;
+
+  // The rows whose active mark is set, in ascending order.
+  const std::vector<int>& ActiveRows();
 
   // The bytes of the trigger of message row `row`.
   const ByteString& Bytes(int row);
@@ -37,4 +41,6 @@ class PreparedTriggers : public MessageTableListener {
   MessageTable& m_Table;
   // Index row − 1; grows with the table.
   std::vector<Prepared> m_Rows;
+  std::vector<int> m_ActiveRows;
+  bool m_ActiveRowsKnown = false;
 };
