@@ -8,3 +8,4 @@ for b in "$build"/bench/*_bench; do
   "$b" --benchmark_counters_tabular=true
 done
 "$(dirname "$0")/bench-simulator.sh" "$build"
+"$(dirname "$0")/bench-wire-speed.py" "$build"

@@ -1,5 +1,8 @@
 #include "automation/auto_reply.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "automation/row_sender.h"
 #include "codec/escape_codec.h"
 #include "config/configuration.h"
@@ -7,7 +10,7 @@
 #include "document/message_table.h"
 
 AutoReplier::AutoReplier(const CConfiguration& config, MessageTable& table, RowSender& sender)
-    : m_Config(config), m_Table(table), m_Sender(sender) {}
+    : m_Config(config), m_Table(table), m_Sender(sender), m_Triggers(table) {}
 
 bool AutoReplier::AutoReply(const ByteString& packet) {
   const bool useRegex = m_Config.GetBool("AutoReply", "UseRegex");
@@ -39,10 +42,15 @@ int AutoReplier::FirstRowToTest() {
   return m_RememberedRow;
 }
 
+// Only active rows can match, so the ring runs over the list of active rows, from the first
+// one at or after `start`.
 int AutoReplier::FindMatchingRow(const ByteString& packet, int start, bool useRegex) {
-  const int count = m_Table.RowCount();
-  for (int i = 0; i < count; ++i) {
-    const int row = (start - 1 + i) % count + 1;
+  const std::vector<int>& active = m_Triggers.ActiveRows();
+  const size_t count = active.size();
+  const size_t first =
+      static_cast<size_t>(std::lower_bound(active.begin(), active.end(), start) - active.begin());
+  for (size_t i = 0; i < count; ++i) {
+    const int row = active[(first + i) % count];
     if (RowMatches(row, packet, useRegex)) {
       return row;
     }
@@ -51,9 +59,6 @@ int AutoReplier::FindMatchingRow(const ByteString& packet, int start, bool useRe
 }
 
 bool AutoReplier::RowMatches(int row, const ByteString& packet, bool useRegex) {
-  if (m_Table.GetActive(row) == 0) {
-    return false;
-  }
-  const ByteString trigger = TextToBytes(m_Table.GetItemText(row, MessageTable::kTriggerColumn));
-  return trigger == packet || (useRegex && m_Regex.CheckRegex(trigger, packet));
+  return m_Triggers.Bytes(row) == packet ||
+         (useRegex && m_Triggers.Expression(row).CheckRegex(packet));
 }

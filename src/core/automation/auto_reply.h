@@ -1,6 +1,6 @@
 #pragma once
 
-#include "automation/regex_checker.h"
+#include "automation/prepared_triggers.h"
 #include "byte_string.h"
 
 class CConfiguration;
@@ -12,7 +12,8 @@ class RowSender;
 // the last match when no row has the focus, so several rows with the same trigger answer in
 // turn. The trigger is decoded from its escape text first; it matches when its bytes equal the
 // packet or, with "AutoReply"/"UseRegex" set, when it matches the whole packet as a regular
-// expression.
+// expression. Triggers are decoded and compiled once per edit of their row (PreparedTriggers);
+// "UseRegex" is read for every packet.
 class AutoReplier {
  public:
   AutoReplier(const CConfiguration& config, MessageTable& table, RowSender& sender);
@@ -34,6 +35,6 @@ class AutoReplier {
   const CConfiguration& m_Config;
   MessageTable& m_Table;
   RowSender& m_Sender;
-  RegexChecker m_Regex;
+  PreparedTriggers m_Triggers;
   int m_RememberedRow = 1;
 };

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <limits>
 #include <system_error>
+#include <unordered_map>
 
 #include "ascii_text.h"
 #include "atomic_file.h"
@@ -84,6 +85,52 @@ bool WriteSettings(const ConfigFileLocation& location, const std::vector<std::st
          WriteFileAtomically(location.path, file.Serialize(), ignoredReason) && allStored;
 }
 
+// A section and key as asked for; hashed and compared without regard to ASCII case, so a
+// lookup needs neither a copy of the names nor a walk through the table.
+struct KeyName {
+  std::string_view section;
+  std::string_view key;
+};
+
+struct FoldedHash {
+  size_t operator()(const KeyName& name) const {
+    // FNV-1a over the lower-cased names, with a separator no name holds.
+    uint64_t hash = 14695981039346656037ull;
+    auto mix = [&hash](char c) {
+      hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    };
+    for (char c : name.section) {
+      mix(AsciiLower(c));
+    }
+    mix('\n');
+    for (char c : name.key) {
+      mix(AsciiLower(c));
+    }
+    return static_cast<size_t>(hash);
+  }
+};
+
+struct FoldedEqual {
+  bool operator()(const KeyName& a, const KeyName& b) const {
+    return EqualsIgnoringCase(a.section, b.section) && EqualsIgnoringCase(a.key, b.key);
+  }
+};
+
+using KeyIndexMap = std::unordered_map<KeyName, size_t, FoldedHash, FoldedEqual>;
+
+const KeyIndexMap& IndexByName() {
+  static const KeyIndexMap index = [] {
+    KeyIndexMap map;
+    const std::vector<ConfigKey>& table = CConfiguration::KeyTable();
+    for (size_t i = 0; i < table.size(); ++i) {
+      // emplace keeps the first row of a name.
+      map.emplace(KeyName{table[i].section, table[i].key}, i);
+    }
+    return map;
+  }();
+  return index;
+}
+
 }  // namespace
 
 CConfiguration::CConfiguration() : m_Values(kKeyCount) {}
@@ -117,11 +164,9 @@ const std::vector<ConfigKey>& CConfiguration::KeyTable() {
 }
 
 std::optional<size_t> CConfiguration::KeyIndex(std::string_view section, std::string_view key) {
-  const std::vector<ConfigKey>& table = KeyTable();
-  for (size_t i = 0; i < table.size(); ++i) {
-    if (EqualsIgnoringCase(table[i].section, section) && EqualsIgnoringCase(table[i].key, key)) {
-      return i;
-    }
+  const KeyIndexMap& index = IndexByName();
+  if (auto found = index.find(KeyName{section, key}); found != index.end()) {
+    return found->second;
   }
   return std::nullopt;
 }
@@ -148,7 +193,8 @@ std::string CConfiguration::GetString(std::string_view section, std::string_view
 }
 
 int32_t CConfiguration::GetInt(std::string_view section, std::string_view key) const {
-  long value = std::strtol(GetString(section, key).c_str(), nullptr, 10);
+  std::optional<size_t> index = KeyIndex(section, key);
+  long value = index ? std::strtol(m_Values[*index].c_str(), nullptr, 10) : 0;
   // Where long is wider than 32 bits, saturate as a 32-bit strtol would.
   return static_cast<int32_t>(std::clamp<long>(value, std::numeric_limits<int32_t>::min(),
                                                std::numeric_limits<int32_t>::max()));

@@ -141,12 +141,19 @@ bool TcpLink::Send(const ByteString& bytes) {
     return false;
   }
   tcp::socket& socket = *m_MessageSocket;
-  boost::system::error_code error = RunWithin(
-      m_Io, kSocketWaitLimit,
-      [&socket, &bytes](auto handler) {
-        boost::asio::async_write(socket, boost::asio::buffer(bytes), std::move(handler));
-      },
-      [&socket] { socket.cancel(); });
+  // Most sends complete at once: one system call on the non-blocking socket. Only what the
+  // system could not take at once is waited for.
+  boost::system::error_code error;
+  const size_t sent = socket.write_some(boost::asio::buffer(bytes), error);
+  if (error == boost::asio::error::would_block || (!error && sent < bytes.size())) {
+    const size_t done = error ? 0 : sent;
+    error = RunWithin(
+        m_Io, kSocketWaitLimit,
+        [&socket, &bytes, done](auto handler) {
+          boost::asio::async_write(socket, boost::asio::buffer(bytes) + done, std::move(handler));
+        },
+        [&socket] { socket.cancel(); });
+  }
   if (error) {
     Failed(nullptr, error, "TCP send failed");
     ClosePeer();

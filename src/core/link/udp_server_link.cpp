@@ -11,9 +11,37 @@ using boost::asio::ip::udp;
 
 namespace {
 
-constexpr int kReceiveBufferBytes = 1 << 20;
+// Room for the datagrams of one 100 ms polling period at 50,000 small datagrams a second. A
+// small datagram takes about 420 bytes of the size asked for (Linux doubles the size asked for
+// and books about 830 bytes per small datagram); 512 leaves a margin.
+constexpr int kBurstDatagrams = 5000;
+constexpr int kBytesPerSmallDatagram = 512;
+constexpr int kReceiveBufferBytes = kBurstDatagrams * kBytesPerSmallDatagram;
+// Below this a smaller grant is not asked for.
+constexpr int kLeastReceiveBufferBytes = 64 << 10;
 // The largest payload a UDP datagram can carry over IPv4, so no datagram is ever cut.
 constexpr size_t kMaxDatagram = 65536;
+
+// Asks for kReceiveBufferBytes. Some systems refuse a size above their limit, then half as
+// much is asked until one is granted; others grant less without a word. Either way a buffer
+// smaller than asked is reported with one warning line.
+void SizeReceiveBuffer(udp::socket& socket) {
+  boost::system::error_code error;
+  for (int asked = kReceiveBufferBytes; asked >= kLeastReceiveBufferBytes; asked /= 2) {
+    socket.set_option(udp::socket::receive_buffer_size(asked), error);
+    if (!error) {
+      break;
+    }
+  }
+  udp::socket::receive_buffer_size granted;
+  socket.get_option(granted, error);
+  if (!error && granted.value() < kReceiveBufferBytes) {
+    DiagLog('W',
+            "UdpServerLink::Bind() receive buffer of %d bytes granted, %d asked: a burst of "
+            "datagrams between two polls may be lost",
+            granted.value(), kReceiveBufferBytes);
+  }
+}
 
 }  // namespace
 
@@ -37,9 +65,7 @@ bool UdpServerLink::Bind(uint16_t port) {
   boost::system::error_code error;
   m_UdpSocket.open(udp::v4(), error);
   if (!error) {
-    // The system may grant less; a smaller buffer only makes drops under bursts likelier.
-    boost::system::error_code ignored;
-    m_UdpSocket.set_option(udp::socket::receive_buffer_size(kReceiveBufferBytes), ignored);
+    SizeReceiveBuffer(m_UdpSocket);
     m_UdpSocket.bind(udp::endpoint(boost::asio::ip::address_v4::any(), port), error);
   }
   if (!error) {
@@ -96,12 +122,17 @@ bool UdpServerLink::SendToPeer(const ByteString& bytes) {
   }
   udp::socket& socket = m_UdpSocket;
   const udp::endpoint& peer = m_UdpPeer;
-  boost::system::error_code error = RunWithin(
-      m_Io, kSocketWaitLimit,
-      [&socket, &bytes, &peer](auto handler) {
-        socket.async_send_to(boost::asio::buffer(bytes), peer, std::move(handler));
-      },
-      [&socket] { socket.cancel(); });
+  // One system call on the non-blocking socket; only a full send buffer is waited for.
+  boost::system::error_code error;
+  socket.send_to(boost::asio::buffer(bytes), peer, 0, error);
+  if (error == boost::asio::error::would_block) {
+    error = RunWithin(
+        m_Io, kSocketWaitLimit,
+        [&socket, &bytes, &peer](auto handler) {
+          socket.async_send_to(boost::asio::buffer(bytes), peer, std::move(handler));
+        },
+        [&socket] { socket.cancel(); });
+  }
   if (error) {
     return Failed("sendto() failed", error, "UDP send failed");
   }

@@ -62,6 +62,23 @@ TEST_F(AutoReplyTest, TriggersMatchExactlyOrAsWholeExpressions) {
   }
 }
 
+// Triggers are prepared once per edit: an edited trigger, a row switched off and a changed
+// "UseRegex" count from the next packet on.
+TEST_F(AutoReplyTest, EditsAndTheRegexSettingTakeEffectAtTheNextPacket) {
+  SetReplyRow(6, "GET [0-9]+", "VALUE");
+  EXPECT_EQ(Answer("GET 1"), 6);
+  SetSetting("AutoReply", "UseRegex", "0");
+  EXPECT_EQ(Answer("GET 1"), 0);
+  SetSetting("AutoReply", "UseRegex", "1");
+  m_Table.SetItemText(6, MessageTable::kTriggerColumn, "PUT [0-9]+");
+  EXPECT_EQ(Answer("GET 1"), 0);
+  EXPECT_EQ(Answer("PUT 2"), 6);
+  m_Table.SetActive(6, 0);
+  EXPECT_EQ(Answer("PUT 2"), 0);
+  m_Table.LoadRows({{"RELOADED", "", 1, "PUT 2"}});
+  EXPECT_EQ(Answer("PUT 2"), 1);
+}
+
 TEST_F(AutoReplyTest, AnInactiveRowNeverAnswers) {
   SetReplyRow(4, "PING", "PONG");
   m_Table.SetActive(4, 0);
@@ -132,20 +149,20 @@ TEST_F(AutoReplyTest, AMatchSendsTheRowEvenWhenTheSendFails) {
 }
 
 TEST(RegexCheckerTest, ResultsStayTheSameWhenAnExpressionIsUsedAgain) {
-  RegexChecker checker;
+  const RegexChecker checker("A+B");
+  const RegexChecker cutAtNul(std::string("X\0junk", 6));
   for (int round = 0; round < 3; ++round) {
-    EXPECT_TRUE(checker.CheckRegex("A+B", "AAAB"));
-    EXPECT_FALSE(checker.CheckRegex("A+B", "AAA"));
-    EXPECT_TRUE(checker.CheckRegex(std::string("X\0junk", 6), "X"));
+    EXPECT_TRUE(checker.CheckRegex("AAAB"));
+    EXPECT_FALSE(checker.CheckRegex("AAA"));
+    EXPECT_TRUE(cutAtNul.CheckRegex("X"));
   }
 }
 
 TEST(RegexCheckerTest, AnExpressionTooComplexToMatchFailsWithAWarning) {
   std::vector<std::string> warnings;
   SetDiagSink([&warnings](std::string_view line) { warnings.emplace_back(line); });
-  RegexChecker checker;
-  const std::string subject(40, 'a');
-  const bool matched = checker.CheckRegex("(a*)*(a*)*(a*)*b", subject);
+  const RegexChecker checker("(a*)*(a*)*(a*)*b");
+  const bool matched = checker.CheckRegex(std::string(40, 'a'));
   SetDiagSink(nullptr);
   EXPECT_FALSE(matched);
   ASSERT_EQ(warnings.size(), 2u) << "header and one warning";
