@@ -5,12 +5,18 @@
 
 #include "cli_context.h"
 #include "config/configuration.h"
+#include "config/setting_values.h"
 
 void LoadConfiguration(const CliContext& context) {
   if (!context.configPath.empty()) {
     CConfiguration::SetFilePath(context.configPath);
   }
-  GetConfiguration().Load();
+  // The defaults stand in for a file that cannot be read; a warning says so, since settings
+  // the user made there are not in force.
+  std::string problem;
+  if (!GetConfiguration().Load(&problem)) {
+    std::cerr << "linkwright-cli: warning: " << problem << "; using the default settings\n";
+  }
 }
 
 namespace {
@@ -52,24 +58,23 @@ void PrintSetting(const SettingArguments& arguments) {
   }
 }
 
-// A value the file can hold as given; otherwise the reason it cannot.
-std::optional<std::string> ValueProblem(const std::string& value) {
+// A value the setting takes and the file can hold as given; otherwise the reason it cannot.
+std::optional<std::string> ValueProblem(size_t index, const std::string& value) {
   if (value.find_first_of("\r\n") != std::string::npos) {
     return "a setting cannot hold a line break";
   }
-  if (value.size() > CConfiguration::kMaxFormattedLength) {
-    return "a setting holds at most " + std::to_string(CConfiguration::kMaxFormattedLength) +
-           " characters";
-  }
-  return std::nullopt;
+  return SettingValueProblem(index, value);
 }
 
-void StoreSetting(const SettingArguments& arguments, CliContext& context) {
-  if (std::optional<std::string> problem = ValueProblem(arguments.value)) {
-    context.exitCode = Fail(*problem);
-    return;
+void StoreSetting(size_t index, const SettingArguments& arguments, CliContext& context) {
+  if (std::optional<std::string> problem = ValueProblem(index, arguments.value)) {
+    throw CLI::ValidationError("VALUE", *problem);
   }
+  // Another `config set` may be saving the same file: under the lock the file is read again,
+  // so that only this one key changes.
+  const ConfigFileLock lock = CConfiguration::LockFile();
   CConfiguration& configuration = GetConfiguration();
+  configuration.Load();
   configuration.SetFormatted(arguments.section, arguments.key, "%s", arguments.value.c_str());
   if (!configuration.Save()) {
     context.exitCode =
@@ -113,8 +118,8 @@ void AddConfigCommands(CLI::App& app, CliContext& context) {
   set->add_option("VALUE", setArguments->value, "New value (may be empty)")->required();
   set->callback([&context, setArguments] {
     LoadConfiguration(context);
-    if (KnownSetting(*setArguments, context)) {
-      StoreSetting(*setArguments, context);
+    if (std::optional<size_t> index = KnownSetting(*setArguments, context)) {
+      StoreSetting(*index, *setArguments, context);
     }
   });
 }

@@ -1,5 +1,7 @@
 #include <cstdlib>
+#include <exception>
 #include <iostream>
+#include <new>
 #include <string_view>
 
 #include "cli_context.h"
@@ -25,7 +27,13 @@ int main(int argc, char** argv) {
   CLI::App app{"Linkwright console: message codec, checksums, settings and links",
                "linkwright-cli"};
   app.set_version_flag("--version", std::string("linkwright-cli ") + kLinkwrightVersion);
-  app.add_option("--config", context.configPath, "Configuration file to use");
+  app.add_option("--config", context.configPath, "Configuration file to use")
+      ->check(CLI::Validator(
+          [](const std::string& path) {
+            return path.empty() ? std::string("the configuration file name is empty")
+                                : std::string();
+          },
+          "FILE"));
   app.add_flag("--diag", context.diag, "Write the diagnostic log to standard error");
   app.require_subcommand(1);
   app.parse_complete_callback([&context] {
@@ -52,6 +60,11 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     std::cerr << "linkwright-cli: " << e.what() << '\n';
     return kExitUsage;
+  } catch (const std::bad_alloc&) {
+    return Fail("out of memory");
+  } catch (const std::exception& e) {
+    // Nothing below should throw; if something does, it ends with a message, not an abort.
+    return Fail(std::string("internal error: ") + e.what());
   }
   return context.exitCode;
 }

@@ -34,6 +34,18 @@ struct RunOptions {
   std::string messageFile;
 };
 
+// A run time in seconds: a number, 0 or more. NaN passes the option library's own range checks
+// (it compares false with every bound), and as a duration it would be undefined.
+const CLI::Validator kSecondsToRun(
+    [](const std::string& text) {
+      double seconds = 0;
+      if (CLI::detail::lexical_cast(text, seconds) && seconds >= 0) {
+        return std::string();
+      }
+      return "'" + text + "' is not a number of seconds, 0 or more";
+    },
+    "SECONDS");
+
 std::optional<Clock::time_point> Deadline(const std::optional<double>& seconds) {
   if (!seconds || *seconds >= kForeverSeconds) {
     return std::nullopt;
@@ -99,7 +111,7 @@ void AddRunCommands(CLI::App& app, CliContext& context) {
   run->add_option("--for", options->seconds,
                   "Stop after this many seconds (fractions allowed); default: run until SIGINT "
                   "or SIGTERM")
-      ->check(CLI::NonNegativeNumber);
+      ->check(kSecondsToRun);
   run->add_flag("--autosend", options->autoSend,
                 "Send the active rows one per \"CycleTime\" (AutoSend on for this run only)");
   run->add_option("MESSAGEFILE", options->messageFile, "Message file with the rows to use")

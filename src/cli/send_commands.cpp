@@ -122,9 +122,16 @@ void AddSendCommands(CLI::App& app, CliContext& context) {
   send->add_option("--file", options->messageFile,
                    "Message file whose rows ROW... are sent (SendRow) instead of TEXT")
       ->type_name("MESSAGEFILE");
+  // Each argument is one text exactly as typed. A positional list that allows extra arguments
+  // would read "[CR]" or "[A],[B]" as the option library's own list syntax and strip or split
+  // it; without them, a positional takes further arguments only while it has fewer than its
+  // minimum, so the minimum is set out of reach and TakeAll keeps any number.
   send->add_option("TEXT", options->texts,
                    "Escaped message text, sent in order; with --file a row number 1 … 99")
-      ->required();
+      ->required()
+      ->allow_extra_args(false)
+      ->expected(CLI::detail::expected_max_vector_size, CLI::detail::expected_max_vector_size)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   send->callback([&context, options] {
     CheckRowArguments(*options);
     LoadConfiguration(context);

@@ -1,6 +1,9 @@
 #include "setting_overrides.h"
 
+#include <optional>
+
 #include "config/configuration.h"
+#include "config/setting_values.h"
 
 namespace {
 
@@ -20,9 +23,13 @@ SettingAssignment ParseAssignment(const std::string& text) {
   }
   SettingAssignment assignment{text.substr(0, dot), text.substr(dot + 1, equals - dot - 1),
                                text.substr(equals + 1)};
-  if (!CConfiguration::KeyIndex(assignment.section, assignment.key)) {
+  std::optional<size_t> index = CConfiguration::KeyIndex(assignment.section, assignment.key);
+  if (!index) {
     throw CLI::ValidationError(
         "--set", "unknown setting '" + assignment.section + "." + assignment.key + "'");
+  }
+  if (std::optional<std::string> problem = SettingValueProblem(*index, assignment.value)) {
+    throw CLI::ValidationError("--set", *problem);
   }
   return assignment;
 }

@@ -11,6 +11,6 @@ void AddSettingOverrideOption(CLI::App& command, std::vector<std::string>& assig
 
 // Applies the assignments to the process-wide configuration in memory (the file is not
 // written); a later assignment of the same key wins. Throws CLI::ValidationError, a usage
-// error, for an assignment that is not SECTION.KEY=VALUE or names no setting; then nothing
-// has changed.
+// error, for an assignment that is not SECTION.KEY=VALUE, names no setting, or gives a value
+// the setting does not take (see SettingValueProblem); then nothing has changed.
 void ApplySettingOverrides(const std::vector<std::string>& assignments);

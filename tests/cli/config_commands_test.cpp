@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "support/running_cli.h"
 #include "support/test_support.h"
 
 namespace {
@@ -111,10 +114,10 @@ TEST_F(ConfigCommandsTest, SetSavesTheValueAndKeepsTheRestOfTheFile) {
 TEST_F(ConfigCommandsTest, SetKeepsValuesThatNeedQuotingAndNegativeNumbers) {
   ASSERT_EQ(Config({"set", "Connection", "PacketOpener", " [STX] "}).exitCode, 0);
   ASSERT_EQ(Config({"set", "Connection", "PacketCloser", ""}).exitCode, 0);
-  ASSERT_EQ(Config({"set", "UserInterface", "Transparency", "-5"}).exitCode, 0);
+  ASSERT_EQ(Config({"set", "General", "TestMode", "-5"}).exitCode, 0);
   EXPECT_EQ(Config({"get", "Connection", "PacketOpener"}).out, " [STX] \n");
   EXPECT_EQ(Config({"get", "Connection", "PacketCloser"}).out, "\n");
-  EXPECT_EQ(Config({"get", "--int", "UserInterface", "Transparency"}).out, "-5\n");
+  EXPECT_EQ(Config({"get", "--int", "General", "TestMode"}).out, "-5\n");
 }
 
 TEST_F(ConfigCommandsTest, SetKeepsAutoSendAsGiven) {
@@ -126,13 +129,66 @@ TEST_F(ConfigCommandsTest, RefusedSetsWriteNothing) {
   const std::string old = "[Connection]\nSocketHost=old\n";
   WriteFileBytes(m_File, old);
   ExpectFailure(Config({"set", "Connection", "Nothing", "1"}), "Nothing");
-  ExpectFailure(Config({"set", "Connection", "SocketHost", "two\nlines"}), "line break");
-  ExpectFailure(Config({"set", "Connection", "SocketHost", std::string(2048, 'h')}), "2047");
+  const std::vector<std::pair<std::vector<std::string>, std::string>> unusable = {
+      {{"Connection", "SocketHost", "two\nlines"}, "line break"},
+      {{"Connection", "SocketHost", std::string(2048, 'h')}, "at most 2047 characters"},
+      {{"Connection", "SocketPort", "0"}, "Connection.SocketPort takes a whole number from 1"},
+      {{"connection", "socketport", "-1"}, "Connection.SocketPort takes"},
+      {{"Connection", "ActAsServer", "yes"},
+       "Connection.ActAsServer takes a whole number from 0 to 1"},
+      {{"UserInterface", "Transparency", "-5"}, "UserInterface.Transparency takes"},
+  };
+  for (const auto& [args, errorPart] : unusable) {
+    std::vector<std::string> set{"set"};
+    set.insert(set.end(), args.begin(), args.end());
+    ProcessResult result = Config(set);
+    EXPECT_EQ(result.exitCode, 2) << errorPart;
+    EXPECT_NE(result.err.find(errorPart), std::string::npos) << result.err;
+  }
   EXPECT_EQ(ReadFileBytes(m_File), old);
 
   std::filesystem::remove(m_File);
   ExpectFailure(Config({"set", "Connection", "Nothing", "1"}), "Nothing");
   EXPECT_FALSE(std::filesystem::exists(m_File));
+}
+
+TEST_F(ConfigCommandsTest, AFileThatCannotBeReadGivesTheDefaultsAndOneWarning) {
+  std::filesystem::create_directory(m_File);
+  ProcessResult result = Config({"get", "--int", "Connection", "SocketPort"});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.out, "1024\n");
+  EXPECT_EQ(result.err, "linkwright-cli: warning: cannot read " + m_File.string() +
+                            ": not a regular file; using the default settings\n");
+
+  ProcessResult empty = RunCli({"--config", "", "config", "list"});
+  EXPECT_EQ(empty.exitCode, 2);
+  EXPECT_EQ(empty.out, "");
+  EXPECT_NE(empty.err.find("--config: the configuration file name is empty"), std::string::npos)
+      << empty.err;
+}
+
+TEST_F(ConfigCommandsTest, ConcurrentSetsOfDifferentKeysAllLast) {
+  const std::vector<std::pair<std::string, std::string>> changes = {
+      {"SocketHost", "host.example"},    {"SocketPort", "2000"},    {"ResponseTimeout", "123"},
+      {"HttpUrl", "http://h/"},          {"PacketOpener", "[STX]"}, {"PacketBreakTimeout", "77"},
+      {"CommConfig", "COM2:9600,N,8,1"}, {"RxPollingTime", "55"},
+  };
+  for (int round = 0; round < 4; ++round) {
+    std::filesystem::remove(m_File);
+    std::vector<std::unique_ptr<RunningCli>> setters;
+    for (const auto& [key, value] : changes) {
+      setters.push_back(std::make_unique<RunningCli>(std::vector<std::string>{
+          "--config", m_File.string(), "config", "set", "Connection", key, value}));
+    }
+    for (const auto& setter : setters) {
+      EXPECT_EQ(setter->Wait(), 0) << setter->Err();
+    }
+    ProcessResult list = Config({"list"});
+    for (const auto& [key, value] : changes) {
+      EXPECT_NE(list.out.find("\nConnection." + key + "=" + value + "\n"), std::string::npos)
+          << "round " << round << " lost " << key;
+    }
+  }
 }
 
 TEST_F(ConfigCommandsTest, SetIntoAMissingFolderFailsNamingTheFile) {

@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "support/running_cli.h"
 #include "support/test_support.h"
 
 namespace {
@@ -84,6 +90,62 @@ TEST(ConvertCommandTest, MissingArgumentsOrANameThatWouldNotLoadAsXmlAreUsageErr
   }
   EXPECT_EQ(ReadFileBytes(in), "F1 1\nM\nT\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "out.txt"));
+}
+
+// The file in `folder` that the process has open right now, if any.
+std::optional<std::filesystem::path> OpenFileIn(pid_t pid, const std::filesystem::path& folder) {
+  std::error_code error;
+  for (const auto& entry :
+       std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+    std::filesystem::path target = std::filesystem::read_symlink(entry.path(), error);
+    if (!error && target.parent_path() == folder) {
+      return target;
+    }
+  }
+  return std::nullopt;
+}
+
+TEST(ConvertCommandTest, ASaveStoppedBySignalLeavesNoTemporaryFile) {
+  TempDir dir;
+  std::string rows;
+  for (int row = 1; row <= 99; ++row) {
+    rows += "F" + std::to_string(row) + " 1\n" + std::string(30000, 'm') + "\nT\n";
+  }
+  WriteFileBytes(dir / "in.txt", rows);
+  const std::filesystem::path out = dir / "out";
+  std::filesystem::create_directory(out);
+  for (int signal : {SIGTERM, SIGKILL}) {
+    RunningCli convert({"convert", (dir / "in.txt").string(), (out / "table.xml").string()});
+    // The moment the program has a file open in the output folder, it is writing the save.
+    std::optional<std::filesystem::path> writing;
+    const auto end = std::chrono::steady_clock::now() + RunningCli::kPatience;
+    while (!writing && std::chrono::steady_clock::now() < end) {
+      writing = OpenFileIn(convert.pid(), out);
+    }
+    ASSERT_TRUE(writing) << "the save was not seen";
+    convert.Signal(signal);
+    convert.Wait();
+    for (const auto& entry : std::filesystem::directory_iterator(out)) {
+      EXPECT_EQ(entry.path().filename(), "table.xml") << "signal " << signal;
+    }
+  }
+}
+
+TEST(ConvertCommandTest, RunningOutOfMemoryIsAFailureLineNotACrash) {
+  TempDir dir;
+  std::string many = "<r>";
+  for (int i = 0; i < 2500000; ++i) {
+    many += "<a/>";
+  }
+  WriteFileBytes(dir / "many.xml", many + "</r>");
+  // 100 MB of address space starts the program, but cannot hold two and a half million parsed
+  // elements.
+  ProcessResult result = RunProgram(
+      "sh", {"-c", "ulimit -v 100000; exec \"$0\" convert \"$1\" \"$2\"", LINKWRIGHT_CLI_PATH,
+             (dir / "many.xml").string(), (dir / "out.xml").string()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "linkwright-cli: out of memory\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "out.xml"));
 }
 
 }  // namespace

@@ -112,6 +112,19 @@ TEST_F(SendCommandTest, TcpClientSendsEveryTextInOrderAndPrintsTheTrace) {
   EXPECT_TRUE(peer.SeesClose());
 }
 
+TEST_F(SendCommandTest, EveryTextReachesTheCodecExactlyAsTyped) {
+  LoopbackSocket server = LoopbackSocket::TcpListener();
+  ProcessResult result = RunCli(
+      Send(Join(Link(1, false, server.Port()), {"[CR]", "[STX]A[ETX]", "[x41],[x42]", "-5"})));
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, "<-- [CR]\n<-- [STX]A[ETX]\n<-- A,B\n<-- -5\n");
+  LoopbackSocket peer = server.Accept();
+  EXPECT_EQ(peer.Read(9),
+            "\r\x02"
+            "A\x03"
+            "A,B-5");
+}
+
 TEST_F(SendCommandTest, SettingsChangeTheTraceFormForThisRunOnly) {
   LoopbackSocket server = LoopbackSocket::TcpListener();
   ProcessResult result = RunCli(
@@ -226,6 +239,15 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"NoEquals", {"--set", "Connection.Mode", "x"}, "is not SECTION.KEY=VALUE"},
         UsageCase{"NoDot", {"--set", "Mode=1", "x"}, "is not SECTION.KEY=VALUE"},
         UsageCase{"EmptyKey", {"--set", "Connection.=1", "x"}, "is not SECTION.KEY=VALUE"},
+        UsageCase{"PortAboveRange",
+                  {"--set", "Connection.SocketPort=65536", "x"},
+                  "--set: Connection.SocketPort takes a whole number from 1 to 65535, not '65536'"},
+        UsageCase{"PortWithTrailingText", {"--set", "Connection.SocketPort= 80x", "x"}, "' 80x'"},
+        UsageCase{"EmptyPort", {"--set", "Connection.SocketPort=", "x"}, "not ''"},
+        UsageCase{"ModeNotANumber", {"--set", "connection.mode=ab", "x"}, "Connection.Mode takes"},
+        UsageCase{"ValueTooLong",
+                  {"--set", "Connection.HttpUrl=" + std::string(2048, 'u'), "x"},
+                  "Connection.HttpUrl takes at most 2047 characters, not 2048"},
         UsageCase{"NegativeWait", {"--wait", "-5", "x"}, "--wait"},
         UsageCase{"NoText", {"--wait", "5"}, "TEXT"}),
     [](const ::testing::TestParamInfo<UsageCase>& info) { return info.param.name; });

@@ -173,6 +173,11 @@ TEST_F(SimulatorTest, FailuresToStartAreOneLineAndExitOne) {
 
   const ProcessResult badSetting = RunCli(RunArguments({"--set", "Connection.Nothing=1"}));
   EXPECT_EQ(badSetting.exitCode, 2);
+
+  const ProcessResult notANumber = RunCli(RunArguments({"--for", "nan"}));
+  EXPECT_EQ(notANumber.exitCode, 2);
+  EXPECT_NE(notANumber.err.find("--for: 'nan' is not a number of seconds"), std::string::npos)
+      << notANumber.err;
 }
 
 TEST_F(SimulatorTest, XmodemReceptionsArePackets) {

@@ -70,7 +70,7 @@ PtyEnd::~PtyEnd() {
   }
 }
 
-bool PtyEnd::Write(const std::string& bytes) {
+bool PtyEnd::Write(const std::string& bytes, std::chrono::milliseconds limit) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t count = write(m_Fd, bytes.data() + done, bytes.size() - done);
@@ -80,7 +80,9 @@ bool PtyEnd::Write(const std::string& bytes) {
       return false;
     } else {
       pollfd entry{m_Fd, POLLOUT, 0};
-      poll(&entry, 1, 1000);
+      if (poll(&entry, 1, static_cast<int>(limit.count())) == 0) {
+        return false;
+      }
     }
   }
   return true;

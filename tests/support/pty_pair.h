@@ -58,8 +58,10 @@ class PtyEnd {
   PtyEnd& operator=(const PtyEnd&) = delete;
 
   bool ok() const { return m_Fd >= 0; }
-  // Writes all bytes (waiting for room as needed); true when they all went out.
-  bool Write(const std::string& bytes);
+  // Writes all bytes, waiting for room as needed; true when they all went out, false when the
+  // line had no room for the limit.
+  bool Write(const std::string& bytes,
+             std::chrono::milliseconds limit = std::chrono::milliseconds(1000));
   // The next byte within the limit, or -1.
   int ReadByte(std::chrono::milliseconds limit);
   // Exactly count bytes, or fewer when the limit between two bytes ran out.

@@ -21,6 +21,8 @@ class RunningCli {
   RunningCli& operator=(const RunningCli&) = delete;
 
   bool started() const { return m_Pid > 0; }
+  // The process id, for looking at the running program under /proc.
+  pid_t pid() const { return m_Pid; }
 
   // Sends a signal (SIGTERM, SIGINT …) to the program.
   bool Signal(int signal);

@@ -1,6 +1,7 @@
 #include "config/configuration.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -39,20 +40,24 @@ const ConfigFileLocation& Location() {
 }
 
 // The bytes of the file; empty when nothing is there. Nothing when something is there that
-// cannot be read as a regular file: a save must not replace what it could not read (its other
-// lines would be lost, and a device such as /dev/full must stay a device).
-std::optional<std::string> ReadExistingFile(const std::filesystem::path& path) {
+// cannot be read as a regular file, with the reason in `problem`: a save must not replace what
+// it could not read (its other lines would be lost, and a device such as /dev/full must stay a
+// device).
+std::optional<std::string> ReadExistingFile(const std::filesystem::path& path,
+                                            std::string& problem) {
   std::error_code error;
   std::filesystem::file_status status = std::filesystem::status(path, error);
   if (status.type() == std::filesystem::file_type::not_found) {
     return std::string();
   }
   if (error || !std::filesystem::is_regular_file(status)) {
+    problem = error ? error.message() : "not a regular file";
     return std::nullopt;
   }
   std::ifstream in(path, std::ios::binary);
   std::string content(std::istreambuf_iterator<char>(in), {});
   if (!in.is_open() || in.bad()) {
+    problem = SystemErrorText(errno);
     return std::nullopt;
   }
   return content;
@@ -70,7 +75,8 @@ bool PrepareFolder(const ConfigFileLocation& location) {
 // Writes every value into the file's text and replaces the file. False when the old file cannot
 // be read, a value cannot be stored (the other keys are still written), or the write fails.
 bool WriteSettings(const ConfigFileLocation& location, const std::vector<std::string>& values) {
-  std::optional<std::string> old = ReadExistingFile(location.path);
+  std::string ignoredProblem;
+  std::optional<std::string> old = ReadExistingFile(location.path, ignoredProblem);
   if (!old) {
     return false;
   }
@@ -171,12 +177,18 @@ std::optional<size_t> CConfiguration::KeyIndex(std::string_view section, std::st
   return std::nullopt;
 }
 
-void CConfiguration::Load() {
-  IniFile file = IniFile::Parse(ReadExistingFile(FilePath()).value_or(std::string()));
+bool CConfiguration::Load(std::string* problem) {
+  std::string reason;
+  std::optional<std::string> text = ReadExistingFile(FilePath(), reason);
+  if (!text && problem != nullptr) {
+    *problem = "cannot read " + FilePath().string() + ": " + reason;
+  }
+  IniFile file = IniFile::Parse(text.value_or(std::string()));
   const std::vector<ConfigKey>& table = KeyTable();
   for (size_t i = 0; i < table.size(); ++i) {
     m_Values[i] = file.GetString(table[i].section, table[i].key, table[i].defaultValue);
   }
+  return text.has_value();
 }
 
 bool CConfiguration::Save() {
@@ -229,6 +241,11 @@ std::filesystem::path CConfiguration::FilePath() {
 
 void CConfiguration::SetFilePath(const std::filesystem::path& path) {
   CachedLocation() = ConfigFileLocation{path, false};
+}
+
+ConfigFileLock CConfiguration::LockFile() {
+  PrepareFolder(Location());
+  return ConfigFileLock(Location().path);
 }
 
 CConfiguration& GetConfiguration() {

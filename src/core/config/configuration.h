@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "config/config_file_lock.h"
+
 // Which way a dialog's data exchange runs: store values into the controls, or the controls'
 // contents back into the store.
 enum class ExchangeDirection { kToControls, kFromControls };
@@ -45,8 +47,9 @@ class CConfiguration {
   static std::optional<size_t> KeyIndex(std::string_view section, std::string_view key);
 
   // Fills every value from the file, or from the defaults where the file or the key is missing.
-  // Reports nothing: an unreadable or malformed file gives the defaults.
-  void Load();
+  // A malformed file is no failure. False, with the reason in `problem` when given, when a file
+  // is there that cannot be read as a regular file: then every value is its default.
+  bool Load(std::string* problem = nullptr);
 
   // Writes all 22 keys under their sections, keeping the file's other lines; the file is
   // replaced atomically, so a failed save leaves the old file as it was. False (and an "E" log
@@ -93,6 +96,10 @@ class CConfiguration {
   // default location gets its folders created by `Save`.
   static std::filesystem::path FilePath();
   static void SetFilePath(const std::filesystem::path& path);
+
+  // An exclusive lock on the file for a reload-change-save sequence (see ConfigFileLock); the
+  // per-user default location gets its folders first, as `Save` would create them.
+  static ConfigFileLock LockFile();
 
  private:
   std::vector<std::string> m_Values;

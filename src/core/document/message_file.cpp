@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fstream>
+#include <optional>
 #include <vector>
 
 #include "ascii_text.h"
@@ -19,7 +20,33 @@ void SetError(std::string* error, std::string text) {
   }
 }
 
+// Far above any real table (99 rows); a larger file is not a message file, and reading it
+// whole could exhaust memory.
+constexpr std::uintmax_t kMaxMessageFileBytes = std::uintmax_t{64} << 20;
+
+// Why the file must not be read at all, or nothing: only a regular file of at most the size
+// limit is read, so that a device such as /dev/zero or a pipe that never ends is refused
+// before the first byte. A missing file is left to the open, which names the reason.
+std::optional<std::string> ReadRefusal(const std::filesystem::path& path) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (status.type() == std::filesystem::file_type::not_found) {
+    return std::nullopt;
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    return "cannot read " + path.string() + ": not a regular file";
+  }
+  if (std::filesystem::file_size(path, error) > kMaxMessageFileBytes) {
+    return "cannot read " + path.string() + ": larger than 64 MiB, too large for a message file";
+  }
+  return std::nullopt;
+}
+
 bool ReadWholeFile(const std::filesystem::path& path, ByteString& data, std::string& error) {
+  if (std::optional<std::string> refusal = ReadRefusal(path)) {
+    error = std::move(*refusal);
+    return false;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     error = "cannot open " + path.string() + ": " + SystemErrorText(errno);
@@ -27,8 +54,14 @@ bool ReadWholeFile(const std::filesystem::path& path, ByteString& data, std::str
   }
   data.clear();
   char buffer[65536];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+  // The limit holds for a file that grows while it is read, too.
+  while (data.size() <= kMaxMessageFileBytes &&
+         (in.read(buffer, sizeof buffer) || in.gcount() > 0)) {
     data.append(buffer, static_cast<size_t>(in.gcount()));
+  }
+  if (data.size() > kMaxMessageFileBytes) {
+    error = "cannot read " + path.string() + ": larger than 64 MiB, too large for a message file";
+    return false;
   }
   if (in.bad()) {
     error = "cannot read " + path.string() + ": " + SystemErrorText(errno);

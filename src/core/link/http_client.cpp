@@ -1,6 +1,8 @@
 #include "link/http_client.h"
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <string_view>
 
 #include <boost/asio/buffer.hpp>
@@ -10,12 +12,15 @@
 #include <boost/asio/write.hpp>
 
 #include "diag/diag_log.h"
+#include "link/asio_wait.h"
 #include "link/commkit/socket_support.h"
 #include "link/http_response_reader.h"
 
 using boost::asio::ip::tcp;
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 constexpr const char* kDefaultUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0)";
 constexpr size_t kBodyChunk = 1023;
@@ -43,9 +48,16 @@ int32_t LeadingDecimal(std::string_view text) {
   return value;
 }
 
-// Resolves the host to its first IPv4 address and connects to it; false on any failure, with
-// `error` telling why.
-bool Connect(tcp::socket& socket, const SplitUrlResult& parts, boost::system::error_code& error) {
+// The time from now until `deadline`; zero once it has passed.
+std::chrono::milliseconds TimeLeft(Clock::time_point deadline) {
+  return std::max(std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()),
+                  std::chrono::milliseconds(0));
+}
+
+// Resolves the host to its first IPv4 address and connects to it before `deadline`; false on
+// any failure, with `error` telling why (timed_out when a listener never took the connection).
+bool Connect(boost::asio::io_context& io, tcp::socket& socket, const SplitUrlResult& parts,
+             Clock::time_point deadline, boost::system::error_code& error) {
   if (parts.port <= 0 || parts.port > 0xFFFF) {
     error = boost::asio::error::invalid_argument;
     return false;
@@ -57,58 +69,80 @@ bool Connect(tcp::socket& socket, const SplitUrlResult& parts, boost::system::er
     error = error ? error : boost::asio::error::host_not_found;
     return false;
   }
-  socket.connect(found.begin()->endpoint(), error);
+  const tcp::endpoint target = found.begin()->endpoint();
+  error = RunWithin(
+      io, TimeLeft(deadline),
+      [&socket, &target](auto handler) { socket.async_connect(target, std::move(handler)); },
+      [&socket] { socket.close(); });
   return !error;
 }
 
-// Sends one piece of the request with a send call of its own and traces it. Send failures are
-// not checked: they show as a missing response.
-void SendPiece(tcp::socket& socket, std::string_view piece) {
-  const int length = static_cast<int>(piece.size());
-  DiagLog(' ', "%*.*s", length, length, piece.data());
-  boost::system::error_code ignored;
-  boost::asio::write(socket, boost::asio::buffer(piece.data(), piece.size()), ignored);
-}
+// Sends the pieces of a request, each with a send call of its own, and traces them. All sends
+// share one deadline, so a server that never reads cannot hold the exchange beyond it. Send
+// failures are not checked: they show as a missing response.
+class PieceSender {
+ public:
+  PieceSender(boost::asio::io_context& io, tcp::socket& socket, Clock::time_point deadline)
+      : m_Io(io), m_Socket(socket), m_Deadline(deadline) {}
 
-void SendRequest(tcp::socket& socket, const SplitUrlResult& parts, const std::string& contentType,
-                 const std::string& extraHeaderLines, const std::optional<ByteString>& body,
+  void operator()(std::string_view piece) const {
+    const int length = static_cast<int>(piece.size());
+    DiagLog(' ', "%*.*s", length, length, piece.data());
+    RunWithin(
+        m_Io, TimeLeft(m_Deadline),
+        [this, piece](auto handler) {
+          boost::asio::async_write(m_Socket, boost::asio::buffer(piece.data(), piece.size()),
+                                   std::move(handler));
+        },
+        [this] { m_Socket.cancel(); });
+  }
+
+ private:
+  boost::asio::io_context& m_Io;
+  tcp::socket& m_Socket;
+  Clock::time_point m_Deadline;
+};
+
+void SendRequest(const PieceSender& send, const SplitUrlResult& parts,
+                 const std::string& contentType, const std::string& extraHeaderLines,
+                 const std::optional<ByteString>& body,
                  const std::optional<std::string>& userAgent) {
-  SendPiece(socket, body ? "POST " : "GET ");
-  SendPiece(socket, parts.path.empty() ? "/" : parts.path);
-  SendPiece(socket, " HTTP/1.0");
-  SendPiece(socket, "\r\n");
-  SendPiece(socket,
-            "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, "
-            "application/vnd.ms-excel, application/msword, application/vnd.ms-powerpoint, "
-            "*/*\r\n");
-  SendPiece(socket,
-            "Accept: text/xml,application/xml,application/xhtml+xml,text/html;q=0.9,text/"
-            "plain;q=0.8\r\n");
-  SendPiece(socket, "Accept-Language: en-us\r\n");
-  SendPiece(socket, "Accept-Encoding: gzip, deflate\r\n");
+  send(body ? "POST " : "GET ");
+  send(parts.path.empty() ? "/" : parts.path);
+  send(" HTTP/1.0");
+  send("\r\n");
+  send(
+      "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, "
+      "application/vnd.ms-excel, application/msword, application/vnd.ms-powerpoint, "
+      "*/*\r\n");
+  send(
+      "Accept: text/xml,application/xml,application/xhtml+xml,text/html;q=0.9,text/"
+      "plain;q=0.8\r\n");
+  send("Accept-Language: en-us\r\n");
+  send("Accept-Encoding: gzip, deflate\r\n");
   if (userAgent) {
-    SendPiece(socket, "User-Agent: ");
-    SendPiece(socket, userAgent->empty() ? kDefaultUserAgent : *userAgent);
-    SendPiece(socket, "\r\n");
+    send("User-Agent: ");
+    send(userAgent->empty() ? kDefaultUserAgent : *userAgent);
+    send("\r\n");
   }
   if (!contentType.empty()) {
-    SendPiece(socket, "Content-Type: ");
-    SendPiece(socket, contentType);
-    SendPiece(socket, "\r\n");
+    send("Content-Type: ");
+    send(contentType);
+    send("\r\n");
   }
   if (body && !body->empty()) {
-    SendPiece(socket, "Content-Length: " + std::to_string(body->size()) + "\r\n");
+    send("Content-Length: " + std::to_string(body->size()) + "\r\n");
   }
-  SendPiece(socket, "Host: ");
-  SendPiece(socket, parts.host);
-  SendPiece(socket, "\r\n");
+  send("Host: ");
+  send(parts.host);
+  send("\r\n");
   if (!extraHeaderLines.empty()) {
-    SendPiece(socket, extraHeaderLines);
+    send(extraHeaderLines);
   }
-  SendPiece(socket, "\r\n");
+  send("\r\n");
   if (body && !body->empty()) {
-    SendPiece(socket, *body);
-    SendPiece(socket, "\r\n");
+    send(*body);
+    send("\r\n");
   }
 }
 
@@ -122,15 +156,26 @@ bool IsTooLarge(const HttpResponseReader& reader) {
   return reader.Header().size() + reader.Body().size() > kMaxResponseBytes;
 }
 
-// Waits up to the time-out for data and hands what one read brings to the reader. A failed wait
+// The time the response may take: `timeoutMilliseconds` from the end of the request, for the
+// whole response rather than for each read, so a server that drips bytes cannot keep the
+// exchange alive.
+struct ResponseWait {
+  int32_t timeoutMilliseconds;
+  Clock::time_point deadline;
+};
+
+// Waits until the deadline for data and hands what one read brings to the reader. A failed wait
 // or read ends the stream, as the server closing it does.
-ReadResult ReadSome(tcp::socket& socket, HttpResponseReader& reader, int32_t timeoutMilliseconds) {
+ReadResult ReadSome(tcp::socket& socket, HttpResponseReader& reader, const ResponseWait& wait) {
   boost::system::error_code error;
+  const std::chrono::milliseconds left = TimeLeft(wait.deadline);
   const commkit::WaitOutcome outcome =
-      commkit::WaitReadable(socket.native_handle(), timeoutMilliseconds, error);
+      left.count() > 0
+          ? commkit::WaitReadable(socket.native_handle(), static_cast<int32_t>(left.count()), error)
+          : commkit::WaitOutcome::kTimedOut;
   if (outcome == commkit::WaitOutcome::kTimedOut) {
     DiagLog('W', "MySendHTTP() : recv Timeout elapsed (Timeout = %ld msec)\n",
-            static_cast<long>(timeoutMilliseconds));
+            static_cast<long>(wait.timeoutMilliseconds));
     return ReadResult::kTimedOut;
   }
   std::array<char, kBodyChunk> chunk;
@@ -144,30 +189,47 @@ ReadResult ReadSome(tcp::socket& socket, HttpResponseReader& reader, int32_t tim
   return ReadResult::kData;
 }
 
-// Reads the header, then the body; 0 when the response ended (server closed, or the announced
-// body length came), 1 when a wait ran out. `response` gets what was read in either case.
-int ReadResponse(tcp::socket& socket, HttpResponse& response, int32_t timeoutMilliseconds) {
+// Whether the response came whole; writes the "W" line that says what is missing when not. A
+// server that closes in the middle of the header, or before the body length it announced, has
+// failed: what came is not the answer it meant to give.
+bool IsWhole(const HttpResponseReader& reader) {
+  if (IsTooLarge(reader)) {
+    DiagLog('W', "MySendHTTP() : response larger than %zu bytes; not read to its end\n",
+            kMaxResponseBytes);
+    return false;
+  }
+  if (!reader.HeaderComplete()) {
+    DiagLog('W', "MySendHTTP() : connection closed inside the response header\n");
+    return false;
+  }
+  if (reader.ContentLength() && !reader.BodyComplete()) {
+    DiagLog('W', "MySendHTTP() : connection closed after %zu of %llu body bytes\n",
+            reader.Body().size(), static_cast<unsigned long long>(*reader.ContentLength()));
+    return false;
+  }
+  return true;
+}
+
+// Reads the header, then the body; 0 when the response ended whole (server closed, or the
+// announced body length came), 1 when the time ran out or the response was cut short.
+// `response` gets what was read in either case.
+int ReadResponse(tcp::socket& socket, HttpResponse& response, const ResponseWait& wait) {
   HttpResponseReader reader;
   ReadResult last = ReadResult::kData;
   DiagLog(' ', "... First read HTTP headers ...\n");
   while (last == ReadResult::kData && !reader.HeaderComplete() && !IsTooLarge(reader)) {
-    last = ReadSome(socket, reader, timeoutMilliseconds);
+    last = ReadSome(socket, reader, wait);
   }
   if (last != ReadResult::kTimedOut) {
     DiagLog(' ', "... HTTP headers read.\n");
     DiagLog(' ', "... Then read the HTTP body ...\n");
   }
   while (last == ReadResult::kData && !reader.BodyComplete() && !IsTooLarge(reader)) {
-    last = ReadSome(socket, reader, timeoutMilliseconds);
+    last = ReadSome(socket, reader, wait);
   }
   response.header = reader.Header();
   response.body = reader.Body();
-  if (last == ReadResult::kTimedOut) {
-    return 1;
-  }
-  if (IsTooLarge(reader)) {
-    DiagLog('W', "MySendHTTP() : response larger than %zu bytes; not read to its end\n",
-            kMaxResponseBytes);
+  if (last == ReadResult::kTimedOut || !IsWhole(reader)) {
     return 1;
   }
   DiagLog(' ', "... HTTP body read.\n");
@@ -224,7 +286,9 @@ int MySendHTTP(const std::string& url, const std::string& contentType,
     commkit::LogSocketFailure(error);
     return 1;
   }
-  if (!Connect(socket, parts, error)) {
+  // Connect and request share one deadline, the bound the TCP link uses for its connect and send.
+  const Clock::time_point requestDeadline = Clock::now() + kSocketWaitLimit;
+  if (!Connect(io, socket, parts, requestDeadline, error)) {
     DiagLog('E', "connect() failed");
     commkit::LogSocketFailure(error);
     return 1;
@@ -232,8 +296,11 @@ int MySendHTTP(const std::string& url, const std::string& contentType,
   // The request goes out in many small pieces; without this each would wait for the peer's
   // acknowledgement of the previous one.
   socket.set_option(tcp::no_delay(true), error);
-  SendRequest(socket, parts, contentType, extraHeaderLines, body, userAgent);
-  return ReadResponse(socket, response, timeoutMilliseconds);
+  SendRequest(PieceSender(io, socket, requestDeadline), parts, contentType, extraHeaderLines, body,
+              userAgent);
+  return ReadResponse(
+      socket, response,
+      {timeoutMilliseconds, Clock::now() + std::chrono::milliseconds(timeoutMilliseconds)});
 }
 
 bool HttpExchange(const std::string& url, ByteString& header, ByteString& body,

@@ -28,10 +28,12 @@ struct HttpResponse {
 // Sends one HTTP/1.0 request (GET, or POST when a body is given) and reads the response: the
 // header up to and including the line feed that closes an empty line, then the body until the
 // server closes the connection or, when the header carries a Content-Length, until that many
-// body bytes came. `timeoutMilliseconds` bounds every wait for data. An empty content type or
-// extra header text adds no line; `extraHeaderLines` must carry its own line ends. A user agent
-// that is given but empty sends a default one. Returns 0 on success, 1 on failure (non-HTTP
-// protocol, no connection, or a wait that ran out; the header read so far stays in `response`).
+// body bytes came. Connecting and sending the request may take 5 s together (kSocketWaitLimit);
+// `timeoutMilliseconds` then bounds the whole response, however the server paces its bytes. An
+// empty content type or extra header text adds no line; `extraHeaderLines` must carry its own
+// line ends. A user agent that is given but empty sends a default one. Returns 0 on success, 1
+// on failure (non-HTTP protocol, no connection, time ran out, or the server closed inside the
+// header or before the announced body length; what was read so far stays in `response`).
 int MySendHTTP(const std::string& url, const std::string& contentType,
                const std::string& extraHeaderLines, const std::optional<ByteString>& body,
                HttpResponse& response, int32_t timeoutMilliseconds,

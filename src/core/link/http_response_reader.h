@@ -22,6 +22,10 @@ class HttpResponseReader {
   // complete (it ends when the stream ends).
   bool BodyComplete() const;
 
+  // The body length the header announced; nothing before the header is complete or when it
+  // announced none.
+  const std::optional<uint64_t>& ContentLength() const { return m_ContentLength; }
+
   const ByteString& Header() const { return m_Header; }
   const ByteString& Body() const { return m_Body; }
 

@@ -26,7 +26,12 @@ constexpr int kCancelRepeat = 8;
 constexpr int kStartWaitsPerCycle = 6;
 constexpr int kStartInvalidLimit = 5;
 constexpr std::int32_t kStartWaitMs = 1000;
+// Tries per block, in both directions: the first and ten retries.
 constexpr int kMaxBlockAttempts = 11;
+// Bytes one drain discards at most: more than the rest of the largest block (header, number
+// pair, 1024 data bytes, CRC), so a line carrying a bad block's tail is cleared, while a peer
+// that never stops sending cannot keep the drain going.
+constexpr int kMaxDrainBytes = 4 * (3 + 1024 + 2);
 constexpr std::int32_t kAnswerWaitMs = 10000;
 constexpr std::int32_t kEotAnswerWaitMs = 6000;
 // A receiver that answers every EOT with something other than ACK would otherwise keep the
@@ -139,7 +144,7 @@ class Transfer {
 
   void Drain() {
     bool error = false;
-    while (Get(0, error) >= 0) {
+    for (int taken = 0; taken < kMaxDrainBytes && Get(0, error) >= 0; ++taken) {
     }
   }
 
@@ -393,6 +398,8 @@ std::int32_t Transfer::Receive(std::uint8_t* buffer, std::int32_t size) {
   std::int32_t blocks = 0;
   std::int32_t bytes = 0;
   std::vector<std::uint8_t> data;
+  // Bad blocks in a row; a sender that keeps sending garbage ends the reception.
+  int failedAttempts = 0;
   while (code == kXmodemSuccess) {
     if (answer == kEot) {
       return Put(kAck) ? kXmodemSuccess : kXmodemOffline;
@@ -408,10 +415,14 @@ std::int32_t Transfer::Receive(std::uint8_t* buffer, std::int32_t size) {
     if (const std::int32_t failed = ReadBlock(blockSize, crc, number, data);
         failed != kXmodemSuccess) {
       Report(failed);
+      if (++failedAttempts >= kMaxBlockAttempts) {
+        return CancelWith(failed);
+      }
       Drain();
       code = Handshake(kNak, kHandshakeTries, kHandshakeWaitMs, true, answer);
       continue;
     }
+    failedAttempts = 0;
     if (number == expected) {
       if (bytes + blockSize > size) {
         return CancelWith(kXmodemBufferTooSmall);

@@ -82,6 +82,8 @@ TEST(MessageFileTest, AFailedLoadExplainsWhyAndKeepsTheTable) {
   TempDir dir;
   WriteFileBytes(dir / "broken.xml", "<Linkwright><row>");
   fs::create_directory(dir / "folder.txt");
+  WriteFileBytes(dir / "huge.txt", "");
+  fs::resize_file(dir / "huge.txt", (64 << 20) + 1);
   const std::string base = dir.path().string();
   struct Case {
     std::string name;
@@ -90,7 +92,10 @@ TEST(MessageFileTest, AFailedLoadExplainsWhyAndKeepsTheTable) {
   for (const Case& c : std::vector<Case>{
            {"missing.xml", "cannot open " + base + "/missing.xml: No such file or directory"},
            {"missing.txt", "cannot open " + base + "/missing.txt: No such file or directory"},
-           {"folder.txt", "cannot read " + base + "/folder.txt: Is a directory"},
+           {"folder.txt", "cannot read " + base + "/folder.txt: not a regular file"},
+           {"/dev/null", "cannot read /dev/null: not a regular file"},
+           {"huge.txt",
+            "cannot read " + base + "/huge.txt: larger than 64 MiB, too large for a message file"},
            {"broken.xml", base + "/broken.xml: not a message file: Element tag not found"},
        }) {
     MessageTable table = SampleTable();

@@ -220,6 +220,17 @@ TEST(UdpClientConnection, PollIntervalSetsThePauseBetweenReads) {
   EXPECT_EQ(reply, "xyz");
 }
 
+TEST(UdpClientConnection, StrayDatagramsBeforeTheReplyDoNotUseUpTheWait) {
+  std::vector<ScriptedDatagram> datagrams(12, ScriptedDatagram{"~"});
+  datagrams.push_back({"OK\r"});
+  UdpScriptedPeer peer(Script{datagrams});
+  commkit::UdpClientConnection connection;
+  Aim(connection, peer);
+  ByteString reply;
+  ASSERT_TRUE(connection.SendCommand("PING", ByteString(), ByteString("\r"), reply));
+  EXPECT_EQ(reply, std::string(12, '~') + "OK");
+}
+
 TEST(UdpClientConnection, BufferAbove4096BytesIsDroppedWithAWarning) {
   const std::string block(1000, 'a');
   UdpScriptedPeer peer(Script{{{block}, {block}, {block}, {block}, {block}, {"OK\r"}}});

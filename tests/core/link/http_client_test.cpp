@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "scripted_peers.h"
@@ -157,13 +160,45 @@ TEST(HttpExchange, BareLineFeedsEndTheHeader) {
   EXPECT_EQ(body, "line one\nline two");
 }
 
-TEST(HttpExchange, ServerClosingInsideTheHeaderHandsBackWhatCame) {
-  TcpScriptedServer server("HTTP/1.0 500 Oops\r\nX-Part", AfterResponse::kClose);
+TEST(HttpExchange, AResponseCutShortIsAFailure) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"HTTP/1.0 200 OK\r\nContent-Ty", "connection closed inside the response header"},
+      {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nabc",
+       "connection closed after 3 of 10 body bytes"},
+  };
+  for (const auto& [response, warning] : cases) {
+    SCOPED_TRACE(response);
+    TcpScriptedServer server(response, AfterResponse::kClose);
+    CapturedLog log;
+    ByteString header = "untouched";
+    ByteString body;
+    EXPECT_FALSE(HttpExchange(UrlOf(server, "127.0.0.1", "/"), header, body, 2000));
+    EXPECT_EQ(header, "untouched");
+    EXPECT_TRUE(log.Has('W', "MySendHTTP() : " + warning)) << warning;
+    EXPECT_TRUE(log.Has(' ', "<*** no HTTP response "));
+  }
+}
+
+TEST(HttpExchange, AServerDrippingBytesCannotOutlastTheResponseTimeout) {
+  // One byte every 100 ms for two seconds: each byte comes well within the time-out, the whole
+  // response does not.
+  LoopbackSocket listener = LoopbackSocket::TcpListener();
+  std::thread server([&listener] {
+    LoopbackSocket peer = listener.Accept();
+    peer.ReadUntilQuiet(std::chrono::milliseconds(50));
+    bool open = peer.Write("HTTP/1.0 200 OK\r\n\r\n");
+    for (int i = 0; i < 20 && open; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      open = peer.Write("x");
+    }
+  });
+  CapturedLog log;
   ByteString header;
-  ByteString body = "stale";
-  ASSERT_TRUE(HttpExchange(UrlOf(server, "127.0.0.1", "/"), header, body, 2000));
-  EXPECT_EQ(header, "HTTP/1.0 500 Oops\r\nX-Part");
-  EXPECT_TRUE(body.empty());
+  ByteString body;
+  const std::string url = "http://127.0.0.1:" + std::to_string(listener.Port()) + "/drip";
+  EXPECT_FALSE(HttpExchange(url, header, body, 300));
+  EXPECT_TRUE(log.Has('W', "MySendHTTP() : recv Timeout elapsed (Timeout = 300 msec)"));
+  server.join();
 }
 
 TEST(HttpExchange, ServerClosingWithoutAnswerIsNoResponse) {

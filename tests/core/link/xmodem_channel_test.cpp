@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -108,6 +109,27 @@ TEST_F(XmodemChannelOnPty, SenderCancelEndsTheReception) {
   EXPECT_EQ(start, "C");
   EXPECT_EQ(afterCancel, kCancelSequence);
   EXPECT_EQ(buffer, std::string(64, '\x1A'));
+}
+
+TEST_F(XmodemChannelOnPty, ASenderStreamingGarbageEndsTheReceptionAfterTenRetries) {
+  ASSERT_TRUE(m_Channel.Bind(&m_Port, nullptr, nullptr, nullptr, 0, false));
+  std::atomic<bool> done{false};
+  PtyEnd peer(m_Pty.b());
+  // Every byte is SOH: each block starts well and fails its number check. The stream stops on
+  // its own after three seconds, so that a reception that never gives up still ends the test.
+  std::thread sender([&] {
+    const auto end = std::chrono::steady_clock::now() + milliseconds(3000);
+    while (!done && std::chrono::steady_clock::now() < end &&
+           peer.Write(std::string(512, '\x01'), milliseconds(100))) {
+    }
+  });
+  std::string buffer(2049, '\0');
+  EXPECT_FALSE(m_Channel.Receive(buffer.data(), 2049));
+  done = true;
+  sender.join();
+  EXPECT_EQ(m_Channel.LastResult(), kXmodemBlockMismatch);
+  EXPECT_EQ(peer.ReadUntilQuiet(milliseconds(300)),
+            "C" + std::string(10, '\x15') + kCancelSequence);
 }
 
 struct Observed {

@@ -119,22 +119,25 @@ bool Connection::SendCommand(const ByteString& command, const std::optional<Byte
   return true;
 }
 
-// Reads once per poll; between polls waits up to one pause for input, so a prompt reply is taken
-// at once while the total wait never exceeds polls x pause. One last read follows the last pause
-// so that input arriving in it still counts.
+// Reads until a reply is cut or the time-out has passed since the command went out; between two
+// reads waits up to one pause for input, so a prompt reply is taken at once. The wait is bounded
+// by time, not by a number of reads: a burst of stray datagrams (one read each) must not use up
+// the polls before the reply is read. One last read follows the last pause so that input
+// arriving in it still counts.
 bool Connection::PollForReply(const ByteString& opener, const ByteString& closer,
                               ByteString& reply) {
-  const bool byInterval = m_PollInterval > 0;
-  const int32_t pause = byInterval ? m_PollInterval : m_Timeout / 10;
-  const int32_t polls = byInterval ? std::max(1, m_Timeout / m_PollInterval) : 10;
-  for (int32_t poll = 0;; ++poll) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(m_Timeout, 0));
+  const int32_t pause = m_PollInterval > 0 ? m_PollInterval : m_Timeout / 10;
+  for (;;) {
     if (Receive() > 0 && ExtractReply(opener, closer, reply, true)) {
       return true;
     }
-    if (poll == polls) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) {
       return false;
     }
-    WaitForInput(pause);
+    WaitForInput(static_cast<int32_t>(std::clamp<int64_t>(pause, 1, left.count())));
   }
 }
 

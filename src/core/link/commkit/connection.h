@@ -52,7 +52,9 @@ class Connection {
   // Discards input, sends `command` and waits for a reply framed by `opener` and `closer`
   // (nullopt stands for an absent value and behaves as empty) for at most the time-out. The
   // wait is split into polls (see SetPollInterval): each poll reads once and, when that brought
-  // no reply, waits up to one pause for more input; one last read follows the last pause. Writes
+  // no reply, waits up to one pause for more input, until the time-out has passed; one last read
+  // follows the last pause. However many reads stray input takes, the reply counts when it comes
+  // within the time-out. Writes
   // the "Connection::SendCommand()" progress lines. `reply` is meaningful only when the result
   // is true.
   bool SendCommand(const ByteString& command, const std::optional<ByteString>& opener,
@@ -66,8 +68,8 @@ class Connection {
   void SetTimeout(int32_t milliseconds) { m_Timeout = milliseconds; }
   int32_t Timeout() const { return m_Timeout; }
 
-  // Pause in milliseconds between two reply polls, with Timeout / PollInterval polls (at least
-  // one). 0 or less (the default) means ten polls of a tenth of the time-out each.
+  // Longest pause in milliseconds between two reply polls (at least 1). 0 or less (the default)
+  // means a tenth of the time-out.
   void SetPollInterval(int32_t milliseconds) { m_PollInterval = milliseconds; }
   int32_t PollInterval() const { return m_PollInterval; }
 

@@ -1,0 +1,74 @@
+#include "config/setting_values.h"
+
+#include <charconv>
+#include <cstdint>
+
+#include "config/configuration.h"
+
+namespace {
+
+struct IntegerRange {
+  int64_t lowest;
+  int64_t highest;
+};
+
+constexpr IntegerRange kSwitch{0, 1};
+// Millisecond settings: an hour is far beyond any useful time-out or period.
+constexpr IntegerRange kMilliseconds{0, 3600000};
+
+// The range of each key-table row read as a number or a switch; nothing for text settings and
+// for TestMode, which nothing reads.
+std::optional<IntegerRange> RangeOf(size_t index) {
+  static const std::optional<IntegerRange> ranges[CConfiguration::kKeyCount] = {
+      std::nullopt,                // General.TestMode
+      IntegerRange{0, 4},          // Connection.Mode: serial, TCP, UDP, HTTP, Xmodem
+      kSwitch,                     // Connection.ActAsServer
+      std::nullopt,                // Connection.SocketHost
+      IntegerRange{1, 65535},      // Connection.SocketPort
+      std::nullopt,                // Connection.CommConfig
+      kMilliseconds,               // Connection.ResponseTimeout
+      kMilliseconds,               // Connection.RxPollingTime
+      std::nullopt,                // Connection.HttpUrl
+      std::nullopt,                // Connection.PacketOpener
+      std::nullopt,                // Connection.PacketCloser
+      kMilliseconds,               // Connection.PacketBreakTimeout
+      kSwitch,                     // UserInterface.BeepOnFailure
+      kSwitch,                     // UserInterface.BeepOnSuccess
+      kSwitch,                     // UserInterface.HexTrace
+      kSwitch,                     // UserInterface.HexTrace2
+      kSwitch,                     // UserInterface.AlwaysOnTop
+      IntegerRange{0, 255},        // UserInterface.Transparency: 255 minus the window's alpha
+      kSwitch,                     // UserInterface.ClearTextOnSend
+      kSwitch,                     // AutoSend.Enabled
+      kMilliseconds,               // AutoSend.CycleTime
+      kSwitch,                     // AutoReply.UseRegex
+  };
+  return index < CConfiguration::kKeyCount ? ranges[index] : std::nullopt;
+}
+
+bool IsInRange(std::string_view value, const IntegerRange& range) {
+  if (value.empty() || value.front() < '0' || value.front() > '9') {
+    return false;
+  }
+  int64_t number = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+  return error == std::errc() && end == value.data() + value.size() && number >= range.lowest &&
+         number <= range.highest;
+}
+
+}  // namespace
+
+std::optional<std::string> SettingValueProblem(size_t index, std::string_view value) {
+  const ConfigKey& key = CConfiguration::KeyTable().at(index);
+  const std::string name = std::string(key.section) + "." + key.key;
+  if (value.size() > CConfiguration::kMaxFormattedLength) {
+    return name + " takes at most " + std::to_string(CConfiguration::kMaxFormattedLength) +
+           " characters, not " + std::to_string(value.size());
+  }
+  const std::optional<IntegerRange> range = RangeOf(index);
+  if (range && !IsInRange(value, *range)) {
+    return name + " takes a whole number from " + std::to_string(range->lowest) + " to " +
+           std::to_string(range->highest) + ", not '" + std::string(value) + "'";
+  }
+  return std::nullopt;
+}
