@@ -3,7 +3,7 @@ FUZZ_SECONDS ?= 20
 JOBS ?= $(shell nproc)
 CMAKE_COMMON = -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 
-.PHONY: all run test deps build build-release build-asan build-fuzz unit asan fuzz bench format format-check clean
+.PHONY: all run package test deps build build-release build-asan build-fuzz unit asan fuzz bench format format-check clean
 
 all: build
 
@@ -21,6 +21,9 @@ build-release: deps
 
 run: build-release
 	@scripts/run.sh build/release
+
+package: build-release
+	cd build/release && cpack
 
 unit: build
 	cd build/debug && ctest --output-on-failure -j $(JOBS) --timeout 300

@@ -1,8 +1,6 @@
-#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <new>
-#include <string_view>
 
 #include "cli_context.h"
 #include "diag/diag_log.h"
@@ -12,15 +10,6 @@ int Fail(const std::string& message) {
   std::cerr << "linkwright-cli: " << message << '\n';
   return kExitFailed;
 }
-
-namespace {
-
-bool DiagRequestedByEnvironment() {
-  const char* value = std::getenv("LINKWRIGHT_DIAG");
-  return value != nullptr && std::string_view(value) == "1";
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   CliContext context;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
@@ -98,6 +99,11 @@ void SetDiagSink(DiagSink sink) {
 
 void SetDiagToStandardError() {
   SetDiagSink([](std::string_view line) { std::cerr.write(line.data(), line.size()).flush(); });
+}
+
+bool DiagRequestedByEnvironment() {
+  const char* value = std::getenv("LINKWRIGHT_DIAG");
+  return value != nullptr && std::string_view(value) == "1";
 }
 
 bool DiagEnabled() {

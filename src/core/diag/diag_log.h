@@ -19,6 +19,9 @@ bool DiagEnabled();
 // Sends lines to standard error, the destination of `--diag` and LINKWRIGHT_DIAG=1.
 void SetDiagToStandardError();
 
+// True when the environment asks for the diagnostic log (LINKWRIGHT_DIAG=1).
+bool DiagRequestedByEnvironment();
+
 // Formats printf-style (at most 2,560 characters), splits the text at every run of CR and LF,
 // drops empty lines and writes one output line per remaining line. Always returns true.
 bool DiagLog(char level, const char* format, ...) __attribute__((format(printf, 2, 3)));
