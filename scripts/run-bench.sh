@@ -8,3 +8,9 @@ for b in "$build"/bench/*_bench; do
   "$b" --benchmark_counters_tabular=true
 done
 "$(dirname "$0")/bench-simulator.sh" "$build"
+# The trace pane under a streaming peer, on Qt's offscreen platform (BENCH_TRACE_SECONDS per
+# feed, default 60).
+if [ -x "$build/bench/trace_pane_load" ]; then
+  echo "== trace_pane_load"
+  QT_QPA_PLATFORM=offscreen "$build/bench/trace_pane_load" "${BENCH_TRACE_SECONDS:-60}"
+fi
