@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QScrollBar>
 
 namespace {
 
@@ -48,8 +49,9 @@ void CBottomView::AppendTrace(const TraceBatch& batch) {
   QTextCursor end(document());
   end.movePosition(QTextCursor::End);
   end.insertText(text);
-  moveCursor(QTextCursor::End);
-  ensureCursorVisible();
+  // Scrolled by the bar, not by moving the caret into view: that lays out every line on the
+  // way and costs more than the insert itself.
+  verticalScrollBar()->setValue(verticalScrollBar()->maximum());
   if (!hadText) {
     emit HasTextChanged(true);
   }

@@ -9,12 +9,13 @@
 // light blue ground in a fixed-pitch font. Everything one tick (or one command) traced arrives as
 // one batch and goes in with one insert, so a fast stream costs one layout per tick, not one per
 // piece; the pane keeps the newest lines up to a bound, dropping the oldest, so a device that
-// never stops cannot fill the memory. After every append the pane shows the end of the trace.
+// never stops cannot fill the memory. After every append the pane shows the end of the trace; a
+// selection the user made stays, so text can be copied while the trace runs.
 class CBottomView : public QPlainTextEdit {
   Q_OBJECT
 
  public:
-  static constexpr int kMaxLines = 100000;
+  static constexpr int kMaxLines = 50000;
 
   explicit CBottomView(QWidget* parent = nullptr, int maxLines = kMaxLines);
 

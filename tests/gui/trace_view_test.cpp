@@ -36,9 +36,8 @@ class TraceViewTest : public QObject {
     QCOMPARE(lines[1], "<-- PING");
     QCOMPARE(lines[51], "line 49");
     QCOMPARE(lines[52], "");
-    QVERIFY(pane.verticalScrollBar()->value() > 0);
-    QVERIFY(pane.textCursor().atEnd());
-    QVERIFY(pane.viewport()->rect().contains(pane.cursorRect()));
+    const QPoint bottomLeft = pane.viewport()->rect().bottomLeft() + QPoint(5, -5);
+    QCOMPARE(pane.cursorForPosition(bottomLeft).blockNumber(), 52);
   }
 
   void KeepsOnlyTheNewestLines() {
