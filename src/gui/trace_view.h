@@ -4,7 +4,6 @@
 
 #include "front_end/front_end.h"
 
-
 // The lower pane of the main window: the read-only trace of everything sent and received, on a
 // light blue ground in a fixed-pitch font. Everything one tick (or one command) traced arrives as
 // one batch and goes in with one insert, so a fast stream costs one layout per tick, not one per
