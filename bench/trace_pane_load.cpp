@@ -8,6 +8,7 @@
 // Usage: trace_pane_load [seconds [packets-per-second]]   (defaults 60 and 5000)
 // Run it on Qt's offscreen platform: QT_QPA_PLATFORM=offscreen.
 
+#include <time.h>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QSplitter>
@@ -28,8 +29,8 @@
 
 #include "config/configuration.h"
 #include "front_end/front_end.h"
-#include "session/session.h"
 #include "message_view.h"
+#include "session/session.h"
 #include "trace_view.h"
 
 namespace {
@@ -90,6 +91,12 @@ class PacingPeer {
   std::atomic<bool> m_Finished = false;
   std::thread m_Thread;
 };
+
+double ThreadCpuMs() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
 
 long ResidentKilobytes() {
   std::ifstream status("/proc/self/status");
@@ -222,6 +229,9 @@ bool EveryPacketShown(const LoadedWindow& window, long packets) {
 struct RunResult {
   double longestStallMs = 0;
   long stallsOverGoal = 0;
+  // The processor time the window's thread used in the longest stretch between two probes: a
+  // stall much longer than this was the machine running other work, not the window.
+  double longestBusyMs = 0;
   double longestTickMs = 0;
   double memoryGrowthMb = 0;
   long packets = 0;
@@ -240,12 +250,16 @@ RunResult Run(Feed feed, int seconds, int rate) {
   const long residentBefore = ResidentKilobytes();
   QElapsedTimer sinceProbe;
   sinceProbe.start();
+  double cpuAtProbe = ThreadCpuMs();
   QTimer probe;
   probe.setTimerType(Qt::PreciseTimer);
   QObject::connect(&probe, &QTimer::timeout, [&] {
     const double stallMs = sinceProbe.nsecsElapsed() / 1e6;
     result.longestStallMs = std::max(result.longestStallMs, stallMs);
     result.stallsOverGoal += stallMs >= kStallGoalMs ? 1 : 0;
+    const double cpuMs = ThreadCpuMs();
+    result.longestBusyMs = std::max(result.longestBusyMs, cpuMs - cpuAtProbe);
+    cpuAtProbe = cpuMs;
     sinceProbe.restart();
   });
   probe.start(kProbeMilliseconds);
@@ -269,9 +283,9 @@ RunResult Run(Feed feed, int seconds, int rate) {
 }
 
 void Print(const char* name, const RunResult& result) {
-  std::printf("%-22s %10ld %18.1f %15ld %17.1f %17.1f %12s\n", name, result.packets,
-              result.longestStallMs, result.stallsOverGoal, result.longestTickMs,
-              result.memoryGrowthMb, result.everyPacketShown ? "yes" : "NO");
+  std::printf("%-22s %10ld %18.1f %15ld %16.1f %17.1f %17.1f %12s\n", name, result.packets,
+              result.longestStallMs, result.stallsOverGoal, result.longestBusyMs,
+              result.longestTickMs, result.memoryGrowthMb, result.everyPacketShown ? "yes" : "NO");
 }
 
 }  // namespace
@@ -282,8 +296,9 @@ int main(int argc, char** argv) {
   const int rate = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5000;
   std::printf("trace pane: %d packets/s for %d s, RxPollingTime %d ms, at most %d lines kept\n",
               rate, seconds, kPollingMilliseconds, CBottomView::kMaxLines);
-  std::printf("%-22s %10s %18s %15s %17s %17s %12s\n", "feed", "packets", "longest stall ms",
-              "stalls >= 100ms", "longest tick ms", "memory growth MB", "every byte");
+  std::printf("%-22s %10s %18s %15s %16s %17s %17s %12s\n", "feed", "packets", "longest stall ms",
+              "stalls >= 100ms", "longest busy ms", "longest tick ms", "memory growth MB",
+              "every byte");
   const RunResult perTick = Run(Feed::kOneAppendPerTick, seconds, rate);
   Print("one append per tick", perTick);
   const RunResult perPiece = Run(Feed::kOneAppendPerPiece, seconds, rate);

@@ -35,13 +35,7 @@ CBottomView::CBottomView(QWidget* parent, int maxLines) : QPlainTextEdit(parent)
 }
 
 void CBottomView::AppendTrace(const TraceBatch& batch) {
-  QString text;
-  for (const TracePiece& piece : batch) {
-    text += QString::fromStdString(piece.text);
-    if (piece.endsLine) {
-      text += '\n';
-    }
-  }
+  const QString text = QString::fromStdString(TraceText(batch));
   if (text.isEmpty()) {
     return;
   }

@@ -4,18 +4,18 @@
 
 #include "front_end/front_end.h"
 
-
 // The lower pane of the main window: the read-only trace of everything sent and received, on a
 // light blue ground in a fixed-pitch font. Everything one tick (or one command) traced arrives as
-// one batch and goes in with one insert, so a fast stream costs one layout per tick, not one per
-// piece; the pane keeps the newest lines up to a bound, dropping the oldest, so a device that
-// never stops cannot fill the memory. After every append the pane shows the end of the trace; a
-// selection the user made stays, so text can be copied while the trace runs.
+// one batch and goes in with one insert, so a fast stream costs one document change and one
+// scroll per tick, not one per piece. The pane keeps the newest lines up to a bound, dropping the
+// oldest, so a device that never stops cannot fill the memory: each kept line costs about half a
+// kilobyte once shown, and 40,000 lines stay near 20 MB. After every append the pane shows the end
+// of the trace; a selection the user made stays, so text can be copied while the trace runs.
 class CBottomView : public QPlainTextEdit {
   Q_OBJECT
 
  public:
-  static constexpr int kMaxLines = 50000;
+  static constexpr int kMaxLines = 40000;
 
   explicit CBottomView(QWidget* parent = nullptr, int maxLines = kMaxLines);
 

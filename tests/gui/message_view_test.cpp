@@ -6,7 +6,12 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "config/configuration.h"
 #include "message_view.h"
+#include "session/session.h"
+#include "support/default_configuration.h"
+#include "support/loopback_socket.h"
+#include "support/recording_front_end.h"
 
 namespace {
 
@@ -52,10 +57,11 @@ class MessageViewTest : public QObject {
 
  private slots:
   void init() {
-    m_Table.emplace();
+    ResetConfigurationToDefaults();
+    m_Session.emplace(GetConfiguration(), m_FrontEnd);
+    m_Table = &m_Session->Table();
     FillRows(*m_Table);
-    m_Sent.clear();
-    m_View.emplace(*m_Table, [this](int row) { m_Sent.push_back(row); });
+    m_View.emplace(*m_Table, [this](int row) { m_Session->SendRow(row); });
     m_View->resize(900, 400);
     m_View->show();
     QVERIFY(QTest::qWaitForWindowExposed(&*m_View));
@@ -63,11 +69,20 @@ class MessageViewTest : public QObject {
 
   void cleanup() {
     m_View.reset();
-    m_Table.reset();
+    m_Session.reset();
   }
 
   // Only a label sends its row; header and data cells only select.
   void LeftClickOnALabelSendsItsRow() {
+    LoopbackSocket listener = LoopbackSocket::TcpListener();
+    CConfiguration& config = GetConfiguration();
+    config.SetFormatted("Connection", "Mode", "1");
+    config.SetFormatted("Connection", "ActAsServer", "0");
+    config.SetFormatted("Connection", "SocketPort", "%u", listener.Port());
+    QVERIFY(m_Session->OpenConnection());
+    LoopbackSocket device = listener.Accept();
+    QVERIFY(device.valid());
+
     QHeaderView* header = m_View->horizontalHeader();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(0) + 5, header->height() / 2));
@@ -75,7 +90,8 @@ class MessageViewTest : public QObject {
     QTest::mouseClick(m_View->viewport(), Qt::LeftButton, {}, CellCentre(*m_View, 2, 1));
     QTest::mouseClick(m_View->viewport(), Qt::LeftButton, {}, CellCentre(*m_View, 3, 2));
     QTest::mouseClick(m_View->viewport(), Qt::RightButton, {}, CellCentre(*m_View, 7, 0));
-    QCOMPARE(m_Sent, std::vector<int>{5});
+    QCOMPARE(device.ReadUntilQuiet(std::chrono::milliseconds(200)), "M5");
+    QCOMPARE(m_FrontEnd.trace, "<-- M5\r\n");
     QCOMPARE(m_Table->FocusedRow(), 3);
   }
 
@@ -134,9 +150,10 @@ class MessageViewTest : public QObject {
   }
 
  private:
-  std::optional<MessageTable> m_Table;
+  RecordingFrontEnd m_FrontEnd;
+  std::optional<Session> m_Session;
+  MessageTable* m_Table = nullptr;
   std::optional<CLinkwrightView> m_View;
-  std::vector<int> m_Sent;
 };
 
 QTEST_MAIN(MessageViewTest)

@@ -13,7 +13,7 @@ void RecordingFrontEnd::ClearTrace() {
 }
 
 void RecordingFrontEnd::PlaySignal(bool success) {
-  signals.push_back(success);
+  playedSignals.push_back(success);
 }
 
 void RecordingFrontEnd::SetTxPaneText(const std::string& text) {

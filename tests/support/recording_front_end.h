@@ -22,7 +22,7 @@ class RecordingFrontEnd : public FrontEnd {
   // The pieces of every append, in order, across clears.
   std::vector<TraceBatch> batches;
   int clears = 0;
-  std::vector<bool> signals;
+  std::vector<bool> playedSignals;
   std::string txPane;
   std::string linkPane;
   // The title a window builds from the link description.

@@ -145,7 +145,7 @@ TEST_F(AutoReplyTest, NoMatchClearsTheSelectionAndRestartsAtRowOne) {
 TEST_F(AutoReplyTest, AMatchSendsTheRowEvenWhenTheSendFails) {
   SetReplyRow(7, "Q", "R");
   EXPECT_TRUE(m_Doc.AutoReply("Q"));
-  EXPECT_EQ(m_FrontEnd.signals, std::vector<bool>{false}) << "the closed link's failure beep";
+  EXPECT_EQ(m_FrontEnd.playedSignals, std::vector<bool>{false}) << "the closed link's failure beep";
 }
 
 TEST(RegexCheckerTest, ResultsStayTheSameWhenAnExpressionIsUsedAgain) {

@@ -58,7 +58,7 @@ TEST_F(AutoSendTest, WithoutActiveRowsEveryStepWarnsAndSendsNothing) {
   EXPECT_FALSE(m_Doc.AutoSendStep());
   EXPECT_EQ(CountLog('W', kNoActiveRow), 2);
   EXPECT_TRUE(m_SelectedRows.empty());
-  EXPECT_TRUE(m_FrontEnd.signals.empty());
+  EXPECT_TRUE(m_FrontEnd.playedSignals.empty());
 }
 
 TEST_F(AutoSendTest, NextActiveRowTestsEveryRowOnce) {
@@ -77,7 +77,7 @@ TEST_F(AutoSendTest, NextActiveRowTestsEveryRowOnce) {
 TEST_F(AutoSendTest, AFailedSendKeepsTheCycleGoing) {
   Activate({6, 8});
   EXPECT_EQ(Steps(2), (std::vector<int>{6, 8}));
-  EXPECT_EQ(m_FrontEnd.signals, (std::vector<bool>{false, false}));
+  EXPECT_EQ(m_FrontEnd.playedSignals, (std::vector<bool>{false, false}));
 }
 
 }  // namespace

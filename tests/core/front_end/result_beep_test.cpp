@@ -26,7 +26,7 @@ TEST_P(ResultBeepTest, SoundsOnlyWhatTheSettingsAskFor) {
   SetSetting("UserInterface", "BeepOnFailure", c.beepOnFailure);
   RecordingFrontEnd frontEnd;
   PlayResultBeep(GetConfiguration(), frontEnd, c.result);
-  EXPECT_EQ(frontEnd.signals, c.expectedSignals);
+  EXPECT_EQ(frontEnd.playedSignals, c.expectedSignals);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -41,10 +41,10 @@ TEST(ResultBeep, DefaultsSoundFailureOnlyAndAChangeTakesEffectAtTheNextCall) {
   RecordingFrontEnd frontEnd;
   PlayResultBeep(GetConfiguration(), frontEnd, true);
   PlayResultBeep(GetConfiguration(), frontEnd, false);
-  EXPECT_EQ(frontEnd.signals, std::vector<bool>{false});
+  EXPECT_EQ(frontEnd.playedSignals, std::vector<bool>{false});
   SetSetting("UserInterface", "BeepOnSuccess", "1");
   PlayResultBeep(GetConfiguration(), frontEnd, true);
-  EXPECT_EQ(frontEnd.signals, (std::vector<bool>{false, true}));
+  EXPECT_EQ(frontEnd.playedSignals, (std::vector<bool>{false, true}));
 }
 
 }  // namespace

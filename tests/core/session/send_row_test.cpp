@@ -19,7 +19,7 @@ TEST_F(SendRowTest, SendsTheDecodedMessageAndCountsIt) {
   EXPECT_EQ(m_Peer.Read(5), std::string("\rAB\0C", 5));
   EXPECT_EQ(m_FrontEnd.trace, "<-- [CR]\r\n<-- AB[NUL]C\r\n");
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 2");
-  EXPECT_TRUE(m_FrontEnd.signals.empty()) << "success is silent by default";
+  EXPECT_TRUE(m_FrontEnd.playedSignals.empty()) << "success is silent by default";
 }
 
 TEST_F(SendRowTest, RowsOutsideTheTableFailWithoutTouchingTheLink) {
@@ -27,7 +27,7 @@ TEST_F(SendRowTest, RowsOutsideTheTableFailWithoutTouchingTheLink) {
   for (int row : {-1, 0, 100, 1000}) {
     EXPECT_FALSE(m_Doc.SendRow(row)) << row;
   }
-  EXPECT_EQ(m_FrontEnd.signals, (Signals{false, false, false, false}));
+  EXPECT_EQ(m_FrontEnd.playedSignals, (Signals{false, false, false, false}));
   EXPECT_EQ(m_FrontEnd.trace, "");
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 0");
   EXPECT_FALSE(m_Doc.SendRow(99)) << "row 99 exists but is empty";
@@ -41,7 +41,7 @@ TEST_F(SendRowTest, AnEmptyMessageOrAClosedLinkFails) {
   EXPECT_FALSE(m_Doc.SendRow(4)) << "empty message";
   EXPECT_EQ(m_Doc.LastFailure(), "row 4: no message");
   EXPECT_EQ(m_FrontEnd.trace, "");
-  EXPECT_EQ(m_FrontEnd.signals, (Signals{false, false}));
+  EXPECT_EQ(m_FrontEnd.playedSignals, (Signals{false, false}));
 }
 
 TEST_F(SendRowTest, TheBeepFollowsItsTwoSettings) {
@@ -52,7 +52,7 @@ TEST_F(SendRowTest, TheBeepFollowsItsTwoSettings) {
   EXPECT_TRUE(m_Doc.SendRow(1));
   SetSetting("UserInterface", "BeepOnSuccess", "1");
   EXPECT_TRUE(m_Doc.SendRow(1));
-  EXPECT_EQ(m_FrontEnd.signals, Signals{true});
+  EXPECT_EQ(m_FrontEnd.playedSignals, Signals{true});
 }
 
 TEST_F(SendRowTest, ALinkThatFailsToSendFailsTheRow) {
@@ -62,8 +62,8 @@ TEST_F(SendRowTest, ALinkThatFailsToSendFailsTheRow) {
   // The closed peer shows in the receive polling or in the send itself; from then on the
   // row fails with the failure beep.
   EXPECT_TRUE(TickUntil([this] { return !m_Doc.SendRow(2); }));
-  EXPECT_FALSE(m_FrontEnd.signals.empty());
-  EXPECT_FALSE(m_FrontEnd.signals.back());
+  EXPECT_FALSE(m_FrontEnd.playedSignals.empty());
+  EXPECT_FALSE(m_FrontEnd.playedSignals.back());
 }
 
 }  // namespace
