@@ -5,7 +5,8 @@
 ConsoleFrontEnd::ConsoleFrontEnd(std::ostream& out, std::ostream& err) : m_Out(out), m_Err(err) {}
 
 void ConsoleFrontEnd::AppendTrace(const TraceBatch& pieces) {
-  m_Out << WithLineFeeds(TraceText(pieces)) << std::flush;
+  const std::string text = WithLineFeeds(TraceText(pieces));
+  m_Out.write(text.data(), static_cast<std::streamsize>(text.size())).flush();
 }
 
 void ConsoleFrontEnd::ShowLinkStatus(const std::string& description, LinkState /*state*/) {
@@ -22,11 +23,12 @@ void ConsoleFrontEnd::ShowNotice(const std::string& text) {
 std::string WithLineFeeds(const std::string& text) {
   std::string out;
   out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      continue;
-    }
-    out.push_back(text[i]);
+  size_t from = 0;
+  for (size_t lineEnd = text.find("\r\n"); lineEnd != std::string::npos;
+       lineEnd = text.find("\r\n", lineEnd + 1)) {
+    out.append(text, from, lineEnd - from);
+    from = lineEnd + 1;
   }
+  out.append(text, from);
   return out;
 }

@@ -6,7 +6,8 @@
 #include "front_end/front_end.h"
 
 // The console's front-end: the trace goes to standard output with its CRLF line ends written
-// as plain line feeds, so scripts read ordinary lines; the link description ("link: TEXT",
+// as plain line feeds, so scripts read ordinary lines, and each batch written at once (one write
+// when the stream's buffer is its own, see main); the link description ("link: TEXT",
 // whenever it changes) and notices go to standard error. Beeps, the link state and the
 // transmit pane have nothing to show on a console and are ignored.
 class ConsoleFrontEnd : public FrontEnd {

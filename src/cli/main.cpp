@@ -12,6 +12,9 @@ int Fail(const std::string& message) {
 }
 
 int main(int argc, char** argv) {
+  // The streams keep buffers of their own instead of going through C stdio, so a batch of trace
+  // text leaves in one write. Nothing in this program writes through C stdio.
+  std::ios::sync_with_stdio(false);
   CliContext context;
   CLI::App app{"Linkwright console: message codec, checksums, settings and links",
                "linkwright-cli"};

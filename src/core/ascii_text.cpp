@@ -2,14 +2,6 @@
 
 #include <algorithm>
 
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-char AsciiUpper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 std::string AsciiLowered(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), AsciiLower);
   return text;

@@ -176,15 +176,19 @@ std::string BytesToText(const ByteString& bytes, bool allHex) {
     return text;
   }
   text.reserve(bytes.size() + bytes.size() / 8);
-  for (unsigned char b : bytes) {
+  // Runs of bytes shown as themselves are copied whole.
+  size_t run = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const unsigned char b = static_cast<unsigned char>(bytes[i]);
     if (b < 0x20) {
+      text.append(bytes, run, i - run);
       text.push_back('[');
       text.append(kControlNames[b]);
       text.push_back(']');
-    } else {
-      text.push_back(static_cast<char>(b));
+      run = i + 1;
     }
   }
+  text.append(bytes, run);
   return text;
 }
 

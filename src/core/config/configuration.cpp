@@ -103,14 +103,14 @@ struct FoldedHash {
     // FNV-1a over the lower-cased names, with a separator no name holds.
     uint64_t hash = 14695981039346656037ull;
     auto mix = [&hash](char c) {
-      hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+      hash = (hash ^ static_cast<unsigned char>(AsciiLower(c))) * 1099511628211ull;
     };
     for (char c : name.section) {
-      mix(AsciiLower(c));
+      mix(c);
     }
     mix('\n');
     for (char c : name.key) {
-      mix(AsciiLower(c));
+      mix(c);
     }
     return static_cast<size_t>(hash);
   }

@@ -14,8 +14,9 @@
 
 namespace {
 
-// What one Receive hands back at most, so a fast stream cannot hold the caller for long.
-constexpr size_t kMaxReceive = 1 << 20;
+// What one Receive hands back at most: small enough that the receive cycle, which takes chunks
+// until its time limit, checks the time often, large enough to cost few system calls.
+constexpr size_t kMaxReceive = 64 << 10;
 
 // An Xmodem reception goes into a buffer of this size; messages shorter than the threshold
 // are sent in 16-byte blocks, longer ones in 128-byte blocks.

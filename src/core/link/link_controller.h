@@ -61,8 +61,8 @@ class CLinkController {
 
   // Everything that arrived since the last call, without waiting: all bytes waiting on the
   // serial port or the TCP connection, every waiting UDP datagram (its sender becomes the
-  // peer), or one Xmodem reception started by a byte on the idle line. Bounded to about 1 MiB
-  // per call. Empty when nothing came or nothing is open.
+  // peer), or one Xmodem reception started by a byte on the idle line. Bounded to about 64 KiB
+  // per call; what is left waits for the next call. Empty when nothing came or nothing is open.
   ByteString Receive();
 
   // Shows the link's description and state to the front-end.

@@ -43,10 +43,11 @@ void CLinkwrightDoc::SelectRow(int row) {
   m_Table.SelectRow(row);
 }
 
-void CLinkwrightDoc::ReceiveTick() {
+bool CLinkwrightDoc::ReceiveTick() {
   // What the tick receives and the replies it sends reach the front-end in one append.
   TraceWriter::Batch batch(m_Link.Trace());
-  m_ReceiveCycle.ReceiveTick(m_Link, [this](const ByteString& packet) { AutoReply(packet); });
+  return m_ReceiveCycle.ReceiveTick(m_Link,
+                                    [this](const ByteString& packet) { AutoReply(packet); });
 }
 
 bool CLinkwrightDoc::AutoReply(const ByteString& packet) {

@@ -38,7 +38,8 @@ class CLinkwrightDoc : public RowSender {
   void SelectRow(int row) override;
 
   // One tick of the receive-polling timer: the receive cycle, each packet offered to AutoReply.
-  void ReceiveTick();
+  // True when the tick stopped at its time limit with more possibly waiting.
+  bool ReceiveTick();
 
   // Answers a packet with the first matching active row (see AutoReplier).
   bool AutoReply(const ByteString& packet);

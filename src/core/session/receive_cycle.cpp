@@ -1,6 +1,7 @@
 #include "session/receive_cycle.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "codec/escape_codec.h"
 #include "config/configuration.h"
@@ -39,28 +40,52 @@ void LogPacketMatches(const ByteString& buffer, const std::vector<PacketSpan>& p
   }
 }
 
-}  // namespace
-
-ReceiveCycle::ReceiveCycle(const CConfiguration& config) : m_Config(config) {}
-
-void ReceiveCycle::ReceiveTick(CLinkController& link, const PacketHandler& offer) {
-  const ByteString chunk = link.IsOpen() ? link.Receive() : ByteString();
-  const std::vector<ByteString> packets =
-      chunk.empty() ? TakeTimedOutPacket(link) : TakeArrivedPackets(link, chunk);
+void OfferAll(const std::vector<ByteString>& packets, const ReceiveCycle::PacketHandler& offer) {
   for (const ByteString& packet : packets) {
     offer(packet);
   }
 }
 
-std::vector<ByteString> ReceiveCycle::TakeArrivedPackets(CLinkController& link,
-                                                         const ByteString& chunk) {
-  link.m_LastRxTick = TickCount();
-  if (m_Config.GetInt("Connection", "Mode") != kModeXmodem) {
-    return CutPackets(link, chunk);
+}  // namespace
+
+ReceiveCycle::ReceiveCycle(const CConfiguration& config) : m_Config(config) {}
+
+bool ReceiveCycle::ReceiveTick(CLinkController& link, const PacketHandler& offer) {
+  const auto deadline = std::chrono::steady_clock::now() + kTickWorkLimit;
+  ByteString chunk = ReceiveChunk(link);
+  if (chunk.empty()) {
+    OfferAll(TakeTimedOutPacket(link), offer);
+    return false;
   }
+  if (m_Config.GetInt("Connection", "Mode") != kModeXmodem) {
+    return TakeWaitingChunks(link, std::move(chunk), deadline, offer);
+  }
+  // An Xmodem chunk is one whole transfer, the tick's one packet.
   m_Cutter.Clear(link.m_RxPacket);
   link.Trace().Write(chunk, TraceDirection::kReceived, true);
-  return {chunk};
+  offer(chunk);
+  return false;
+}
+
+ByteString ReceiveCycle::ReceiveChunk(CLinkController& link) {
+  ByteString chunk = link.IsOpen() ? link.Receive() : ByteString();
+  if (!chunk.empty()) {
+    link.m_LastRxTick = TickCount();
+  }
+  return chunk;
+}
+
+bool ReceiveCycle::TakeWaitingChunks(CLinkController& link, ByteString chunk,
+                                     std::chrono::steady_clock::time_point deadline,
+                                     const PacketHandler& offer) {
+  do {
+    OfferAll(CutPackets(link, chunk), offer);
+    if (std::chrono::steady_clock::now() >= deadline) {
+      return true;
+    }
+    chunk = ReceiveChunk(link);
+  } while (!chunk.empty());
+  return false;
 }
 
 std::vector<ByteString> ReceiveCycle::CutPackets(CLinkController& link, const ByteString& chunk) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <vector>
 
@@ -21,19 +22,33 @@ class CLinkController;
 // packet whose closer arrived in this tick. In mode
 // Xmodem every chunk is one packet. The buffer keeps at most kMaxRxPacket bytes: beyond that
 // the oldest go, with a warning.
+//
+// A tick takes what is waiting chunk by chunk, each chunk cut, traced and its packets offered
+// before the next is taken, until nothing more is waiting or kTickWorkLimit has passed; a
+// stream is then not throttled by the polling period, and a tick stays short.
 class ReceiveCycle {
  public:
   using PacketHandler = std::function<void(const ByteString& packet)>;
 
   static constexpr size_t kMaxRxPacket = 1 << 20;
+  // A tick takes no further chunk once it has worked this long.
+  static constexpr std::chrono::milliseconds kTickWorkLimit{5};
 
   explicit ReceiveCycle(const CConfiguration& config);
 
-  // One tick of the receive-polling timer; the trace goes to the link's trace writer.
-  void ReceiveTick(CLinkController& link, const PacketHandler& offer);
+  // One tick of the receive-polling timer; the trace goes to the link's trace writer. True
+  // when the tick stopped at kTickWorkLimit, so more may be waiting and the next tick is due at
+  // once.
+  bool ReceiveTick(CLinkController& link, const PacketHandler& offer);
 
  private:
-  std::vector<ByteString> TakeArrivedPackets(CLinkController& link, const ByteString& chunk);
+  // What the link received, stamping m_LastRxTick when anything came.
+  static ByteString ReceiveChunk(CLinkController& link);
+  // Cuts the chunk and those still waiting behind it, until none is waiting or the deadline
+  // has passed; true in the second case.
+  bool TakeWaitingChunks(CLinkController& link, ByteString chunk,
+                         std::chrono::steady_clock::time_point deadline,
+                         const PacketHandler& offer);
   std::vector<ByteString> CutPackets(CLinkController& link, const ByteString& chunk);
   std::vector<ByteString> TakeTimedOutPacket(CLinkController& link);
 

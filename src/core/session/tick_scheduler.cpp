@@ -55,8 +55,12 @@ std::optional<TickScheduler::Clock::time_point> TickScheduler::NextDue() const {
 void TickScheduler::RunDueTicks() {
   if (IsDue(m_RxDue)) {
     m_RxDue.reset();
-    m_Doc.ReceiveTick();
-    StartRxPolling();
+    if (m_Doc.ReceiveTick()) {
+      // Cut short by its time limit: the rest of what is waiting is taken at once.
+      m_RxDue = Clock::now();
+    } else {
+      StartRxPolling();
+    }
   }
   if (IsDue(m_AutoSendDue)) {
     m_AutoSendDue.reset();

@@ -11,7 +11,9 @@ class CLinkwrightDoc;
 // running the receive cycle; and AutoSend, period "AutoSend"/"CycleTime", running the AutoSend
 // step while "AutoSend"/"Enabled" is set and the link is open. Periods are read when a timer is
 // set; a tick stops its timer while it runs and sets it again afterwards, so ticks never overlap
-// and a period counts from the end of the previous tick.
+// and a period counts from the end of the previous tick. A receive tick that stopped at its
+// time limit with data still waiting is followed by the next at once, so a stream is taken at
+// the speed it comes, in short ticks between which a window stays responsive.
 //
 // The scheduler keeps the due times; a front-end drives it by calling RunDueTicks when NextDue
 // has come (the console sleeps until then, the window arms a single-shot timer), and asks

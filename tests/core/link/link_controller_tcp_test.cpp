@@ -147,6 +147,19 @@ TEST_F(TcpServerTest, ReceiveTakesEverythingWaitingInFewCalls) {
   EXPECT_LT(callsWithData, 64);
 }
 
+TEST_F(TcpServerTest, AMessageLargerThanTheSocketBuffersArrivesWhole) {
+  OpenServer();
+  auto peer = ConnectPeer();
+  // The system takes part of it at once; the rest is sent as the peer reads.
+  std::string message(8 << 20, 'm');
+  message.back() = 'e';
+  std::string received;
+  std::thread reader([&peer, &received, &message] { received = peer.Read(message.size()); });
+  EXPECT_TRUE(m_Link.Send(message));
+  reader.join();
+  EXPECT_TRUE(received == message);
+}
+
 TEST_F(TcpServerTest, OpenTwiceFailsWithTheFailureBeep) {
   OpenServer();
   EXPECT_FALSE(m_Link.Open());

@@ -54,6 +54,31 @@ TEST_F(TickSchedulerTest, AFailedOpenLeavesTheTimersStopped) {
   EXPECT_FALSE(m_Timers.IsAutoSending());
 }
 
+TEST_F(TickSchedulerTest, AStreamIsTakenInShortTicksThatFollowEachOtherAtOnce) {
+  OpenConnection();
+  const std::string packet = std::string(99, '0') + "\r";
+  const std::string tracedPacket = std::string(99, '0') + "[CR]\r\n";
+  constexpr size_t kPackets = 5000;
+  std::string stream;
+  for (size_t i = 0; i < kPackets; ++i) {
+    stream += packet;
+  }
+  std::thread writer([this, &stream] { m_Peer.Write(stream); });
+  // More is waiting than a tick may take, so some tick leaves the next one due at once
+  // instead of a polling period later.
+  bool nextTickAtOnce = false;
+  const bool allTaken = RunUntil([&] {
+    const auto due = m_Timers.NextDue();
+    nextTickAtOnce = nextTickAtOnce || (due && *due <= TickScheduler::Clock::now());
+    return m_FrontEnd.trace.size() >= kPackets * tracedPacket.size();
+  });
+  writer.join();
+  ASSERT_TRUE(allTaken);
+  EXPECT_TRUE(nextTickAtOnce);
+  EXPECT_EQ(m_FrontEnd.trace.size(), kPackets * tracedPacket.size());
+  EXPECT_EQ(OfferedPackets().size(), kPackets);
+}
+
 TEST_F(TickSchedulerTest, OpeningPollsTheLinkAndClosingStopsBothTimers) {
   SetSetting("AutoSend", "Enabled", "1");
   OpenConnection();
