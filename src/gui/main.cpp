@@ -1,23 +1,70 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
-#include <QMainWindow>
 
+#include "config/configuration.h"
+#include "diag/diag_log.h"
+#include "main_frame.h"
 #include "version.h"
+
+namespace {
+
+struct StartOptions {
+  QString configPath;
+  bool diag = false;
+  QString messageFile;
+};
+
+// Parses the command line; --help and --version print their text and end the program here.
+StartOptions ParseCommandLine(const QApplication& app) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      "Linkwright: send messages to a device over a serial, TCP, UDP, HTTP or Xmodem link, and "
+      "answer its packets.\nF1 ... F24 send rows 1 ... 24 of the message table.");
+  parser.addHelpOption();
+  parser.addVersionOption();
+  const QCommandLineOption config("config", "Configuration file to use.", "FILE");
+  const QCommandLineOption diag("diag", "Write the diagnostic log to standard error.");
+  parser.addOption(config);
+  parser.addOption(diag);
+  parser.addPositionalArgument("file", "Message file to open (.xml, .txt or archive).", "[file]");
+  parser.process(app);
+
+  StartOptions options;
+  options.configPath = parser.value(config);
+  options.diag = parser.isSet(diag);
+  if (!parser.positionalArguments().isEmpty()) {
+    options.messageFile = parser.positionalArguments().constFirst();
+  }
+  return options;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  QApplication::setOrganizationName("Linkwright");
   QApplication::setApplicationName("Linkwright");
   QApplication::setApplicationVersion(kLinkwrightVersion);
   QApplication::setWindowIcon(QIcon(":/linkwright.svg"));
+  const StartOptions options = ParseCommandLine(app);
 
-  QCommandLineParser parser;
-  parser.addHelpOption();
-  parser.addVersionOption();
-  parser.process(app);
+  if (options.diag || DiagRequestedByEnvironment()) {
+    SetDiagToStandardError();
+  }
+  if (!options.configPath.isEmpty()) {
+    CConfiguration::SetFilePath(options.configPath.toStdString());
+  }
+  GetConfiguration().Load();
+  // AutoSend is off after every start, whatever the file says; the file keeps its value.
+  GetConfiguration().SetFormatted("AutoSend", "Enabled", "%d", 0);
 
-  QMainWindow window;
-  window.setWindowTitle(QString("Linkwright %1").arg(kLinkwrightVersion));
-  window.show();
+  CMainFrame frame(GetConfiguration());
+  if (!options.messageFile.isEmpty()) {
+    frame.OpenStartupFile(options.messageFile);
+  }
+  frame.RestoreWindowState();
+  frame.show();
+  frame.ApplyWindowOptions();
   return QApplication::exec();
 }

@@ -1,0 +1,102 @@
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QtTest>
+#include <memory>
+
+#include "function_keys.h"
+#include "gui_test_support.h"
+#include "main_frame.h"
+#include "message_view.h"
+#include "support/loopback_socket.h"
+#include "trace_view.h"
+
+// The window against a real peer: a TCP listener on loopback that the frame connects to.
+class FrameLinkTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    m_Env = std::make_unique<GuiTestEnvironment>();
+    m_Listener = std::make_unique<LoopbackSocket>(LoopbackSocket::TcpListener());
+    UseTcpClient(m_Listener->Port());
+    GetConfiguration().SetFormatted("Connection", "RxPollingTime", "%d", 10);
+    m_Frame = std::make_unique<CMainFrame>(GetConfiguration());
+    m_Frame->show();
+    QVERIFY(TriggerAction(*m_Frame, "openConnection"));
+    QVERIFY(m_Frame->GetSession().IsOpen());
+    m_Peer = std::make_unique<LoopbackSocket>(m_Listener->Accept());
+    QVERIFY(m_Peer->valid());
+  }
+  void cleanup() {
+    m_Frame.reset();
+    m_Peer.reset();
+    m_Listener.reset();
+    m_Env.reset();
+  }
+
+  // F-keys send their row even while a cell editor has the focus, and the editor never sees
+  // the key.
+  void FunctionKeysSendFromAnOpenCellEditor() {
+    MessageTable& table = m_Frame->GetSession().Table();
+    table.SetItemText(3, MessageTable::kMessageColumn, "ROW3[CR]");
+    table.SetItemText(24, MessageTable::kMessageColumn, "ROW24[CR]");
+    table.SetItemText(1, MessageTable::kMessageColumn, "typed");
+    CLinkwrightView* view = m_Frame->MessageView();
+    QApplication::setActiveWindow(m_Frame.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_Frame.get()));
+    view->edit(view->model()->index(0, MessageTable::kMessageColumn));
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(editor != nullptr);
+    editor->installEventFilter(this);
+
+    QTest::keyClick(editor, Qt::Key_F3);
+    QCOMPARE(m_Peer->Read(5), std::string("ROW3\r"));
+    QTest::keyClick(editor, Qt::Key_F24, Qt::ShiftModifier);
+    QCOMPARE(m_Peer->Read(6), std::string("ROW24\r"));
+    QCOMPARE(QApplication::focusWidget(), editor);
+    QCOMPARE(editor->text(), QString("typed"));
+    QCOMPARE(m_FunctionKeysSeenByEditor, 0);
+  }
+
+  // Everything one tick traces reaches the pane in one insert: three packets in one read and
+  // the three answers they trigger.
+  void OneTraceAppendPerTick() {
+    MessageTable& table = m_Frame->GetSession().Table();
+    table.SetRow(1, {"PONG[CR]", "", 1, "PING[CR]"});
+    int appends = 0;
+    int mostAppendsInATick = 0;
+    QTextDocument* trace = m_Frame->TracePane()->document();
+    connect(trace, &QTextDocument::contentsChange, this, [&] { ++appends; });
+    connect(m_Frame.get(), &CMainFrame::TicksRan, this, [&] {
+      mostAppendsInATick = std::max(mostAppendsInATick, appends);
+      appends = 0;
+    });
+
+    QVERIFY(m_Peer->Write("PING\rPING\rPING\r"));
+    QTRY_COMPARE(trace->toPlainText().count("<-- PONG[CR]"), 3);
+    QCOMPARE(m_Peer->Read(15), std::string("PONG\rPONG\rPONG\r"));
+    QCOMPARE(trace->toPlainText().count("PING[CR]"), 3);
+    QCOMPARE(mostAppendsInATick, 1);
+  }
+
+ protected:
+  // Counts the function keys that reach the watched editor.
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress &&
+        FunctionKeyFilter::RowOfKey(static_cast<QKeyEvent*>(event)->key()) != 0) {
+      ++m_FunctionKeysSeenByEditor;
+    }
+    return false;
+  }
+
+ private:
+  int m_FunctionKeysSeenByEditor = 0;
+  std::unique_ptr<GuiTestEnvironment> m_Env;
+  std::unique_ptr<LoopbackSocket> m_Listener;
+  std::unique_ptr<LoopbackSocket> m_Peer;
+  std::unique_ptr<CMainFrame> m_Frame;
+};
+
+QTEST_MAIN(FrameLinkTest)
+#include "frame_link_test.moc"

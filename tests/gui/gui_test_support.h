@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QSettings>
+#include <QTimer>
+#include <cstdint>
+
+#include "config/configuration.h"
+#include "support/default_configuration.h"
+#include "support/test_support.h"
+
+// Points the user settings and the configuration file at a fresh temporary folder, so a test
+// never reads or writes the user's own, and starts from the default configuration.
+class GuiTestEnvironment {
+ public:
+  GuiTestEnvironment() {
+    QCoreApplication::setOrganizationName("Linkwright");
+    QCoreApplication::setApplicationName("Linkwright");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(m_Dir.path().string()));
+    CConfiguration::SetFilePath(m_Dir / "linkwright.cfg");
+    ResetConfigurationToDefaults();
+  }
+
+  const TempDir& Dir() const { return m_Dir; }
+  QString PathOf(const std::string& name) const {
+    return QString::fromStdString((m_Dir / name).string());
+  }
+
+ private:
+  TempDir m_Dir;
+};
+
+// The link settings of a TCP client to 127.0.0.1:port.
+inline void UseTcpClient(uint16_t port) {
+  CConfiguration& config = GetConfiguration();
+  config.SetFormatted("Connection", "Mode", "%d", 1);
+  config.SetFormatted("Connection", "ActAsServer", "%d", 0);
+  config.SetFormatted("Connection", "SocketHost", "%s", "127.0.0.1");
+  config.SetFormatted("Connection", "SocketPort", "%u", port);
+}
+
+// Runs the command (QAction) of a window by its object name; false when there is none.
+inline bool TriggerAction(const QObject& window, const char* name) {
+  auto* action = window.findChild<QAction*>(name);
+  if (action == nullptr) {
+    return false;
+  }
+  action->trigger();
+  return true;
+}
+
+// Answers the next modal message box that offers `button` once it is up, and keeps its text.
+// The object must live until the box has come.
+class MessageBoxAnswer {
+ public:
+  explicit MessageBoxAnswer(QMessageBox::StandardButton button) {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [this, poll, button] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QAbstractButton* answer = box != nullptr ? box->button(button) : nullptr;
+      if (answer == nullptr) {
+        return;
+      }
+      m_Text = box->text();
+      poll->deleteLater();
+      answer->click();
+    });
+    poll->start(10);
+  }
+  const QString& Text() const { return m_Text; }
+
+ private:
+  QString m_Text;
+};

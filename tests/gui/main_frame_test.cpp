@@ -1,0 +1,174 @@
+#include <QApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QSplitter>
+#include <QStyle>
+#include <QtTest>
+#include <memory>
+
+#include "document/message_file.h"
+#include "gui_test_support.h"
+#include "main_frame.h"
+#include "window_state.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+void FillRow(MessageTable& table, int row, const std::string& message) {
+  table.SetRow(row, {message, "", 0, ""});
+}
+
+}  // namespace
+
+class MainFrameTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { m_Env = std::make_unique<GuiTestEnvironment>(); }
+  void cleanup() { m_Env.reset(); }
+
+  // Placement and upper pane height survive a restart; a missing key leaves the default.
+  void WindowStateRoundTrip() {
+    const QRect placement(100, 80, 640, 480);
+    {
+      CMainFrame frame(GetConfiguration());
+      frame.setGeometry(placement);
+      frame.show();
+      frame.Splitter()->setSizes({210, 200});
+      frame.close();
+    }
+    CMainFrame again(GetConfiguration());
+    QVERIFY(again.RestoreWindowState());
+    again.show();
+    QCOMPARE(again.geometry(), placement);
+    QCOMPARE(again.Splitter()->sizes().value(0), 210);
+
+    QSettings().remove("WindowState/y2");
+    CMainFrame fresh(GetConfiguration());
+    const QRect before = fresh.geometry();
+    QVERIFY(!fresh.RestoreWindowState());
+    QCOMPARE(fresh.geometry(), before);
+  }
+
+  // A window saved beyond the right and bottom edges comes back one icon size inside them.
+  void WindowBeyondScreenIsPulledBack() {
+    const QSize screen = QGuiApplication::primaryScreen()->virtualSize();
+    const int icon = QApplication::style()->pixelMetric(QStyle::PM_LargeIconSize);
+    QSettings settings;
+    const QList<std::pair<const char*, int>> values{{"flags", 0},
+                                                    {"showCmd", kShowNormal},
+                                                    {"x1", screen.width() + 500},
+                                                    {"y1", screen.height() + 50},
+                                                    {"x2", screen.width() + 900},
+                                                    {"y2", screen.height() + 350}};
+    for (const auto& [key, value] : values) {
+      settings.setValue(QString("WindowState/") + key, value);
+    }
+    settings.sync();
+    CMainFrame frame(GetConfiguration());
+    QVERIFY(frame.RestoreWindowState());
+    QCOMPARE(frame.geometry().topLeft(), QPoint(screen.width() - icon, screen.height() - icon));
+    QCOMPARE(frame.geometry().right() + 1, screen.width() + 900);
+  }
+
+  // Closing a modified table asks first: Cancel keeps the window and the table.
+  void CloseAsksToSaveModifiedTable() {
+    CMainFrame frame(GetConfiguration());
+    frame.show();
+    FillRow(frame.GetSession().Table(), 2, "PING");
+    {
+      MessageBoxAnswer answer(QMessageBox::Cancel);
+      QVERIFY(!frame.close());
+      QCOMPARE(answer.Text(), QString("Save changes to Untitled?"));
+    }
+    QVERIFY(frame.isVisible());
+    QCOMPARE(frame.GetSession().Table().GetItemText(2, MessageTable::kMessageColumn), "PING"s);
+  }
+
+  // A document whose folder has gone cannot be saved: the window stays, with the table still
+  // modified and its old path.
+  void FailedSaveKeepsWindowAndTable() {
+    const QString folder = m_Env->PathOf("gone");
+    const QString unwritable = folder + "/table.xml";
+    QVERIFY(QDir().mkpath(folder));
+    SaveTableTo(MessageTable(), unwritable);
+    CMainFrame frame(GetConfiguration());
+    frame.OpenStartupFile(unwritable);
+    QVERIFY(QDir(folder).removeRecursively());
+    FillRow(frame.GetSession().Table(), 1, "KEEP");
+    {
+      MessageBoxAnswer answer(QMessageBox::Yes);
+      MessageBoxAnswer failure(QMessageBox::Ok);
+      QVERIFY(!frame.close());
+      QCOMPARE(failure.Text(), QString("Errore nella scrittura del file \"%1\"").arg(unwritable));
+    }
+    QVERIFY(frame.GetSession().Table().IsModified());
+    QCOMPARE(frame.DocumentPath(), unwritable);
+  }
+  // Yes saves before closing, No closes without saving.
+  void CloseSavesOnYesAndDiscardsOnNo() {
+    const QString path = m_Env->PathOf("saved.xml");
+    {
+      SaveTableTo(MessageTable(), path);
+      CMainFrame frame(GetConfiguration());
+      frame.OpenStartupFile(path);
+      FillRow(frame.GetSession().Table(), 1, "HELLO");
+      MessageBoxAnswer answer(QMessageBox::Yes);
+      QVERIFY(frame.close());
+      QCOMPARE(answer.Text(), QString("Save changes to saved.xml?"));
+    }
+    CMainFrame reopened(GetConfiguration());
+    reopened.OpenStartupFile(path);
+    QCOMPARE(reopened.GetSession().Table().GetItemText(1, MessageTable::kMessageColumn), "HELLO"s);
+    FillRow(reopened.GetSession().Table(), 1, "CHANGED");
+    MessageBoxAnswer answer(QMessageBox::No);
+    QVERIFY(reopened.close());
+    CMainFrame third(GetConfiguration());
+    third.OpenStartupFile(path);
+    QCOMPARE(third.GetSession().Table().GetItemText(1, MessageTable::kMessageColumn), "HELLO"s);
+  }
+
+  // New and opening a recent file ask the same question; Cancel leaves the table as it was.
+  void NewAndOpenAskFirst() {
+    const QString other = m_Env->PathOf("other.xml");
+    MessageTable saved;
+    FillRow(saved, 1, "OTHER");
+    SaveTableTo(saved, other);
+    CMainFrame frame(GetConfiguration());
+    frame.OpenStartupFile(other);  // now the recent file list's first entry
+    FillRow(frame.GetSession().Table(), 1, "MINE");
+    MessageTable& table = frame.GetSession().Table();
+
+    for (const char* command : {"fileNew", "recentFile1"}) {
+      MessageBoxAnswer answer(QMessageBox::Cancel);
+      QVERIFY(TriggerAction(frame, command));
+      QCOMPARE(answer.Text(), QString("Save changes to other.xml?"));
+      QCOMPARE(table.GetItemText(1, MessageTable::kMessageColumn), "MINE"s);
+      QVERIFY(table.IsModified());
+    }
+    {
+      MessageBoxAnswer answer(QMessageBox::No);
+      QVERIFY(TriggerAction(frame, "recentFile1"));
+      QCOMPARE(table.GetItemText(1, MessageTable::kMessageColumn), "OTHER"s);
+    }
+    FillRow(table, 1, "MINE");
+    {
+      MessageBoxAnswer answer(QMessageBox::No);
+      QVERIFY(TriggerAction(frame, "fileNew"));
+      QCOMPARE(table.LastUsedRow(), 0);
+      QVERIFY(!table.IsModified());
+      QVERIFY(frame.DocumentPath().isEmpty());
+    }
+  }
+
+ private:
+  static void SaveTableTo(MessageTable table, const QString& path) {
+    QVERIFY(SaveMessageFile(table, path.toStdString()));
+  }
+
+  std::unique_ptr<GuiTestEnvironment> m_Env;
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "main_frame_test.moc"
