@@ -16,7 +16,7 @@ struct StartOptions {
 };
 
 // Parses the command line; --help and --version print their text and end the program here.
-StartOptions ParseCommandLine(const QApplication& app) {
+StartOptions ParseCommandLine(const QCoreApplication& app) {
   QCommandLineParser parser;
   parser.setApplicationDescription(
       "Linkwright: send messages to a device over a serial, TCP, UDP, HTTP or Xmodem link, and "
@@ -39,13 +39,30 @@ StartOptions ParseCommandLine(const QApplication& app) {
   return options;
 }
 
+bool AsksForHelpOrVersion(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    const QByteArray argument(argv[i]);
+    if (argument == "-h" || argument == "--help" || argument == "--help-all" || argument == "-v" ||
+        argument == "--version") {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  QCoreApplication::setOrganizationName("Linkwright");
+  QCoreApplication::setApplicationName("Linkwright");
+  QCoreApplication::setApplicationVersion(kLinkwrightVersion);
+  if (AsksForHelpOrVersion(argc, argv)) {
+    // Printing the help or the version needs no display.
+    const QCoreApplication console(argc, argv);
+    ParseCommandLine(console);
+  }
   QApplication app(argc, argv);
-  QApplication::setOrganizationName("Linkwright");
-  QApplication::setApplicationName("Linkwright");
-  QApplication::setApplicationVersion(kLinkwrightVersion);
+  QApplication::setDesktopFileName("linkwright");
   QApplication::setWindowIcon(QIcon(":/linkwright.svg"));
   const StartOptions options = ParseCommandLine(app);
 

@@ -252,7 +252,13 @@ void CMainFrame::CreateToolBar() {
 
 void CMainFrame::CreateStatusBar() {
   QStatusBar* bar = statusBar();
-  m_MessagePane = new QLabel(tr("Ready"), bar);
+  // The message pane says "Ready" whenever no hint or report is showing.
+  connect(bar, &QStatusBar::messageChanged, bar, [bar](const QString& message) {
+    if (message.isEmpty()) {
+      bar->showMessage(tr("Ready"));
+    }
+  });
+  bar->showMessage(tr("Ready"));
   m_TxPane = new QLabel(bar);
   m_LinkPane = new QLabel(bar);
   m_LinkIcon = new QLabel(bar);
@@ -260,7 +266,6 @@ void CMainFrame::CreateStatusBar() {
   m_TxPane->setMinimumWidth(metrics.horizontalAdvance(QString(kTxPaneBlanks, ' ')));
   m_LinkPane->setMinimumWidth(metrics.horizontalAdvance(QString(kLinkPaneBlanks, ' ')));
   m_LinkIcon->setFixedSize(kLinkIconSize, kLinkIconSize);
-  bar->addWidget(m_MessagePane, 1);
   bar->addPermanentWidget(m_TxPane);
   bar->addPermanentWidget(m_LinkIcon);
   bar->addPermanentWidget(m_LinkPane);

@@ -113,7 +113,6 @@ class CMainFrame : public QMainWindow, public FrontEnd {
   CBottomView* m_TracePane = nullptr;
   FunctionKeyFilter* m_FunctionKeys = nullptr;
   QToolBar* m_ToolBar = nullptr;
-  QLabel* m_MessagePane = nullptr;
   QLabel* m_TxPane = nullptr;
   QLabel* m_LinkPane = nullptr;
   QLabel* m_LinkIcon = nullptr;
