@@ -99,7 +99,7 @@ void BM_LinkControllerReceive(benchmark::State& state) {
     }
     size_t total = 0;
     while (total < kStreamBytes) {
-      total += link.Receive().size();
+      total += link.Receive().bytes.size();
       ++calls;
     }
     link.Close();

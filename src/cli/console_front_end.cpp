@@ -1,12 +1,26 @@
 #include "console_front_end.h"
 
+#include <cerrno>
+#include <cstring>
 #include <ostream>
 
 ConsoleFrontEnd::ConsoleFrontEnd(std::ostream& out, std::ostream& err) : m_Out(out), m_Err(err) {}
 
 void ConsoleFrontEnd::AppendTrace(const TraceBatch& pieces) {
+  if (m_TraceStopped) {
+    return;
+  }
   const std::string text = WithLineFeeds(TraceText(pieces));
+  errno = 0;
   m_Out.write(text.data(), static_cast<std::streamsize>(text.size())).flush();
+  if (!m_Out) {
+    const int error = errno;
+    m_TraceStopped = true;
+    if (error != EPIPE) {
+      m_TraceError =
+          std::string("cannot write the trace: ") + std::strerror(error != 0 ? error : EIO);
+    }
+  }
 }
 
 void ConsoleFrontEnd::ShowLinkStatus(const std::string& description, LinkState /*state*/) {

@@ -9,7 +9,9 @@
 // as plain line feeds, so scripts read ordinary lines, and each batch written at once (one write
 // when the stream's buffer is its own, see main); the link description ("link: TEXT",
 // whenever it changes) and notices go to standard error. Beeps, the link state and the
-// transmit pane have nothing to show on a console and are ignored.
+// transmit pane have nothing to show on a console and are ignored. When a trace write fails,
+// nothing more is written and the command ends: with a closed pipe quietly, otherwise with
+// TraceError as its one error line.
 class ConsoleFrontEnd : public FrontEnd {
  public:
   ConsoleFrontEnd(std::ostream& out, std::ostream& err);
@@ -22,10 +24,17 @@ class ConsoleFrontEnd : public FrontEnd {
   void ShowLinkStatus(const std::string& description, LinkState state) override;
   void ShowNotice(const std::string& text) override;
 
+  // A trace write failed; nothing more is written.
+  bool TraceStopped() const { return m_TraceStopped; }
+  // Why, for the error line; empty when the reader went away (a closed pipe), which needs none.
+  const std::string& TraceError() const { return m_TraceError; }
+
  private:
   std::ostream& m_Out;
   std::ostream& m_Err;
   std::string m_LinkPane;
+  bool m_TraceStopped = false;
+  std::string m_TraceError;
 };
 
 // The text with every CR LF pair turned into a single LF.

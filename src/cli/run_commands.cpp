@@ -21,6 +21,9 @@ using Clock = Session::Clock;
 // Longer runs than this count as "until stopped" (and keep the deadline arithmetic in range).
 constexpr double kForeverSeconds = 1e9;
 
+// The longest sleep between two looks at a stop request or the deadline.
+constexpr auto kStopCheckPeriod = std::chrono::milliseconds(200);
+
 volatile std::sig_atomic_t stopRequested = 0;
 
 extern "C" void RequestStop(int /*signal*/) {
@@ -54,10 +57,17 @@ std::optional<Clock::time_point> Deadline(const std::optional<double>& seconds) 
          std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*seconds));
 }
 
+bool DeadlinePassed(const std::optional<Clock::time_point>& deadline) {
+  return deadline && Clock::now() >= *deadline;
+}
+
 // The main window's timers without a window: sleeps until the next tick is due, runs it, and
-// ends at the deadline or on SIGINT/SIGTERM, which cut the wait short at the next tick.
-void RunTimers(Session& session, const std::optional<Clock::time_point>& deadline) {
-  while (stopRequested == 0) {
+// ends at the deadline, on SIGINT/SIGTERM, when the link is lost (its timers stop) or when the
+// trace cannot be written. Sleeps are cut into short naps, so a stop request is seen soon
+// whatever the periods; a transfer under way sees it through its cancel check.
+void RunTimers(Session& session, const ConsoleFrontEnd& frontEnd,
+               const std::optional<Clock::time_point>& deadline) {
+  while (stopRequested == 0 && !frontEnd.TraceStopped()) {
     std::optional<Clock::time_point> wake = session.NextDue();
     if (deadline) {
       wake = wake ? std::min(*wake, *deadline) : *deadline;
@@ -65,12 +75,11 @@ void RunTimers(Session& session, const std::optional<Clock::time_point>& deadlin
     if (!wake) {
       return;
     }
-    std::this_thread::sleep_until(*wake);
-    if (deadline && Clock::now() >= *deadline) {
+    std::this_thread::sleep_until(std::min(*wake, Clock::now() + kStopCheckPeriod));
+    if (DeadlinePassed(deadline)) {
       return;
     }
     session.RunDueTicks();
-    std::cout.flush();
   }
 }
 
@@ -89,12 +98,21 @@ int RunSimulator(const RunOptions& options, const CliContext& context) {
   // Caught from here on, so that a stop request always closes the link before the end.
   std::signal(SIGINT, RequestStop);
   std::signal(SIGTERM, RequestStop);
+  const std::optional<Clock::time_point> deadline = Deadline(options.seconds);
+  session.SetTransferMonitor(
+      {nullptr, [&deadline] { return stopRequested != 0 || DeadlinePassed(deadline); }});
   if (!session.OpenConnection()) {
     return Fail(session.LastFailure());
   }
-  RunTimers(session, Deadline(options.seconds));
+  RunTimers(session, frontEnd, deadline);
+  if (session.LinkLost()) {
+    return Fail(session.LastFailure());
+  }
   session.CloseConnection();
   std::cout.flush();
+  if (!frontEnd.TraceError().empty()) {
+    return Fail(frontEnd.TraceError());
+  }
   return kExitOk;
 }
 

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <charconv>
 #include <chrono>
 #include <iostream>
@@ -13,6 +15,7 @@
 #include "console_front_end.h"
 #include "session/session.h"
 #include "setting_overrides.h"
+#include "xmodem_progress_line.h"
 
 namespace {
 
@@ -20,6 +23,7 @@ struct SendOptions {
   std::vector<std::string> settings;
   int before = 0;
   int wait = 0;
+  int replies = 0;
   std::string messageFile;
   std::vector<std::string> texts;
 };
@@ -58,39 +62,47 @@ std::string SendArgument(const SendOptions& options, Session& session, const std
   return session.SendRow(row) ? std::string() : "send failed: " + session.LastFailure();
 }
 
-// Polls the link every "RxPollingTime" ms for `milliseconds`, writing each non-empty chunk
-// as received trace text without a line end. The last poll falls at the end of the span.
-void PollLink(CLinkController& link, int milliseconds) {
-  using Clock = std::chrono::steady_clock;
+// Runs the receive cycle for `milliseconds` as run does, the last tick at the end of the
+// span, so what arrives is traced packet by packet. Ends early once `replies` packets (when
+// given) have been cut, or when the trace cannot be written.
+void ReceiveFor(Session& session, const ConsoleFrontEnd& frontEnd, int milliseconds, int replies) {
+  using Clock = Session::Clock;
+  if (milliseconds <= 0) {
+    return;
+  }
   const auto end = Clock::now() + std::chrono::milliseconds(milliseconds);
-  while (Clock::now() < end) {
-    auto period = std::chrono::milliseconds(
-        std::max(1, GetConfiguration().GetInt("Connection", "RxPollingTime")));
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
-    std::this_thread::sleep_for(std::min(period, left));
-    ByteString chunk = link.Receive();
-    if (!chunk.empty()) {
-      link.Trace().Write(chunk, TraceDirection::kReceived, false);
-    }
+  const size_t before = session.PacketsReceived();
+  const auto answered = [&] {
+    return (replies > 0 && session.PacketsReceived() - before >= static_cast<size_t>(replies)) ||
+           frontEnd.TraceStopped();
+  };
+  while (Clock::now() < end && !answered()) {
+    const std::optional<Clock::time_point> due = session.NextDue();
+    std::this_thread::sleep_until(due ? std::min(*due, end) : end);
+    session.RunDueTicks();
+  }
+  if (!answered()) {
+    session.ReceiveNow();
   }
 }
 
-// Opens the link (the UDP client needs none), sends every text and polls as asked. Returns
+// Opens the link (the UDP client needs none), sends every text and receives as asked. Returns
 // the failure to report, or an empty text.
 std::string RunSend(const SendOptions& options) {
   ConsoleFrontEnd frontEnd(std::cout, std::cerr);
+  // Only run cycles through the rows.
+  GetConfiguration().SetFormatted("AutoSend", "Enabled", "0");
   Session session(GetConfiguration(), frontEnd);
   std::string error;
   if (!options.messageFile.empty() && !session.LoadTable(options.messageFile, &error)) {
     return error;
   }
-  CLinkController& link = session.Link();
-  if (link.IsOpen()) {
-    link.UpdateStatus();
-  } else if (!link.Open()) {
-    return link.LastFailure();
+  XmodemProgressLine progress(std::cerr, isatty(STDERR_FILENO) != 0);
+  session.SetTransferMonitor(progress.Monitor());
+  if (!session.OpenConnection()) {
+    return session.LastFailure();
   }
-  PollLink(link, options.before);
+  ReceiveFor(session, frontEnd, options.before, 0);
   std::string failure;
   for (const std::string& text : options.texts) {
     std::string sendFailure = SendArgument(options, session, text);
@@ -98,9 +110,9 @@ std::string RunSend(const SendOptions& options) {
       failure = std::move(sendFailure);
     }
   }
-  PollLink(link, options.wait);
-  link.Close();
-  return failure;
+  ReceiveFor(session, frontEnd, options.wait, options.replies);
+  session.CloseConnection();
+  return frontEnd.TraceStopped() ? frontEnd.TraceError() : failure;
 }
 
 }  // namespace
@@ -116,9 +128,13 @@ void AddSendCommands(CLI::App& app, CliContext& context) {
       ->type_name("MS")
       ->check(CLI::NonNegativeNumber);
   send->add_option("--wait", options->wait,
-                   "Poll the link for MS milliseconds after the last send, printing what arrives")
+                   "Receive for MS milliseconds after the last send, printing what arrives")
       ->type_name("MS")
       ->check(CLI::NonNegativeNumber);
+  send->add_option("--replies", options->replies,
+                   "With --wait, stop waiting once N packets have been received")
+      ->type_name("N")
+      ->check(CLI::PositiveNumber);
   send->add_option("--file", options->messageFile,
                    "Message file whose rows ROW... are sent (SendRow) instead of TEXT")
       ->type_name("MESSAGEFILE");

@@ -59,6 +59,7 @@ void LinkDocTest::OpenTcpServerLink() {
   SetSetting("Connection", "Mode", "1");
   SetSetting("Connection", "ActAsServer", "1");
   const uint16_t port = UnusedTcpPortNumber();
+  m_LinkTcpPort = port;
   SetSetting("Connection", "SocketPort", std::to_string(port));
   ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
   m_Peer = LoopbackSocket::TcpConnect(port);
@@ -81,19 +82,41 @@ void LinkDocTest::OpenUdpServerLink() {
   m_Peer = LoopbackSocket::Udp();
 }
 
+void LinkDocTest::OpenScriptedLink() {
+  m_Script = std::make_shared<ScriptedTransport::Script>();
+  ASSERT_TRUE(m_Link.OpenWith(std::make_unique<ScriptedTransport>(m_Script)));
+}
+
 void LinkDocTest::PeerSends(const std::string& bytes) {
+  if (m_Script) {
+    m_Script->Add(bytes);
+    return;
+  }
   const bool sent = m_LinkUdpPort != 0 ? m_Peer.SendTo(m_LinkUdpPort, bytes) : m_Peer.Write(bytes);
   ASSERT_TRUE(sent);
 }
 
+void LinkDocTest::Tick() {
+  m_Doc.ReceiveTick(m_Script ? m_Now : ReceiveCycle::Clock::now());
+}
+
 bool LinkDocTest::TickUntil(const std::function<bool()>& check) {
+  if (m_Script) {
+    for (size_t ticks = m_Script->arrivals.size() + 1; !check(); --ticks) {
+      if (ticks == 0) {
+        return false;
+      }
+      Tick();
+    }
+    return true;
+  }
   const auto deadline = std::chrono::steady_clock::now() + LoopbackSocket::kPatience;
   while (!check()) {
     if (std::chrono::steady_clock::now() >= deadline) {
       return false;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    m_Doc.ReceiveTick();
+    Tick();
   }
   return true;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "session/linkwright_doc.h"
 #include "support/loopback_socket.h"
 #include "support/recording_front_end.h"
+#include "support/scripted_transport.h"
 
 // A document over a real link controller on loopback, with the default settings, a recording
 // front-end, the rows the table selects and the diagnostic log captured. The test's socket is
@@ -32,11 +35,19 @@ class LinkDocTest : public ::testing::Test, public MessageTableListener {
   void OpenTcpServerLink();
   // The link as UDP server; m_Peer is a UDP socket that sends to it.
   void OpenUdpServerLink();
+  // The link over a scripted transport: the far end's sends are queued arrivals, and ticks run
+  // on a manual clock that only Pass moves.
+  void OpenScriptedLink();
 
   // Sends bytes from the far end (TCP or UDP, as the link was opened).
   void PeerSends(const std::string& bytes);
 
-  // Runs receive ticks until `check` holds; false when it did not within the patience.
+  // One receive tick at the current time (the manual clock's over a scripted link).
+  void Tick();
+  // Moves the manual clock on.
+  void Pass(std::chrono::milliseconds time) { m_Now += time; }
+  // Runs receive ticks until `check` holds; false when it did not within the patience (over a
+  // scripted link: within as many ticks as the script has arrivals, plus one).
   bool TickUntil(const std::function<bool()>& check);
   // Sends bytes from the far end and ticks until the trace has grown by `traceText`.
   void DeliverChunk(const std::string& bytes, const std::string& traceText);
@@ -56,6 +67,9 @@ class LinkDocTest : public ::testing::Test, public MessageTableListener {
   MessageTable& m_Table;
   LoopbackSocket m_Peer = LoopbackSocket::Udp();
   uint16_t m_LinkUdpPort = 0;
+  uint16_t m_LinkTcpPort = 0;
+  std::shared_ptr<ScriptedTransport::Script> m_Script;
+  ReceiveCycle::Clock::time_point m_Now;
   std::vector<LogLine> m_Log;
   // Every row the table selected, in order.
   std::vector<int> m_SelectedRows;

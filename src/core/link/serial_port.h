@@ -80,6 +80,10 @@ class SerialPort {
   // be fewer than asked), or -1 on failure or when closed. Waits at most 5000 ms for room.
   std::int64_t WriteSome(const void* bytes, std::size_t length);
 
+  // True when the line hung up: the far side of a pseudo-terminal closed, or the device went
+  // away. Never waits; false when the port is closed.
+  bool HungUp() const;
+
   // Waits up to timeoutMs for a byte to become readable; true when one is waiting. False at
   // once when the port is closed.
   bool WaitReadable(std::int32_t timeoutMs);

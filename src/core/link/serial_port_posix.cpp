@@ -241,6 +241,10 @@ std::int64_t SerialPort::WriteSome(const void* bytes, std::size_t length) {
   return static_cast<std::int64_t>(written);
 }
 
+bool SerialPort::HungUp() const {
+  return m_Device && (PollFor(m_Device->Fd(), POLLIN, 0) & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 bool SerialPort::WaitReadable(std::int32_t timeoutMs) {
   if (!m_Device) {
     return false;

@@ -91,9 +91,11 @@ void UdpServerLink::Close() {
   m_PeerText.clear();
 }
 
-ByteString UdpServerLink::ReceiveWaiting(size_t limit, bool& arrived) {
+ByteString UdpServerLink::ReceiveWaiting(size_t limit, bool& arrived,
+                                         std::optional<size_t>& newSenderAt) {
   ByteString data;
   arrived = false;
+  newSenderAt.reset();
   if (!m_UdpSocket.is_open()) {
     return data;
   }
@@ -103,6 +105,9 @@ ByteString UdpServerLink::ReceiveWaiting(size_t limit, bool& arrived) {
     size_t count = m_UdpSocket.receive_from(boost::asio::buffer(m_Datagram), sender, 0, error);
     if (error) {
       break;
+    }
+    if (sender != m_UdpPeer) {
+      newSenderAt = data.size();
     }
     data.append(m_Datagram.data(), count);
     m_UdpPeer = sender;

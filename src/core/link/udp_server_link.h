@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,10 @@ class UdpServerLink {
   void Close();
 
   // Every waiting datagram, joined, until about `limit` bytes have come. The sender of the
-  // last one becomes the peer. `arrived` tells whether any datagram came, even an empty one.
-  ByteString ReceiveWaiting(size_t limit, bool& arrived);
+  // last one becomes the peer. `arrived` tells whether any datagram came, even an empty one;
+  // `newSenderAt` where the datagrams of a sender other than the previous peer begin (the last
+  // such change), nothing when every datagram came from the peer.
+  ByteString ReceiveWaiting(size_t limit, bool& arrived, std::optional<size_t>& newSenderAt);
 
   // Sends the bytes as one datagram to the peer; an empty message sends nothing and succeeds.
   // Before any datagram arrived there is no peer and the send fails. Failures write a "sendto()

@@ -10,7 +10,7 @@ CLinkwrightDoc::CLinkwrightDoc(const CConfiguration& config, CLinkController& li
     : m_Config(config),
       m_Link(link),
       m_FrontEnd(frontEnd),
-      m_ReceiveCycle(config),
+      m_ReceiveCycle(config, link.Trace()),
       m_AutoReplier(config, m_Table, *this) {}
 
 bool CLinkwrightDoc::SendRow(int row) {
@@ -43,10 +43,10 @@ void CLinkwrightDoc::SelectRow(int row) {
   m_Table.SelectRow(row);
 }
 
-bool CLinkwrightDoc::ReceiveTick() {
+bool CLinkwrightDoc::ReceiveTick(ReceiveCycle::Clock::time_point now) {
   // What the tick receives and the replies it sends reach the front-end in one append.
   TraceWriter::Batch batch(m_Link.Trace());
-  return m_ReceiveCycle.ReceiveTick(m_Link,
+  return m_ReceiveCycle.ReceiveTick(m_Link, now,
                                     [this](const ByteString& packet) { AutoReply(packet); });
 }
 

@@ -37,9 +37,10 @@ class CLinkwrightDoc : public RowSender {
   // Selects the row in the table; views follow the table's focus notification.
   void SelectRow(int row) override;
 
-  // One tick of the receive-polling timer: the receive cycle, each packet offered to AutoReply.
-  // True when the tick stopped at its time limit with more possibly waiting.
-  bool ReceiveTick();
+  // One tick of the receive-polling timer at time `now`: the receive cycle, each packet offered
+  // to AutoReply. True when the tick stopped at its time limit with more possibly waiting.
+  bool ReceiveTick(ReceiveCycle::Clock::time_point now);
+  const ReceiveCycle& Receiving() const { return m_ReceiveCycle; }
 
   // Answers a packet with the first matching active row (see AutoReplier).
   bool AutoReply(const ByteString& packet);

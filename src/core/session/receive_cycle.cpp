@@ -1,7 +1,6 @@
 #include "session/receive_cycle.h"
 
 #include <algorithm>
-#include <chrono>
 
 #include "codec/escape_codec.h"
 #include "config/configuration.h"
@@ -9,7 +8,6 @@
 #include "front_end/trace_text.h"
 #include "link/commkit/packet_extraction.h"
 #include "link/link_controller.h"
-#include "tick_count.h"
 
 namespace {
 
@@ -40,96 +38,114 @@ void LogPacketMatches(const ByteString& buffer, const std::vector<PacketSpan>& p
   }
 }
 
-void OfferAll(const std::vector<ByteString>& packets, const ReceiveCycle::PacketHandler& offer) {
+}  // namespace
+
+ReceiveCycle::ReceiveCycle(const CConfiguration& config, TraceWriter& trace)
+    : m_Config(config), m_Trace(trace) {}
+
+bool ReceiveCycle::ReceiveTick(CLinkController& link, Clock::time_point now,
+                               const PacketHandler& offer) {
+  // The work limit is the processor's time, not the tick's.
+  const Clock::time_point workEnd = Clock::now() + kTickWorkLimit;
+  for (bool first = true;; first = false) {
+    const Arrival arrival = link.IsOpen() ? link.Receive() : Arrival();
+    if (arrival.bytes.empty()) {
+      if (arrival.newPeerAt) {
+        StartNewPeer();
+        m_LastRxTime = now;
+      }
+      if (first) {
+        Offer(TakeTimedOutPacket(now), offer);
+      }
+      return false;
+    }
+    m_LastRxTime = now;
+    Offer(TakeArrivedPackets(arrival), offer);
+    // An Xmodem transfer is the tick's one packet.
+    if (arrival.wholeMessage) {
+      return false;
+    }
+    if (Clock::now() >= workEnd) {
+      return true;
+    }
+  }
+}
+
+void ReceiveCycle::Offer(const std::vector<ByteString>& packets, const PacketHandler& offer) {
+  m_PacketCount += packets.size();
   for (const ByteString& packet : packets) {
     offer(packet);
   }
 }
 
-}  // namespace
+std::vector<ByteString> ReceiveCycle::TakeArrivedPackets(const Arrival& arrival) {
+  if (arrival.wholeMessage) {
+    m_Cutter.Clear(m_RxPacket);
+    m_Trace.Write(arrival.bytes, TraceDirection::kReceived, true);
+    return {arrival.bytes};
+  }
+  const size_t newPeerAt =
+      std::min(arrival.newPeerAt.value_or(ByteString::npos), arrival.bytes.size());
+  std::vector<ByteString> packets = CutPackets(arrival.bytes.substr(0, newPeerAt));
+  if (arrival.newPeerAt) {
+    StartNewPeer();
+    std::vector<ByteString> more = CutPackets(arrival.bytes.substr(newPeerAt));
+    packets.insert(packets.end(), more.begin(), more.end());
+  }
+  return packets;
+}
 
-ReceiveCycle::ReceiveCycle(const CConfiguration& config) : m_Config(config) {}
+void ReceiveCycle::StartNewPeer() {
+  if (!m_RxPacket.empty()) {
+    DiagLog('W', "CLinkwrightDoc::ReceiveTick() new peer, %zu bytes of the previous one dropped",
+            m_RxPacket.size());
+  }
+  m_Cutter.Clear(m_RxPacket);
+}
 
-bool ReceiveCycle::ReceiveTick(CLinkController& link, const PacketHandler& offer) {
-  const auto deadline = std::chrono::steady_clock::now() + kTickWorkLimit;
-  ByteString chunk = ReceiveChunk(link);
+std::vector<ByteString> ReceiveCycle::CutPackets(const ByteString& chunk) {
   if (chunk.empty()) {
-    OfferAll(TakeTimedOutPacket(link), offer);
-    return false;
+    return {};
   }
-  if (m_Config.GetInt("Connection", "Mode") != kModeXmodem) {
-    return TakeWaitingChunks(link, std::move(chunk), deadline, offer);
-  }
-  // An Xmodem chunk is one whole transfer, the tick's one packet.
-  m_Cutter.Clear(link.m_RxPacket);
-  link.Trace().Write(chunk, TraceDirection::kReceived, true);
-  offer(chunk);
-  return false;
-}
-
-ByteString ReceiveCycle::ReceiveChunk(CLinkController& link) {
-  ByteString chunk = link.IsOpen() ? link.Receive() : ByteString();
-  if (!chunk.empty()) {
-    link.m_LastRxTick = TickCount();
-  }
-  return chunk;
-}
-
-bool ReceiveCycle::TakeWaitingChunks(CLinkController& link, ByteString chunk,
-                                     std::chrono::steady_clock::time_point deadline,
-                                     const PacketHandler& offer) {
-  do {
-    OfferAll(CutPackets(link, chunk), offer);
-    if (std::chrono::steady_clock::now() >= deadline) {
-      return true;
-    }
-    chunk = ReceiveChunk(link);
-  } while (!chunk.empty());
-  return false;
-}
-
-std::vector<ByteString> ReceiveCycle::CutPackets(CLinkController& link, const ByteString& chunk) {
   const ByteString opener = TextToBytes(m_Config.GetString("Connection", "PacketOpener"));
   const ByteString closer = TextToBytes(m_Config.GetString("Connection", "PacketCloser"));
-  ByteString& buffer = link.m_RxPacket;
-  const size_t chunkAt = buffer.size();
-  m_Cutter.Append(buffer, chunk);
+  const size_t chunkAt = m_RxPacket.size();
+  m_Cutter.Append(m_RxPacket, chunk);
 
-  const std::vector<PacketSpan> spans = m_Cutter.FindPackets(buffer, opener, closer);
-  TraceChunk(link.Trace(), chunk, chunkAt, spans);
+  const std::vector<PacketSpan> spans = m_Cutter.FindPackets(m_RxPacket, opener, closer);
+  TraceChunk(m_Trace, chunk, chunkAt, spans);
   if (!closer.empty()) {
-    LogPacketMatches(buffer, spans, opener.size(), closer.size());
+    LogPacketMatches(m_RxPacket, spans, opener.size(), closer.size());
   }
   std::vector<ByteString> packets;
   packets.reserve(spans.size());
   for (const PacketSpan& span : spans) {
-    packets.push_back(buffer.substr(span.begin, span.end - span.begin));
+    packets.push_back(m_RxPacket.substr(span.begin, span.end - span.begin));
   }
 
   // One erase for everything cut in this tick, and for the overflow of the buffer.
   const size_t cut = spans.empty() ? 0 : spans.back().end;
-  const size_t overflow = buffer.size() > kMaxRxPacket ? buffer.size() - kMaxRxPacket : 0;
+  const size_t overflow = m_RxPacket.size() > kMaxRxPacket ? m_RxPacket.size() - kMaxRxPacket : 0;
   if (overflow > cut) {
     DiagLog('W', "CLinkwrightDoc::ReceiveTick() packet buffer full, %zu oldest bytes dropped",
             overflow - cut);
   }
-  m_Cutter.Discard(buffer, std::max(cut, overflow));
+  m_Cutter.Discard(m_RxPacket, std::max(cut, overflow));
   return packets;
 }
 
-std::vector<ByteString> ReceiveCycle::TakeTimedOutPacket(CLinkController& link) {
-  const int32_t timeout = m_Config.GetInt("Connection", "PacketBreakTimeout");
-  const uint32_t now = TickCount();
-  if (timeout <= 0 || now - link.m_LastRxTick <= static_cast<uint32_t>(timeout)) {
+std::vector<ByteString> ReceiveCycle::TakeTimedOutPacket(Clock::time_point now) {
+  const std::chrono::milliseconds timeout{m_Config.GetInt("Connection", "PacketBreakTimeout")};
+  if (timeout.count() <= 0 || now - m_LastRxTime <= timeout) {
     return {};
   }
-  ByteString packet = std::move(link.m_RxPacket);
-  m_Cutter.Clear(link.m_RxPacket);
-  link.m_LastRxTick = now;
+  ByteString packet = std::move(m_RxPacket);
+  m_Cutter.Clear(m_RxPacket);
+  m_LastRxTime = now;
   if (packet.empty()) {
     return {};
   }
   // Ends the line on which the packet's pieces were shown.
-  link.Trace().Write({}, TraceDirection::kReceived, true);
+  m_Trace.Write({}, TraceDirection::kReceived, true);
   return {std::move(packet)};
 }

@@ -37,6 +37,13 @@ bool Session::SendMessage(const ByteString& message) {
 void Session::RunDueTicks() {
   TraceWriter::Batch batch(m_Link.Trace());
   m_Timers.RunDueTicks();
+  if (m_Link.WasLost()) {
+    Failed("link lost: " + m_Link.LastFailure());
+  }
+}
+
+void Session::ReceiveNow() {
+  m_Doc.ReceiveTick(Clock::now());
 }
 
 bool Session::ToggleAutoSend() {

@@ -46,8 +46,14 @@ class Session {
   // Why the last failed command failed, in words for a person.
   const std::string& LastFailure() const { return m_LastFailure; }
 
-  // Runs every tick that is due now (see TickScheduler).
+  // Runs every tick that is due now (see TickScheduler). A link lost meanwhile stops the
+  // timers; LinkLost then holds and LastFailure says why.
   void RunDueTicks();
+  bool LinkLost() const { return m_Link.WasLost(); }
+  // Runs the receive tick now, whatever its timer says.
+  void ReceiveNow();
+  // Packets the receive cycle has cut so far.
+  size_t PacketsReceived() const { return m_Doc.Receiving().PacketCount(); }
   // When the next tick is due; nothing while no timer runs.
   std::optional<Clock::time_point> NextDue() const { return m_Timers.NextDue(); }
 
@@ -64,6 +70,9 @@ class Session {
   bool SaveTable(const std::filesystem::path& path, std::string* error = nullptr);
   // Replaces the table with empty rows, not modified.
   void NewTable();
+
+  // Where a long transfer (Xmodem) reports progress and asks whether to stop.
+  void SetTransferMonitor(const TransferMonitor& monitor) { m_Link.SetTransferMonitor(monitor); }
 
   // Shows the link's description and state, as after a change of the settings.
   void UpdateStatus() { m_Link.UpdateStatus(); }

@@ -11,7 +11,7 @@ TickScheduler::TickScheduler(const CConfiguration& config, CLinkwrightDoc& doc,
     : m_Config(config), m_Doc(doc), m_Link(link) {}
 
 bool TickScheduler::OpenConnection() {
-  if (!m_Link.Open()) {
+  if (!m_Link.NeedsNoOpening() && !m_Link.Open()) {
     return false;
   }
   StartRxPolling();
@@ -55,7 +55,12 @@ std::optional<TickScheduler::Clock::time_point> TickScheduler::NextDue() const {
 void TickScheduler::RunDueTicks() {
   if (IsDue(m_RxDue)) {
     m_RxDue.reset();
-    if (m_Doc.ReceiveTick()) {
+    const bool cutShort = m_Doc.ReceiveTick(Clock::now());
+    if (m_Link.WasLost()) {
+      StopTimers();
+      return;
+    }
+    if (cutShort) {
       // Cut short by its time limit: the rest of what is waiting is taken at once.
       m_RxDue = Clock::now();
     } else {

@@ -27,8 +27,9 @@ class TickScheduler {
 
   TickScheduler(const CConfiguration& config, CLinkwrightDoc& doc, CLinkController& link);
 
-  // Opens the link; when it opened, starts receive polling and AutoSend and shows the link's
-  // status. False (the link tells why) when it did not open; the timers then stay stopped.
+  // Opens the link (a link that needs no opening counts as opened); when it opened, starts
+  // receive polling and AutoSend and shows the link's status. False (the link tells why) when
+  // it did not open; the timers then stay stopped.
   bool OpenConnection();
   // Closes the link; when it closed, stops both timers and shows the link's status.
   bool CloseConnection();
@@ -45,7 +46,8 @@ class TickScheduler {
   // When the next tick is due; nothing while both timers are stopped.
   std::optional<Clock::time_point> NextDue() const;
 
-  // Runs every tick that is due now, the receive tick first.
+  // Runs every tick that is due now, the receive tick first. A link lost in the receive tick
+  // stops both timers.
   void RunDueTicks();
 
  private:

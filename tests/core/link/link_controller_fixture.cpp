@@ -43,7 +43,7 @@ void LinkControllerTest::OpenLink(int mode, bool server, uint16_t port) {
 
 bool LinkControllerTest::PollUntil(const std::function<bool()>& check) {
   return WaitUntil([this, &check] {
-    m_Received += m_Link.Receive();
+    m_Received += m_Link.Receive().bytes;
     return check();
   });
 }

@@ -45,7 +45,7 @@ TEST_F(SerialLinkTest, CommExchangesBytesBothWaysAndShowsTheSettings) {
 
   ASSERT_TRUE(m_Link.Close());
   EXPECT_EQ(m_FrontEnd.state, LinkState::kSerialClosed);
-  EXPECT_EQ(m_Link.Receive(), "");
+  EXPECT_EQ(m_Link.Receive().bytes, "");
   EXPECT_FALSE(m_Link.Send("late"));
 }
 

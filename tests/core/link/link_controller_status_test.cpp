@@ -69,7 +69,7 @@ TEST_F(LinkControllerTest, HttpOpensWithoutTouchingTheNetwork) {
   ASSERT_TRUE(m_Link.Open());
   EXPECT_EQ(m_FrontEnd.state, LinkState::kHttpOpen);
   EXPECT_EQ(m_FrontEnd.linkPane, "");
-  EXPECT_EQ(m_Link.Receive(), "");
+  EXPECT_EQ(m_Link.Receive().bytes, "");
   ASSERT_TRUE(m_Link.Close());
   EXPECT_EQ(m_FrontEnd.state, LinkState::kHttpClosed);
 }
@@ -81,17 +81,15 @@ TEST_F(LinkControllerTest, UdpClientNeedsNoOpeningAndOpenSaysSo) {
   EXPECT_EQ(m_FrontEnd.signals, std::vector<bool>{false});
   EXPECT_TRUE(m_Link.IsOpen());
   EXPECT_FALSE(m_Link.Close());
-  EXPECT_EQ(m_Link.Receive(), "");
+  EXPECT_EQ(m_Link.Receive().bytes, "");
 }
 
-TEST_F(LinkControllerTest, OpenEmptiesThePacketBufferStampsTheTickAndResetsTheCount) {
+TEST_F(LinkControllerTest, OpenResetsTheCountAndItsFirstPollStartsANewPeer) {
   Set("Mode", "3");
-  m_Link.m_RxPacket = "left over";
-  m_Link.m_LastRxTick = TickCount() - 100000;
   ASSERT_TRUE(m_Link.Open());
-  EXPECT_EQ(m_Link.m_RxPacket, "");
-  EXPECT_LE(static_cast<uint32_t>(TickCount() - m_Link.m_LastRxTick), 1000u);
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 0");
+  EXPECT_EQ(m_Link.Receive().newPeerAt, 0u);
+  EXPECT_FALSE(m_Link.Receive().newPeerAt.has_value());
 }
 
 TEST_F(LinkControllerTest, ClearTextOnSendClearsBeforeEverySendOpenOrNot) {

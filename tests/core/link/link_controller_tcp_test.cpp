@@ -136,7 +136,7 @@ TEST_F(TcpServerTest, ReceiveTakesEverythingWaitingInFewCalls) {
   int callsWithData = 0;
   m_Received.clear();
   WaitUntil([this, &callsWithData, &stream] {
-    ByteString chunk = m_Link.Receive();
+    ByteString chunk = m_Link.Receive().bytes;
     callsWithData += !chunk.empty();
     m_Received += chunk;
     return m_Received.size() >= stream.size();
@@ -169,7 +169,7 @@ TEST_F(TcpServerTest, OpenTwiceFailsWithTheFailureBeep) {
   EXPECT_FALSE(m_Link.Close()) << "closing a closed link";
 }
 
-TEST_F(LinkControllerTest, TcpClientConnectsExchangesAndStaysOpenAfterTheServerLeaves) {
+TEST_F(LinkControllerTest, TcpClientConnectsExchangesAndClosesWhenTheServerLeaves) {
   LoopbackSocket server = LoopbackSocket::TcpListener();
   UseLink(kModeTcp, false, server.Port());
   ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
@@ -183,10 +183,15 @@ TEST_F(LinkControllerTest, TcpClientConnectsExchangesAndStaysOpenAfterTheServerL
   ASSERT_TRUE(peer.Write("pong\r"));
   EXPECT_EQ(ReceiveBytes(5), "pong\r");
 
+  CapturedLog log;
   peer.Close();
-  EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.linkPane == "TCP "; }));
-  EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpClientOpen);
-  EXPECT_TRUE(m_Link.IsOpen());
+  EXPECT_TRUE(PollUntil([this] { return m_Link.WasLost(); }));
+  EXPECT_TRUE(
+      log.Has('W', "CLinkController::Receive() link lost: the server closed the connection"));
+  EXPECT_EQ(m_Link.LastFailure(), "the server closed the connection");
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpClientClosed);
+  EXPECT_EQ(m_FrontEnd.linkPane, "TCP ...");
+  EXPECT_FALSE(m_Link.IsOpen());
   EXPECT_FALSE(m_Link.Send("anyone?"));
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 1");
 }

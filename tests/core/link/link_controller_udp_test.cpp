@@ -84,7 +84,7 @@ TEST_F(UdpServerTest, CloseForgetsThePeerAndThePortOpensAgainAtOnce) {
   ASSERT_TRUE(m_Link.Close());
   EXPECT_EQ(m_FrontEnd.state, LinkState::kUdpServerClosed);
   EXPECT_EQ(m_FrontEnd.linkPane, "UDP ...");
-  EXPECT_EQ(m_Link.Receive(), "");
+  EXPECT_EQ(m_Link.Receive().bytes, "");
 
   ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
   EXPECT_EQ(m_FrontEnd.linkPane, "UDP <-- 0.0.0.0");

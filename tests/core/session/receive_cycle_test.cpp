@@ -1,5 +1,4 @@
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "session/receive_cycle.h"
@@ -10,21 +9,25 @@ namespace {
 
 using Packets = std::vector<std::string>;
 
+// The receive cycle over a scripted transport on a manual clock: each DeliverChunk is one
+// arrival taken by one tick.
 class ReceiveCycleTest : public LinkDocTest {
  protected:
-  void SetUp() override { OpenTcpClientLink(); }
+  void SetUp() override { OpenScriptedLink(); }
+
+  const ByteString& RxPacket() const { return m_Doc.Receiving().RxPacket(); }
 };
 
 TEST_F(ReceiveCycleTest, OnePacketInOneChunkEndsItsTraceLine) {
   DeliverChunk("ABC\r", "ABC[CR]\r\n");
   EXPECT_EQ(OfferedPackets(), Packets{"ABC[CR]"});
-  EXPECT_EQ(m_Link.m_RxPacket, "");
+  EXPECT_EQ(RxPacket(), "");
   EXPECT_EQ(CountLog(' ', "Match found; TargetText=\"ABC\""), 1);
 }
 
 TEST_F(ReceiveCycleTest, BytesAfterACloserStartTheNextPacket) {
   DeliverChunk("ABC\rDEF", "ABC[CR]\r\nDEF");
-  EXPECT_EQ(m_Link.m_RxPacket, "DEF");
+  EXPECT_EQ(RxPacket(), "DEF");
   DeliverChunk("\r", "[CR]\r\n");
   EXPECT_EQ(OfferedPackets(), (Packets{"ABC[CR]", "DEF[CR]"}));
 }
@@ -34,7 +37,7 @@ TEST_F(ReceiveCycleTest, EveryPacketOfAChunkIsOfferedInOrderAndTracedInOneAppend
   DeliverChunk("ONE\rTWO\rTHREE\rfour", "ONE[CR]\r\nTWO[CR]\r\nTHREE[CR]\r\nfour");
   EXPECT_EQ(OfferedPackets(), (Packets{"ONE[CR]", "TWO[CR]", "THREE[CR]"}));
   EXPECT_EQ(m_FrontEnd.appends.size(), appendsBefore + 1);
-  EXPECT_EQ(m_Link.m_RxPacket, "four");
+  EXPECT_EQ(RxPacket(), "four");
 }
 
 TEST_F(ReceiveCycleTest, APacketOverSeveralChunksIsCutWhenItsCloserArrives) {
@@ -60,7 +63,7 @@ TEST_F(ReceiveCycleTest, BytesBeforeTheOpenerAreTracedButNotOffered) {
       "AB\x03",
       "xx[STX]AB[ETX]\r\n");
   EXPECT_EQ(OfferedPackets(), Packets{"[STX]AB[ETX]"});
-  EXPECT_EQ(m_Link.m_RxPacket, "");
+  EXPECT_EQ(RxPacket(), "");
 }
 
 TEST_F(ReceiveCycleTest, AnOpenerAfterAPacketStartsTheNextOneAndLeadingBytesGoWithIt) {
@@ -71,12 +74,12 @@ TEST_F(ReceiveCycleTest, AnOpenerAfterAPacketStartsTheNextOneAndLeadingBytesGoWi
       "A\x03zz\x02"
       "B",
       "[STX]A[ETX]\r\nzz[STX]B");
-  EXPECT_EQ(m_Link.m_RxPacket,
+  EXPECT_EQ(RxPacket(),
             "zz\x02"
             "B");
   DeliverChunk("\x03", "[ETX]\r\n");
   EXPECT_EQ(OfferedPackets(), (Packets{"[STX]A[ETX]", "[STX]B[ETX]"}));
-  EXPECT_EQ(m_Link.m_RxPacket, "");
+  EXPECT_EQ(RxPacket(), "");
 }
 
 TEST_F(ReceiveCycleTest, ACloserBeforeAnyOpenerDoesNotCut) {
@@ -99,7 +102,7 @@ TEST_F(ReceiveCycleTest, WithoutCloserAndTimeoutNothingIsEverCut) {
   DeliverChunk("AB\r", "AB[CR]");
   DeliverChunk("CD\r", "CD[CR]");
   EXPECT_TRUE(OfferedPackets().empty());
-  EXPECT_EQ(m_Link.m_RxPacket, "AB\rCD\r");
+  EXPECT_EQ(RxPacket(), "AB\rCD\r");
   EXPECT_EQ(CountLog(' ', "Match not found"), 0);
 }
 
@@ -108,16 +111,21 @@ TEST_F(ReceiveCycleTest, SilenceLongerThanTheBreakTimeoutCutsWhatWasCollected) {
   SetSetting("Connection", "PacketBreakTimeout", "300");
   DeliverChunk("AB", "AB");
   DeliverChunk("CD", "CD");
-  ASSERT_TRUE(TickUntil([this] { return !OfferedPackets().empty(); }));
+  Pass(std::chrono::milliseconds(300));
+  Tick();
+  EXPECT_TRUE(OfferedPackets().empty()) << "300 ms of silence is not more than the time-out";
+  Pass(std::chrono::milliseconds(1));
+  Tick();
   EXPECT_EQ(OfferedPackets(), Packets{"ABCD"});
   EXPECT_EQ(m_FrontEnd.trace, "ABCD\r\n");
-  EXPECT_EQ(m_Link.m_RxPacket, "");
+  EXPECT_EQ(RxPacket(), "");
 }
 
 TEST_F(ReceiveCycleTest, BreakTimeoutCutsTheRestBehindALastCloser) {
   SetSetting("Connection", "PacketBreakTimeout", "300");
   DeliverChunk("AB\rCD", "AB[CR]\r\nCD");
-  ASSERT_TRUE(TickUntil([this] { return OfferedPackets().size() == 2; }));
+  Pass(std::chrono::milliseconds(301));
+  Tick();
   EXPECT_EQ(OfferedPackets(), (Packets{"AB[CR]", "CD"}));
   EXPECT_EQ(m_FrontEnd.trace, "AB[CR]\r\nCD\r\n");
 }
@@ -125,19 +133,23 @@ TEST_F(ReceiveCycleTest, BreakTimeoutCutsTheRestBehindALastCloser) {
 TEST_F(ReceiveCycleTest, BreakTimeoutOnAnEmptyBufferWritesNothing) {
   SetSetting("Connection", "PacketBreakTimeout", "1");
   DeliverChunk("AB\r", "AB[CR]\r\n");
-  const uint32_t stamped = m_Link.m_LastRxTick;
-  ASSERT_TRUE(TickUntil([&] { return m_Link.m_LastRxTick != stamped; }));
+  const auto stamped = m_Doc.Receiving().LastRxTime();
+  Pass(std::chrono::milliseconds(2));
+  Tick();
+  EXPECT_GT(m_Doc.Receiving().LastRxTime(), stamped);
   EXPECT_EQ(m_FrontEnd.trace, "AB[CR]\r\n");
   EXPECT_EQ(OfferedPackets(), Packets{"AB[CR]"});
 }
 
-TEST_F(ReceiveCycleTest, InXmodemModeEveryChunkIsOnePacketWithItsOwnLine) {
-  // The cycle reads "Mode" on every tick; the link keeps the TCP transport it opened with.
-  SetSetting("Connection", "Mode", "4");
-  DeliverChunk("AB\rC", "AB[CR]C\r\n");
-  DeliverChunk("D", "D\r\n");
+TEST_F(ReceiveCycleTest, WholeMessagesAreOnePacketEachWithItsOwnLine) {
+  DeliverChunk("AB", "AB");
+  m_Script->Add("AB\rC", std::nullopt, true);
+  Tick();
+  m_Script->Add("D", std::nullopt, true);
+  Tick();
+  EXPECT_EQ(m_FrontEnd.trace, "ABAB[CR]C\r\nD\r\n");
   EXPECT_EQ(OfferedPackets(), (Packets{"AB[CR]C", "D"}));
-  EXPECT_EQ(m_Link.m_RxPacket, "");
+  EXPECT_EQ(RxPacket(), "");
 }
 
 TEST_F(ReceiveCycleTest, AChangedCloserFindsAPacketAlreadyInTheBuffer) {
@@ -146,7 +158,7 @@ TEST_F(ReceiveCycleTest, AChangedCloserFindsAPacketAlreadyInTheBuffer) {
   // The closer of "A;" came in an earlier tick, so no line end is written for it.
   DeliverChunk("C", "C");
   EXPECT_EQ(OfferedPackets(), Packets{"A;"});
-  EXPECT_EQ(m_Link.m_RxPacket, "BC");
+  EXPECT_EQ(RxPacket(), "BC");
 }
 
 TEST_F(ReceiveCycleTest, ReopeningTheLinkStartsTheSearchAfresh) {
@@ -157,8 +169,7 @@ TEST_F(ReceiveCycleTest, ReopeningTheLinkStartsTheSearchAfresh) {
       "AAAA",
       "[STX]AAAA");
   ASSERT_TRUE(m_Link.Close());
-  OpenTcpClientLink();
-  EXPECT_EQ(m_Link.m_RxPacket, "");
+  OpenScriptedLink();
   DeliverChunk(
       "zz\x02"
       "B\x03",
@@ -169,18 +180,14 @@ TEST_F(ReceiveCycleTest, ReopeningTheLinkStartsTheSearchAfresh) {
 TEST_F(ReceiveCycleTest, TheBufferKeepsTheNewestMebibyteWithAWarning) {
   SetSetting("Connection", "PacketCloser", "");
   const size_t firstPart = 700 * 1024;
-  // More than the socket buffers hold, so the far end writes while the ticks read.
-  std::thread writer([&] {
-    PeerSends(std::string(firstPart, 'a'));
-    PeerSends(std::string(firstPart, 'b'));
-  });
-  const bool allArrived = TickUntil([&] { return m_FrontEnd.trace.size() >= 2 * firstPart; });
-  writer.join();
-  ASSERT_TRUE(allArrived);
+  PeerSends(std::string(firstPart, 'a'));
+  PeerSends(std::string(firstPart, 'b'));
+  Tick();
+  Tick();
   EXPECT_TRUE(m_FrontEnd.trace == std::string(firstPart, 'a') + std::string(firstPart, 'b'));
-  ASSERT_EQ(m_Link.m_RxPacket.size(), ReceiveCycle::kMaxRxPacket);
-  EXPECT_TRUE(m_Link.m_RxPacket == std::string(ReceiveCycle::kMaxRxPacket - firstPart, 'a') +
-                                       std::string(firstPart, 'b'));
+  ASSERT_EQ(RxPacket().size(), ReceiveCycle::kMaxRxPacket);
+  EXPECT_TRUE(RxPacket() == std::string(ReceiveCycle::kMaxRxPacket - firstPart, 'a') +
+                                std::string(firstPart, 'b'));
   int warnings = 0;
   for (const LogLine& line : m_Log) {
     warnings += line.level == 'W' && line.text.find("oldest bytes dropped") != std::string::npos;
@@ -200,19 +207,42 @@ TEST_F(ReceiveCycleTest, AStreamOfPacketsIsCutCompletelyWhateverTheChunks) {
   for (size_t at = 0; at < stream.size(); at += 997) {
     PeerSends(stream.substr(at, 997));
   }
-  ASSERT_TRUE(TickUntil([&] { return OfferedPackets().size() >= expected.size(); }));
+  while (!m_Script->arrivals.empty()) {
+    Tick();
+  }
   EXPECT_EQ(OfferedPackets(), expected);
-  EXPECT_EQ(m_Link.m_RxPacket, "");
+  EXPECT_EQ(RxPacket(), "");
 }
 
-TEST_F(ReceiveCycleTest, AClosedLinkOnlyRestampsTheTick) {
-  ASSERT_TRUE(m_Link.Close());
+TEST_F(ReceiveCycleTest, AfterCloseTheBreakTimeoutStillCutsWhatWasLeft) {
   SetSetting("Connection", "PacketBreakTimeout", "1");
-  m_Link.m_RxPacket = "left";
-  const uint32_t stamped = m_Link.m_LastRxTick;
-  ASSERT_TRUE(TickUntil([&] { return m_Link.m_LastRxTick != stamped; }));
+  DeliverChunk("left", "left");
+  ASSERT_TRUE(m_Link.Close());
+  Pass(std::chrono::milliseconds(2));
+  Tick();
   EXPECT_EQ(OfferedPackets(), Packets{"left"});
-  EXPECT_EQ(m_FrontEnd.trace, "\r\n");
+  EXPECT_EQ(m_FrontEnd.trace, "left\r\n");
+}
+
+TEST_F(ReceiveCycleTest, ANewPeerStartsWithAnEmptyBufferAndTheDropIsLogged) {
+  DeliverChunk("HALF-A-", "HALF-A-");
+  // The first peer's last bytes and the next peer's first bytes come in one poll.
+  m_Script->Add("REQUESTPI", 7);
+  Tick();
+  DeliverChunk("NG\r", "NG[CR]\r\n");
+  EXPECT_EQ(OfferedPackets(), Packets{"PING[CR]"});
+  EXPECT_EQ(CountLog('W',
+                     "CLinkwrightDoc::ReceiveTick() new peer, 14 bytes of the previous one "
+                     "dropped"),
+            1);
+  EXPECT_EQ(m_FrontEnd.trace, "HALF-A-REQUESTPING[CR]\r\n");
+}
+
+// A test name for a kind of link: "tcp-server" gives "tcpserver".
+std::string KindName(const ::testing::TestParamInfo<const char*>& info) {
+  std::string name = info.param;
+  std::erase(name, '-');
+  return name;
 }
 
 // The three kinds of link that take requests: each answers a packet through AutoReply.
@@ -240,12 +270,35 @@ TEST_P(ReceiveCycleLinkTest, APacketIsAnsweredByTheMatchingRow) {
   EXPECT_EQ(m_Table.SelectedRow(), 5);
 }
 
+// The two servers: a packet begun by one peer does not go on with the next peer's bytes.
+class NewPeerTest : public LinkDocTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(NewPeerTest, ANewPeerStartsAnEmptyPacket) {
+  const std::string kind = GetParam();
+  kind == "tcp-server" ? OpenTcpServerLink() : OpenUdpServerLink();
+  SetReplyRow(5, "PING[CR]", "PONG[CR]");
+  DeliverChunk("HALF-A-REQUEST", "HALF-A-REQUEST");
+  if (kind == "tcp-server") {
+    m_Peer.Close();
+    m_Peer = LoopbackSocket::TcpConnect(m_LinkTcpPort);
+    const std::string newPeer = "TCP --> 127.0.0.1:" + std::to_string(m_Peer.Port());
+    ASSERT_TRUE(TickUntil([&] { return m_FrontEnd.linkPane == newPeer; }));
+  } else {
+    m_Peer = LoopbackSocket::Udp();
+  }
+  PeerSends("PING\r");
+  ASSERT_TRUE(TickUntil([this] { return !OfferedPackets().empty(); }));
+  EXPECT_EQ(OfferedPackets(), Packets{"PING[CR]"});
+  EXPECT_EQ(CountLog('W',
+                     "CLinkwrightDoc::ReceiveTick() new peer, 14 bytes of the previous one "
+                     "dropped"),
+            1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Links, ReceiveCycleLinkTest,
-                         ::testing::Values("tcp-client", "tcp-server", "udp-server"),
-                         [](const auto& info) {
-                           std::string name = info.param;
-                           std::erase(name, '-');
-                           return name;
-                         });
+                         ::testing::Values("tcp-client", "tcp-server", "udp-server"), KindName);
+
+INSTANTIATE_TEST_SUITE_P(Servers, NewPeerTest, ::testing::Values("tcp-server", "udp-server"),
+                         KindName);
 
 }  // namespace

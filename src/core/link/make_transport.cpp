@@ -1,0 +1,55 @@
+#include "link/make_transport.h"
+
+#include "config/configuration.h"
+#include "link/http_transport.h"
+#include "link/serial_transport.h"
+#include "link/tcp_transport.h"
+#include "link/udp_transport.h"
+
+namespace {
+
+// What an unknown mode gives: nothing opens, nothing is sent, nothing arrives.
+class NoTransport : public Transport {
+ public:
+  explicit NoTransport(int32_t mode) : m_Mode(mode) {}
+
+  bool Open() override { return Check(false, "no link for mode " + std::to_string(m_Mode)); }
+  bool Close() override { return false; }
+  bool IsOpen() const override { return false; }
+  bool Send(const ByteString& /*message*/) override { return Open(); }
+  Arrival TakeWaiting(size_t /*limit*/) override { return {}; }
+  std::string Description() const override { return {}; }
+  LinkState State() const override { return LinkState::kNoLink; }
+
+ private:
+  int32_t m_Mode;
+};
+
+}  // namespace
+
+LinkKind ConfiguredLinkKind(const CConfiguration& config) {
+  return {config.GetInt("Connection", "Mode"), config.GetBool("Connection", "ActAsServer")};
+}
+
+std::unique_ptr<Transport> MakeTransport(const LinkKind& kind, const CConfiguration& config) {
+  switch (kind.mode) {
+    case kModeComm:
+      return std::make_unique<SerialTransport>(config);
+    case kModeTcp:
+      if (kind.server) {
+        return std::make_unique<TcpServerTransport>(config);
+      }
+      return std::make_unique<TcpClientTransport>(config);
+    case kModeUdp:
+      if (kind.server) {
+        return std::make_unique<UdpServerTransport>(config);
+      }
+      return std::make_unique<UdpClientTransport>(config);
+    case kModeHttp:
+      return std::make_unique<HttpTransport>(config);
+    case kModeXmodem:
+      return std::make_unique<XmodemTransport>(config);
+    default:
+      return std::make_unique<NoTransport>(kind.mode);
+  }
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "link/serial_port.h"
+#include "link/transport.h"
+#include "link/xmodem_channel.h"
+
+class CConfiguration;
+
+// The serial line of "CommConfig". A setting that does not parse fails the open instead of
+// opening some other device; the far side hanging up loses the link.
+class SerialTransport : public Transport {
+ public:
+  explicit SerialTransport(const CConfiguration& config) : m_Config(config) {}
+
+  bool Open() override;
+  bool Close() override;
+  bool IsOpen() const override { return m_SerialPort.IsOpen(); }
+  bool Send(const ByteString& message) override;
+  Arrival TakeWaiting(size_t limit) override;
+  // The settings of "CommConfig", parsed and formatted again apart from the open port.
+  std::string Description() const override;
+  LinkState State() const override;
+
+ protected:
+  // An empty arrival; lost, with the reason, when the line hung up.
+  Arrival NothingWaiting();
+
+  const CConfiguration& m_Config;
+  SerialPort m_SerialPort;
+};
+
+// Xmodem over the serial line: every send is one transfer, and a byte on the idle line starts
+// the reception of one message.
+class XmodemTransport : public SerialTransport {
+ public:
+  explicit XmodemTransport(const CConfiguration& config) : SerialTransport(config) {}
+  ~XmodemTransport() override;
+
+  bool Open() override;
+  bool Close() override;
+  bool Send(const ByteString& message) override;
+  Arrival TakeWaiting(size_t limit) override;
+  void SetMonitor(const TransferMonitor& monitor) override { m_Monitor = monitor; }
+
+ private:
+  static void ReportProgress(void* self, std::int32_t blocks, std::int32_t bytes,
+                             const char* message);
+  static std::int32_t CheckCancel(void* self);
+
+  XmodemChannel m_Xmodem;
+  TransferMonitor m_Monitor;
+  int m_TotalBlocks = 0;
+};

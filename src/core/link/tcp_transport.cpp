@@ -1,0 +1,100 @@
+#include "link/tcp_transport.h"
+
+#include "config/configuration.h"
+#include "link/socket_settings.h"
+
+namespace {
+
+constexpr const char* kServerClosed = "the server closed the connection";
+
+}  // namespace
+
+bool TcpServerTransport::Open() {
+  uint16_t port = 0;
+  std::string reason;
+  if (!Check(ReadSocketPort(m_Config, port, reason), reason)) {
+    return false;
+  }
+  m_IsOpen = Check(m_Tcp.Listen(port), m_Tcp.LastError());
+  return m_IsOpen;
+}
+
+bool TcpServerTransport::Close() {
+  m_Tcp.Close();
+  m_IsOpen = false;
+  return true;
+}
+
+bool TcpServerTransport::Send(const ByteString& message) {
+  return Check(m_Tcp.Send(message), m_Tcp.LastError());
+}
+
+Arrival TcpServerTransport::TakeWaiting(size_t limit) {
+  Arrival arrival;
+  bool peerGone = false;
+  arrival.bytes = m_Tcp.ReadWaiting(limit, peerGone);
+  if (peerGone) {
+    m_Tcp.ClosePeer();
+    arrival.statusChanged = true;
+  }
+  // Taken in after reading, so a peer that closed makes room for one already waiting.
+  const TcpLink::AcceptResult accept = m_Tcp.AcceptWaiting();
+  arrival.refusedPeers = accept.refused;
+  if (accept.accepted) {
+    arrival.newPeerAt = arrival.bytes.size();
+    arrival.statusChanged = true;
+  }
+  arrival.statusChanged = arrival.statusChanged || !arrival.bytes.empty();
+  return arrival;
+}
+
+std::string TcpServerTransport::Description() const {
+  return m_IsOpen ? "TCP " + m_Tcp.PeerText() : "TCP ...";
+}
+
+LinkState TcpServerTransport::State() const {
+  if (!m_IsOpen) {
+    return LinkState::kTcpServerClosed;
+  }
+  return m_Tcp.HasPeer() ? LinkState::kTcpServerWithPeer : LinkState::kTcpServerListening;
+}
+
+bool TcpClientTransport::Open() {
+  uint16_t port = 0;
+  std::string reason;
+  if (!Check(ReadSocketPort(m_Config, port, reason), reason)) {
+    return false;
+  }
+  m_IsOpen =
+      Check(m_Tcp.Connect(m_Config.GetString("Connection", "SocketHost"), port), m_Tcp.LastError());
+  return m_IsOpen;
+}
+
+bool TcpClientTransport::Close() {
+  m_Tcp.Close();
+  m_IsOpen = false;
+  return true;
+}
+
+bool TcpClientTransport::Send(const ByteString& message) {
+  return Check(m_Tcp.Send(message), m_Tcp.LastError());
+}
+
+Arrival TcpClientTransport::TakeWaiting(size_t limit) {
+  Arrival arrival;
+  bool peerGone = false;
+  arrival.bytes = m_Tcp.ReadWaiting(limit, peerGone);
+  // A send that failed has dropped the connection too.
+  arrival.lost = peerGone || !m_Tcp.HasPeer();
+  Check(!arrival.lost, kServerClosed);
+  arrival.statusChanged = !arrival.bytes.empty();
+  return arrival;
+}
+
+std::string TcpClientTransport::Description() const {
+  return m_IsOpen ? "TCP " + m_Tcp.PeerText() : "TCP ...";
+}
+
+LinkState TcpClientTransport::State() const {
+  return m_IsOpen ? LinkState::kTcpClientOpen : LinkState::kTcpClientClosed;
+}

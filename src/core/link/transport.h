@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "byte_string.h"
+#include "front_end/front_end.h"
+
+// What one poll of a transport brought, besides the bytes.
+struct Arrival {
+  ByteString bytes;
+  // Where the bytes of a new peer begin (a TCP peer taken in, a datagram from another sender):
+  // a packet the previous peer began does not go on there. Nothing when the peer stayed.
+  std::optional<size_t> newPeerAt;
+  // The bytes are one whole message (an Xmodem transfer), not a piece of a stream.
+  bool wholeMessage = false;
+  // Something the status shows changed: a peer came or went, or data arrived.
+  bool statusChanged = false;
+  // Connections closed at once because a peer was already connected.
+  int refusedPeers = 0;
+  // The link is gone (the line hung up, the server closed the connection); LastFailure says why.
+  bool lost = false;
+};
+
+// How a transport's sends show in the trace.
+enum class SendTracing {
+  kSentLine,      // the message as a sent line once the transport took it
+  kExchange,      // the message as a sent line before the exchange, then the reply lines
+  kResponseOnly,  // the response lines only
+};
+
+// Progress of a long transfer (blocks done, total blocks or 0 when unknown), and the check a
+// transfer makes between its steps to learn whether it should stop.
+struct TransferMonitor {
+  std::function<void(int done, int total)> progress;
+  std::function<bool()> cancelled;
+};
+
+// One kind of link: serial line, TCP server or client, UDP server or client, HTTP, Xmodem. The
+// link controller holds the one it opened and talks to every kind through these calls; the
+// settings are read when a call needs them. No call blocks without a bound.
+class Transport {
+ public:
+  virtual ~Transport() = default;
+
+  // False, with LastFailure telling why, when the link did not open.
+  virtual bool Open() = 0;
+  // False when the link refused to close; it then counts as still open.
+  virtual bool Close() = 0;
+  virtual bool IsOpen() const = 0;
+
+  // Sends the whole message, or fails with LastFailure telling why.
+  virtual bool Send(const ByteString& message) = 0;
+  // Everything waiting, without waiting, up to about `limit` bytes.
+  virtual Arrival TakeWaiting(size_t limit) = 0;
+
+  // The one-line description the status shows, and the link's state.
+  virtual std::string Description() const = 0;
+  virtual LinkState State() const = 0;
+
+  virtual SendTracing Tracing() const { return SendTracing::kSentLine; }
+  // The received lines of the last exchange (kExchange, kResponseOnly), each traced as a line.
+  virtual std::vector<ByteString> TakeReply() { return {}; }
+  // Closes the connection to the peer only, where a server has one; false when there is none.
+  virtual bool DropPeer() { return false; }
+  // Where a transfer reports progress and asks whether to stop; kept by transports with long
+  // transfers.
+  virtual void SetMonitor(const TransferMonitor& /*monitor*/) {}
+
+  const std::string& LastFailure() const { return m_LastFailure; }
+
+ protected:
+  // Keeps `reason` as LastFailure when `succeeded` is false; returns `succeeded`.
+  bool Check(bool succeeded, const std::string& reason) {
+    if (!succeeded) {
+      m_LastFailure = reason;
+    }
+    return succeeded;
+  }
+
+ private:
+  std::string m_LastFailure;
+};

@@ -1,0 +1,80 @@
+#include "link/udp_transport.h"
+
+#include <utility>
+
+#include "codec/escape_codec.h"
+#include "config/configuration.h"
+#include "link/commkit/connection.h"
+#include "link/socket_settings.h"
+
+bool UdpServerTransport::Open() {
+  uint16_t port = 0;
+  std::string reason;
+  if (!Check(ReadSocketPort(m_Config, port, reason), reason)) {
+    return false;
+  }
+  m_IsOpen = Check(m_UdpServer.Bind(port), m_UdpServer.LastError());
+  return m_IsOpen;
+}
+
+bool UdpServerTransport::Close() {
+  m_UdpServer.Close();
+  m_IsOpen = false;
+  return true;
+}
+
+bool UdpServerTransport::Send(const ByteString& message) {
+  return Check(m_UdpServer.SendToPeer(message), m_UdpServer.LastError());
+}
+
+Arrival UdpServerTransport::TakeWaiting(size_t limit) {
+  Arrival arrival;
+  bool arrived = false;
+  arrival.bytes = m_UdpServer.ReceiveWaiting(limit, arrived, arrival.newPeerAt);
+  arrival.statusChanged = arrived;
+  return arrival;
+}
+
+std::string UdpServerTransport::Description() const {
+  return m_IsOpen ? "UDP <-- " + m_UdpServer.Peer().address().to_string() : "UDP ...";
+}
+
+LinkState UdpServerTransport::State() const {
+  return m_IsOpen ? LinkState::kUdpServerOpen : LinkState::kUdpServerClosed;
+}
+
+bool UdpClientTransport::Open() {
+  return Check(false, "the UDP client needs no opening");
+}
+
+bool UdpClientTransport::Send(const ByteString& message) {
+  const std::string host = m_Config.GetString("Connection", "SocketHost");
+  const int32_t port = m_Config.GetInt("Connection", "SocketPort");
+  const int32_t timeout = m_Config.GetInt("Connection", "ResponseTimeout");
+  commkit::UdpClientConnection connection;
+  connection.SetDestination(host, port);
+  connection.SetTimeout(timeout);
+  connection.SetPollInterval(0);
+  // A connection that did not open makes SendCommand fail.
+  connection.Open();
+  const ByteString opener = TextToBytes(m_Config.GetString("Connection", "PacketOpener"));
+  const ByteString closer = TextToBytes(m_Config.GetString("Connection", "PacketCloser"));
+  ByteString reply;
+  const bool replied = connection.SendCommand(message, opener, closer, reply);
+  connection.Close();
+  m_Reply.clear();
+  if (replied) {
+    m_Reply.push_back(std::move(reply));
+  }
+  return Check(replied, "no reply from " + host + ":" + std::to_string(port) + " within " +
+                            std::to_string(timeout) + " ms");
+}
+
+std::vector<ByteString> UdpClientTransport::TakeReply() {
+  return std::exchange(m_Reply, {});
+}
+
+std::string UdpClientTransport::Description() const {
+  return "UDP --> " + m_Config.GetString("Connection", "SocketHost") + ":" +
+         std::to_string(m_Config.GetInt("Connection", "SocketPort"));
+}

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "document/message_file.h"
+#include "document/message_table.h"
+#include "support/loopback_socket.h"
+#include "support/pty_pair.h"
+#include "support/running_cli.h"
+#include "support/test_support.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// The console over links that fail or misbehave: each ends with one clear line and a failure
+// status, never on a device or port the user did not name, and never hangs.
+class LinkFaultsTest : public ::testing::Test {
+ protected:
+  LinkFaultsTest() {
+    MessageTable table;
+    table.LoadRows({{"TICK", "", 1, "PING[CR]"}});
+    EXPECT_TRUE(SaveMessageFile(table, RowsFile()));
+  }
+
+  std::string RowsFile() const { return (m_Dir / "rows.xml").string(); }
+
+  // A command line with this test's own settings file.
+  std::vector<std::string> Command(const std::string& command,
+                                   const std::vector<std::string>& args) const {
+    std::vector<std::string> line{"--config", (m_Dir / "linkwright.cfg").string(), command};
+    line.insert(line.end(), args.begin(), args.end());
+    return line;
+  }
+
+  static std::vector<std::string> Set(const std::vector<std::string>& assignments) {
+    std::vector<std::string> args;
+    for (const std::string& assignment : assignments) {
+      args.push_back("--set");
+      args.push_back(assignment);
+    }
+    return args;
+  }
+
+  static std::vector<std::string> Join(std::vector<std::string> a,
+                                       const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  }
+
+  // The last line of standard error.
+  static std::string LastLine(const std::string& err) {
+    const size_t end = err.size() - (err.ends_with('\n') ? 1 : 0);
+    const size_t start = err.rfind('\n', end == 0 ? 0 : end - 1);
+    return err.substr(start == std::string::npos ? 0 : start + 1, end - (start + 1));
+  }
+
+  TempDir m_Dir;
+};
+
+TEST_F(LinkFaultsTest, ACommConfigThatDoesNotParseFailsTheOpenInSerialAndXmodemMode) {
+  for (const char* mode : {"0", "4"}) {
+    for (const char* setting : {"/dev/ttyUSB0:0,N,8,1", "/dev/ttyUSB0:9600,Q,8,1"}) {
+      const ProcessResult result =
+          RunCli(Command("send", Join(Set({std::string("Connection.Mode=") + mode,
+                                           std::string("Connection.CommConfig=") + setting}),
+                                      {"HELLO"})));
+      EXPECT_EQ(result.exitCode, 1) << mode << " " << setting;
+      EXPECT_EQ(LastLine(result.err), std::string("linkwright-cli: CommConfig \"") + setting +
+                                          "\" is not a serial setting such as COM1:9600,N,8,1");
+      EXPECT_EQ(result.out, "");
+    }
+  }
+}
+
+TEST_F(LinkFaultsTest, ASocketPortOutsideTheRangeFailsTheOpenWhateverTheMode) {
+  struct Case {
+    const char* mode;
+    const char* server;
+    const char* port;
+  };
+  for (const Case& c : {Case{"1", "1", "0"}, Case{"1", "0", "65536"}, Case{"2", "1", "-1"}}) {
+    // Written to the file, which stays tolerant to read.
+    WriteFileBytes(m_Dir / "linkwright.cfg", std::string("[Connection]\nMode=") + c.mode +
+                                                 "\nActAsServer=" + c.server +
+                                                 "\nSocketPort=" + c.port + "\n");
+    const ProcessResult result = RunCli(Command("send", {"X"}));
+    EXPECT_EQ(result.exitCode, 1) << c.port;
+    EXPECT_EQ(LastLine(result.err),
+              std::string("linkwright-cli: SocketPort ") + c.port + " is outside 1 … 65535");
+  }
+}
+
+TEST_F(LinkFaultsTest, ARunAsTcpClientEndsWhenTheServerCloses) {
+  LoopbackSocket listener = LoopbackSocket::TcpListener();
+  RunningCli run(
+      Command("run", Join(Set({"Connection.Mode=1", "Connection.ActAsServer=0",
+                               "Connection.SocketPort=" + std::to_string(listener.Port()),
+                               "Connection.RxPollingTime=10"}),
+                          {RowsFile()})));
+  LoopbackSocket server = listener.Accept();
+  ASSERT_TRUE(server.valid());
+  server.Close();
+  EXPECT_EQ(run.Wait(milliseconds(2000)), 1);
+  EXPECT_EQ(LastLine(run.Err()), "linkwright-cli: link lost: the server closed the connection");
+  EXPECT_NE(run.Err().find("link: TCP ...\n"), std::string::npos) << run.Err();
+}
+
+TEST_F(LinkFaultsTest, ASerialRunEndsWhenTheLineHangsUp) {
+  PtyProgram farSide("sleep 0.5");
+  ASSERT_TRUE(farSide.ready());
+  RunningCli run(Command("run", Join(Set({"Connection.Mode=0",
+                                          "Connection.CommConfig=" + farSide.path() + ":9600,N,8,1",
+                                          "Connection.RxPollingTime=10"}),
+                                     {RowsFile()})));
+  EXPECT_EQ(run.Wait(milliseconds(3000)), 1);
+  EXPECT_EQ(LastLine(run.Err()), "linkwright-cli: link lost: the serial line hung up");
+}
+
+TEST_F(LinkFaultsTest, ARunOverAUdpClientSendsItsRows) {
+  LoopbackSocket device = LoopbackSocket::Udp();
+  RunningCli run(
+      Command("run", Join(Set({"Connection.Mode=2", "Connection.ActAsServer=0",
+                               "Connection.SocketPort=" + std::to_string(device.Port()),
+                               "Connection.ResponseTimeout=50", "AutoSend.CycleTime=10"}),
+                          {"--autosend", RowsFile()})));
+  EXPECT_EQ(device.ReceiveDatagram(), "TICK");
+  ASSERT_TRUE(run.Signal(SIGTERM));
+  EXPECT_EQ(run.Wait(), 0) << run.Err();
+}
+
+TEST_F(LinkFaultsTest, ARunStopsSoonAfterSigtermWhileAnXmodemSendWaitsForItsPeer) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ready());
+  RunningCli run(Command(
+      "run", Join(Set({"Connection.Mode=4", "Connection.CommConfig=" + pty.a() + ":9600,N,8,1",
+                       "AutoSend.CycleTime=1"}),
+                  {"--autosend", RowsFile()})));
+  ASSERT_TRUE(run.WaitForErr("link: "));
+  // The far side never answers, so the transfer waits for the receiver's first request.
+  std::this_thread::sleep_for(milliseconds(300));
+  ASSERT_TRUE(run.Signal(SIGTERM));
+  EXPECT_EQ(run.Wait(milliseconds(1500)), 0) << run.Err();
+}
+
+TEST_F(LinkFaultsTest, SendWaitCutsWhatArrivesIntoPacketsAndStopsAtTheReplyCount) {
+  LoopbackSocket listener = LoopbackSocket::TcpListener();
+  RunningCli send(
+      Command("send", Join(Set({"Connection.Mode=1", "Connection.ActAsServer=0",
+                                "Connection.SocketPort=" + std::to_string(listener.Port()),
+                                "Connection.RxPollingTime=10"}),
+                           {"--wait", "10000", "--replies", "2", "PING[CR]"})));
+  LoopbackSocket device = listener.Accept();
+  ASSERT_TRUE(device.valid());
+  EXPECT_EQ(device.Read(5), "PING\r");
+  ASSERT_TRUE(device.Write("PONG\rPONG\r"));
+  EXPECT_EQ(send.Wait(milliseconds(2000)), 0) << "two replies end the wait";
+  EXPECT_EQ(send.Out(), "<-- PING[CR]\nPONG[CR]\nPONG[CR]\n");
+}
+
+TEST_F(LinkFaultsTest, ATraceThatCannotBeWrittenEndsWithOneErrorLine) {
+  LoopbackSocket listener = LoopbackSocket::TcpListener();
+  std::string line = "exec '" + std::string(LINKWRIGHT_CLI_PATH) + "' --config '" +
+                     (m_Dir / "linkwright.cfg").string() +
+                     "' send --set Connection.Mode=1 --set Connection.ActAsServer=0 --set "
+                     "Connection.SocketPort=" +
+                     std::to_string(listener.Port()) + " X > /dev/full";
+  const ProcessResult result = RunProgram("sh", {"-c", line});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(LastLine(result.err),
+            "linkwright-cli: cannot write the trace: No space left on device");
+}
+
+}  // namespace
