@@ -87,7 +87,7 @@ int RunSimulator(const RunOptions& options, const CliContext& context) {
   LoadConfiguration(context);
   ApplySettingOverrides(options.settings);
   // AutoSend is off at every start; --autosend switches it on for this run only.
-  GetConfiguration().SetFormatted("AutoSend", "Enabled", "%d", options.autoSend ? 1 : 0);
+  GetConfiguration().Set(setting::kAutoSendEnabled, options.autoSend ? "1" : "0");
 
   ConsoleFrontEnd frontEnd(std::cout, std::cerr);
   Session session(GetConfiguration(), frontEnd);

@@ -91,7 +91,7 @@ void ReceiveFor(Session& session, const ConsoleFrontEnd& frontEnd, int milliseco
 std::string RunSend(const SendOptions& options) {
   ConsoleFrontEnd frontEnd(std::cout, std::cerr);
   // Only run cycles through the rows.
-  GetConfiguration().SetFormatted("AutoSend", "Enabled", "0");
+  GetConfiguration().Set(setting::kAutoSendEnabled, "0");
   Session session(GetConfiguration(), frontEnd);
   std::string error;
   if (!options.messageFile.empty() && !session.LoadTable(options.messageFile, &error)) {

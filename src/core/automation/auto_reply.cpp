@@ -13,7 +13,7 @@ AutoReplier::AutoReplier(const CConfiguration& config, MessageTable& table, RowS
     : m_Config(config), m_Table(table), m_Sender(sender), m_Triggers(table) {}
 
 bool AutoReplier::AutoReply(const ByteString& packet) {
-  const bool useRegex = m_Config.GetBool("AutoReply", "UseRegex");
+  const bool useRegex = m_Config.GetBool(setting::kUseRegex);
   if (DiagEnabled()) {
     DiagLog(' ', "AutoReply test for \"%s\"", BytesToText(packet, false).c_str());
   }

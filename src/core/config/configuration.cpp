@@ -143,28 +143,28 @@ CConfiguration::CConfiguration() : m_Values(kKeyCount) {}
 
 const std::vector<ConfigKey>& CConfiguration::KeyTable() {
   static const std::vector<ConfigKey> table = {
-      {"General", "TestMode", "0"},
-      {"Connection", "Mode", "0"},
-      {"Connection", "ActAsServer", "1"},
-      {"Connection", "SocketHost", "127.0.0.1"},
-      {"Connection", "SocketPort", "1024"},
-      {"Connection", "CommConfig", "COM1:9600,N,8,1"},
-      {"Connection", "ResponseTimeout", "1000"},
-      {"Connection", "RxPollingTime", "100"},
-      {"Connection", "HttpUrl", "http://www.example.com:80/baseurl/"},
-      {"Connection", "PacketOpener", ""},
-      {"Connection", "PacketCloser", "[CR]"},
-      {"Connection", "PacketBreakTimeout", "0"},
-      {"UserInterface", "BeepOnFailure", "1"},
-      {"UserInterface", "BeepOnSuccess", "0"},
-      {"UserInterface", "HexTrace", "0"},
-      {"UserInterface", "HexTrace2", "0"},
-      {"UserInterface", "AlwaysOnTop", "0"},
-      {"UserInterface", "Transparency", "0"},
-      {"UserInterface", "ClearTextOnSend", "0"},
-      {"AutoSend", "Enabled", "0"},
-      {"AutoSend", "CycleTime", "1000"},
-      {"AutoReply", "UseRegex", "1"},
+      {setting::kTestMode.section, setting::kTestMode.key, "0"},
+      {setting::kMode.section, setting::kMode.key, "0"},
+      {setting::kActAsServer.section, setting::kActAsServer.key, "1"},
+      {setting::kSocketHost.section, setting::kSocketHost.key, "127.0.0.1"},
+      {setting::kSocketPort.section, setting::kSocketPort.key, "1024"},
+      {setting::kCommConfig.section, setting::kCommConfig.key, "COM1:9600,N,8,1"},
+      {setting::kResponseTimeout.section, setting::kResponseTimeout.key, "1000"},
+      {setting::kRxPollingTime.section, setting::kRxPollingTime.key, "100"},
+      {setting::kHttpUrl.section, setting::kHttpUrl.key, "http://www.example.com:80/baseurl/"},
+      {setting::kPacketOpener.section, setting::kPacketOpener.key, ""},
+      {setting::kPacketCloser.section, setting::kPacketCloser.key, "[CR]"},
+      {setting::kPacketBreakTimeout.section, setting::kPacketBreakTimeout.key, "0"},
+      {setting::kBeepOnFailure.section, setting::kBeepOnFailure.key, "1"},
+      {setting::kBeepOnSuccess.section, setting::kBeepOnSuccess.key, "0"},
+      {setting::kHexTrace.section, setting::kHexTrace.key, "0"},
+      {setting::kHexTrace2.section, setting::kHexTrace2.key, "0"},
+      {setting::kAlwaysOnTop.section, setting::kAlwaysOnTop.key, "0"},
+      {setting::kTransparency.section, setting::kTransparency.key, "0"},
+      {setting::kClearTextOnSend.section, setting::kClearTextOnSend.key, "0"},
+      {setting::kAutoSendEnabled.section, setting::kAutoSendEnabled.key, "0"},
+      {setting::kAutoSendCycleTime.section, setting::kAutoSendCycleTime.key, "1000"},
+      {setting::kUseRegex.section, setting::kUseRegex.key, "1"},
   };
   return table;
 }
@@ -202,6 +202,10 @@ bool CConfiguration::Save() {
 std::string CConfiguration::GetString(std::string_view section, std::string_view key) const {
   std::optional<size_t> index = KeyIndex(section, key);
   return index ? m_Values[*index] : std::string();
+}
+
+void CConfiguration::Set(const SettingKey& setting, std::string_view value) {
+  SetFormatted(setting.section, setting.key, "%.*s", static_cast<int>(value.size()), value.data());
 }
 
 int32_t CConfiguration::GetInt(std::string_view section, std::string_view key) const {

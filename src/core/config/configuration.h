@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "config/config_file_lock.h"
+#include "config/config_keys.h"
 
 // Which way a dialog's data exchange runs: store values into the controls, or the controls'
 // contents back into the store.
@@ -65,6 +66,15 @@ class CConfiguration {
   int32_t GetInt(std::string_view section, std::string_view key) const;
   // Whether `GetInt` is non-zero.
   bool GetBool(std::string_view section, std::string_view key) const;
+
+  // The same by a named setting (see config_keys.h).
+  std::string GetString(const SettingKey& setting) const {
+    return GetString(setting.section, setting.key);
+  }
+  int32_t GetInt(const SettingKey& setting) const { return GetInt(setting.section, setting.key); }
+  bool GetBool(const SettingKey& setting) const { return GetBool(setting.section, setting.key); }
+  // Sets a named setting to a text (memory only, like SetFormatted).
+  void Set(const SettingKey& setting, std::string_view value);
 
   // Sets a value from a printf-style format (at most 2,047 characters); false when section
   // and key name no row, and then nothing changes. Memory only; `Save` writes the file.

@@ -4,8 +4,7 @@
 #include "front_end/front_end.h"
 
 void PlayResultBeep(const CConfiguration& config, FrontEnd& frontEnd, bool result) {
-  const char* key = result ? "BeepOnSuccess" : "BeepOnFailure";
-  if (config.GetBool("UserInterface", key)) {
+  if (config.GetBool(result ? setting::kBeepOnSuccess : setting::kBeepOnFailure)) {
     frontEnd.PlaySignal(result);
   }
 }

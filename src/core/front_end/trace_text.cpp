@@ -6,10 +6,10 @@
 namespace {
 
 std::string TraceBody(const CConfiguration& config, const ByteString& bytes) {
-  if (!config.GetBool("UserInterface", "HexTrace")) {
+  if (!config.GetBool(setting::kHexTrace)) {
     return BytesToText(bytes, false);
   }
-  if (config.GetBool("UserInterface", "HexTrace2")) {
+  if (config.GetBool(setting::kHexTrace2)) {
     return BytesToText(bytes, true);
   }
   return HexDump(bytes, " ");

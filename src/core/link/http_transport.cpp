@@ -30,11 +30,11 @@ bool HttpTransport::Close() {
 }
 
 bool HttpTransport::Send(const ByteString& message) {
-  const std::string url = JoinedUrl(m_Config.GetString("Connection", "HttpUrl"), message);
+  const std::string url = JoinedUrl(m_Config.GetString(setting::kHttpUrl), message);
   ByteString header;
   ByteString body;
   m_Reply.clear();
-  if (!Check(HttpExchange(url, header, body, m_Config.GetInt("Connection", "ResponseTimeout")),
+  if (!Check(HttpExchange(url, header, body, m_Config.GetInt(setting::kResponseTimeout)),
              "no HTTP response from " + url)) {
     return false;
   }

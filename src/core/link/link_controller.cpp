@@ -98,7 +98,7 @@ void CLinkController::SetTransferMonitor(const TransferMonitor& monitor) {
 
 bool CLinkController::Send(const ByteString& message) {
   m_LastFailure.clear();
-  if (m_Config.GetBool("UserInterface", "ClearTextOnSend")) {
+  if (m_Config.GetBool(setting::kClearTextOnSend)) {
     m_Trace.Clear();
   }
   if (!IsOpen()) {

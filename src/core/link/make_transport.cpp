@@ -28,7 +28,7 @@ class NoTransport : public Transport {
 }  // namespace
 
 LinkKind ConfiguredLinkKind(const CConfiguration& config) {
-  return {config.GetInt("Connection", "Mode"), config.GetBool("Connection", "ActAsServer")};
+  return {config.GetInt(setting::kMode), config.GetBool(setting::kActAsServer)};
 }
 
 std::unique_ptr<Transport> MakeTransport(const LinkKind& kind, const CConfiguration& config) {

@@ -29,7 +29,7 @@ ByteString XmodemText(const std::vector<char>& buffer) {
 }  // namespace
 
 bool SerialTransport::Open() {
-  const std::string setting = m_Config.GetString("Connection", "CommConfig");
+  const std::string setting = m_Config.GetString(setting::kCommConfig);
   if (!Check(m_SerialPort.ParseSettings(setting),
              "CommConfig \"" + setting + "\" is not a serial setting such as COM1:9600,N,8,1")) {
     return false;
@@ -65,7 +65,7 @@ Arrival SerialTransport::NothingWaiting() {
 
 std::string SerialTransport::Description() const {
   SerialPort settings;
-  settings.ParseSettings(m_Config.GetString("Connection", "CommConfig"));
+  settings.ParseSettings(m_Config.GetString(setting::kCommConfig));
   return settings.FormatSettings();
 }
 

@@ -66,7 +66,7 @@ bool TcpClientTransport::Open() {
     return false;
   }
   m_IsOpen =
-      Check(m_Tcp.Connect(m_Config.GetString("Connection", "SocketHost"), port), m_Tcp.LastError());
+      Check(m_Tcp.Connect(m_Config.GetString(setting::kSocketHost), port), m_Tcp.LastError());
   return m_IsOpen;
 }
 

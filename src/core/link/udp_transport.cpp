@@ -48,17 +48,17 @@ bool UdpClientTransport::Open() {
 }
 
 bool UdpClientTransport::Send(const ByteString& message) {
-  const std::string host = m_Config.GetString("Connection", "SocketHost");
-  const int32_t port = m_Config.GetInt("Connection", "SocketPort");
-  const int32_t timeout = m_Config.GetInt("Connection", "ResponseTimeout");
+  const std::string host = m_Config.GetString(setting::kSocketHost);
+  const int32_t port = m_Config.GetInt(setting::kSocketPort);
+  const int32_t timeout = m_Config.GetInt(setting::kResponseTimeout);
   commkit::UdpClientConnection connection;
   connection.SetDestination(host, port);
   connection.SetTimeout(timeout);
   connection.SetPollInterval(0);
   // A connection that did not open makes SendCommand fail.
   connection.Open();
-  const ByteString opener = TextToBytes(m_Config.GetString("Connection", "PacketOpener"));
-  const ByteString closer = TextToBytes(m_Config.GetString("Connection", "PacketCloser"));
+  const ByteString opener = TextToBytes(m_Config.GetString(setting::kPacketOpener));
+  const ByteString closer = TextToBytes(m_Config.GetString(setting::kPacketCloser));
   ByteString reply;
   const bool replied = connection.SendCommand(message, opener, closer, reply);
   connection.Close();
@@ -75,6 +75,6 @@ std::vector<ByteString> UdpClientTransport::TakeReply() {
 }
 
 std::string UdpClientTransport::Description() const {
-  return "UDP --> " + m_Config.GetString("Connection", "SocketHost") + ":" +
-         std::to_string(m_Config.GetInt("Connection", "SocketPort"));
+  return "UDP --> " + m_Config.GetString(setting::kSocketHost) + ":" +
+         std::to_string(m_Config.GetInt(setting::kSocketPort));
 }

@@ -107,8 +107,8 @@ std::vector<ByteString> ReceiveCycle::CutPackets(const ByteString& chunk) {
   if (chunk.empty()) {
     return {};
   }
-  const ByteString opener = TextToBytes(m_Config.GetString("Connection", "PacketOpener"));
-  const ByteString closer = TextToBytes(m_Config.GetString("Connection", "PacketCloser"));
+  const ByteString opener = TextToBytes(m_Config.GetString(setting::kPacketOpener));
+  const ByteString closer = TextToBytes(m_Config.GetString(setting::kPacketCloser));
   const size_t chunkAt = m_RxPacket.size();
   m_Cutter.Append(m_RxPacket, chunk);
 
@@ -135,7 +135,7 @@ std::vector<ByteString> ReceiveCycle::CutPackets(const ByteString& chunk) {
 }
 
 std::vector<ByteString> ReceiveCycle::TakeTimedOutPacket(Clock::time_point now) {
-  const std::chrono::milliseconds timeout{m_Config.GetInt("Connection", "PacketBreakTimeout")};
+  const std::chrono::milliseconds timeout{m_Config.GetInt(setting::kPacketBreakTimeout)};
   if (timeout.count() <= 0 || now - m_LastRxTime <= timeout) {
     return {};
   }

@@ -47,8 +47,7 @@ void Session::ReceiveNow() {
 }
 
 bool Session::ToggleAutoSend() {
-  m_Config.SetFormatted("AutoSend", "Enabled", "%d",
-                        m_Config.GetBool("AutoSend", "Enabled") ? 0 : 1);
+  m_Config.Set(setting::kAutoSendEnabled, m_Config.GetBool(setting::kAutoSendEnabled) ? "0" : "1");
   const bool saved = m_Config.Save();
   m_Timers.StartAutoSend();
   return saved ||

@@ -30,13 +30,13 @@ bool TickScheduler::CloseConnection() {
 }
 
 void TickScheduler::StartRxPolling() {
-  m_RxDue = DueAfterPeriod("Connection", "RxPollingTime");
+  m_RxDue = DueAfterPeriod(setting::kRxPollingTime);
 }
 
 void TickScheduler::StartAutoSend() {
   m_AutoSendDue.reset();
-  if (m_Config.GetBool("AutoSend", "Enabled") && m_Link.IsOpen()) {
-    m_AutoSendDue = DueAfterPeriod("AutoSend", "CycleTime");
+  if (m_Config.GetBool(setting::kAutoSendEnabled) && m_Link.IsOpen()) {
+    m_AutoSendDue = DueAfterPeriod(setting::kAutoSendCycleTime);
   }
 }
 
@@ -74,10 +74,9 @@ void TickScheduler::RunDueTicks() {
   }
 }
 
-TickScheduler::Clock::time_point TickScheduler::DueAfterPeriod(const char* section,
-                                                               const char* key) const {
-  const std::chrono::milliseconds period{m_Config.GetInt(section, key)};
-  return Clock::now() + std::max(period, kMinimumPeriod);
+TickScheduler::Clock::time_point TickScheduler::DueAfterPeriod(const SettingKey& period) const {
+  const std::chrono::milliseconds milliseconds{m_Config.GetInt(period)};
+  return Clock::now() + std::max(milliseconds, kMinimumPeriod);
 }
 
 bool TickScheduler::IsDue(const std::optional<Clock::time_point>& due) {

@@ -4,6 +4,7 @@
 #include <optional>
 
 class CConfiguration;
+struct SettingKey;
 class CLinkController;
 class CLinkwrightDoc;
 
@@ -51,7 +52,7 @@ class TickScheduler {
   void RunDueTicks();
 
  private:
-  Clock::time_point DueAfterPeriod(const char* section, const char* key) const;
+  Clock::time_point DueAfterPeriod(const SettingKey& period) const;
   static bool IsDue(const std::optional<Clock::time_point>& due);
 
   const CConfiguration& m_Config;
