@@ -5,7 +5,6 @@
 #include "link_controller_fixture.h"
 #include "scripted_peers.h"
 #include "support/default_configuration.h"
-#include "tick_count.h"
 #include "version.h"
 
 namespace {
