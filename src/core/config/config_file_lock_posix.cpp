@@ -13,8 +13,8 @@ namespace {
 bool IsNamedBy(int fd, const std::filesystem::path& path) {
   struct stat held {};
   struct stat named {};
-  return fstat(fd, &held) == 0 && stat(path.c_str(), &named) == 0 &&
-         held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+  return fstat(fd, &held) == 0 && stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+         held.st_ino == named.st_ino;
 }
 
 bool LockExclusively(int fd) {

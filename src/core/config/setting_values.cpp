@@ -20,28 +20,28 @@ constexpr IntegerRange kMilliseconds{0, 3600000};
 // for TestMode, which nothing reads.
 std::optional<IntegerRange> RangeOf(size_t index) {
   static const std::optional<IntegerRange> ranges[CConfiguration::kKeyCount] = {
-      std::nullopt,                // General.TestMode
-      IntegerRange{0, 4},          // Connection.Mode: serial, TCP, UDP, HTTP, Xmodem
-      kSwitch,                     // Connection.ActAsServer
-      std::nullopt,                // Connection.SocketHost
-      IntegerRange{1, 65535},      // Connection.SocketPort
-      std::nullopt,                // Connection.CommConfig
-      kMilliseconds,               // Connection.ResponseTimeout
-      kMilliseconds,               // Connection.RxPollingTime
-      std::nullopt,                // Connection.HttpUrl
-      std::nullopt,                // Connection.PacketOpener
-      std::nullopt,                // Connection.PacketCloser
-      kMilliseconds,               // Connection.PacketBreakTimeout
-      kSwitch,                     // UserInterface.BeepOnFailure
-      kSwitch,                     // UserInterface.BeepOnSuccess
-      kSwitch,                     // UserInterface.HexTrace
-      kSwitch,                     // UserInterface.HexTrace2
-      kSwitch,                     // UserInterface.AlwaysOnTop
-      IntegerRange{0, 255},        // UserInterface.Transparency: 255 minus the window's alpha
-      kSwitch,                     // UserInterface.ClearTextOnSend
-      kSwitch,                     // AutoSend.Enabled
-      kMilliseconds,               // AutoSend.CycleTime
-      kSwitch,                     // AutoReply.UseRegex
+      std::nullopt,            // General.TestMode
+      IntegerRange{0, 4},      // Connection.Mode: serial, TCP, UDP, HTTP, Xmodem
+      kSwitch,                 // Connection.ActAsServer
+      std::nullopt,            // Connection.SocketHost
+      IntegerRange{1, 65535},  // Connection.SocketPort
+      std::nullopt,            // Connection.CommConfig
+      kMilliseconds,           // Connection.ResponseTimeout
+      kMilliseconds,           // Connection.RxPollingTime
+      std::nullopt,            // Connection.HttpUrl
+      std::nullopt,            // Connection.PacketOpener
+      std::nullopt,            // Connection.PacketCloser
+      kMilliseconds,           // Connection.PacketBreakTimeout
+      kSwitch,                 // UserInterface.BeepOnFailure
+      kSwitch,                 // UserInterface.BeepOnSuccess
+      kSwitch,                 // UserInterface.HexTrace
+      kSwitch,                 // UserInterface.HexTrace2
+      kSwitch,                 // UserInterface.AlwaysOnTop
+      IntegerRange{0, 255},    // UserInterface.Transparency: 255 minus the window's alpha
+      kSwitch,                 // UserInterface.ClearTextOnSend
+      kSwitch,                 // AutoSend.Enabled
+      kMilliseconds,           // AutoSend.CycleTime
+      kSwitch,                 // AutoReply.UseRegex
   };
   return index < CConfiguration::kKeyCount ? ranges[index] : std::nullopt;
 }

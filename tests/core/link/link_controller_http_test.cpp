@@ -24,6 +24,8 @@ class HttpLinkTest : public LinkControllerTest {
     ASSERT_TRUE(WaitUntil([this] { return LoopbackSocket::TcpConnect(m_Port).valid(); }))
         << "http.server did not start";
     Set("Mode", "3");
+    // The time-out covers the whole response; a busy machine may keep http.server slow.
+    Set("ResponseTimeout", "10000");
   }
 
   std::string Url(const std::string& path) const {
