@@ -58,7 +58,7 @@ TEST_F(LinkControllerTest, CommWithAMissingDeviceStaysClosed) {
   EXPECT_EQ(m_Link.LastFailure(), "cannot open " + device + ": No such file or directory");
   EXPECT_FALSE(m_Link.IsOpen());
   EXPECT_EQ(m_FrontEnd.state, LinkState::kSerialClosed);
-  EXPECT_EQ(m_FrontEnd.signals, std::vector<bool>{false});
+  EXPECT_EQ(m_FrontEnd.playedSignals, std::vector<bool>{false});
 }
 
 // Receives one Xmodem transfer on end b in CRC mode and records the header byte and length of

@@ -77,7 +77,7 @@ TEST_F(LinkControllerTest, UdpClientNeedsNoOpeningAndOpenSaysSo) {
   UseLink(kModeUdp, false, 1024);
   EXPECT_TRUE(m_Link.IsOpen());
   EXPECT_FALSE(m_Link.Open());
-  EXPECT_EQ(m_FrontEnd.signals, std::vector<bool>{false});
+  EXPECT_EQ(m_FrontEnd.playedSignals, std::vector<bool>{false});
   EXPECT_TRUE(m_Link.IsOpen());
   EXPECT_FALSE(m_Link.Close());
   EXPECT_EQ(m_Link.Receive().bytes, "");

@@ -40,7 +40,7 @@ TEST_F(TcpServerTest, ListensThenServesOnePeerBothWays) {
   EXPECT_EQ(m_FrontEnd.linkPane, "TCP ");
   EXPECT_EQ(m_FrontEnd.title, "TCP " + kTitleSuffix);
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 0");
-  EXPECT_TRUE(m_FrontEnd.signals.empty()) << "success is silent with the default settings";
+  EXPECT_TRUE(m_FrontEnd.playedSignals.empty()) << "success is silent with the default settings";
 
   auto peer = ConnectPeer();
   EXPECT_EQ(m_FrontEnd.linkPane, "TCP " + PeerText(peer.Port()));
@@ -125,7 +125,7 @@ TEST_F(TcpServerTest, PortInUseFailsToOpenWithABindLine) {
                                       ": Address already in use");
   EXPECT_FALSE(m_Link.IsOpen());
   EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpServerClosed);
-  EXPECT_EQ(m_FrontEnd.signals, std::vector<bool>{false});
+  EXPECT_EQ(m_FrontEnd.playedSignals, std::vector<bool>{false});
 }
 
 TEST_F(TcpServerTest, ReceiveTakesEverythingWaitingInFewCalls) {
@@ -163,7 +163,7 @@ TEST_F(TcpServerTest, AMessageLargerThanTheSocketBuffersArrivesWhole) {
 TEST_F(TcpServerTest, OpenTwiceFailsWithTheFailureBeep) {
   OpenServer();
   EXPECT_FALSE(m_Link.Open());
-  EXPECT_EQ(m_FrontEnd.signals, std::vector<bool>{false});
+  EXPECT_EQ(m_FrontEnd.playedSignals, std::vector<bool>{false});
   EXPECT_TRUE(m_Link.IsOpen());
   ASSERT_TRUE(m_Link.Close());
   EXPECT_FALSE(m_Link.Close()) << "closing a closed link";
@@ -206,7 +206,7 @@ TEST_F(LinkControllerTest, TcpClientRefusedFailsWithAConnectLine) {
             "cannot connect to 127.0.0.1:" + std::to_string(port) + ": Connection refused");
   EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpClientClosed);
   EXPECT_EQ(m_FrontEnd.linkPane, "TCP ...");
-  EXPECT_EQ(m_FrontEnd.signals, std::vector<bool>{false});
+  EXPECT_EQ(m_FrontEnd.playedSignals, std::vector<bool>{false});
 }
 
 TEST_F(LinkControllerTest, TcpClientUnknownHostFailsWithAConnectLine) {
