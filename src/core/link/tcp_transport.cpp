@@ -9,6 +9,20 @@ constexpr const char* kServerClosed = "the server closed the connection";
 
 }  // namespace
 
+bool TcpTransport::Close() {
+  m_Tcp.Close();
+  m_IsOpen = false;
+  return true;
+}
+
+bool TcpTransport::Send(const ByteString& message) {
+  return Check(m_Tcp.Send(message), m_Tcp.LastError());
+}
+
+std::string TcpTransport::Description() const {
+  return m_IsOpen ? "TCP " + m_Tcp.PeerText() : "TCP ...";
+}
+
 bool TcpServerTransport::Open() {
   uint16_t port = 0;
   std::string reason;
@@ -17,16 +31,6 @@ bool TcpServerTransport::Open() {
   }
   m_IsOpen = Check(m_Tcp.Listen(port), m_Tcp.LastError());
   return m_IsOpen;
-}
-
-bool TcpServerTransport::Close() {
-  m_Tcp.Close();
-  m_IsOpen = false;
-  return true;
-}
-
-bool TcpServerTransport::Send(const ByteString& message) {
-  return Check(m_Tcp.Send(message), m_Tcp.LastError());
 }
 
 Arrival TcpServerTransport::TakeWaiting(size_t limit) {
@@ -48,10 +52,6 @@ Arrival TcpServerTransport::TakeWaiting(size_t limit) {
   return arrival;
 }
 
-std::string TcpServerTransport::Description() const {
-  return m_IsOpen ? "TCP " + m_Tcp.PeerText() : "TCP ...";
-}
-
 LinkState TcpServerTransport::State() const {
   if (!m_IsOpen) {
     return LinkState::kTcpServerClosed;
@@ -70,16 +70,6 @@ bool TcpClientTransport::Open() {
   return m_IsOpen;
 }
 
-bool TcpClientTransport::Close() {
-  m_Tcp.Close();
-  m_IsOpen = false;
-  return true;
-}
-
-bool TcpClientTransport::Send(const ByteString& message) {
-  return Check(m_Tcp.Send(message), m_Tcp.LastError());
-}
-
 Arrival TcpClientTransport::TakeWaiting(size_t limit) {
   Arrival arrival;
   bool peerGone = false;
@@ -89,10 +79,6 @@ Arrival TcpClientTransport::TakeWaiting(size_t limit) {
   Check(!arrival.lost, kServerClosed);
   arrival.statusChanged = !arrival.bytes.empty();
   return arrival;
-}
-
-std::string TcpClientTransport::Description() const {
-  return m_IsOpen ? "TCP " + m_Tcp.PeerText() : "TCP ...";
 }
 
 LinkState TcpClientTransport::State() const {
