@@ -18,11 +18,18 @@
 #include <algorithm>
 #include <chrono>
 
+#include "about_box.h"
+#include "compute_crc_command.h"
 #include "config/configuration.h"
+#include "config/connection_signature.h"
+#include "config_editor.h"
+#include "edit_commands.h"
 #include "function_keys.h"
 #include "link_icons.h"
 #include "message_view.h"
 #include "recent_files.h"
+#include "session/settings_change.h"
+#include "symbols_dialog.h"
 #include "trace_view.h"
 #include "window_state.h"
 
@@ -163,11 +170,10 @@ void CMainFrame::CreateActions() {
   a.editCut->setShortcut(QKeySequence("Shift+Delete"));
   a.clearTrace->setShortcut(QKeySequence("Ctrl+Shift+X"));
 
-  // The edit commands and the dialogs have no handler here; entries without one are disabled.
-  for (QAction* action : {a.editUndo, a.editCut, a.editCopy, a.editPaste, a.configuration,
-                          a.computeCrc, a.appAbout, a.viewSymbols}) {
-    action->setEnabled(false);
-  }
+  // The edit commands and Compute CRC follow the message view's cell editor and selection.
+  new CEditCommands(*m_MessageView, m_Session.Table(),
+                    {a.editUndo, a.editCut, a.editCopy, a.editPaste}, this);
+  new CComputeCrcCommand(*m_MessageView, a.computeCrc, m_Session.Link().Trace(), this);
   a.autoSend->setCheckable(true);
   a.viewStatusBar->setCheckable(true);
   a.viewStatusBar->setChecked(true);
@@ -188,6 +194,9 @@ void CMainFrame::CreateActions() {
   connect(a.switchMessageTrigger, &QAction::triggered, this,
           [this] { m_Session.Table().SwitchMessageTrigger(); });
   connect(a.autoSend, &QAction::triggered, this, &CMainFrame::OnToggleAutoSend);
+  connect(a.configuration, &QAction::triggered, this, &CMainFrame::OnConfiguration);
+  connect(a.appAbout, &QAction::triggered, this, [this] { CAboutBox(this).exec(); });
+  connect(a.viewSymbols, &QAction::triggered, this, [this] { CSymbolsDialog(this).exec(); });
 }
 
 void CMainFrame::CreateMenus() {
@@ -319,6 +328,24 @@ void CMainFrame::OnToggleAutoSend() {
   if (!m_Session.ToggleAutoSend()) {
     statusBar()->showMessage(FromStd(m_Session.LastFailure()));
   }
+  RearmTicks();
+  UpdateCommandStates();
+}
+
+void CMainFrame::OnConfiguration() {
+  const std::string signatureBefore = ConnectionSignature(m_Config);
+  const ConfigEditResult result = EditConfiguration(m_Config, this);
+  if (result == ConfigEditResult::kCancelled) {
+    return;
+  }
+  if (result == ConfigEditResult::kSaveFailed) {
+    statusBar()->showMessage(tr("The settings could not be saved to %1; they apply to this run")
+                                 .arg(QString::fromStdString(CConfiguration::FilePath().string())));
+  }
+  if (!ApplyChangedSettings(m_Session, m_Config, signatureBefore)) {
+    statusBar()->showMessage(FromStd(m_Session.LastFailure()));
+  }
+  ApplyWindowOptions();
   RearmTicks();
   UpdateCommandStates();
 }

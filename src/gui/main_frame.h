@@ -92,6 +92,7 @@ class CMainFrame : public QMainWindow, public FrontEnd {
   void OnOpenConnection();
   void OnCloseConnection();
   void OnToggleAutoSend();
+  void OnConfiguration();
   void OnTick();
   void SendRow(int row);
 
