@@ -272,8 +272,8 @@ TEST_F(SendCommandTest, StatsWaitForEachAnswerAndTimestampsStartEveryTraceLine) 
   EXPECT_EQ(cli.Wait(), 0) << cli.Err();
 
   const std::string time = "[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} ";
-  EXPECT_TRUE(std::regex_match(
-      cli.Out(), std::regex(time + "<-- A\\[CR\\]\n" + time + "a1\\[CR\\]<-- B\\[CR\\]\n")))
+  EXPECT_TRUE(std::regex_match(cli.Out(), std::regex(time + "<-- A\\[CR\\]\n" + time +
+                                                     "a1\\[CR\\]\n" + time + "<-- B\\[CR\\]\n")))
       << cli.Out();
   EXPECT_TRUE(
       std::regex_search(cli.Err(), std::regex("\nresponse to A\\[CR\\]: [0-9]+\\.[0-9]{3} ms\n"
