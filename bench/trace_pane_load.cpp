@@ -3,7 +3,8 @@
 // 10 ms) while a probe timer measures how long the event loop went without running it. Each run
 // reports the longest stall, the longest tick, the growth of the resident memory and whether
 // every packet reached the pane in order; it runs once with each tick's trace appended in one
-// call and once with every piece appended on its own.
+// call, once with every piece appended on its own, and once in one call per tick with colours,
+// timestamps and an open find bar (whose count is taken again while the traffic arrives).
 //
 // Usage: trace_pane_load [seconds [packets-per-second]]   (defaults 60 and 5000)
 // Run it on Qt's offscreen platform: QT_QPA_PLATFORM=offscreen.
@@ -29,8 +30,10 @@
 
 #include "config/configuration.h"
 #include "front_end/front_end.h"
+#include "front_end/trace_timestamps.h"
 #include "message_view.h"
 #include "session/session.h"
+#include "trace_find_bar.h"
 #include "trace_view.h"
 
 namespace {
@@ -109,7 +112,10 @@ long ResidentKilobytes() {
   return 0;
 }
 
-enum class Feed { kOneAppendPerTick, kOneAppendPerPiece };
+enum class Feed { kOneAppendPerTick, kOneAppendPerPiece, kStyledAndSearched };
+
+// The find bar's text in the searched run: about one line in a hundred matches.
+const QString kSearchedText = "99[CR]";
 
 // The window's side: the link, the document and the timers of the core, the two views in a
 // splitter, and a single-shot timer armed at the next due tick, as the main frame does.
@@ -126,6 +132,12 @@ class LoadedWindow : public FrontEnd {
     m_Splitter.addWidget(m_Pane);
     m_Splitter.resize(1100, 700);
     m_Splitter.show();
+    if (feed == Feed::kStyledAndSearched) {
+      m_Pane->ShowColours(true);
+      m_Pane->ShowTimestamps(true);
+      m_Pane->OpenFindBar();
+      m_Pane->FindBar()->SetText(kSearchedText);
+    }
     m_TickTimer.setSingleShot(true);
     m_TickTimer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_TickTimer, &QTimer::timeout, [this] { Tick(); });
@@ -139,6 +151,10 @@ class LoadedWindow : public FrontEnd {
   void Close() { m_Session.CloseConnection(); }
 
   const CBottomView& Pane() const { return *m_Pane; }
+  // Characters in front of each line's packet: the timestamp when shown.
+  int LinePrefix() const {
+    return m_Pane->TimestampsShown() ? static_cast<int>(TraceTimePrefix({}).size()) : 0;
+  }
   double LongestTickMs() const { return m_LongestTickMs; }
   long CharactersAppended() const { return m_Characters; }
 
@@ -178,7 +194,7 @@ class LoadedWindow : public FrontEnd {
     for (const TracePiece& piece : m_TickPieces) {
       m_Characters += static_cast<long>(piece.text.size()) + (piece.endsLine ? 1 : 0);
     }
-    if (m_Feed == Feed::kOneAppendPerTick) {
+    if (m_Feed != Feed::kOneAppendPerPiece) {
       m_Pane->AppendTrace(m_TickPieces);
     } else {
       for (const TracePiece& piece : m_TickPieces) {
@@ -219,7 +235,8 @@ bool EveryPacketShown(const LoadedWindow& window, long packets) {
   }
   long number = packets - (lines.size() - 1);
   for (qsizetype line = 0; line + 1 < lines.size(); ++line, ++number) {
-    if (lines[line] != QString::fromStdString(PacketText(number) + "[CR]")) {
+    if (lines[line].mid(window.LinePrefix()) !=
+        QString::fromStdString(PacketText(number) + "[CR]")) {
       return false;
     }
   }
@@ -303,5 +320,7 @@ int main(int argc, char** argv) {
   Print("one append per tick", perTick);
   const RunResult perPiece = Run(Feed::kOneAppendPerPiece, seconds, rate);
   Print("one append per piece", perPiece);
-  return perTick.everyPacketShown && perPiece.everyPacketShown ? 0 : 1;
+  const RunResult styled = Run(Feed::kStyledAndSearched, seconds, rate);
+  Print("styled, find bar open", styled);
+  return perTick.everyPacketShown && perPiece.everyPacketShown && styled.everyPacketShown ? 0 : 1;
 }

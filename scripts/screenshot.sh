@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's picture of the window: the demo table as a TCP server, a peer that sends
-# it a few requests and gets the answers, and a row sent with F5, all on a virtual X server.
+# it a few requests and gets the answers, and a row sent with F5, all on a virtual X server; the
+# trace with timestamps and colours.
 # Usage: scripts/screenshot.sh [BUILD_FOLDER [OUTPUT_PNG]]   (defaults: build/release, docs/window.png)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -25,7 +26,10 @@ set_value=("$build/src/cli/linkwright-cli" --config "$work/demo.cfg" config set)
 "${set_value[@]}" Connection ActAsServer 1
 "${set_value[@]}" Connection SocketPort "$port"
 
-# A home of its own, so the window's saved placement and recent files are not the user's.
+# A home of its own, so the window's saved placement and recent files are not the user's; the
+# trace shows its timestamps (and its colours, on by default).
+mkdir -p "$work/config/Linkwright"
+printf '[Trace]\nTimestamps=true\n' >"$work/config/Linkwright/Linkwright.conf"
 HOME=$work XDG_CONFIG_HOME=$work/config "$build/src/gui/linkwright" --config "$work/demo.cfg" \
   "$root/examples/demo.xml" &
 app=$!

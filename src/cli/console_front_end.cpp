@@ -1,6 +1,7 @@
 #include "console_front_end.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <ostream>
 
@@ -10,7 +11,9 @@ void ConsoleFrontEnd::AppendTrace(const TraceBatch& pieces) {
   if (m_TraceStopped) {
     return;
   }
-  const std::string text = WithLineFeeds(TraceText(pieces));
+  const std::string text = WithLineFeeds(
+      m_Timestamps ? TraceText(m_Stamper.Stamp(pieces, std::chrono::system_clock::now()))
+                   : TraceText(pieces));
   errno = 0;
   m_Out.write(text.data(), static_cast<std::streamsize>(text.size())).flush();
   if (!m_Out) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "front_end/front_end.h"
+#include "front_end/trace_timestamps.h"
 
 // The console's front-end: the trace goes to standard output with its CRLF line ends written
 // as plain line feeds, so scripts read ordinary lines, and each batch written at once (one write
@@ -11,10 +12,13 @@
 // whenever it changes) and notices go to standard error. Beeps, the link state and the
 // transmit pane have nothing to show on a console and are ignored. When a trace write fails,
 // nothing more is written and the command ends: with a closed pipe quietly, otherwise with
-// TraceError as its one error line.
+// TraceError as its one error line. With timestamps shown, each trace line starts with the local
+// time it began ("HH:MM:SS.mmm ").
 class ConsoleFrontEnd : public FrontEnd {
  public:
   ConsoleFrontEnd(std::ostream& out, std::ostream& err);
+
+  void ShowTimestamps(bool show) { m_Timestamps = show; }
 
   void AppendTrace(const TraceBatch& pieces) override;
   // Printed text cannot be taken back; the console keeps it.
@@ -35,6 +39,8 @@ class ConsoleFrontEnd : public FrontEnd {
   std::string m_LinkPane;
   bool m_TraceStopped = false;
   std::string m_TraceError;
+  bool m_Timestamps = false;
+  TraceTimestamper m_Stamper;
 };
 
 // The text with every CR LF pair turned into a single LF.

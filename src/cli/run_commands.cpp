@@ -8,10 +8,12 @@
 #include <thread>
 #include <vector>
 
+#include "atomic_file.h"
 #include "cli_context.h"
 #include "config/configuration.h"
 #include "console_front_end.h"
 #include "session/session.h"
+#include "session/statistics_json.h"
 #include "setting_overrides.h"
 
 namespace {
@@ -34,6 +36,8 @@ struct RunOptions {
   std::vector<std::string> settings;
   std::optional<double> seconds;
   bool autoSend = false;
+  bool timestamps = false;
+  std::string statsFile;
   std::string messageFile;
 };
 
@@ -83,6 +87,16 @@ void RunTimers(Session& session, const ConsoleFrontEnd& frontEnd,
   }
 }
 
+// Writes the response-time statistics as JSON and their summary to standard error.
+int WriteStatistics(const ResponseStatistics& statistics, const std::string& path) {
+  std::string error;
+  if (!WriteFileAtomically(path, StatisticsJson(statistics), error)) {
+    return Fail(error);
+  }
+  std::cerr << "stats: " << StatisticsSummary(statistics) << std::endl;
+  return kExitOk;
+}
+
 int RunSimulator(const RunOptions& options, const CliContext& context) {
   LoadConfiguration(context);
   ApplySettingOverrides(options.settings);
@@ -90,6 +104,7 @@ int RunSimulator(const RunOptions& options, const CliContext& context) {
   GetConfiguration().Set(setting::kAutoSendEnabled, options.autoSend ? "1" : "0");
 
   ConsoleFrontEnd frontEnd(std::cout, std::cerr);
+  frontEnd.ShowTimestamps(options.timestamps);
   Session session(GetConfiguration(), frontEnd);
   std::string error;
   if (!session.LoadTable(options.messageFile, &error)) {
@@ -113,7 +128,8 @@ int RunSimulator(const RunOptions& options, const CliContext& context) {
   if (!frontEnd.TraceError().empty()) {
     return Fail(frontEnd.TraceError());
   }
-  return kExitOk;
+  return options.statsFile.empty() ? kExitOk
+                                   : WriteStatistics(session.Statistics(), options.statsFile);
 }
 
 }  // namespace
@@ -132,6 +148,13 @@ void AddRunCommands(CLI::App& app, CliContext& context) {
       ->check(kSecondsToRun);
   run->add_flag("--autosend", options->autoSend,
                 "Send the active rows one per \"CycleTime\" (AutoSend on for this run only)");
+  run->add_flag("--timestamps", options->timestamps,
+                "Start each trace line with the local time it began (HH:MM:SS.mmm)");
+  run->add_option("--stats", options->statsFile,
+                  "When the run ends (SIGINT and SIGTERM included), write each row's sends, "
+                  "AutoReply hits and response times to FILE as JSON and a summary to standard "
+                  "error")
+      ->type_name("FILE");
   run->add_option("MESSAGEFILE", options->messageFile, "Message file with the rows to use")
       ->required();
   run->callback([options, &context] { context.exitCode = RunSimulator(*options, context); });

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <chrono>
+#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -24,6 +25,8 @@ struct SendOptions {
   int before = 0;
   int wait = 0;
   int replies = 0;
+  bool timestamps = false;
+  bool stats = false;
   std::string messageFile;
   std::vector<std::string> texts;
 };
@@ -86,10 +89,28 @@ void ReceiveFor(Session& session, const ConsoleFrontEnd& frontEnd, int milliseco
   }
 }
 
+// Receives for up to `wait` ms until a packet arrives, the answer to what was just sent, and
+// reports on standard error how long it took, as fine as the polling period.
+void ReportResponseTime(Session& session, const ConsoleFrontEnd& frontEnd, const std::string& text,
+                        int wait) {
+  const auto sent = Session::Clock::now();
+  const size_t before = session.PacketsReceived();
+  ReceiveFor(session, frontEnd, wait, 1);
+  if (session.PacketsReceived() == before) {
+    std::cerr << "no response to " << text << " within " << wait << " ms" << std::endl;
+    return;
+  }
+  const std::chrono::duration<double, std::milli> elapsed = Session::Clock::now() - sent;
+  char ms[32];
+  std::snprintf(ms, sizeof ms, "%.3f", elapsed.count());
+  std::cerr << "response to " << text << ": " << ms << " ms" << std::endl;
+}
+
 // Opens the link (the UDP client needs none), sends every text and receives as asked. Returns
 // the failure to report, or an empty text.
 std::string RunSend(const SendOptions& options) {
   ConsoleFrontEnd frontEnd(std::cout, std::cerr);
+  frontEnd.ShowTimestamps(options.timestamps);
   // Only run cycles through the rows.
   GetConfiguration().Set(setting::kAutoSendEnabled, "0");
   Session session(GetConfiguration(), frontEnd);
@@ -106,11 +127,15 @@ std::string RunSend(const SendOptions& options) {
   std::string failure;
   for (const std::string& text : options.texts) {
     std::string sendFailure = SendArgument(options, session, text);
+    if (options.stats && sendFailure.empty()) {
+      ReportResponseTime(session, frontEnd, text, options.wait);
+    }
     if (failure.empty()) {
       failure = std::move(sendFailure);
     }
   }
-  ReceiveFor(session, frontEnd, options.wait, options.replies);
+  // With --stats the wait was spent on each text's answer.
+  ReceiveFor(session, frontEnd, options.stats ? 0 : options.wait, options.replies);
   session.CloseConnection();
   return frontEnd.TraceStopped() ? frontEnd.TraceError() : failure;
 }
@@ -135,6 +160,11 @@ void AddSendCommands(CLI::App& app, CliContext& context) {
                    "With --wait, stop waiting once N packets have been received")
       ->type_name("N")
       ->check(CLI::PositiveNumber);
+  send->add_flag("--timestamps", options->timestamps,
+                 "Start each trace line with the local time it began (HH:MM:SS.mmm)");
+  send->add_flag("--stats", options->stats,
+                 "After each TEXT receive for up to --wait MS until a packet arrives and print "
+                 "its response time to standard error");
   send->add_option("--file", options->messageFile,
                    "Message file whose rows ROW... are sent (SendRow) instead of TEXT")
       ->type_name("MESSAGEFILE");

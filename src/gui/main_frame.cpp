@@ -30,6 +30,8 @@
 #include "recent_files.h"
 #include "session/settings_change.h"
 #include "symbols_dialog.h"
+#include "statistics_dialog.h"
+#include "trace_commands.h"
 #include "trace_view.h"
 #include "window_state.h"
 
@@ -101,6 +103,8 @@ void CMainFrame::CreateViews() {
   m_Splitter->setStretchFactor(1, 1);
   m_Splitter->setSizes({kInitialUpperPaneHeight, kInitialUpperPaneHeight});
   setCentralWidget(m_Splitter);
+  m_MessageView->ShowHits(m_Session.Statistics());
+  m_TraceCommands = new TraceCommands(*this, *m_TracePane);
   connect(m_TracePane, &CBottomView::HasTextChanged, this, [this] { UpdateCommandStates(); });
 }
 
@@ -152,6 +156,9 @@ void CMainFrame::CreateActions() {
   a.autoSend =
       AddAction("autoSend", tr("AutoSend"),
                 tr("Send the active rows one after another at the cycle time"), "autosend");
+  a.statistics =
+      AddAction("statistics", tr("&Statistics..."),
+                tr("Show how often each row was sent and how fast the device answered it"));
   a.appAbout = AddAction("appAbout", tr("&About Linkwright..."),
                          tr("Display program information, version number and copyright"), "about");
   a.viewSymbols =
@@ -197,12 +204,15 @@ void CMainFrame::CreateActions() {
   connect(a.configuration, &QAction::triggered, this, &CMainFrame::OnConfiguration);
   connect(a.appAbout, &QAction::triggered, this, [this] { CAboutBox(this).exec(); });
   connect(a.viewSymbols, &QAction::triggered, this, [this] { CSymbolsDialog(this).exec(); });
+  connect(a.statistics, &QAction::triggered, this, &CMainFrame::OnStatistics);
 }
 
 void CMainFrame::CreateMenus() {
   const Actions& a = m_Actions;
   m_FileMenu = menuBar()->addMenu(tr("&File"));
   m_FileMenu->addActions({a.fileNew, a.fileOpen, a.fileSave, a.fileSaveAs});
+  m_FileMenu->addSeparator();
+  m_FileMenu->addActions({m_TraceCommands->SaveAs(), m_TraceCommands->Log()});
   m_FileMenu->addSeparator();
   m_FileMenu->addActions({a.filePrint, a.filePrintPreview, a.filePrintSetup});
   m_FileMenu->addSeparator();
@@ -219,7 +229,9 @@ void CMainFrame::CreateMenus() {
   QMenu* view = menuBar()->addMenu(tr("&View"));
   view->addActions({a.viewToolBar, a.viewStatusBar});
   view->addSeparator();
-  view->addAction(a.clearTrace);
+  view->addActions({m_TraceCommands->Timestamps(), m_TraceCommands->Colours()});
+  view->addSeparator();
+  view->addActions({a.clearTrace, m_TraceCommands->Find()});
 
   QMenu* tools = menuBar()->addMenu(tr("&Tools"));
   tools->addActions({a.openConnection, a.closeConnection, a.configuration});
@@ -227,6 +239,8 @@ void CMainFrame::CreateMenus() {
   tools->addActions({a.switchMessageTrigger, a.computeCrc});
   tools->addSeparator();
   tools->addAction(a.autoSend);
+  tools->addSeparator();
+  tools->addAction(a.statistics);
   // The AutoSend setting may have been changed by another program or the configuration editor.
   connect(tools, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
 
@@ -300,8 +314,18 @@ void CMainFrame::RearmTicks() {
 
 void CMainFrame::OnTick() {
   m_Session.RunDueTicks();
+  m_MessageView->RefreshHits();
   emit TicksRan();
   RearmTicks();
+}
+
+void CMainFrame::OnStatistics() {
+  auto* dialog = findChild<CStatisticsDialog*>();
+  if (dialog == nullptr) {
+    dialog = new CStatisticsDialog(m_Session.Statistics(), this);
+  }
+  dialog->show();
+  dialog->raise();
 }
 
 void CMainFrame::SendRow(int row) {

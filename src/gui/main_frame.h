@@ -14,6 +14,7 @@ class CLinkwrightView;
 class FunctionKeyFilter;
 class QAction;
 class RecentFileList;
+class TraceCommands;
 class QLabel;
 class QMenu;
 class QPrinter;
@@ -94,6 +95,7 @@ class CMainFrame : public QMainWindow, public FrontEnd {
   void OnToggleAutoSend();
   void OnConfiguration();
   void OnTick();
+  void OnStatistics();
   void SendRow(int row);
 
   // Asks "Save changes to …?" when the table is modified: true when the caller may go on
@@ -119,6 +121,7 @@ class CMainFrame : public QMainWindow, public FrontEnd {
   QLabel* m_LinkIcon = nullptr;
   QMenu* m_FileMenu = nullptr;
   RecentFileList* m_RecentFiles = nullptr;
+  TraceCommands* m_TraceCommands = nullptr;
 
   struct Actions {
     QAction* fileNew;
@@ -142,6 +145,7 @@ class CMainFrame : public QMainWindow, public FrontEnd {
     QAction* switchMessageTrigger;
     QAction* computeCrc;
     QAction* autoSend;
+    QAction* statistics;
     QAction* appAbout;
     QAction* viewSymbols;
   } m_Actions{};

@@ -1,5 +1,7 @@
 #include "message_table_model.h"
 
+#include "session/response_statistics.h"
+
 namespace {
 
 bool IsTextColumn(int column) {
@@ -18,12 +20,30 @@ MessageTableModel::~MessageTableModel() {
   m_Table.RemoveListener(this);
 }
 
+void MessageTableModel::ShowHits(const ResponseStatistics& statistics) {
+  beginInsertColumns({}, kHitsColumn, kHitsColumn);
+  m_Statistics = &statistics;
+  m_ShownGeneration = statistics.Generation();
+  endInsertColumns();
+}
+
+void MessageTableModel::RefreshHits() {
+  if (m_Statistics == nullptr || m_Statistics->Generation() == m_ShownGeneration) {
+    return;
+  }
+  m_ShownGeneration = m_Statistics->Generation();
+  emit dataChanged(index(0, kHitsColumn), index(rowCount() - 1, kHitsColumn), {Qt::DisplayRole});
+}
+
 int MessageTableModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : m_Table.RowCount();
 }
 
 int MessageTableModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : MessageTable::kColumnCount;
+  if (parent.isValid()) {
+    return 0;
+  }
+  return m_Statistics != nullptr ? kHitsColumn + 1 : MessageTable::kColumnCount;
 }
 
 QVariant MessageTableModel::data(const QModelIndex& index, int role) const {
@@ -41,12 +61,29 @@ QVariant MessageTableModel::data(const QModelIndex& index, int role) const {
   if (IsTextColumn(column) && (role == Qt::DisplayRole || role == Qt::EditRole)) {
     return QString::fromStdString(m_Table.GetItemText(row, column));
   }
+  if (column == kHitsColumn) {
+    return HitsData(row, role);
+  }
+  return {};
+}
+
+QVariant MessageTableModel::HitsData(int row, int role) const {
+  const int64_t hits = m_Statistics->Hits(row);
+  if (role == Qt::DisplayRole && hits > 0) {
+    return QString::number(hits);
+  }
+  if (role == Qt::TextAlignmentRole) {
+    return int{Qt::AlignRight | Qt::AlignVCenter};
+  }
   return {};
 }
 
 QVariant MessageTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
     return {};
+  }
+  if (section == kHitsColumn) {
+    return tr("hits");
   }
   return QString::fromStdString(MessageTable::ColumnTitle(section));
 }
@@ -58,6 +95,8 @@ Qt::ItemFlags MessageTableModel::flags(const QModelIndex& index) const {
   switch (index.column()) {
     case MessageTable::kLabelColumn:
       return Qt::ItemIsEnabled;
+    case kHitsColumn:
+      return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     case MessageTable::kActiveColumn:
       return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
     default:

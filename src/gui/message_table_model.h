@@ -2,18 +2,31 @@
 
 #include <QAbstractTableModel>
 
+#include <cstdint>
+
 #include "document/message_table.h"
+
+class ResponseStatistics;
 
 // The Qt face of the core's MessageTable: rows 0 … 98 of the model are the table's rows 1 … 99,
 // the columns are the table's label, message, comment, active and trigger columns. The model
 // holds no row data of its own: it reads the table on every request, turns edits into table
 // calls and forwards the table's change notices to the views. The table must outlive the model.
+// With statistics given, a last column "hits" shows how often AutoReply answered with each row.
 class MessageTableModel : public QAbstractTableModel, private MessageTableListener {
   Q_OBJECT
 
  public:
+  // The column after the trigger that ShowHits adds.
+  static constexpr int kHitsColumn = MessageTable::kColumnCount;
+
   explicit MessageTableModel(MessageTable& table, QObject* parent = nullptr);
   ~MessageTableModel() override;
+
+  // Adds the "hits" column, read from the statistics, which must outlive the model.
+  void ShowHits(const ResponseStatistics& statistics);
+  // Tells the views the hits changed, when they did since the last call.
+  void RefreshHits();
 
   // The table row (1 … 99) shown in a model row, and back.
   static int TableRow(const QModelIndex& index) { return index.row() + 1; }
@@ -34,10 +47,13 @@ class MessageTableModel : public QAbstractTableModel, private MessageTableListen
   void TableFocusChanged(int focusedRow, int selectedRow);
 
  private:
+  QVariant HitsData(int row, int role) const;
   void RowsChanged(int first, int last) override;
   void TableAboutToReset() override;
   void TableReset() override;
   void FocusChanged(int focusedRow, int selectedRow) override;
 
   MessageTable& m_Table;
+  const ResponseStatistics* m_Statistics = nullptr;
+  uint64_t m_ShownGeneration = 0;
 };

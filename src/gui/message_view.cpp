@@ -18,6 +18,9 @@ namespace {
 // The narrowest column, the active mark's check box; the header may not make any column narrower.
 constexpr int kActiveWidth = 20;
 
+// The hits column: room for five digits.
+constexpr int kHitsWidth = 50;
+
 struct ColumnSetUp {
   int column;
   int width;
@@ -111,6 +114,15 @@ CLinkwrightView::CLinkwrightView(MessageTable& table, RowSender sendRow, QWidget
 
 void CLinkwrightView::Print(QPrinter* printer) {
   PrintMessageTable(m_Table, *printer);
+}
+
+void CLinkwrightView::ShowHits(const ResponseStatistics& statistics) {
+  m_Model.ShowHits(statistics);
+  QHeaderView* header = horizontalHeader();
+  header->setStretchLastSection(false);
+  header->setSectionResizeMode(MessageTable::kTriggerColumn, QHeaderView::Stretch);
+  header->setSectionResizeMode(MessageTableModel::kHitsColumn, QHeaderView::Fixed);
+  setColumnWidth(MessageTableModel::kHitsColumn, kHitsWidth);
 }
 
 void CLinkwrightView::SetUpColumns() {

@@ -27,6 +27,11 @@ class CLinkwrightView : public QTableView {
   // print preview's paint request.
   void Print(QPrinter* printer);
 
+  // Adds the "hits" column after the trigger (see MessageTableModel::ShowHits); the trigger
+  // keeps the free width.
+  void ShowHits(const ResponseStatistics& statistics);
+  void RefreshHits() { m_Model.RefreshHits(); }
+
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;

@@ -3,6 +3,9 @@
 #include <QPlainTextEdit>
 
 #include "front_end/front_end.h"
+#include "front_end/trace_timestamps.h"
+
+class CTraceFindBar;
 
 // The lower pane of the main window: the read-only trace of everything sent and received, on a
 // light blue ground in a fixed-pitch font. Everything one tick (or one command) traced arrives as
@@ -10,7 +13,12 @@
 // scroll per tick, not one per piece. The pane keeps the newest lines up to a bound, dropping the
 // oldest, so a device that never stops cannot fill the memory: each kept line costs about half a
 // kilobyte once shown, and 40,000 lines stay near 20 MB. After every append the pane shows the end
-// of the trace; a selection the user made stays, so text can be copied while the trace runs.
+// of the trace, except while the find bar is open, so a match being looked at stays in view; a
+// selection the user made stays, so text can be copied while the trace runs.
+//
+// Two options change what new text looks like, both off until switched on: timestamps put the
+// local time a line began in front of it ("HH:MM:SS.mmm "), colours show sent data, received
+// data and report lines in three colours.
 class CBottomView : public QPlainTextEdit {
   Q_OBJECT
 
@@ -23,7 +31,34 @@ class CBottomView : public QPlainTextEdit {
   void Clear();
   bool HasText() const { return !document()->isEmpty(); }
 
+  void ShowTimestamps(bool show) { m_Timestamps = show; }
+  bool TimestampsShown() const { return m_Timestamps; }
+  void ShowColours(bool show) { m_Colours = show; }
+  bool ColoursShown() const { return m_Colours; }
+
+  // The find bar under the trace text, hidden until OpenFindBar.
+  CTraceFindBar* FindBar() const { return m_FindBar; }
+  // Shows the find bar and puts the focus in its text.
+  void OpenFindBar();
+
  signals:
   // The pane went from empty to holding text or back (the Clear command's enabled state).
   void HasTextChanged(bool hasText);
+  // Text went into the pane: exactly what was inserted, lines ended by '\n'.
+  void TextAppended(const QString& text);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void InsertPieces(const TraceBatch& pieces);
+  void ScrollToEnd();
+  // Keeps the space under the text as high as the find bar while it is shown.
+  void PlaceFindBar();
+
+  bool m_Timestamps = false;
+  bool m_Colours = false;
+  TraceTimestamper m_Stamper;
+  CTraceFindBar* m_FindBar;
 };

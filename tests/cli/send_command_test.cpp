@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -251,5 +253,32 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"NegativeWait", {"--wait", "-5", "x"}, "--wait"},
         UsageCase{"NoText", {"--wait", "5"}, "TEXT"}),
     [](const ::testing::TestParamInfo<UsageCase>& info) { return info.param.name; });
+
+}  // namespace
+
+namespace {
+
+TEST_F(SendCommandTest, StatsWaitForEachAnswerAndTimestampsStartEveryTraceLine) {
+  LoopbackSocket server = LoopbackSocket::TcpListener();
+  RunningCli cli(Send(Join(Link(1, false, server.Port()),
+                           {"--stats", "--timestamps", "--wait", "500", "A[CR]", "B[CR]"})));
+  LoopbackSocket peer = server.Accept();
+  EXPECT_EQ(peer.Read(2), "A\r");
+  // B goes out only once A's answer is complete.
+  ASSERT_TRUE(peer.Write("a"));
+  EXPECT_EQ(peer.ReadUntilQuiet(std::chrono::milliseconds(100)), "");
+  ASSERT_TRUE(peer.Write("1\r"));
+  EXPECT_EQ(peer.Read(2), "B\r");
+  EXPECT_EQ(cli.Wait(), 0) << cli.Err();
+
+  const std::string time = "[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} ";
+  EXPECT_TRUE(std::regex_match(cli.Out(), std::regex(time + "<-- A\\[CR\\]\n" + time +
+                                                     "a1\\[CR\\]\n" + time + "<-- B\\[CR\\]\n")))
+      << cli.Out();
+  EXPECT_TRUE(
+      std::regex_search(cli.Err(), std::regex("\nresponse to A\\[CR\\]: [0-9]+\\.[0-9]{3} ms\n"
+                                              "no response to B\\[CR\\] within 500 ms\n")))
+      << cli.Err();
+}
 
 }  // namespace

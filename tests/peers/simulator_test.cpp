@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <chrono>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -198,6 +199,42 @@ TEST_F(SimulatorTest, XmodemReceptionsArePackets) {
   const std::string out = simulator.Out();
   EXPECT_EQ(out.find("HELLO XMODEM"), 0u) << out;
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << "one reception, one line: " << out;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SimulatorTest, StatsAreWrittenOnSigintAndTimestampsStartEveryTraceLine) {
+  const uint16_t port = UnusedTcpPortNumber();
+  const std::string statsFile = (m_Dir / "stats.json").string();
+  std::vector<std::string> options = TcpServerOptions(port);
+  options.insert(options.end(), {"--timestamps", "--stats", statsFile});
+  RunningCli simulator(RunArguments(options));
+  ASSERT_TRUE(simulator.WaitForErr("link: TCP ")) << simulator.Err();
+  LoopbackSocket client = LoopbackSocket::TcpConnect(port);
+  ASSERT_TRUE(client.valid());
+  // The second PING answers the first PONG, the third packet nothing sent.
+  ASSERT_TRUE(client.Write("PING\r"));
+  EXPECT_EQ(client.Read(5), "PONG\r");
+  ASSERT_TRUE(client.Write("PI"));
+  ASSERT_TRUE(simulator.WaitForOut("PI"));
+  ASSERT_TRUE(client.Write("NG\r"));
+  EXPECT_EQ(client.Read(5), "PONG\r");
+
+  ASSERT_TRUE(simulator.Signal(SIGINT));
+  EXPECT_EQ(simulator.Wait(), 0) << simulator.Err();
+  const std::string time = "[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} ";
+  const std::string exchange = time + "PING\\[CR\\]\n" + time + "<-- PONG\\[CR\\]\n";
+  EXPECT_TRUE(std::regex_match(simulator.Out(), std::regex(exchange + exchange)))
+      << simulator.Out();
+  EXPECT_NE(simulator.Err().find("\nstats: 2 sent, 1 answered, 2 AutoReply hits, median "),
+            std::string::npos)
+      << simulator.Err();
+  const std::string json = ReadFileBytes(statsFile);
+  EXPECT_NE(json.find("{\"row\": 1, \"sent\": 2, \"hits\": 2, \"answered\": 1, \"median_ms\": "),
+            std::string::npos)
+      << json;
 }
 
 }  // namespace

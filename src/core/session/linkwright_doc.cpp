@@ -16,6 +16,9 @@ CLinkwrightDoc::CLinkwrightDoc(const CConfiguration& config, CLinkController& li
 bool CLinkwrightDoc::SendRow(int row) {
   m_LastFailure = SendRowMessage(row);
   const bool result = m_LastFailure.empty();
+  if (result) {
+    m_Statistics.RowSent(row, m_InAutoReply);
+  }
   PlayResultBeep(m_Config, m_FrontEnd, result);
   return result;
 }
@@ -46,12 +49,17 @@ void CLinkwrightDoc::SelectRow(int row) {
 bool CLinkwrightDoc::ReceiveTick(ReceiveCycle::Clock::time_point now) {
   // What the tick receives and the replies it sends reach the front-end in one append.
   TraceWriter::Batch batch(m_Link.Trace());
-  return m_ReceiveCycle.ReceiveTick(m_Link, now,
-                                    [this](const ByteString& packet) { AutoReply(packet); });
+  return m_ReceiveCycle.ReceiveTick(m_Link, now, [this](const ByteString& packet) {
+    m_Statistics.PacketCut();
+    AutoReply(packet);
+  });
 }
 
 bool CLinkwrightDoc::AutoReply(const ByteString& packet) {
-  return m_AutoReplier.AutoReply(packet);
+  m_InAutoReply = true;
+  const bool replied = m_AutoReplier.AutoReply(packet);
+  m_InAutoReply = false;
+  return replied;
 }
 
 bool CLinkwrightDoc::AutoSendStep() {

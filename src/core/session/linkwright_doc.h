@@ -7,6 +7,7 @@
 #include "byte_string.h"
 #include "document/message_table.h"
 #include "session/receive_cycle.h"
+#include "session/response_statistics.h"
 
 class CConfiguration;
 class CLinkController;
@@ -23,11 +24,13 @@ class CLinkwrightDoc : public RowSender {
 
   MessageTable& Table() { return m_Table; }
   const MessageTable& Table() const { return m_Table; }
+  // How often each row was sent and how fast the device answered it.
+  ResponseStatistics& Statistics() { return m_Statistics; }
 
   // Sends the message of row 1 … 99 over the link and sounds the result beep. False, without
   // touching the link, for a row out of range, a message that decodes to no bytes, or a closed
-  // link; otherwise the result of the link's Send, which traces and counts the message. On
-  // false LastFailure says why.
+  // link; otherwise the result of the link's Send, which traces and counts the message (a sent
+  // row also starts its wait for an answer in the statistics). On false LastFailure says why.
   bool SendRow(int row) override;
   // Why the last SendRow failed, in words for a person ("row 3: no message").
   const std::string& LastFailure() const { return m_LastFailure; }
@@ -37,8 +40,9 @@ class CLinkwrightDoc : public RowSender {
   // Selects the row in the table; views follow the table's focus notification.
   void SelectRow(int row) override;
 
-  // One tick of the receive-polling timer at time `now`: the receive cycle, each packet offered
-  // to AutoReply. True when the tick stopped at its time limit with more possibly waiting.
+  // One tick of the receive-polling timer at time `now`: the receive cycle, each packet answering
+  // the rows waiting in the statistics and then offered to AutoReply. True when the tick stopped
+  // at its time limit with more possibly waiting.
   bool ReceiveTick(ReceiveCycle::Clock::time_point now);
   const ReceiveCycle& Receiving() const { return m_ReceiveCycle; }
 
@@ -59,5 +63,8 @@ class CLinkwrightDoc : public RowSender {
   MessageTable m_Table;
   ReceiveCycle m_ReceiveCycle;
   AutoReplier m_AutoReplier;
+  ResponseStatistics m_Statistics;
+  // Set while AutoReply runs, so the rows it sends count as hits.
+  bool m_InAutoReply = false;
   std::string m_LastFailure;
 };

@@ -27,6 +27,7 @@ class Session {
 
   MessageTable& Table() { return m_Doc.Table(); }
   CLinkwrightDoc& Document() { return m_Doc; }
+  ResponseStatistics& Statistics() { return m_Doc.Statistics(); }
   CLinkController& Link() { return m_Link; }
   const CLinkController& Link() const { return m_Link; }
 

@@ -67,3 +67,29 @@ TEST_F(SendRowTest, ALinkThatFailsToSendFailsTheRow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SendRowTest, SentRowsAndAutoReplyHitsReachTheStatisticsAnsweredByTheNextPacket) {
+  OpenTcpClientLink();
+  SetReplyRow(2, "PING[CR]", "PONG[CR]");
+  m_Table.SetItemText(5, MessageTable::kMessageColumn, "HELLO");
+  m_Table.SetItemText(6, MessageTable::kMessageColumn, "");
+  ASSERT_TRUE(m_Doc.SendRow(5));
+  EXPECT_FALSE(m_Doc.SendRow(6)) << "not sent, not counted";
+  PeerSends("PING\r");
+  ASSERT_TRUE(TickUntil([this] { return m_Doc.Statistics().Hits(2) == 1; }));
+  EXPECT_EQ(m_Peer.Read(10), "HELLOPONG\r");
+  PeerSends("PING\r");
+  ASSERT_TRUE(TickUntil([this] { return m_Doc.Statistics().RowFigures(2).answered == 1; }));
+
+  const ResponseStatistics& statistics = m_Doc.Statistics();
+  EXPECT_EQ(statistics.Rows(), (std::vector<int>{2, 5}));
+  EXPECT_EQ(statistics.RowFigures(5).sent, 1);
+  EXPECT_EQ(statistics.RowFigures(5).answered, 1);
+  EXPECT_EQ(statistics.Hits(5), 0);
+  EXPECT_EQ(statistics.Hits(2), 2);
+  EXPECT_EQ(statistics.RowFigures(2).sent, 2);
+}
+
+}  // namespace

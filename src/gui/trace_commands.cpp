@@ -1,0 +1,129 @@
+#include "trace_commands.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStatusBar>
+#include <string>
+
+#include "atomic_file.h"
+#include "trace_view.h"
+
+namespace {
+
+constexpr char kTimestampsKey[] = "Trace/Timestamps";
+constexpr char kColoursKey[] = "Trace/ColourTrace";
+QString TextFiles() {
+  return QObject::tr("Text files (*.txt *.log);;All files (*)");
+}
+
+}  // namespace
+
+TraceCommands::TraceCommands(QMainWindow& frame, CBottomView& pane)
+    : QObject(&frame),
+      m_Frame(frame),
+      m_Pane(pane),
+      m_LogNote(new QLabel(&frame)),
+      m_Timestamps(AddCheck(tr("&Timestamps"), kTimestampsKey, false)),
+      m_Colours(AddCheck(tr("Colour &trace"), kColoursKey, true)),
+      m_Find(new QAction(tr("&Find in Trace..."), this)),
+      m_SaveAs(new QAction(tr("Save T&race As..."), this)),
+      m_Log(new QAction(tr("&Log Trace to File..."), this)) {
+  m_Timestamps->setStatusTip(tr("Start each trace line with the time it began"));
+  m_Colours->setStatusTip(tr("Show sent data, received data and reports in their own colours"));
+  connect(m_Timestamps, &QAction::toggled, &m_Pane, &CBottomView::ShowTimestamps);
+  connect(m_Colours, &QAction::toggled, &m_Pane, &CBottomView::ShowColours);
+  m_Pane.ShowTimestamps(m_Timestamps->isChecked());
+  m_Pane.ShowColours(m_Colours->isChecked());
+
+  m_Find->setShortcut(QKeySequence::Find);
+  m_Find->setStatusTip(tr("Find text in the trace"));
+  connect(m_Find, &QAction::triggered, &m_Pane, &CBottomView::OpenFindBar);
+
+  m_SaveAs->setStatusTip(tr("Save the trace as a text file"));
+  connect(m_SaveAs, &QAction::triggered, this, &TraceCommands::OnSaveAs);
+
+  m_Log->setCheckable(true);
+  m_Log->setStatusTip(tr("Append the trace to a file as it arrives, until switched off"));
+  connect(m_Log, &QAction::triggered, this, &TraceCommands::OnLog);
+  connect(&m_Pane, &CBottomView::TextAppended, &m_TraceLog, &CTraceLog::Append);
+  connect(&m_TraceLog, &CTraceLog::Failed, this, &TraceCommands::LogFailed);
+  m_Frame.statusBar()->addPermanentWidget(m_LogNote);
+  m_LogNote->hide();
+}
+
+QAction* TraceCommands::AddCheck(const QString& text, const char* key, bool byDefault) {
+  auto* action = new QAction(text, this);
+  action->setCheckable(true);
+  action->setChecked(QSettings().value(key, byDefault).toBool());
+  connect(action, &QAction::toggled, this,
+          [key](bool checked) { QSettings().setValue(key, checked); });
+  return action;
+}
+
+bool TraceCommands::SaveTrace(const QString& path, QString& error) const {
+  QString text = m_Pane.toPlainText();
+  if (!text.isEmpty() && !text.endsWith('\n')) {
+    text += '\n';
+  }
+  std::string reason;
+  if (WriteFileAtomically(path.toStdString(), text.toStdString(), reason)) {
+    return true;
+  }
+  error = QString::fromStdString(reason);
+  return false;
+}
+
+void TraceCommands::OnSaveAs() {
+  const QString path =
+      QFileDialog::getSaveFileName(&m_Frame, tr("Save Trace As"), "trace.txt", TextFiles());
+  QString error;
+  if (!path.isEmpty() && !SaveTrace(path, error)) {
+    QMessageBox::warning(&m_Frame, tr("Save Trace As"), error);
+  }
+}
+
+void TraceCommands::OnLog(bool start) {
+  if (!start) {
+    StopLog();
+    return;
+  }
+  const QString path =
+      QFileDialog::getSaveFileName(&m_Frame, tr("Log Trace to File"), "trace.log", TextFiles(),
+                                   nullptr, QFileDialog::DontConfirmOverwrite);
+  if (path.isEmpty() || !StartLog(path)) {
+    m_Log->setChecked(false);
+  }
+}
+
+bool TraceCommands::StartLog(const QString& path) {
+  if (!m_TraceLog.Start(path)) {
+    m_Log->setChecked(false);
+    QMessageBox::warning(&m_Frame, tr("Log Trace to File"), m_TraceLog.Error());
+    return false;
+  }
+  m_Log->setChecked(true);
+  m_LogNote->setText(tr("Logging to %1").arg(path));
+  m_LogNote->show();
+  return true;
+}
+
+void TraceCommands::StopLog() {
+  m_TraceLog.Stop();
+  m_Log->setChecked(false);
+  m_LogNote->hide();
+}
+
+void TraceCommands::LogFailed(const QString& reason) {
+  StopLog();
+  const QString text = tr("Trace log stopped: %1").arg(reason);
+  m_Frame.statusBar()->showMessage(text);
+  // Not modal: the ticks go on while the message is up.
+  auto* box = new QMessageBox(QMessageBox::Warning, tr("Log Trace to File"), text, QMessageBox::Ok,
+                              &m_Frame);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->show();
+}

@@ -1,0 +1,50 @@
+#include "xmodem_progress.h"
+
+#include <QCoreApplication>
+#include <QProgressDialog>
+#include <algorithm>
+
+CXmodemProgress::CXmodemProgress(QWidget* window) : QObject(window), m_Window(window) {}
+
+CXmodemProgress::~CXmodemProgress() {
+  delete m_Dialog;
+}
+
+void CXmodemProgress::Progress(int done, int total) {
+  if (!m_Started.isValid()) {
+    m_Started.start();
+  }
+  if (m_Dialog == nullptr && m_Started.elapsed() >= kShowAfterMs) {
+    ShowDialog();
+  }
+  if (m_Dialog != nullptr) {
+    // A total of 0 turns the bar into a busy indicator.
+    m_Dialog->setMaximum(total);
+    m_Dialog->setValue(total > 0 ? std::min(done, total) : 0);
+    m_Dialog->setLabelText(total > 0 ? tr("Xmodem: block %1 of %2").arg(done).arg(total)
+                                     : tr("Xmodem: block %1").arg(done));
+  }
+  // The window repaints, and once the dialog is up its Cancel button works, while the transfer
+  // holds the thread; before that no click or key may start a second command inside this one.
+  QCoreApplication::processEvents(m_Dialog != nullptr ? QEventLoop::AllEvents
+                                                      : QEventLoop::ExcludeUserInputEvents);
+}
+
+bool CXmodemProgress::Cancelled() const {
+  return m_Dialog != nullptr && m_Dialog->wasCanceled();
+}
+
+void CXmodemProgress::Finish() {
+  m_Started.invalidate();
+  delete m_Dialog;
+}
+
+void CXmodemProgress::ShowDialog() {
+  m_Dialog = new QProgressDialog(tr("Xmodem"), tr("Cancel"), 0, 0, m_Window);
+  m_Dialog->setWindowTitle(tr("Xmodem transfer"));
+  m_Dialog->setWindowModality(Qt::WindowModal);
+  m_Dialog->setMinimumDuration(0);
+  m_Dialog->setAutoReset(false);
+  m_Dialog->setAutoClose(false);
+  m_Dialog->show();
+}

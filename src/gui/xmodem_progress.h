@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QProgressDialog>
+
+class QWidget;
+
+// The progress of a long transfer (Xmodem send or receive) in the window. The transfer runs on
+// the window's thread and reports each block; once it has taken longer than kShowAfterMs a
+// progress dialog shows the blocks done (of the total when known) with a Cancel button, and the
+// window repaints at every report. Cancel makes Cancelled() true, which the transfer checks
+// between blocks to end with the cancel sequence. Finish ends the transfer's display. The
+// dialog is window-modal, so while it is up no other command of the window can start.
+class CXmodemProgress : public QObject {
+  Q_OBJECT
+
+ public:
+  static constexpr int kShowAfterMs = 500;
+
+  explicit CXmodemProgress(QWidget* window);
+  ~CXmodemProgress() override;
+
+  // A block was done; `total` is 0 when the number of blocks is not known.
+  void Progress(int done, int total);
+  // True once the user pressed Cancel during this transfer.
+  bool Cancelled() const;
+  // The transfer ended: the dialog goes and the next report starts a new transfer.
+  void Finish();
+  // A transfer has reported and not finished: the window's ticks wait, as they never overlap
+  // a command.
+  bool Running() const { return m_Started.isValid(); }
+
+  QProgressDialog* Dialog() const { return m_Dialog; }
+
+ private:
+  void ShowDialog();
+
+  QWidget* m_Window;
+  QPointer<QProgressDialog> m_Dialog;
+  QElapsedTimer m_Started;
+};
