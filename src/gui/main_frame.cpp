@@ -34,6 +34,7 @@
 #include "trace_commands.h"
 #include "trace_view.h"
 #include "window_state.h"
+#include "xmodem_progress.h"
 
 namespace {
 
@@ -105,6 +106,10 @@ void CMainFrame::CreateViews() {
   setCentralWidget(m_Splitter);
   m_MessageView->ShowHits(m_Session.Statistics());
   m_TraceCommands = new TraceCommands(*this, *m_TracePane);
+  m_TransferProgress = new CXmodemProgress(this);
+  m_Session.SetTransferMonitor(
+      {[this](int done, int total) { m_TransferProgress->Progress(done, total); },
+       [this] { return m_TransferProgress->Cancelled(); }});
   connect(m_TracePane, &CBottomView::HasTextChanged, this, [this] { UpdateCommandStates(); });
 }
 
@@ -313,7 +318,13 @@ void CMainFrame::RearmTicks() {
 }
 
 void CMainFrame::OnTick() {
+  // A transfer lets the window repaint; its ticks wait until it has ended.
+  if (m_TransferProgress->Running()) {
+    RearmTicks();
+    return;
+  }
   m_Session.RunDueTicks();
+  m_TransferProgress->Finish();
   m_MessageView->RefreshHits();
   emit TicksRan();
   RearmTicks();
@@ -329,7 +340,9 @@ void CMainFrame::OnStatistics() {
 }
 
 void CMainFrame::SendRow(int row) {
-  if (!m_Session.SendRow(row)) {
+  const bool sent = m_Session.SendRow(row);
+  m_TransferProgress->Finish();
+  if (!sent) {
     statusBar()->showMessage(FromStd(m_Session.LastFailure()));
   }
 }

@@ -15,6 +15,7 @@ class FunctionKeyFilter;
 class QAction;
 class RecentFileList;
 class TraceCommands;
+class CXmodemProgress;
 class QLabel;
 class QMenu;
 class QPrinter;
@@ -122,6 +123,7 @@ class CMainFrame : public QMainWindow, public FrontEnd {
   QMenu* m_FileMenu = nullptr;
   RecentFileList* m_RecentFiles = nullptr;
   TraceCommands* m_TraceCommands = nullptr;
+  CXmodemProgress* m_TransferProgress = nullptr;
 
   struct Actions {
     QAction* fileNew;
