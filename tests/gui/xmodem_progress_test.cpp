@@ -1,0 +1,103 @@
+#include <QProgressDialog>
+#include <QTimer>
+#include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "config/configuration.h"
+#include "session/session.h"
+#include "support/default_configuration.h"
+#include "support/pty_pair.h"
+#include "support/recording_front_end.h"
+#include "xmodem_progress.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr char kSoh = '\x01';
+constexpr char kCan = '\x18';
+
+// A slow Xmodem receiver on a pseudo-terminal: asks for CRC blocks until the first one starts,
+// then acknowledges whatever arrived every 30 ms, until the sender's cancel sequence comes.
+class SlowReceiver {
+ public:
+  explicit SlowReceiver(const std::string& path) : m_End(path), m_Thread([this] { Receive(); }) {}
+  ~SlowReceiver() {
+    m_Stop = true;
+    m_Thread.join();
+  }
+  bool SawCancel() const { return m_SawCancel; }
+
+ private:
+  void Receive() {
+    bool started = false;
+    while (!m_Stop && !m_SawCancel) {
+      const std::string bytes = m_End.ReadUntilQuiet(milliseconds(30));
+      if (bytes.find(kCan) != std::string::npos) {
+        m_SawCancel = true;
+      } else if (!started) {
+        // Until the first block starts, whatever came (a wake-up) gets a new request.
+        started = bytes.find(kSoh) != std::string::npos;
+        m_End.Write(started ? "\x06" : "C");
+      } else if (!bytes.empty()) {
+        m_End.Write("\x06");
+      }
+    }
+  }
+
+  PtyEnd m_End;
+  std::atomic<bool> m_Stop = false;
+  std::atomic<bool> m_SawCancel = false;
+  std::thread m_Thread;
+};
+
+}  // namespace
+
+class XmodemProgressTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // A send that outlasts half a second shows the dialog; its Cancel ends the transfer with the
+  // cancel sequence at the peer.
+  void CancelEndsTheTransfer() {
+    PtyPair line;
+    QVERIFY(line.ready());
+    ResetConfigurationToDefaults();
+    SetSetting("Connection", "Mode", "4");
+    SetSetting("Connection", "CommConfig", line.a() + ":115200,N,8,1");
+    RecordingFrontEnd frontEnd;
+    Session session(GetConfiguration(), frontEnd);
+    session.Table().SetItemText(1, MessageTable::kMessageColumn, std::string(16384, 'A'));
+    QWidget window;
+    CXmodemProgress progress(&window);
+    session.SetTransferMonitor({[&](int done, int total) { progress.Progress(done, total); },
+                                [&] { return progress.Cancelled(); }});
+    QVERIFY2(session.OpenConnection(), session.LastFailure().c_str());
+    SlowReceiver receiver(line.b());
+
+    bool dialogShown = false;
+    QTimer pressCancel;
+    QObject::connect(&pressCancel, &QTimer::timeout, [&] {
+      if (progress.Dialog() != nullptr) {
+        dialogShown = progress.Dialog()->isVisible() && progress.Dialog()->maximum() == 128;
+        progress.Dialog()->cancel();
+      }
+    });
+    pressCancel.start(100);
+    const auto started = std::chrono::steady_clock::now();
+    QVERIFY(!session.SendRow(1));
+    QVERIFY(std::chrono::steady_clock::now() - started < std::chrono::seconds(4));
+    QVERIFY(dialogShown);
+    QVERIFY(progress.Running());
+    progress.Finish();
+    QVERIFY(!progress.Running());
+    QVERIFY(progress.Dialog() == nullptr);
+    QTRY_VERIFY(receiver.SawCancel());
+    session.CloseConnection();
+  }
+};
+
+QTEST_MAIN(XmodemProgressTest)
+#include "xmodem_progress_test.moc"
