@@ -1,33 +1,37 @@
 #pragma once
 
-// A setting, named by its section and key together.
+#include <cstddef>
+
+// A setting, named by its section and key together, with its row in the key table so a
+// lookup by a named setting costs no search.
 struct SettingKey {
   const char* section;
   const char* key;
+  size_t row;
 };
 
 // The 22 settings of the configuration file.
 namespace setting {
-inline constexpr SettingKey kTestMode{"General", "TestMode"};
-inline constexpr SettingKey kMode{"Connection", "Mode"};
-inline constexpr SettingKey kActAsServer{"Connection", "ActAsServer"};
-inline constexpr SettingKey kSocketHost{"Connection", "SocketHost"};
-inline constexpr SettingKey kSocketPort{"Connection", "SocketPort"};
-inline constexpr SettingKey kCommConfig{"Connection", "CommConfig"};
-inline constexpr SettingKey kResponseTimeout{"Connection", "ResponseTimeout"};
-inline constexpr SettingKey kRxPollingTime{"Connection", "RxPollingTime"};
-inline constexpr SettingKey kHttpUrl{"Connection", "HttpUrl"};
-inline constexpr SettingKey kPacketOpener{"Connection", "PacketOpener"};
-inline constexpr SettingKey kPacketCloser{"Connection", "PacketCloser"};
-inline constexpr SettingKey kPacketBreakTimeout{"Connection", "PacketBreakTimeout"};
-inline constexpr SettingKey kBeepOnFailure{"UserInterface", "BeepOnFailure"};
-inline constexpr SettingKey kBeepOnSuccess{"UserInterface", "BeepOnSuccess"};
-inline constexpr SettingKey kHexTrace{"UserInterface", "HexTrace"};
-inline constexpr SettingKey kHexTrace2{"UserInterface", "HexTrace2"};
-inline constexpr SettingKey kAlwaysOnTop{"UserInterface", "AlwaysOnTop"};
-inline constexpr SettingKey kTransparency{"UserInterface", "Transparency"};
-inline constexpr SettingKey kClearTextOnSend{"UserInterface", "ClearTextOnSend"};
-inline constexpr SettingKey kAutoSendEnabled{"AutoSend", "Enabled"};
-inline constexpr SettingKey kAutoSendCycleTime{"AutoSend", "CycleTime"};
-inline constexpr SettingKey kUseRegex{"AutoReply", "UseRegex"};
+inline constexpr SettingKey kTestMode{"General", "TestMode", 0};
+inline constexpr SettingKey kMode{"Connection", "Mode", 1};
+inline constexpr SettingKey kActAsServer{"Connection", "ActAsServer", 2};
+inline constexpr SettingKey kSocketHost{"Connection", "SocketHost", 3};
+inline constexpr SettingKey kSocketPort{"Connection", "SocketPort", 4};
+inline constexpr SettingKey kCommConfig{"Connection", "CommConfig", 5};
+inline constexpr SettingKey kResponseTimeout{"Connection", "ResponseTimeout", 6};
+inline constexpr SettingKey kRxPollingTime{"Connection", "RxPollingTime", 7};
+inline constexpr SettingKey kHttpUrl{"Connection", "HttpUrl", 8};
+inline constexpr SettingKey kPacketOpener{"Connection", "PacketOpener", 9};
+inline constexpr SettingKey kPacketCloser{"Connection", "PacketCloser", 10};
+inline constexpr SettingKey kPacketBreakTimeout{"Connection", "PacketBreakTimeout", 11};
+inline constexpr SettingKey kBeepOnFailure{"UserInterface", "BeepOnFailure", 12};
+inline constexpr SettingKey kBeepOnSuccess{"UserInterface", "BeepOnSuccess", 13};
+inline constexpr SettingKey kHexTrace{"UserInterface", "HexTrace", 14};
+inline constexpr SettingKey kHexTrace2{"UserInterface", "HexTrace2", 15};
+inline constexpr SettingKey kAlwaysOnTop{"UserInterface", "AlwaysOnTop", 16};
+inline constexpr SettingKey kTransparency{"UserInterface", "Transparency", 17};
+inline constexpr SettingKey kClearTextOnSend{"UserInterface", "ClearTextOnSend", 18};
+inline constexpr SettingKey kAutoSendEnabled{"AutoSend", "Enabled", 19};
+inline constexpr SettingKey kAutoSendCycleTime{"AutoSend", "CycleTime", 20};
+inline constexpr SettingKey kUseRegex{"AutoReply", "UseRegex", 21};
 }  // namespace setting

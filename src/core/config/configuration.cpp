@@ -137,35 +137,68 @@ const KeyIndexMap& IndexByName() {
   return index;
 }
 
+// Each setting with its default, in key-table order.
+struct DefaultedSetting {
+  SettingKey setting;
+  const char* defaultValue;
+};
+
+constexpr DefaultedSetting kDefaults[] = {
+    {setting::kTestMode, "0"},
+    {setting::kMode, "0"},
+    {setting::kActAsServer, "1"},
+    {setting::kSocketHost, "127.0.0.1"},
+    {setting::kSocketPort, "1024"},
+    {setting::kCommConfig, "COM1:9600,N,8,1"},
+    {setting::kResponseTimeout, "1000"},
+    {setting::kRxPollingTime, "100"},
+    {setting::kHttpUrl, "http://www.example.com:80/baseurl/"},
+    {setting::kPacketOpener, ""},
+    {setting::kPacketCloser, "[CR]"},
+    {setting::kPacketBreakTimeout, "0"},
+    {setting::kBeepOnFailure, "1"},
+    {setting::kBeepOnSuccess, "0"},
+    {setting::kHexTrace, "0"},
+    {setting::kHexTrace2, "0"},
+    {setting::kAlwaysOnTop, "0"},
+    {setting::kTransparency, "0"},
+    {setting::kClearTextOnSend, "0"},
+    {setting::kAutoSendEnabled, "0"},
+    {setting::kAutoSendCycleTime, "1000"},
+    {setting::kUseRegex, "1"},
+};
+
+constexpr bool RowsMatchPositions() {
+  for (size_t i = 0; i < std::size(kDefaults); ++i) {
+    if (kDefaults[i].setting.row != i) {
+      return false;
+    }
+  }
+  return true;
+}
+
+static_assert(std::size(kDefaults) == CConfiguration::kKeyCount && RowsMatchPositions(),
+              "every named setting must carry its own key-table row");
+
+int32_t LeadingNumber(const std::string& value) {
+  const long number = std::strtol(value.c_str(), nullptr, 10);
+  // Where long is wider than 32 bits, saturate as a 32-bit strtol would.
+  return static_cast<int32_t>(std::clamp<long>(number, std::numeric_limits<int32_t>::min(),
+                                               std::numeric_limits<int32_t>::max()));
+}
+
 }  // namespace
 
-CConfiguration::CConfiguration() : m_Values(kKeyCount) {}
+CConfiguration::CConfiguration() : m_Values(kKeyCount), m_Numbers(kKeyCount) {}
 
 const std::vector<ConfigKey>& CConfiguration::KeyTable() {
-  static const std::vector<ConfigKey> table = {
-      {setting::kTestMode.section, setting::kTestMode.key, "0"},
-      {setting::kMode.section, setting::kMode.key, "0"},
-      {setting::kActAsServer.section, setting::kActAsServer.key, "1"},
-      {setting::kSocketHost.section, setting::kSocketHost.key, "127.0.0.1"},
-      {setting::kSocketPort.section, setting::kSocketPort.key, "1024"},
-      {setting::kCommConfig.section, setting::kCommConfig.key, "COM1:9600,N,8,1"},
-      {setting::kResponseTimeout.section, setting::kResponseTimeout.key, "1000"},
-      {setting::kRxPollingTime.section, setting::kRxPollingTime.key, "100"},
-      {setting::kHttpUrl.section, setting::kHttpUrl.key, "http://www.example.com:80/baseurl/"},
-      {setting::kPacketOpener.section, setting::kPacketOpener.key, ""},
-      {setting::kPacketCloser.section, setting::kPacketCloser.key, "[CR]"},
-      {setting::kPacketBreakTimeout.section, setting::kPacketBreakTimeout.key, "0"},
-      {setting::kBeepOnFailure.section, setting::kBeepOnFailure.key, "1"},
-      {setting::kBeepOnSuccess.section, setting::kBeepOnSuccess.key, "0"},
-      {setting::kHexTrace.section, setting::kHexTrace.key, "0"},
-      {setting::kHexTrace2.section, setting::kHexTrace2.key, "0"},
-      {setting::kAlwaysOnTop.section, setting::kAlwaysOnTop.key, "0"},
-      {setting::kTransparency.section, setting::kTransparency.key, "0"},
-      {setting::kClearTextOnSend.section, setting::kClearTextOnSend.key, "0"},
-      {setting::kAutoSendEnabled.section, setting::kAutoSendEnabled.key, "0"},
-      {setting::kAutoSendCycleTime.section, setting::kAutoSendCycleTime.key, "1000"},
-      {setting::kUseRegex.section, setting::kUseRegex.key, "1"},
-  };
+  static const std::vector<ConfigKey> table = [] {
+    std::vector<ConfigKey> rows;
+    for (const DefaultedSetting& row : kDefaults) {
+      rows.push_back({row.setting.section, row.setting.key, row.defaultValue});
+    }
+    return rows;
+  }();
   return table;
 }
 
@@ -186,7 +219,7 @@ bool CConfiguration::Load(std::string* problem) {
   IniFile file = IniFile::Parse(text.value_or(std::string()));
   const std::vector<ConfigKey>& table = KeyTable();
   for (size_t i = 0; i < table.size(); ++i) {
-    m_Values[i] = file.GetString(table[i].section, table[i].key, table[i].defaultValue);
+    StoreValue(i, file.GetString(table[i].section, table[i].key, table[i].defaultValue));
   }
   return text.has_value();
 }
@@ -210,10 +243,12 @@ void CConfiguration::Set(const SettingKey& setting, std::string_view value) {
 
 int32_t CConfiguration::GetInt(std::string_view section, std::string_view key) const {
   std::optional<size_t> index = KeyIndex(section, key);
-  long value = index ? std::strtol(m_Values[*index].c_str(), nullptr, 10) : 0;
-  // Where long is wider than 32 bits, saturate as a 32-bit strtol would.
-  return static_cast<int32_t>(std::clamp<long>(value, std::numeric_limits<int32_t>::min(),
-                                               std::numeric_limits<int32_t>::max()));
+  return index ? m_Numbers[*index] : 0;
+}
+
+void CConfiguration::StoreValue(size_t row, std::string_view value) {
+  m_Values[row] = value;
+  m_Numbers[row] = LeadingNumber(m_Values[row]);
 }
 
 bool CConfiguration::GetBool(std::string_view section, std::string_view key) const {
@@ -234,8 +269,8 @@ bool CConfiguration::SetFormatted(std::string_view section, std::string_view key
   if (length < 0) {
     return false;
   }
-  m_Values[*index].assign(buffer,
-                          std::min<size_t>(static_cast<size_t>(length), kMaxFormattedLength));
+  StoreValue(*index, std::string_view(buffer, std::min<size_t>(static_cast<size_t>(length),
+                                                               kMaxFormattedLength)));
   return true;
 }
 

@@ -67,12 +67,10 @@ class CConfiguration {
   // Whether `GetInt` is non-zero.
   bool GetBool(std::string_view section, std::string_view key) const;
 
-  // The same by a named setting (see config_keys.h).
-  std::string GetString(const SettingKey& setting) const {
-    return GetString(setting.section, setting.key);
-  }
-  int32_t GetInt(const SettingKey& setting) const { return GetInt(setting.section, setting.key); }
-  bool GetBool(const SettingKey& setting) const { return GetBool(setting.section, setting.key); }
+  // The same by a named setting (see config_keys.h), read from its row without a search.
+  std::string GetString(const SettingKey& setting) const { return m_Values[setting.row]; }
+  int32_t GetInt(const SettingKey& setting) const { return m_Numbers[setting.row]; }
+  bool GetBool(const SettingKey& setting) const { return GetInt(setting) != 0; }
   // Sets a named setting to a text (memory only, like SetFormatted).
   void Set(const SettingKey& setting, std::string_view value);
 
@@ -112,7 +110,12 @@ class CConfiguration {
   static ConfigFileLock LockFile();
 
  private:
+  // Sets a row's value and the number read from it.
+  void StoreValue(size_t row, std::string_view value);
+
   std::vector<std::string> m_Values;
+  // GetInt of each value, kept with it: numbers are read on every packet.
+  std::vector<int32_t> m_Numbers;
 };
 
 // The one process-wide store.
