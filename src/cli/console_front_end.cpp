@@ -1,5 +1,6 @@
 #include "console_front_end.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -11,11 +12,17 @@ void ConsoleFrontEnd::AppendTrace(const TraceBatch& pieces) {
   if (m_TraceStopped) {
     return;
   }
-  const std::string text = WithLineFeeds(
-      m_Timestamps ? TraceText(m_Stamper.Stamp(pieces, std::chrono::system_clock::now()))
-                   : TraceText(pieces));
+  // The text buffer is kept between batches: a stream's batches are large, and new memory for
+  // each would cost more than the copying.
+  m_Text.clear();
+  if (m_Timestamps) {
+    AppendTraceText(m_Stamper.Stamp(pieces, std::chrono::system_clock::now()), m_Text);
+  } else {
+    AppendTraceText(pieces, m_Text);
+  }
+  TurnLineEndsIntoLineFeeds(m_Text);
   errno = 0;
-  m_Out.write(text.data(), static_cast<std::streamsize>(text.size())).flush();
+  m_Out.write(m_Text.data(), static_cast<std::streamsize>(m_Text.size())).flush();
   if (!m_Out) {
     const int error = errno;
     m_TraceStopped = true;
@@ -37,15 +44,25 @@ void ConsoleFrontEnd::ShowNotice(const std::string& text) {
   m_Err << text << std::endl;
 }
 
-std::string WithLineFeeds(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  size_t from = 0;
-  for (size_t lineEnd = text.find("\r\n"); lineEnd != std::string::npos;
+std::string WithLineFeeds(std::string text) {
+  TurnLineEndsIntoLineFeeds(text);
+  return text;
+}
+
+void TurnLineEndsIntoLineFeeds(std::string& text) {
+  size_t kept = text.find("\r\n");
+  if (kept == std::string::npos) {
+    return;
+  }
+  // Each run between two CR LFs moves left by the CRs dropped before it; copying forward is safe
+  // because a run never moves right.
+  char* data = text.data();
+  size_t from = kept + 1;
+  for (size_t lineEnd = text.find("\r\n", from); lineEnd != std::string::npos;
        lineEnd = text.find("\r\n", lineEnd + 1)) {
-    out.append(text, from, lineEnd - from);
+    kept = static_cast<size_t>(std::copy(data + from, data + lineEnd, data + kept) - data);
     from = lineEnd + 1;
   }
-  out.append(text, from);
-  return out;
+  kept = static_cast<size_t>(std::copy(data + from, data + text.size(), data + kept) - data);
+  text.resize(kept);
 }

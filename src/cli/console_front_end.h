@@ -41,7 +41,10 @@ class ConsoleFrontEnd : public FrontEnd {
   std::string m_TraceError;
   bool m_Timestamps = false;
   TraceTimestamper m_Stamper;
+  std::string m_Text;
 };
 
 // The text with every CR LF pair turned into a single LF.
-std::string WithLineFeeds(const std::string& text);
+std::string WithLineFeeds(std::string text);
+// The same in place.
+void TurnLineEndsIntoLineFeeds(std::string& text);

@@ -161,7 +161,7 @@ void TextToBytesInPlace(std::string& text) {
   text.resize(DecodeInto(text, text.data()));
 }
 
-std::string BytesToText(const ByteString& bytes, bool allHex) {
+std::string BytesToText(std::string_view bytes, bool allHex) {
   std::string text;
   if (allHex) {
     text.resize(bytes.size() * 5);
@@ -192,7 +192,7 @@ std::string BytesToText(const ByteString& bytes, bool allHex) {
   return text;
 }
 
-std::string HexDump(const ByteString& bytes, const std::string& separator) {
+std::string HexDump(std::string_view bytes, const std::string& separator) {
   std::string text;
   text.reserve(bytes.size() * (2 + separator.size()));
   for (unsigned char b : bytes) {

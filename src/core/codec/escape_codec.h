@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "byte_string.h"
 
@@ -23,7 +24,7 @@ void TextToBytesInPlace(std::string& text);
 
 // Symbol form (control bytes as [NAME], everything else unchanged) or, with `allHex`,
 // every byte as [xHH].
-std::string BytesToText(const ByteString& bytes, bool allHex);
+std::string BytesToText(std::string_view bytes, bool allHex);
 
 // Every byte as two upper-case hexadecimal digits followed by `separator`.
-std::string HexDump(const ByteString& bytes, const std::string& separator);
+std::string HexDump(std::string_view bytes, const std::string& separator);

@@ -8,11 +8,20 @@ std::string LinkTitle(const std::string& description) {
 
 std::string TraceText(const TraceBatch& pieces) {
   std::string text;
+  AppendTraceText(pieces, text);
+  return text;
+}
+
+void AppendTraceText(const TraceBatch& pieces, std::string& text) {
+  size_t size = text.size();
+  for (const TracePiece& piece : pieces) {
+    size += piece.text.size() + (piece.endsLine ? 2 : 0);
+  }
+  text.reserve(size);
   for (const TracePiece& piece : pieces) {
     text += piece.text;
     if (piece.endsLine) {
       text += "\r\n";
     }
   }
-  return text;
 }

@@ -67,3 +67,6 @@ std::string LinkTitle(const std::string& description);
 
 // The text of the pieces as the trace shows it, "\r\n" after each piece that ends a line.
 std::string TraceText(const TraceBatch& pieces);
+// The same appended to `text`, which grows once; a caller that keeps `text` between batches
+// reuses its memory.
+void AppendTraceText(const TraceBatch& pieces, std::string& text);

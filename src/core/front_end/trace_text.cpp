@@ -5,7 +5,7 @@
 
 namespace {
 
-std::string TraceBody(const CConfiguration& config, const ByteString& bytes) {
+std::string TraceBody(const CConfiguration& config, std::string_view bytes) {
   if (!config.GetBool(setting::kHexTrace)) {
     return BytesToText(bytes, false);
   }
@@ -17,17 +17,18 @@ std::string TraceBody(const CConfiguration& config, const ByteString& bytes) {
 
 }  // namespace
 
-TracePiece DataTracePiece(const CConfiguration& config, const ByteString& bytes,
+TracePiece DataTracePiece(const CConfiguration& config, std::string_view bytes,
                           TraceDirection direction, bool endLine) {
-  std::string text = direction == TraceDirection::kSent ? std::string("<-- ") : std::string();
-  text += TraceBody(config, bytes);
-  return {direction, std::move(text), endLine};
+  if (direction != TraceDirection::kSent) {
+    return {direction, TraceBody(config, bytes), endLine};
+  }
+  return {direction, "<-- " + TraceBody(config, bytes), endLine};
 }
 
 TraceWriter::TraceWriter(const CConfiguration& config, FrontEnd& frontEnd)
     : m_Config(config), m_FrontEnd(frontEnd) {}
 
-void TraceWriter::Write(const ByteString& bytes, TraceDirection direction, bool endLine) {
+void TraceWriter::Write(std::string_view bytes, TraceDirection direction, bool endLine) {
   m_Pending.push_back(DataTracePiece(m_Config, bytes, direction, endLine));
   if (m_OpenBatches == 0) {
     HandOver();

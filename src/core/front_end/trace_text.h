@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "byte_string.h"
 #include "front_end/front_end.h"
 
@@ -9,7 +11,7 @@ class CConfiguration;
 // read anew on every call: "UserInterface"/"HexTrace" off gives the symbol form ([CR], other
 // bytes as themselves); on, with "HexTrace2" on, every byte as [xHH]; on, with "HexTrace2"
 // off, every byte as two hexadecimal digits and a blank. Sent data starts with "<-- ".
-TracePiece DataTracePiece(const CConfiguration& config, const ByteString& bytes,
+TracePiece DataTracePiece(const CConfiguration& config, std::string_view bytes,
                           TraceDirection direction, bool endLine);
 
 // The one way data reaches the trace. Outside a batch every write goes to the front-end at
@@ -21,7 +23,7 @@ class TraceWriter {
   TraceWriter(const TraceWriter&) = delete;
   TraceWriter& operator=(const TraceWriter&) = delete;
 
-  void Write(const ByteString& bytes, TraceDirection direction, bool endLine);
+  void Write(std::string_view bytes, TraceDirection direction, bool endLine);
   // Drops what gathered so far and clears the front-end's trace.
   void Clear();
 
