@@ -119,8 +119,35 @@ bool CLinkController::Send(const ByteString& message) {
   }
   TraceReply();
   ++m_TxCount;
-  ShowTxCount();
+  // While gathering, the count is shown once, when the gathering ends.
+  if (!m_Gathering) {
+    ShowTxCount();
+  }
   return true;
+}
+
+CLinkController::SendGathering::SendGathering(CLinkController& link) : m_Link(link) {
+  if (m_Link.m_Opened) {
+    m_Link.m_Opened->StartGathering();
+    m_Link.m_Gathering = true;
+  }
+}
+
+CLinkController::SendGathering::~SendGathering() {
+  m_Link.EndGathering();
+}
+
+void CLinkController::EndGathering() {
+  if (!std::exchange(m_Gathering, false)) {
+    return;
+  }
+  ShowTxCount();
+  if (m_Opened && !m_Opened->EndGathering()) {
+    Failed(m_Opened->LastFailure());
+    DiagLog('W', "CLinkController::Send() gathered messages not sent: %s", m_LastFailure.c_str());
+    UpdateStatus();
+    PlayResultBeep(m_Config, m_FrontEnd, false);
+  }
 }
 
 void CLinkController::TraceReply() {

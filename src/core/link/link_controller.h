@@ -54,6 +54,21 @@ class CLinkController {
   // transport fails.
   bool Send(const ByteString& message);
 
+  // While a SendGathering lives, the open link may keep the messages sent meanwhile back and
+  // send them together when it ends (see Transport::StartGathering); they are traced and
+  // counted when sent, as always. When what was kept does not go out, the end gives a "W" log
+  // line and the failure beep, updates the status and leaves LastFailure telling why.
+  class SendGathering {
+   public:
+    explicit SendGathering(CLinkController& link);
+    ~SendGathering();
+    SendGathering(const SendGathering&) = delete;
+    SendGathering& operator=(const SendGathering&) = delete;
+
+   private:
+    CLinkController& m_Link;
+  };
+
   // Everything that arrived since the last call, without waiting (see Transport::TakeWaiting),
   // bounded to about 64 KiB per call; what is left waits for the next call. The first call
   // after Open marks the start of a new link as a new peer at offset 0. A link found lost is
@@ -88,6 +103,7 @@ class CLinkController {
   void LoseLink();
   void TraceReply();
   void ShowTxCount();
+  void EndGathering();
   bool Failed(const std::string& reason);
 
   const CConfiguration& m_Config;
@@ -99,6 +115,7 @@ class CLinkController {
   mutable LinkKind m_ConfiguredKind;
   bool m_NewLink = false;
   bool m_WasLost = false;
+  bool m_Gathering = false;
   int32_t m_TxCount = 0;
   std::string m_LastFailure;
 };

@@ -48,6 +48,13 @@ class TcpLink {
   // out.
   bool Send(const ByteString& bytes);
 
+  // From StartGathering on, Send keeps the bytes back; they leave together, in one system
+  // call, when EndGathering is called or kGatherLimit bytes are kept. A burst of short replies
+  // then costs one call instead of one each. EndGathering is false, with LastError telling
+  // why, when sending what was kept failed (the peer is then closed, as by a failed Send).
+  void StartGathering() { m_Gathering = true; }
+  bool EndGathering();
+
   // Shuts down the sending direction and closes the peer connection; false when there is none.
   bool ClosePeer();
 
@@ -64,6 +71,8 @@ class TcpLink {
 
  private:
   void TakePeer(boost::asio::ip::tcp::socket socket);
+  bool SendNow(const ByteString& bytes);
+  bool SendGathered();
   bool Failed(const char* context, const boost::system::error_code& error, std::string what);
 
   boost::asio::io_context m_Io;
@@ -71,4 +80,6 @@ class TcpLink {
   std::unique_ptr<boost::asio::ip::tcp::socket> m_MessageSocket;
   std::string m_PeerText;
   std::string m_LastError;
+  bool m_Gathering = false;
+  ByteString m_Gathered;
 };

@@ -19,6 +19,10 @@ bool TcpTransport::Send(const ByteString& message) {
   return Check(m_Tcp.Send(message), m_Tcp.LastError());
 }
 
+bool TcpTransport::EndGathering() {
+  return Check(m_Tcp.EndGathering(), m_Tcp.LastError());
+}
+
 std::string TcpTransport::Description() const {
   return m_IsOpen ? "TCP " + m_Tcp.PeerText() : "TCP ...";
 }

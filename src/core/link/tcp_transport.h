@@ -11,6 +11,8 @@ class TcpTransport : public Transport {
   bool Close() override;
   bool IsOpen() const override { return m_IsOpen; }
   bool Send(const ByteString& message) override;
+  void StartGathering() override { m_Tcp.StartGathering(); }
+  bool EndGathering() override;
   std::string Description() const override;
 
  protected:

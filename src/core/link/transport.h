@@ -54,6 +54,12 @@ class Transport {
 
   // Sends the whole message, or fails with LastFailure telling why.
   virtual bool Send(const ByteString& message) = 0;
+  // Between StartGathering and EndGathering a transport may keep sent messages back and send
+  // them together when the gathering ends, so a burst of short messages costs one system call.
+  // Transports without this send each message at once. EndGathering fails, with LastFailure
+  // telling why, when what was kept did not go out.
+  virtual void StartGathering() {}
+  virtual bool EndGathering() { return true; }
   // Everything waiting, without waiting, up to about `limit` bytes.
   virtual Arrival TakeWaiting(size_t limit) = 0;
 

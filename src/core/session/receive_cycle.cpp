@@ -12,7 +12,7 @@
 namespace {
 
 // Traces a chunk with a line end after each packet that ends inside it.
-void TraceChunk(TraceWriter& trace, const ByteString& chunk, size_t chunkAt,
+void TraceChunk(TraceWriter& trace, std::string_view chunk, size_t chunkAt,
                 const std::vector<PacketSpan>& packets) {
   size_t shown = 0;
   for (const PacketSpan& packet : packets) {
@@ -60,7 +60,11 @@ bool ReceiveCycle::ReceiveTick(CLinkController& link, Clock::time_point now,
       return false;
     }
     m_LastRxTime = now;
-    Offer(TakeArrivedPackets(arrival), offer);
+    {
+      // The replies to one chunk's packets leave together.
+      CLinkController::SendGathering gathering(link);
+      Offer(TakeArrivedPackets(arrival), offer);
+    }
     // An Xmodem transfer is the tick's one packet.
     if (arrival.wholeMessage) {
       return false;

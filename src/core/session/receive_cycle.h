@@ -29,7 +29,8 @@ struct Arrival;
 //
 // A tick takes what is waiting chunk by chunk, each chunk cut, traced and its packets offered
 // before the next is taken, until nothing more is waiting or kTickWorkLimit has passed; a
-// stream is then not throttled by the polling period, and a tick stays short.
+// stream is then not throttled by the polling period, and a tick stays short. The replies sent
+// while a chunk's packets are offered leave together when the chunk is done.
 class ReceiveCycle {
  public:
   using Clock = std::chrono::steady_clock;

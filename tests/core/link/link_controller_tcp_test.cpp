@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 
@@ -160,6 +161,31 @@ TEST_F(TcpServerTest, AMessageLargerThanTheSocketBuffersArrivesWhole) {
   EXPECT_TRUE(received == message);
 }
 
+// Gathered messages leave in the order sent, also those that went out early because the
+// gathering passed its size limit; each is traced and counted as if sent alone.
+TEST_F(TcpServerTest, GatheredSendsArriveWholeAndInOrder) {
+  OpenServer();
+  auto peer = ConnectPeer();
+  const int kCount = 1000;
+  std::string expected;
+  std::string read;
+  std::thread reader([&peer, &read] { read = peer.Read(kCount * 100); });
+  {
+    CLinkController::SendGathering gathering(m_Link);
+    for (int i = 0; i < kCount; ++i) {
+      std::string message = std::to_string(i);
+      message.resize(99, '.');
+      message += '\r';
+      ASSERT_TRUE(m_Link.Send(message));
+      expected += message;
+    }
+  }
+  reader.join();
+  EXPECT_TRUE(read == expected);
+  EXPECT_EQ(std::count(m_FrontEnd.trace.begin(), m_FrontEnd.trace.end(), '\n'), kCount);
+  EXPECT_EQ(m_FrontEnd.txPane, "Tx: 1000");
+}
+
 TEST_F(TcpServerTest, OpenTwiceFailsWithTheFailureBeep) {
   OpenServer();
   EXPECT_FALSE(m_Link.Open());
@@ -220,20 +246,36 @@ TEST_F(LinkControllerTest, TcpClientUnknownHostFailsWithAConnectLine) {
   EXPECT_EQ(m_Link.LastFailure().rfind("cannot connect to no-such-host.invalid:1024: ", 0), 0u);
 }
 
+// Closing with unread data makes the system reset the connection. A send into it fails and
+// drops the connection, whether it went out alone or gathered with others; then the failure
+// shows when the gathering ends, with the failure beep.
 TEST_F(LinkControllerTest, TcpSendIntoAConnectionThePeerResetDropsIt) {
-  LoopbackSocket server = LoopbackSocket::TcpListener();
-  OpenLink(kModeTcp, false, server.Port());
-  LoopbackSocket peer = server.Accept();
-  ASSERT_TRUE(peer.valid());
-  ASSERT_TRUE(m_Link.Send("first"));
-  // Closing with unread data makes the system reset the connection.
-  peer.Close();
-  EXPECT_TRUE(WaitUntil([this] { return !m_Link.Send("more"); }));
-  EXPECT_EQ(m_Link.LastFailure().rfind("TCP send failed: ", 0), 0u) << m_Link.LastFailure();
-  EXPECT_EQ(m_FrontEnd.linkPane, "TCP ") << "the failed connection is dropped";
-  EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpClientOpen);
-  EXPECT_FALSE(m_Link.Send("again"));
-  EXPECT_EQ(m_Link.LastFailure(), "no TCP peer connected");
+  for (bool gathered : {false, true}) {
+    SCOPED_TRACE(gathered ? "gathered" : "alone");
+    LoopbackSocket server = LoopbackSocket::TcpListener();
+    OpenLink(kModeTcp, false, server.Port());
+    LoopbackSocket peer = server.Accept();
+    ASSERT_TRUE(peer.valid());
+    ASSERT_TRUE(m_Link.Send("first"));
+    peer.Close();
+    EXPECT_TRUE(WaitUntil([this, gathered] {
+      if (!gathered) {
+        return !m_Link.Send("more");
+      }
+      {
+        CLinkController::SendGathering gathering(m_Link);
+        EXPECT_TRUE(m_Link.Send("more"));
+      }
+      return !m_Link.LastFailure().empty();
+    }));
+    EXPECT_EQ(m_Link.LastFailure().rfind("TCP send failed: ", 0), 0u) << m_Link.LastFailure();
+    EXPECT_EQ(m_FrontEnd.linkPane, "TCP ") << "the failed connection is dropped";
+    EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpClientOpen);
+    EXPECT_EQ(!m_FrontEnd.playedSignals.empty() && !m_FrontEnd.playedSignals.back(), gathered);
+    EXPECT_FALSE(m_Link.Send("again"));
+    EXPECT_EQ(m_Link.LastFailure(), "no TCP peer connected");
+    ASSERT_TRUE(m_Link.Close());
+  }
 }
 
 }  // namespace
