@@ -7,6 +7,7 @@ each row side by side with a reference program doing the same job in the same ru
   3. TCP, every packet answered by AutoReply, RxPollingTime 10   -- against a socat echo
   4. UDP, 20,000 datagrams/s for 5 s, RxPollingTime 100 (each answered) -- against a python echo
   5. the same at RxPollingTime 10                                -- against a python echo
+  6. an idle TCP server at the default RxPollingTime: its CPU share
 
 Packets are 100 bytes: 99 digits and CR. The simulator's trace goes to /dev/null. Prints one
 table with the figures, the ratios and whether each goal is met.
@@ -235,6 +236,17 @@ def udp_row(cli, work, rows, polling, rate, seconds):
     return now, reference
 
 
+def idle_cpu_percent(cli, work, rows, seconds):
+    """CPU share of a TCP server at the default RxPollingTime with no peer."""
+    simulator = Simulator(cli, work, 1, 100, rows)
+    try:
+        before = cpu_seconds(simulator.process.pid)
+        time.sleep(seconds)
+        return 100.0 * (cpu_seconds(simulator.process.pid) - before) / seconds
+    finally:
+        simulator.stop()
+
+
 def verdict(met):
     return "met" if met else "MISSED"
 
@@ -274,6 +286,10 @@ def main():
             rows.append(("UDP %d datagrams/s for %d s, each answered, RxPollingTime %d"
                          % (rate, seconds, polling), "%.2f %% lost" % now,
                          "python echo %.2f %% lost" % ref, "-", "0 lost", verdict(now == 0)))
+
+        idle = idle_cpu_percent(cli, work, echo, 10)
+        rows.append(("idle TCP server, no peer, RxPollingTime 100, 10 s", "%.2f %% CPU" % idle,
+                     "-", "-", "stays low (was 0.1 %)", verdict(idle <= 0.5)))
 
     print("| measure | now | reference | ratio | goal | goal met? |")
     print("|---|---|---|---|---|---|")
