@@ -89,18 +89,26 @@ void ReceiveFor(Session& session, const ConsoleFrontEnd& frontEnd, int milliseco
   }
 }
 
-// Receives for up to `wait` ms until a packet arrives, the answer to what was just sent, and
-// reports on standard error how long it took, as fine as the polling period.
+// When a text began to be sent, and the packets received by then.
+struct SendStart {
+  Session::Clock::time_point time;
+  size_t packetsReceived;
+};
+
+// Receives for up to `wait` ms until a packet arrives, the answer to what was sent from `start`
+// on, and reports on standard error how long it took, as fine as the polling period. Over an
+// exchanging link (UDP client, HTTP) the answer came back within the send.
 void ReportResponseTime(Session& session, const ConsoleFrontEnd& frontEnd, const std::string& text,
-                        int wait) {
-  const auto sent = Session::Clock::now();
-  const size_t before = session.PacketsReceived();
-  ReceiveFor(session, frontEnd, wait, 1);
+                        int wait, const SendStart& start) {
+  const size_t before = start.packetsReceived;
+  if (session.PacketsReceived() == before) {
+    ReceiveFor(session, frontEnd, wait, 1);
+  }
   if (session.PacketsReceived() == before) {
     std::cerr << "no response to " << text << " within " << wait << " ms" << std::endl;
     return;
   }
-  const std::chrono::duration<double, std::milli> elapsed = Session::Clock::now() - sent;
+  const std::chrono::duration<double, std::milli> elapsed = Session::Clock::now() - start.time;
   char ms[32];
   std::snprintf(ms, sizeof ms, "%.3f", elapsed.count());
   std::cerr << "response to " << text << ": " << ms << " ms" << std::endl;
@@ -126,9 +134,10 @@ std::string RunSend(const SendOptions& options) {
   ReceiveFor(session, frontEnd, options.before, 0);
   std::string failure;
   for (const std::string& text : options.texts) {
+    const SendStart start{Session::Clock::now(), session.PacketsReceived()};
     std::string sendFailure = SendArgument(options, session, text);
     if (options.stats && sendFailure.empty()) {
-      ReportResponseTime(session, frontEnd, text, options.wait);
+      ReportResponseTime(session, frontEnd, text, options.wait, start);
     }
     if (failure.empty()) {
       failure = std::move(sendFailure);

@@ -183,6 +183,18 @@ TEST_F(SendCommandTest, UdpClientPrintsTheReply) {
   EXPECT_EQ(result.err, "link: UDP --> 127.0.0.1:" + std::to_string(responder.Port()) + "\n");
 }
 
+// The UDP client's reply comes back within the send, so it is the answer --stats reports.
+TEST_F(SendCommandTest, UdpClientStatsReportTheReplyAsTheAnswer) {
+  UdpResponder responder("OK\r");
+  ProcessResult result = RunCli(
+      Send(Join(Link(2, false, responder.Port()), {"--stats", "--wait", "5000", "PING[CR]"})));
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, "<-- PING[CR]\nOK\n");
+  EXPECT_TRUE(std::regex_search(result.err,
+                                std::regex("\nresponse to PING\\[CR\\]: [0-9]+\\.[0-9]{3} ms\n")))
+      << result.err;
+}
+
 TEST_F(SendCommandTest, UdpClientWithoutReplyFailsAfterTheResponseTimeout) {
   LoopbackSocket silent = LoopbackSocket::Udp();
   ProcessResult result = RunCli(

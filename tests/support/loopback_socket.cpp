@@ -154,14 +154,21 @@ bool LoopbackSocket::SendTo(uint16_t port, const std::string& bytes) {
                 sizeof address) == static_cast<ssize_t>(bytes.size());
 }
 
-std::optional<std::string> LoopbackSocket::ReceiveDatagram(std::chrono::milliseconds limit) {
+std::optional<std::string> LoopbackSocket::ReceiveDatagram(std::chrono::milliseconds limit,
+                                                           uint16_t* senderPort) {
   if (!WaitReadable(limit)) {
     return std::nullopt;
   }
   std::string data(65536, '\0');
-  const ssize_t n = recv(m_Fd, data.data(), data.size(), 0);
+  sockaddr_in sender{};
+  socklen_t senderSize = sizeof sender;
+  const ssize_t n = recvfrom(m_Fd, data.data(), data.size(), 0,
+                             reinterpret_cast<sockaddr*>(&sender), &senderSize);
   if (n < 0) {
     return std::nullopt;
+  }
+  if (senderPort != nullptr) {
+    *senderPort = ntohs(sender.sin_port);
   }
   data.resize(static_cast<size_t>(n));
   return data;

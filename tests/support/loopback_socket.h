@@ -37,8 +37,10 @@ class LoopbackSocket {
 
   // UDP: one datagram to 127.0.0.1:port.
   bool SendTo(uint16_t port, const std::string& bytes);
-  // UDP: the next datagram, or nothing within the limit.
-  std::optional<std::string> ReceiveDatagram(std::chrono::milliseconds limit = kPatience);
+  // UDP: the next datagram, or nothing within the limit; `senderPort`, when given, receives
+  // the port it came from.
+  std::optional<std::string> ReceiveDatagram(std::chrono::milliseconds limit = kPatience,
+                                             uint16_t* senderPort = nullptr);
 
   void Close();
 

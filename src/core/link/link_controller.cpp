@@ -153,6 +153,7 @@ void CLinkController::EndGathering() {
 void CLinkController::TraceReply() {
   for (const ByteString& line : Active().TakeReply()) {
     m_Trace.Write(line, TraceDirection::kReceived, true);
+    ++m_ExchangeReplies;
   }
 }
 

@@ -93,6 +93,9 @@ class CLinkController {
 
   // Messages sent since the last Open.
   int32_t TxCount() const { return m_TxCount; }
+  // Reply lines that came back within sends over an exchanging link (UDP client, HTTP), since
+  // the controller was made; they never pass through Receive.
+  size_t ExchangeReplies() const { return m_ExchangeReplies; }
 
   // Where the controller and the receive cycle write the trace.
   TraceWriter& Trace() { return m_Trace; }
@@ -117,5 +120,6 @@ class CLinkController {
   bool m_WasLost = false;
   bool m_Gathering = false;
   int32_t m_TxCount = 0;
+  size_t m_ExchangeReplies = 0;
   std::string m_LastFailure;
 };

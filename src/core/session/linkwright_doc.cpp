@@ -14,10 +14,15 @@ CLinkwrightDoc::CLinkwrightDoc(const CConfiguration& config, CLinkController& li
       m_AutoReplier(config, m_Table, *this) {}
 
 bool CLinkwrightDoc::SendRow(int row) {
+  const size_t repliesBefore = m_Link.ExchangeReplies();
   m_LastFailure = SendRowMessage(row);
   const bool result = m_LastFailure.empty();
   if (result) {
     m_Statistics.RowSent(row, m_InAutoReply);
+    // Over an exchanging link the answer came back within the send.
+    if (m_Link.ExchangeReplies() != repliesBefore) {
+      m_Statistics.PacketCut();
+    }
   }
   PlayResultBeep(m_Config, m_FrontEnd, result);
   return result;

@@ -30,7 +30,8 @@ class CLinkwrightDoc : public RowSender {
   // Sends the message of row 1 … 99 over the link and sounds the result beep. False, without
   // touching the link, for a row out of range, a message that decodes to no bytes, or a closed
   // link; otherwise the result of the link's Send, which traces and counts the message (a sent
-  // row also starts its wait for an answer in the statistics). On false LastFailure says why.
+  // row also starts its wait for an answer in the statistics, which a reply coming back within
+  // the send, over an exchanging link, ends at once). On false LastFailure says why.
   bool SendRow(int row) override;
   // Why the last SendRow failed, in words for a person ("row 3: no message").
   const std::string& LastFailure() const { return m_LastFailure; }

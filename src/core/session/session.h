@@ -53,8 +53,11 @@ class Session {
   bool LinkLost() const { return m_Link.WasLost(); }
   // Runs the receive tick now, whatever its timer says.
   void ReceiveNow();
-  // Packets the receive cycle has cut so far.
-  size_t PacketsReceived() const { return m_Doc.Receiving().PacketCount(); }
+  // Packets received so far: cut by the receive cycle, or replies that came back within a send
+  // over an exchanging link (UDP client, HTTP).
+  size_t PacketsReceived() const {
+    return m_Doc.Receiving().PacketCount() + m_Link.ExchangeReplies();
+  }
   // When the next tick is due; nothing while no timer runs.
   std::optional<Clock::time_point> NextDue() const { return m_Timers.NextDue(); }
 

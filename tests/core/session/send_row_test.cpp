@@ -1,4 +1,5 @@
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/default_configuration.h"
@@ -90,6 +91,25 @@ TEST_F(SendRowTest, SentRowsAndAutoReplyHitsReachTheStatisticsAnsweredByTheNextP
   EXPECT_EQ(statistics.Hits(5), 0);
   EXPECT_EQ(statistics.Hits(2), 2);
   EXPECT_EQ(statistics.RowFigures(2).sent, 2);
+}
+
+// A UDP client's reply comes back within the send and answers the row there.
+TEST_F(SendRowTest, AUdpClientReplyAnswersTheRowInTheStatistics) {
+  LoopbackSocket device = LoopbackSocket::Udp();
+  SetSetting("Connection", "Mode", "2");
+  SetSetting("Connection", "ActAsServer", "0");
+  SetSetting("Connection", "SocketPort", std::to_string(device.Port()));
+  m_Table.SetItemText(4, MessageTable::kMessageColumn, "ASK[CR]");
+  std::thread answer([&device] {
+    uint16_t sender = 0;
+    if (device.ReceiveDatagram(LoopbackSocket::kPatience, &sender)) {
+      device.SendTo(sender, "YES\r");
+    }
+  });
+  EXPECT_TRUE(m_Doc.SendRow(4)) << m_Doc.LastFailure();
+  answer.join();
+  EXPECT_EQ(m_FrontEnd.trace, "<-- ASK[CR]\r\nYES\r\n");
+  EXPECT_EQ(m_Doc.Statistics().RowFigures(4).answered, 1);
 }
 
 }  // namespace
