@@ -4,9 +4,19 @@
 #include <QTextBlock>
 #include <QtTest>
 
+#include <QDialogButtonBox>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QTableWidget>
+#include <chrono>
+#include <filesystem>
+
+#include "gui_test_support.h"
 #include "message_table_model.h"
 #include "session/response_statistics.h"
+#include "statistics_dialog.h"
 #include "support/test_support.h"
+#include "trace_commands.h"
 #include "trace_find_bar.h"
 #include "trace_log.h"
 #include "trace_view.h"
@@ -103,6 +113,55 @@ class TraceToolsTest : public QObject {
     QVERIFY(!log.IsLogging());
     QVERIFY(!log.Start(QString::fromStdString((dir / "missing" / "x.log").string())));
     QVERIFY(log.Error().startsWith("cannot write "));
+  }
+
+  // The saved file holds the pane's lines with line feeds and a final one, replacing what was
+  // there; a failed save says why.
+  void SaveTraceReplacesTheFileWithThePaneText() {
+    GuiTestEnvironment environment;
+    QMainWindow frame;
+    CBottomView pane;
+    TraceCommands commands(frame, pane);
+    pane.AppendTrace({Piece(TraceDirection::kSent, "<-- PING[CR]"),
+                      Piece(TraceDirection::kReceived, "PO", false)});
+    QString error;
+    WriteFileBytes(environment.Dir() / "trace.txt", "an older, longer trace\n\n\n");
+    QVERIFY(commands.SaveTrace(environment.PathOf("trace.txt"), error));
+    QCOMPARE(ReadFileBytes(environment.Dir() / "trace.txt"), std::string("<-- PING[CR]\nPO\n"));
+    QVERIFY(!commands.SaveTrace(environment.PathOf("missing/trace.txt"), error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!std::filesystem::exists(environment.Dir() / "missing"));
+  }
+
+  // The dialog shows a row per counted row and a total line, follows Reset, and formats the
+  // times in ms.
+  void StatisticsDialogShowsRowsTotalsAndReset() {
+    ResponseStatistics::Clock::time_point now{};
+    ResponseStatistics statistics([&now] { return now; });
+    statistics.RowSent(3, false);
+    now += std::chrono::milliseconds(12);
+    statistics.PacketCut();
+    statistics.RowSent(7, true);
+    CStatisticsDialog dialog(statistics);
+    dialog.Refresh();
+    QTableWidget* table = dialog.Table();
+    const auto line = [table](int at) {
+      QStringList cells;
+      for (int column = 0; column < table->columnCount(); ++column) {
+        cells << table->item(at, column)->text();
+      }
+      return cells.join('|');
+    };
+    QCOMPARE(table->rowCount(), 3);
+    QCOMPARE(line(0),
+             QString::fromStdString(MessageTable::RowLabel(3)) + "|1|0|1|12.000|12.000|12.000");
+    QCOMPARE(line(1), QString::fromStdString(MessageTable::RowLabel(7)) + "|1|1|0|–|–|–");
+    QCOMPARE(line(2), QString("All rows|2|1|1|12.000|12.000|12.000"));
+    auto* buttons = dialog.findChild<QDialogButtonBox*>();
+    QVERIFY(buttons != nullptr);
+    buttons->button(QDialogButtonBox::Reset)->click();
+    QVERIFY(statistics.Rows().empty());
+    QCOMPARE(table->rowCount(), 1);
   }
 
   void HitsColumnFollowsTheStatistics() {
