@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 
 #include "config/configuration.h"
 #include "support/default_configuration.h"
@@ -53,23 +54,33 @@ inline bool TriggerAction(const QObject& window, const char* name) {
   return true;
 }
 
+// Polls every 10 ms until `handle` accepts the active modal widget (returns true), then stops.
+// `handle` must stay valid until then.
+inline void WhenModalIsUp(std::function<bool(QWidget* modal)> handle) {
+  auto* poll = new QTimer(qApp);
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, handle = std::move(handle)] {
+    if (handle(QApplication::activeModalWidget())) {
+      poll->deleteLater();
+    }
+  });
+  poll->start(10);
+}
+
 // Answers the next modal message box that offers `button` once it is up, and keeps its text.
 // The object must live until the box has come.
 class MessageBoxAnswer {
  public:
   explicit MessageBoxAnswer(QMessageBox::StandardButton button) {
-    auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, poll, [this, poll, button] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    WhenModalIsUp([this, button](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
       QAbstractButton* answer = box != nullptr ? box->button(button) : nullptr;
       if (answer == nullptr) {
-        return;
+        return false;
       }
       m_Text = box->text();
-      poll->deleteLater();
       answer->click();
+      return true;
     });
-    poll->start(10);
   }
   const QString& Text() const { return m_Text; }
 

@@ -4,6 +4,8 @@
 #include <QSplitter>
 #include <QStyle>
 #include <QtTest>
+#include <algorithm>
+#include <filesystem>
 #include <memory>
 
 #include "document/message_file.h"
@@ -160,6 +162,42 @@ class MainFrameTest : public QObject {
       QVERIFY(!table.IsModified());
       QVERIFY(frame.DocumentPath().isEmpty());
     }
+  }
+
+  // Each dialog command opens its dialog from the window; a cancelled Configuration writes
+  // nothing, and Statistics, which stays open beside the window, is not opened twice.
+  void DialogCommandsOpenTheirDialogs() {
+    CMainFrame frame(GetConfiguration());
+    frame.show();
+    const std::pair<const char*, QString> modalCommands[] = {
+        {"configuration", "Configuration"},
+        {"appAbout", "About Linkwright"},
+        {"viewSymbols", "Symbols"},
+    };
+    for (const auto& [command, title] : modalCommands) {
+      QString shown;
+      WhenModalIsUp([&shown](QWidget* modal) {
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        if (dialog == nullptr) {
+          return false;
+        }
+        shown = dialog->windowTitle();
+        dialog->reject();
+        return true;
+      });
+      QVERIFY(TriggerAction(frame, command));
+      QCOMPARE(shown, title);
+    }
+    QVERIFY(!std::filesystem::exists(CConfiguration::FilePath()));
+
+    QVERIFY(TriggerAction(frame, "statistics"));
+    QVERIFY(TriggerAction(frame, "statistics"));
+    const QList<QDialog*> dialogs = frame.findChildren<QDialog*>();
+    QCOMPARE(std::count_if(dialogs.begin(), dialogs.end(),
+                           [](QDialog* dialog) { return dialog->isVisible(); }),
+             1);
+    QCOMPARE(dialogs.size(), 1);
+    QCOMPARE(dialogs.front()->windowTitle(), QString("Statistics"));
   }
 
  private:
