@@ -47,6 +47,12 @@ class LinkFaultsTest : public ::testing::Test {
     return args;
   }
 
+  // A TCP client of 127.0.0.1:port polling every 10 ms.
+  static std::vector<std::string> TcpClientOf(uint16_t port) {
+    return Set({"Connection.Mode=1", "Connection.ActAsServer=0",
+                "Connection.SocketPort=" + std::to_string(port), "Connection.RxPollingTime=10"});
+  }
+
   static std::vector<std::string> Join(std::vector<std::string> a,
                                        const std::vector<std::string>& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -98,11 +104,7 @@ TEST_F(LinkFaultsTest, ASocketPortOutsideTheRangeFailsTheOpenWhateverTheMode) {
 
 TEST_F(LinkFaultsTest, ARunAsTcpClientEndsWhenTheServerCloses) {
   LoopbackSocket listener = LoopbackSocket::TcpListener();
-  RunningCli run(
-      Command("run", Join(Set({"Connection.Mode=1", "Connection.ActAsServer=0",
-                               "Connection.SocketPort=" + std::to_string(listener.Port()),
-                               "Connection.RxPollingTime=10"}),
-                          {RowsFile()})));
+  RunningCli run(Command("run", Join(TcpClientOf(listener.Port()), {RowsFile()})));
   LoopbackSocket server = listener.Accept();
   ASSERT_TRUE(server.valid());
   server.Close();
@@ -150,11 +152,8 @@ TEST_F(LinkFaultsTest, ARunStopsSoonAfterSigtermWhileAnXmodemSendWaitsForItsPeer
 
 TEST_F(LinkFaultsTest, SendWaitCutsWhatArrivesIntoPacketsAndStopsAtTheReplyCount) {
   LoopbackSocket listener = LoopbackSocket::TcpListener();
-  RunningCli send(
-      Command("send", Join(Set({"Connection.Mode=1", "Connection.ActAsServer=0",
-                                "Connection.SocketPort=" + std::to_string(listener.Port()),
-                                "Connection.RxPollingTime=10"}),
-                           {"--wait", "10000", "--replies", "2", "PING[CR]"})));
+  RunningCli send(Command("send", Join(TcpClientOf(listener.Port()),
+                                       {"--wait", "10000", "--replies", "2", "PING[CR]"})));
   LoopbackSocket device = listener.Accept();
   ASSERT_TRUE(device.valid());
   EXPECT_EQ(device.Read(5), "PING\r");
