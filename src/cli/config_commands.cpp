@@ -70,11 +70,9 @@ void StoreSetting(size_t index, const SettingArguments& arguments, CliContext& c
   if (std::optional<std::string> problem = ValueProblem(index, arguments.value)) {
     throw CLI::ValidationError("VALUE", *problem);
   }
-  // Another `config set` may be saving the same file: under the lock the file is read again,
-  // so that only this one key changes.
-  const ConfigFileLock lock = CConfiguration::LockFile();
+  // The save reads the file again under its lock, so that only this one key changes even when
+  // another `config set` saves the same file meanwhile.
   CConfiguration& configuration = GetConfiguration();
-  configuration.Load();
   configuration.SetFormatted(arguments.section, arguments.key, "%s", arguments.value.c_str());
   if (!configuration.Save()) {
     context.exitCode =

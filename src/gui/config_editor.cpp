@@ -62,6 +62,6 @@ ConfigEditResult EditConfiguration(CConfiguration& store, QWidget* parent) {
   if (editor.exec() != QDialog::Accepted) {
     return ConfigEditResult::kCancelled;
   }
-  store = editor.Configuration();
+  store.TakeChangesFrom(editor.Configuration());
   return store.Save() ? ConfigEditResult::kSaved : ConfigEditResult::kSaveFailed;
 }

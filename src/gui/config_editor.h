@@ -37,7 +37,7 @@ class CConfigEditor : public QDialog {
 
 enum class ConfigEditResult { kCancelled, kSaved, kSaveFailed };
 
-// Runs the editor on a copy of `store`. OK takes the copy over and saves it (kSaved, or
-// kSaveFailed when the file could not be written: the new values are in force anyway);
-// Cancel leaves the store and its file untouched.
+// Runs the editor on a copy of `store`. OK takes the copy's changes over and saves them, leaving
+// the file's other values as they are (kSaved, or kSaveFailed when the file could not be
+// written: the new values are in force anyway); Cancel leaves the store and its file untouched.
 ConfigEditResult EditConfiguration(CConfiguration& store, QWidget* parent);

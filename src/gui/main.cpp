@@ -74,7 +74,7 @@ int main(int argc, char* argv[]) {
   }
   GetConfiguration().Load();
   // AutoSend is off after every start, whatever the file says; the file keeps its value.
-  GetConfiguration().SetFormatted("AutoSend", "Enabled", "%d", 0);
+  GetConfiguration().Override(setting::kAutoSendEnabled, "0");
 
   CMainFrame frame(GetConfiguration());
   if (!options.messageFile.isEmpty()) {

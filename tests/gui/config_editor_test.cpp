@@ -174,7 +174,7 @@ class ConfigEditorTest : public QObject {
     QCOMPARE(CConfigEditor(Defaults()).Tabs()->currentIndex(), 0);
   }
 
-  void CancelLeavesStoreAndFileUntouchedAndOkSavesBoth() {
+  void CancelLeavesStoreAndFileUntouchedAndOkSavesTheChangedKeys() {
     TempDir dir;
     CConfiguration::SetFilePath(dir / "linkwright.cfg");
     WriteFileBytes(dir / "linkwright.cfg", "[Connection]\nSocketPort=4000\n");
@@ -192,6 +192,11 @@ class ConfigEditorTest : public QObject {
     QCOMPARE(store.GetInt("Connection", "SocketPort"), 4000);
     QCOMPARE(ReadFileBytes(dir / "linkwright.cfg"), "[Connection]\nSocketPort=4000\n");
 
+    // Meanwhile another process (the console's `config set`) changes another key.
+    CConfiguration console;
+    console.Load();
+    console.Set(setting::kSocketHost, "h1");
+    QVERIFY(console.Save());
     WhenModal([&](QDialog& editor) {
       changePort(editor);
       editor.accept();
@@ -201,6 +206,7 @@ class ConfigEditorTest : public QObject {
     CConfiguration reloaded;
     reloaded.Load();
     QCOMPARE(reloaded.GetInt("Connection", "SocketPort"), 5000);
+    QCOMPARE(reloaded.GetString(setting::kSocketHost), "h1");
   }
 
  private:

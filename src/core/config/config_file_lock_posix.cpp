@@ -17,6 +17,11 @@ bool IsNamedBy(int fd, const std::filesystem::path& path) {
          held.st_ino == named.st_ino;
 }
 
+bool IsRegularFile(int fd) {
+  struct stat held {};
+  return fstat(fd, &held) == 0 && S_ISREG(held.st_mode);
+}
+
 bool LockExclusively(int fd) {
   int result = 0;
   do {
@@ -30,11 +35,12 @@ bool LockExclusively(int fd) {
 ConfigFileLock::ConfigFileLock(const std::filesystem::path& path) {
   // Each round that finds the file replaced follows a save that another process finished.
   for (;;) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+    // Without O_NONBLOCK, opening a FIFO would wait for a writer that never comes.
+    const int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) {
       return;
     }
-    if (!LockExclusively(fd)) {
+    if (!IsRegularFile(fd) || !LockExclusively(fd)) {
       close(fd);
       return;
     }

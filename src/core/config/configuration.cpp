@@ -13,6 +13,7 @@
 
 #include "ascii_text.h"
 #include "atomic_file.h"
+#include "config/config_file_lock.h"
 #include "config/config_file_path.h"
 #include "config/ini_file.h"
 #include "diag/diag_log.h"
@@ -72,23 +73,33 @@ bool PrepareFolder(const ConfigFileLocation& location) {
   return !error;
 }
 
-// Writes every value into the file's text and replaces the file. False when the old file cannot
-// be read, a value cannot be stored (the other keys are still written), or the write fails.
-bool WriteSettings(const ConfigFileLocation& location, const std::vector<std::string>& values) {
+// Writes the rows marked in `unsaved` into the file as it stands now, and the default of each
+// key the file lacks; every other line and value of the file stays. Clears the mark of each row
+// written. False when the old file cannot be read, a value cannot be stored (the other keys are
+// still written), or the write fails.
+bool WriteSettings(const std::filesystem::path& path, const std::vector<std::string>& values,
+                   std::vector<bool>& unsaved) {
   std::string ignoredProblem;
-  std::optional<std::string> old = ReadExistingFile(location.path, ignoredProblem);
+  std::optional<std::string> old = ReadExistingFile(path, ignoredProblem);
   if (!old) {
     return false;
   }
   IniFile file = IniFile::Parse(*old);
   const std::vector<ConfigKey>& table = CConfiguration::KeyTable();
-  bool allStored = true;
+  std::vector<bool> left = unsaved;
   for (size_t i = 0; i < table.size(); ++i) {
-    allStored = file.Set(table[i].section, table[i].key, values[i]) && allStored;
+    if (unsaved[i]) {
+      left[i] = !file.Set(table[i].section, table[i].key, values[i]);
+    } else if (!file.Get(table[i].section, table[i].key)) {
+      file.Set(table[i].section, table[i].key, table[i].defaultValue);
+    }
   }
   std::string ignoredReason;
-  return PrepareFolder(location) &&
-         WriteFileAtomically(location.path, file.Serialize(), ignoredReason) && allStored;
+  if (!WriteFileAtomically(path, file.Serialize(), ignoredReason)) {
+    return false;
+  }
+  unsaved = std::move(left);
+  return std::none_of(unsaved.begin(), unsaved.end(), [](bool isLeft) { return isLeft; });
 }
 
 // A section and key as asked for; hashed and compared without regard to ASCII case, so a
@@ -189,7 +200,8 @@ int32_t LeadingNumber(const std::string& value) {
 
 }  // namespace
 
-CConfiguration::CConfiguration() : m_Values(kKeyCount), m_Numbers(kKeyCount) {}
+CConfiguration::CConfiguration()
+    : m_Values(kKeyCount), m_Numbers(kKeyCount), m_Unsaved(kKeyCount) {}
 
 const std::vector<ConfigKey>& CConfiguration::KeyTable() {
   static const std::vector<ConfigKey> table = [] {
@@ -221,11 +233,17 @@ bool CConfiguration::Load(std::string* problem) {
   for (size_t i = 0; i < table.size(); ++i) {
     StoreValue(i, file.GetString(table[i].section, table[i].key, table[i].defaultValue));
   }
+  std::fill(m_Unsaved.begin(), m_Unsaved.end(), false);
   return text.has_value();
 }
 
 bool CConfiguration::Save() {
-  bool result = WriteSettings(Location(), m_Values);
+  const ConfigFileLocation& location = Location();
+  const bool folderReady = PrepareFolder(location);
+  // Held while the file is read again and replaced, so that a `config set` running meanwhile
+  // in another process keeps its change and this store keeps its own.
+  const ConfigFileLock lock(location.path);
+  const bool result = folderReady && WriteSettings(location.path, m_Values, m_Unsaved);
   if (!result) {
     DiagLog('E', "CConfiguration::Save() failed");
   }
@@ -241,6 +259,19 @@ void CConfiguration::Set(const SettingKey& setting, std::string_view value) {
   SetFormatted(setting.section, setting.key, "%.*s", static_cast<int>(value.size()), value.data());
 }
 
+void CConfiguration::Override(const SettingKey& setting, std::string_view value) {
+  Set(setting, value);
+  m_Unsaved[setting.row] = false;
+}
+
+void CConfiguration::TakeChangesFrom(const CConfiguration& edited) {
+  for (size_t row = 0; row < kKeyCount; ++row) {
+    if (edited.m_Values[row] != m_Values[row]) {
+      ChangeValue(row, edited.m_Values[row]);
+    }
+  }
+}
+
 int32_t CConfiguration::GetInt(std::string_view section, std::string_view key) const {
   std::optional<size_t> index = KeyIndex(section, key);
   return index ? m_Numbers[*index] : 0;
@@ -249,6 +280,11 @@ int32_t CConfiguration::GetInt(std::string_view section, std::string_view key) c
 void CConfiguration::StoreValue(size_t row, std::string_view value) {
   m_Values[row] = value;
   m_Numbers[row] = LeadingNumber(m_Values[row]);
+}
+
+void CConfiguration::ChangeValue(size_t row, std::string_view value) {
+  StoreValue(row, value);
+  m_Unsaved[row] = true;
 }
 
 bool CConfiguration::GetBool(std::string_view section, std::string_view key) const {
@@ -269,8 +305,8 @@ bool CConfiguration::SetFormatted(std::string_view section, std::string_view key
   if (length < 0) {
     return false;
   }
-  StoreValue(*index, std::string_view(buffer, std::min<size_t>(static_cast<size_t>(length),
-                                                               kMaxFormattedLength)));
+  ChangeValue(*index, std::string_view(buffer, std::min<size_t>(static_cast<size_t>(length),
+                                                                kMaxFormattedLength)));
   return true;
 }
 
@@ -280,11 +316,6 @@ std::filesystem::path CConfiguration::FilePath() {
 
 void CConfiguration::SetFilePath(const std::filesystem::path& path) {
   CachedLocation() = ConfigFileLocation{path, false};
-}
-
-ConfigFileLock CConfiguration::LockFile() {
-  PrepareFolder(Location());
-  return ConfigFileLock(Location().path);
 }
 
 CConfiguration& GetConfiguration() {

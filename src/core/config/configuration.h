@@ -7,7 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "config/config_file_lock.h"
 #include "config/config_keys.h"
 
 // Which way a dialog's data exchange runs: store values into the controls, or the controls'
@@ -52,11 +51,15 @@ class CConfiguration {
   // is there that cannot be read as a regular file: then every value is its default.
   bool Load(std::string* problem = nullptr);
 
-  // Writes all 22 keys under their sections, keeping the file's other lines; the file is
-  // replaced atomically, so a failed save leaves the old file as it was. False (and an "E" log
-  // line "CConfiguration::Save() failed") when the file cannot be written, when the existing
-  // file cannot be read (its other lines would be lost), or when a value holds a line break
-  // (that key keeps its old line; the others are still written).
+  // Writes the values set since the last `Load` or `Save` into the file as it stands at that
+  // moment, and the default of each key the file lacks, so the file lists all 22 keys. Every
+  // other value and line of the file stays: another process (the console's `config set`) may
+  // have changed the file since it was loaded. The file is locked (see ConfigFileLock), read
+  // again and replaced atomically, so a failed save leaves the old file as it was; the values in
+  // memory stay as they are. False (and an "E" log line "CConfiguration::Save() failed") when the
+  // file cannot be written, when the existing file cannot be read as a regular file (its other
+  // lines would be lost), or when a value holds a line break (that key keeps its old line and
+  // stays unsaved; the others are still written).
   bool Save();
 
   // The value; empty when section and key name no row.
@@ -73,9 +76,15 @@ class CConfiguration {
   bool GetBool(const SettingKey& setting) const { return GetInt(setting) != 0; }
   // Sets a named setting to a text (memory only, like SetFormatted).
   void Set(const SettingKey& setting, std::string_view value);
+  // Sets a named setting for this run only: `Save` leaves the file's value of it alone until the
+  // setting is set again.
+  void Override(const SettingKey& setting, std::string_view value);
+  // Sets each value that differs in `edited` (a copy this store was copied into and then
+  // changed), so that `Save` writes just what the copy's user changed.
+  void TakeChangesFrom(const CConfiguration& edited);
 
   // Sets a value from a printf-style format (at most 2,047 characters); false when section
-  // and key name no row, and then nothing changes. Memory only; `Save` writes the file.
+  // and key name no row, and then nothing changes. Memory only; the next `Save` writes it.
   bool SetFormatted(std::string_view section, std::string_view key, const char* format, ...)
       __attribute__((format(printf, 4, 5)));
 
@@ -105,17 +114,17 @@ class CConfiguration {
   static std::filesystem::path FilePath();
   static void SetFilePath(const std::filesystem::path& path);
 
-  // An exclusive lock on the file for a reload-change-save sequence (see ConfigFileLock); the
-  // per-user default location gets its folders first, as `Save` would create them.
-  static ConfigFileLock LockFile();
-
  private:
   // Sets a row's value and the number read from it.
   void StoreValue(size_t row, std::string_view value);
+  // The same, for a change the next `Save` writes.
+  void ChangeValue(size_t row, std::string_view value);
 
   std::vector<std::string> m_Values;
   // GetInt of each value, kept with it: numbers are read on every packet.
   std::vector<int32_t> m_Numbers;
+  // The rows set since the last load or save: the ones `Save` writes.
+  std::vector<bool> m_Unsaved;
 };
 
 // The one process-wide store.

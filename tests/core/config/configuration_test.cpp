@@ -1,11 +1,14 @@
 #include "config/configuration.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -214,6 +217,41 @@ TEST_F(ConfigurationTest, SavedValuesLoadBackUnchanged) {
   for (size_t i = 0; i < CConfiguration::kKeyCount; ++i) {
     EXPECT_EQ(reloaded.ValueAt(i), configuration.ValueAt(i)) << i;
   }
+}
+
+TEST_F(ConfigurationTest, SaveWritesWhatWasSetAndKeepsWhatAnotherProcessSavedMeanwhile) {
+  WriteFileBytes(m_File, "[Connection]\nSocketHost=h0\n[AutoSend]\nEnabled=1\n");
+  CConfiguration window;
+  window.Load();
+  window.Override(setting::kAutoSendEnabled, "0");
+  CConfiguration console;
+  console.Load();
+  console.Set(setting::kSocketHost, "h1");
+  ASSERT_TRUE(console.Save());
+
+  window.Set(setting::kSocketPort, "9");
+  ASSERT_TRUE(window.Save());
+  IniFile saved = IniFile::Parse(ReadFileBytes(m_File));
+  EXPECT_EQ(saved.Get("Connection", "SocketHost"), "h1");
+  EXPECT_EQ(saved.Get("Connection", "SocketPort"), "9");
+  EXPECT_EQ(saved.Get("AutoSend", "Enabled"), "1") << "an override is for this run only";
+  EXPECT_EQ(saved.Keys().size(), CConfiguration::kKeyCount);
+
+  window.Set(setting::kAutoSendEnabled, "0");
+  ASSERT_TRUE(window.Save());
+  EXPECT_EQ(IniFile::Parse(ReadFileBytes(m_File)).Get("AutoSend", "Enabled"), "0");
+}
+
+TEST_F(ConfigurationTest, SaveToAFifoFailsWithoutWaitingForAWriter) {
+  ASSERT_EQ(mkfifo(m_File.c_str(), 0600), 0);
+  std::future<void> saving = std::async(std::launch::async, [this] { ExpectFailedSave(); });
+  if (saving.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+    ADD_FAILURE() << "the save waits for a writer to the FIFO";
+    // A writer lets the waiting open return, so the test can end.
+    close(open(m_File.c_str(), O_WRONLY | O_NONBLOCK));
+  }
+  saving.get();
+  EXPECT_TRUE(std::filesystem::is_fifo(m_File));
 }
 
 TEST_F(ConfigurationTest, SaveIntoAMissingFolderFails) {
