@@ -7,14 +7,24 @@
 #include "config/configuration.h"
 #include "config/setting_values.h"
 
-void LoadConfiguration(const CliContext& context) {
+namespace {
+
+// Loads the process-wide configuration, from `--config FILE` when given. False, with the reason
+// in `problem`, when a file is there that cannot be read: then every value is its default.
+bool LoadConfigurationFile(const CliContext& context, std::string& problem) {
   if (!context.configPath.empty()) {
     CConfiguration::SetFilePath(context.configPath);
   }
+  return GetConfiguration().Load(&problem);
+}
+
+}  // namespace
+
+void LoadConfiguration(const CliContext& context) {
   // The defaults stand in for a file that cannot be read; a warning says so, since settings
   // the user made there are not in force.
   std::string problem;
-  if (!GetConfiguration().Load(&problem)) {
+  if (!LoadConfigurationFile(context, problem)) {
     std::cerr << "linkwright-cli: warning: " << problem << "; using the default settings\n";
   }
 }
@@ -115,8 +125,11 @@ void AddConfigCommands(CLI::App& app, CliContext& context) {
   AddSectionAndKey(*set, *setArguments);
   set->add_option("VALUE", setArguments->value, "New value (may be empty)")->required();
   set->callback([&context, setArguments] {
-    LoadConfiguration(context);
-    if (std::optional<size_t> index = KnownSetting(*setArguments, context)) {
+    // A file that cannot be read cannot be saved either (a FIFO, a device, a folder).
+    std::string problem;
+    if (!LoadConfigurationFile(context, problem)) {
+      context.exitCode = Fail(problem);
+    } else if (std::optional<size_t> index = KnownSetting(*setArguments, context)) {
       StoreSetting(*index, *setArguments, context);
     }
   });

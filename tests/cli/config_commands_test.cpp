@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <memory>
@@ -197,9 +198,18 @@ TEST_F(ConfigCommandsTest, SetIntoAMissingFolderFailsNamingTheFile) {
   EXPECT_FALSE(std::filesystem::exists(m_File.parent_path()));
 }
 
+TEST_F(ConfigCommandsTest, SetOnAFileThatCannotBeReadIsRefusedAtOnce) {
+  ASSERT_EQ(mkfifo(m_File.c_str(), 0600), 0);
+  RunningCli set({"--config", m_File.string(), "config", "set", "General", "TestMode", "7"});
+  EXPECT_EQ(set.Wait(), 1) << "waited for a writer to the FIFO";
+  EXPECT_EQ(set.Err(), "linkwright-cli: cannot read " + m_File.string() + ": not a regular file\n");
+  EXPECT_TRUE(std::filesystem::is_fifo(m_File));
+}
+
 TEST_F(ConfigCommandsTest, AFailedSaveLeavesTheLogLineWithDiag) {
+  const std::string file = (m_Dir / "missing" / "settings.cfg").string();
   ProcessResult result =
-      RunCli({"--diag", "--config", "/dev/full", "config", "set", "Connection", "SocketPort", "1"});
+      RunCli({"--diag", "--config", file, "config", "set", "Connection", "SocketPort", "1"});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_NE(result.err.find("|E|CConfiguration::Save() failed\n"), std::string::npos) << result.err;
 }
