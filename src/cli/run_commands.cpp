@@ -97,6 +97,16 @@ int WriteStatistics(const ResponseStatistics& statistics, const std::string& pat
   return kExitOk;
 }
 
+// Closes the link (a lost one is closed already) and says why the run failed, or nothing.
+std::string EndRun(Session& session, const ConsoleFrontEnd& frontEnd) {
+  if (session.LinkLost()) {
+    return session.LastFailure();
+  }
+  session.CloseConnection();
+  std::cout.flush();
+  return frontEnd.TraceError();
+}
+
 int RunSimulator(const RunOptions& options, const CliContext& context) {
   LoadConfiguration(context);
   ApplySettingOverrides(options.settings);
@@ -120,16 +130,12 @@ int RunSimulator(const RunOptions& options, const CliContext& context) {
     return Fail(session.LastFailure());
   }
   RunTimers(session, frontEnd, deadline);
-  if (session.LinkLost()) {
-    return Fail(session.LastFailure());
-  }
-  session.CloseConnection();
-  std::cout.flush();
-  if (!frontEnd.TraceError().empty()) {
-    return Fail(frontEnd.TraceError());
-  }
-  return options.statsFile.empty() ? kExitOk
-                                   : WriteStatistics(session.Statistics(), options.statsFile);
+  const std::string failure = EndRun(session, frontEnd);
+  // The figures of a failed run are written too: they show what happened up to the failure.
+  const int statisticsExit = options.statsFile.empty()
+                                 ? kExitOk
+                                 : WriteStatistics(session.Statistics(), options.statsFile);
+  return failure.empty() ? statisticsExit : Fail(failure);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "document/message_file.h"
 #include "document/message_table.h"
+#include "support/background_command.h"
 #include "support/loopback_socket.h"
 #include "support/pty_pair.h"
 #include "support/running_cli.h"
@@ -29,6 +30,7 @@ class LinkFaultsTest : public ::testing::Test {
   }
 
   std::string RowsFile() const { return (m_Dir / "rows.xml").string(); }
+  std::filesystem::path StatsFile() const { return m_Dir / "stats.json"; }
 
   // A command line with this test's own settings file.
   std::vector<std::string> Command(const std::string& command,
@@ -102,15 +104,38 @@ TEST_F(LinkFaultsTest, ASocketPortOutsideTheRangeFailsTheOpenWhateverTheMode) {
   }
 }
 
-TEST_F(LinkFaultsTest, ARunAsTcpClientEndsWhenTheServerCloses) {
+// The statistics of a failed run are written all the same.
+TEST_F(LinkFaultsTest, ARunAsTcpClientEndsWhenTheServerClosesAndWritesItsStatistics) {
   LoopbackSocket listener = LoopbackSocket::TcpListener();
-  RunningCli run(Command("run", Join(TcpClientOf(listener.Port()), {RowsFile()})));
+  RunningCli run(Command(
+      "run", Join(TcpClientOf(listener.Port()), {"--stats", StatsFile().string(), RowsFile()})));
   LoopbackSocket server = listener.Accept();
   ASSERT_TRUE(server.valid());
   server.Close();
   EXPECT_EQ(run.Wait(milliseconds(2000)), 1);
   EXPECT_EQ(LastLine(run.Err()), "linkwright-cli: link lost: the server closed the connection");
   EXPECT_NE(run.Err().find("link: TCP ...\n"), std::string::npos) << run.Err();
+  EXPECT_TRUE(ReadFileBytes(StatsFile()).starts_with("{\n  \"rows\": ["));
+}
+
+TEST_F(LinkFaultsTest, ARunWhoseTraceCannotBeWrittenEndsWithOneErrorLineAndItsStatistics) {
+  LoopbackSocket listener = LoopbackSocket::TcpListener();
+  const std::filesystem::path err = m_Dir / "err";
+  std::string line = "exec '" + std::string(LINKWRIGHT_CLI_PATH) + "' --config '" +
+                     (m_Dir / "linkwright.cfg").string() + "' run";
+  for (const std::string& arg : TcpClientOf(listener.Port())) {
+    line += " '" + arg + "'";
+  }
+  line += " --stats '" + StatsFile().string() + "' '" + RowsFile() + "' > /dev/full 2> '" +
+          err.string() + "'";
+  BackgroundCommand run(line);
+  LoopbackSocket server = listener.Accept();
+  ASSERT_TRUE(server.valid());
+  ASSERT_TRUE(server.Write("PING\r"));
+  EXPECT_EQ(run.Wait(milliseconds(5000)), 1);
+  EXPECT_EQ(LastLine(ReadFileBytes(err)),
+            "linkwright-cli: cannot write the trace: No space left on device");
+  EXPECT_TRUE(ReadFileBytes(StatsFile()).starts_with("{\n  \"rows\": ["));
 }
 
 TEST_F(LinkFaultsTest, ASerialRunEndsWhenTheLineHangsUp) {
