@@ -2,15 +2,14 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QFocusEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 
-QLineEdit* FocusedCellEditor(const QAbstractItemView& view) {
-  auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-  if (editor == nullptr || !view.currentIndex().isValid() ||
-      !view.viewport()->isAncestorOf(editor)) {
-    return nullptr;
-  }
-  return editor;
+QLineEdit* CurrentCellEditor(const QAbstractItemView& view) {
+  // The view gives the editor that is open on a cell as that cell's index widget.
+  return qobject_cast<QLineEdit*>(view.indexWidget(view.currentIndex()));
 }
 
 CCellEditorWatcher::CCellEditorWatcher(const QAbstractItemView& view, QObject* parent)
@@ -19,7 +18,7 @@ CCellEditorWatcher::CCellEditorWatcher(const QAbstractItemView& view, QObject* p
 }
 
 void CCellEditorWatcher::FollowFocus() {
-  QLineEdit* editor = FocusedCellEditor(m_View);
+  QLineEdit* editor = CurrentCellEditor(m_View);
   if (editor != m_Editor) {
     if (m_Editor != nullptr) {
       disconnect(m_Editor, nullptr, this, nullptr);
@@ -31,4 +30,50 @@ void CCellEditorWatcher::FollowFocus() {
     }
   }
   emit Changed();
+}
+
+bool CellEditDelegate::eventFilter(QObject* object, QEvent* event) {
+  if (event->type() == QEvent::FocusIn) {
+    StopWaiting();
+  } else if (event->type() == QEvent::FocusOut) {
+    switch (static_cast<QFocusEvent*>(event)->reason()) {
+      case Qt::PopupFocusReason:
+        WaitForFocusBack(object);
+        return false;
+      case Qt::MenuBarFocusReason: {
+        // A line edit drops its selection when the menu bar takes the focus, and keeps it for a
+        // popup.
+        QFocusEvent toPopup(QEvent::FocusOut, Qt::PopupFocusReason);
+        QCoreApplication::sendEvent(object, &toPopup);
+        return true;
+      }
+      default:
+        StopWaiting();
+        break;
+    }
+  }
+  return QStyledItemDelegate::eventFilter(object, event);
+}
+
+void CellEditDelegate::WaitForFocusBack(QObject* editor) {
+  m_EditorInMenu = qobject_cast<QWidget*>(editor);
+  connect(qApp, &QApplication::focusChanged, this, &CellEditDelegate::FollowFocus,
+          Qt::UniqueConnection);
+}
+
+void CellEditDelegate::StopWaiting() {
+  m_EditorInMenu = nullptr;
+  disconnect(qApp, &QApplication::focusChanged, this, &CellEditDelegate::FollowFocus);
+}
+
+void CellEditDelegate::FollowFocus(QWidget* /*previous*/, QWidget* now) {
+  if (qobject_cast<QMenuBar*>(now) != nullptr || qobject_cast<QMenu*>(now) != nullptr) {
+    return;
+  }
+  QWidget* editor = m_EditorInMenu;
+  StopWaiting();
+  if (editor != nullptr && now != editor) {
+    emit commitData(editor);
+    emit closeEditor(editor);
+  }
 }

@@ -10,7 +10,7 @@
 #include "front_end/trace_text.h"
 
 ByteString GetSelectedCellBytes(const QAbstractItemView& view) {
-  QLineEdit* editor = FocusedCellEditor(view);
+  QLineEdit* editor = CurrentCellEditor(view);
   if (editor == nullptr || !editor->hasSelectedText()) {
     return {};
   }

@@ -31,7 +31,7 @@ CEditCommands::CEditCommands(QAbstractItemView& view, MessageTable& table, const
 }
 
 void CEditCommands::UpdateEnabled() {
-  if (QLineEdit* editor = FocusedCellEditor(m_View)) {
+  if (QLineEdit* editor = CurrentCellEditor(m_View)) {
     m_Actions.undo->setEnabled(editor->isUndoAvailable());
     m_Actions.cut->setEnabled(editor->hasSelectedText() && !editor->isReadOnly());
     m_Actions.copy->setEnabled(editor->hasSelectedText());
@@ -46,20 +46,20 @@ void CEditCommands::UpdateEnabled() {
 }
 
 void CEditCommands::RunUndo() {
-  if (QLineEdit* editor = FocusedCellEditor(m_View)) {
+  if (QLineEdit* editor = CurrentCellEditor(m_View)) {
     editor->undo();
   }
 }
 
 void CEditCommands::RunCut() {
-  if (QLineEdit* editor = FocusedCellEditor(m_View)) {
+  if (QLineEdit* editor = CurrentCellEditor(m_View)) {
     editor->cut();
   }
 }
 
 // The cells of the selection's bounding rectangle, or the current cell when none is selected.
 void CEditCommands::RunCopy() {
-  if (QLineEdit* editor = FocusedCellEditor(m_View)) {
+  if (QLineEdit* editor = CurrentCellEditor(m_View)) {
     editor->copy();
     return;
   }
@@ -83,7 +83,7 @@ void CEditCommands::RunCopy() {
 }
 
 void CEditCommands::RunPaste() {
-  if (QLineEdit* editor = FocusedCellEditor(m_View)) {
+  if (QLineEdit* editor = CurrentCellEditor(m_View)) {
     editor->paste();
     return;
   }

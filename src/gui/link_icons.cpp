@@ -1,5 +1,7 @@
 #include "link_icons.h"
 
+namespace {
+
 QString LinkStateIconPath(LinkState state) {
   switch (state) {
     case LinkState::kNoLink:
@@ -30,4 +32,11 @@ QString LinkStateIconPath(LinkState state) {
       return ":/link/http_open.svg";
   }
   return {};
+}
+
+}  // namespace
+
+QIcon LinkStateIcon(LinkState state) {
+  const QString path = LinkStateIconPath(state);
+  return path.isEmpty() ? QIcon() : QIcon(path);
 }

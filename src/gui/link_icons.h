@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QString>
+#include <QIcon>
 
 #include "front_end/front_end.h"
 
-// The resource path of the small picture the status bar shows for a link state; empty for
-// kNoLink, which shows none.
-QString LinkStateIconPath(LinkState state);
+// The small picture of a link state, shown in the status bar and as the window's icon; null for
+// kNoLink, which has none.
+QIcon LinkStateIcon(LinkState state);

@@ -44,6 +44,8 @@ constexpr int kSecondBellMs = 180;
 constexpr int kTxPaneBlanks = 23;
 constexpr int kLinkPaneBlanks = 44;
 constexpr int kLinkIconSize = 16;
+// The window's icon while no kind of link is configured.
+const char* const kProgramIcon = ":/linkwright.svg";
 // Height of the upper pane before the saved height is applied.
 constexpr int kInitialUpperPaneHeight = 440;
 constexpr int kMaxTransparency = 255;
@@ -60,7 +62,6 @@ std::filesystem::path ToPath(const QString& path) {
 
 CMainFrame::CMainFrame(CConfiguration& config, QWidget* parent)
     : QMainWindow(parent), m_Config(config), m_Session(config, *this) {
-  setWindowIcon(QIcon(":/linkwright.svg"));
   CreateViews();
   CreateActions();
   CreateMenus();
@@ -411,9 +412,9 @@ void CMainFrame::SetTxPaneText(const std::string& text) {
 void CMainFrame::ShowLinkStatus(const std::string& description, LinkState state) {
   setWindowTitle(FromStd(LinkTitle(description)));
   m_LinkPane->setText(FromStd(description));
-  const QString icon = LinkStateIconPath(state);
-  m_LinkIcon->setPixmap(icon.isEmpty() ? QPixmap()
-                                       : QIcon(icon).pixmap(kLinkIconSize, kLinkIconSize));
+  const QIcon icon = LinkStateIcon(state);
+  m_LinkIcon->setPixmap(icon.pixmap(kLinkIconSize));
+  setWindowIcon(icon.isNull() ? QIcon(kProgramIcon) : icon);
   UpdateCommandStates();
 }
 

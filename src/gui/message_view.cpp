@@ -11,6 +11,7 @@
 #include <QToolTip>
 #include <utility>
 
+#include "cell_editor.h"
 #include "message_print.h"
 
 namespace {
@@ -37,10 +38,10 @@ bool IsEscapedTextColumn(int column) {
 
 // Draws the labels like header cells and the escaped texts in a fixed-pitch font, and shows the
 // whole text of a cell that is too narrow for it as a tool tip.
-class MessageCellDelegate : public QStyledItemDelegate {
+class MessageCellDelegate : public CellEditDelegate {
  public:
   explicit MessageCellDelegate(QObject* parent)
-      : QStyledItemDelegate(parent),
+      : CellEditDelegate(parent),
         m_FixedFont(QFontDatabase::systemFont(QFontDatabase::FixedFont)) {}
 
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,

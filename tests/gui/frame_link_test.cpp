@@ -6,6 +6,7 @@
 
 #include "function_keys.h"
 #include "gui_test_support.h"
+#include "link_icons.h"
 #include "main_frame.h"
 #include "message_view.h"
 #include "support/loopback_socket.h"
@@ -59,6 +60,13 @@ class FrameLinkTest : public QObject {
     QCOMPARE(m_FunctionKeysSeenByEditor, 0);
   }
 
+  // The window's icon shows the link state, as the status bar does.
+  void WindowIconFollowsTheLinkState() {
+    QVERIFY(ShowsIcon(m_Frame->windowIcon(), LinkStateIcon(LinkState::kTcpClientOpen)));
+    QVERIFY(TriggerAction(*m_Frame, "closeConnection"));
+    QVERIFY(ShowsIcon(m_Frame->windowIcon(), LinkStateIcon(LinkState::kTcpClientClosed)));
+  }
+
   // Everything one tick traces reaches the pane in one insert: three packets in one read and
   // the three answers they trigger.
   void OneTraceAppendPerTick() {
@@ -91,6 +99,11 @@ class FrameLinkTest : public QObject {
   }
 
  private:
+  static bool ShowsIcon(const QIcon& shown, const QIcon& expected) {
+    const int size = 16;
+    return shown.pixmap(size).toImage() == expected.pixmap(size).toImage();
+  }
+
   int m_FunctionKeysSeenByEditor = 0;
   std::unique_ptr<GuiTestEnvironment> m_Env;
   std::unique_ptr<LoopbackSocket> m_Listener;

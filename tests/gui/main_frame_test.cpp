@@ -1,4 +1,7 @@
 #include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QSettings>
 #include <QSplitter>
@@ -11,6 +14,8 @@
 #include "document/message_file.h"
 #include "gui_test_support.h"
 #include "main_frame.h"
+#include "message_view.h"
+#include "trace_view.h"
 #include "window_state.h"
 
 using namespace std::string_literals;
@@ -198,6 +203,43 @@ class MainFrameTest : public QObject {
              1);
     QCOMPARE(dialogs.size(), 1);
     QCOMPARE(dialogs.front()->windowTitle(), QString("Statistics"));
+  }
+
+  // Tools opened with Alt+T while a cell is being edited: the edit stays open and uncommitted,
+  // and Compute CRC is enabled for the selected text and reports it. The edit ends, committed,
+  // when the focus goes from the menu bar somewhere else.
+  void ComputeCrcFromTheKeyboardWhileEditing() {
+    CMainFrame frame(GetConfiguration());
+    frame.show();
+    QApplication::setActiveWindow(&frame);
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    CLinkwrightView* view = frame.MessageView();
+    view->setCurrentIndex(view->model()->index(0, MessageTable::kMessageColumn));
+    QTest::keyClick(view, Qt::Key_1);  // starts the edit
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(editor != nullptr);
+    QTest::keyClicks(editor, "23456789");
+    editor->selectAll();
+
+    QTest::keyClick(editor, Qt::Key_T, Qt::AltModifier);
+    auto* tools = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(tools != nullptr);
+    QCOMPARE(frame.GetSession().Table().GetItemText(1, MessageTable::kMessageColumn), ""s);
+    auto* computeCrc = frame.findChild<QAction*>("computeCrc");
+    QVERIFY(computeCrc->isEnabled());
+    tools->setActiveAction(computeCrc);
+    QTest::keyClick(tools, Qt::Key_Return);
+
+    QTRY_VERIFY(frame.TracePane()->toPlainText().contains("*** CRC \"123456789\""));
+    QCOMPARE(QApplication::focusWidget(), editor);
+    QCOMPARE(editor->text(), QString("123456789"));
+    QCOMPARE(frame.GetSession().Table().GetItemText(1, MessageTable::kMessageColumn), ""s);
+
+    QTest::keyClick(editor, Qt::Key_Alt);
+    QVERIFY(qobject_cast<QMenuBar*>(QApplication::focusWidget()) != nullptr);
+    QTest::mouseClick(frame.TracePane()->viewport(), Qt::LeftButton);
+    QCOMPARE(frame.GetSession().Table().GetItemText(1, MessageTable::kMessageColumn), "123456789"s);
+    QVERIFY(!computeCrc->isEnabled());
   }
 
  private:
