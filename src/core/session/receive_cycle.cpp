@@ -103,8 +103,13 @@ void ReceiveCycle::StartNewPeer() {
   if (!m_RxPacket.empty()) {
     DiagLog('W', "CLinkwrightDoc::ReceiveTick() new peer, %zu bytes of the previous one dropped",
             m_RxPacket.size());
+    EndTraceLine();
   }
   m_Cutter.Clear(m_RxPacket);
+}
+
+void ReceiveCycle::EndTraceLine() {
+  m_Trace.Write({}, TraceDirection::kReceived, true);
 }
 
 std::vector<ByteString> ReceiveCycle::CutPackets(const ByteString& chunk) {
@@ -149,7 +154,6 @@ std::vector<ByteString> ReceiveCycle::TakeTimedOutPacket(Clock::time_point now) 
   if (packet.empty()) {
     return {};
   }
-  // Ends the line on which the packet's pieces were shown.
-  m_Trace.Write({}, TraceDirection::kReceived, true);
+  EndTraceLine();
   return {std::move(packet)};
 }
