@@ -30,7 +30,11 @@ bool UdpServerTransport::Send(const ByteString& message) {
 Arrival UdpServerTransport::TakeWaiting(size_t limit) {
   Arrival arrival;
   bool arrived = false;
-  arrival.bytes = m_UdpServer.ReceiveWaiting(limit, arrived, arrival.newPeerAt);
+  bool newSender = false;
+  arrival.bytes = m_UdpServer.ReceiveWaiting(limit, arrived, newSender);
+  if (newSender) {
+    arrival.newPeerAt = 0;
+  }
   arrival.statusChanged = arrived;
   return arrival;
 }

@@ -49,18 +49,17 @@ bool ReceiveCycle::ReceiveTick(CLinkController& link, Clock::time_point now,
   const Clock::time_point workEnd = Clock::now() + kTickWorkLimit;
   for (bool first = true;; first = false) {
     const Arrival arrival = link.IsOpen() ? link.Receive() : Arrival();
-    if (arrival.bytes.empty()) {
-      if (arrival.newPeerAt) {
-        StartNewPeer();
-        m_LastRxTime = now;
-      }
+    if (arrival.bytes.empty() && !arrival.newPeerAt) {
       if (first) {
         Offer(TakeTimedOutPacket(now), offer);
       }
       return false;
     }
     m_LastRxTime = now;
-    {
+    if (arrival.bytes.empty()) {
+      // A peer that came without bytes yet; more may be waiting behind it.
+      StartNewPeer();
+    } else {
       // The replies to one chunk's packets leave together.
       CLinkController::SendGathering gathering(link);
       Offer(TakeArrivedPackets(arrival), offer);

@@ -297,6 +297,20 @@ TEST_P(NewPeerTest, ANewPeerStartsAnEmptyPacket) {
   EXPECT_EQ(m_FrontEnd.trace, "HALF-A-REQUEST\r\nPING[CR]\r\n<-- PONG[CR]\r\n");
 }
 
+TEST_F(LinkDocTest, TheRepliesToTwoUdpSendersOfOnePollGoEachToItsSender) {
+  OpenUdpServerLink();
+  SetReplyRow(5, "PING[CR]", "PONG[CR]");
+  SetReplyRow(6, "GET 5[CR]", "VALUE 42[CR]");
+  LoopbackSocket second = LoopbackSocket::Udp();
+  // Both datagrams wait before the first tick takes any.
+  PeerSends("PING\r");
+  ASSERT_TRUE(second.SendTo(m_LinkUdpPort, "GET 5\r"));
+  ASSERT_TRUE(TickUntil([this] { return OfferedPackets().size() == 2; }));
+  EXPECT_EQ(m_Peer.ReceiveDatagram(), "PONG\r");
+  EXPECT_EQ(second.ReceiveDatagram(), "VALUE 42\r");
+  EXPECT_EQ(m_FrontEnd.trace, "PING[CR]\r\n<-- PONG[CR]\r\nGET 5[CR]\r\n<-- VALUE 42[CR]\r\n");
+}
+
 INSTANTIATE_TEST_SUITE_P(Links, ReceiveCycleLinkTest,
                          ::testing::Values("tcp-client", "tcp-server", "udp-server"), KindName);
 
