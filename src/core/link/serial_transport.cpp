@@ -64,9 +64,10 @@ Arrival SerialTransport::NothingWaiting() {
 }
 
 std::string SerialTransport::Description() const {
+  const std::string setting = m_Config.GetString(setting::kCommConfig);
   SerialPort settings;
-  settings.ParseSettings(m_Config.GetString(setting::kCommConfig));
-  return settings.FormatSettings();
+  // A setting that does not parse names no port; the defaults it leaves would name COM1.
+  return settings.ParseSettings(setting) ? settings.FormatSettings() : setting;
 }
 
 LinkState SerialTransport::State() const {
