@@ -41,7 +41,6 @@ class XmodemTransport : public SerialTransport {
   bool Close() override;
   bool Send(const ByteString& message) override;
   Arrival TakeWaiting(size_t limit) override;
-  void SetMonitor(const TransferMonitor& monitor) override { m_Monitor = monitor; }
 
  private:
   static void ReportProgress(void* self, std::int32_t blocks, std::int32_t bytes,
@@ -49,6 +48,5 @@ class XmodemTransport : public SerialTransport {
   static std::int32_t CheckCancel(void* self);
 
   XmodemChannel m_Xmodem;
-  TransferMonitor m_Monitor;
   int m_TotalBlocks = 0;
 };
