@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -79,8 +80,9 @@ TEST_F(LinkFaultsTest, ACommConfigThatDoesNotParseFailsTheOpenInSerialAndXmodemM
                                            std::string("Connection.CommConfig=") + setting}),
                                       {"HELLO"})));
       EXPECT_EQ(result.exitCode, 1) << mode << " " << setting;
-      EXPECT_EQ(LastLine(result.err), std::string("linkwright-cli: CommConfig \"") + setting +
-                                          "\" is not a serial setting such as COM1:9600,N,8,1");
+      // The status names the setting as written, not a port it never meant.
+      EXPECT_EQ(result.err, std::string("link: ") + setting + "\nlinkwright-cli: CommConfig \"" +
+                                setting + "\" is not a serial setting such as COM1:9600,N,8,1\n");
       EXPECT_EQ(result.out, "");
     }
   }
@@ -173,6 +175,35 @@ TEST_F(LinkFaultsTest, ARunStopsSoonAfterSigtermWhileAnXmodemSendWaitsForItsPeer
   std::this_thread::sleep_for(milliseconds(300));
   ASSERT_TRUE(run.Signal(SIGTERM));
   EXPECT_EQ(run.Wait(milliseconds(1500)), 0) << run.Err();
+}
+
+TEST_F(LinkFaultsTest, ARunStopsSoonWhileAUdpOrHttpExchangeWaitsForItsPeer) {
+  for (const bool http : {false, true}) {
+    for (const bool bySignal : {true, false}) {
+      LoopbackSocket device = http ? LoopbackSocket::TcpListener() : LoopbackSocket::Udp();
+      const std::string port = std::to_string(device.Port());
+      const std::vector<std::string> settings =
+          Set({http ? "Connection.Mode=3" : "Connection.Mode=2", "Connection.ActAsServer=0",
+               http ? "Connection.HttpUrl=http://127.0.0.1:" + port + "/"
+                    : "Connection.SocketPort=" + port,
+               "Connection.ResponseTimeout=60000", "AutoSend.CycleTime=1"});
+      const std::vector<std::string> stop =
+          bySignal ? std::vector<std::string>{} : std::vector<std::string>{"--for", "2"};
+      RunningCli run(Command("run", Join(Join(settings, stop), {"--autosend", RowsFile()})));
+      // The first request reaches the device, which never answers.
+      std::optional<LoopbackSocket> connection;
+      if (http) {
+        connection.emplace(device.Accept());
+      }
+      ASSERT_TRUE(http ? connection->Read(4) == "GET " : device.ReceiveDatagram().has_value())
+          << run.Err();
+      if (bySignal) {
+        ASSERT_TRUE(run.Signal(SIGTERM));
+      }
+      EXPECT_EQ(run.Wait(milliseconds(3000)), 0)
+          << (http ? "HTTP" : "UDP client") << (bySignal ? ", SIGTERM" : ", --for");
+    }
+  }
 }
 
 TEST_F(LinkFaultsTest, SendWaitCutsWhatArrivesIntoPacketsAndStopsAtTheReplyCount) {

@@ -15,6 +15,7 @@
 #include "link/asio_wait.h"
 #include "link/commkit/socket_support.h"
 #include "link/http_response_reader.h"
+#include "link/transport.h"
 
 using boost::asio::ip::tcp;
 
@@ -146,7 +147,7 @@ void SendRequest(const PieceSender& send, const SplitUrlResult& parts,
   }
 }
 
-enum class ReadResult { kData, kEndOfStream, kTimedOut };
+enum class ReadResult { kData, kEndOfStream, kTimedOut, kCancelled };
 
 // What a response may bring before the exchange gives up on it: a server that streams without
 // end must neither exhaust memory nor keep the caller waiting for ever.
@@ -158,30 +159,51 @@ bool IsTooLarge(const HttpResponseReader& reader) {
 
 // The time the response may take: `timeoutMilliseconds` from the end of the request, for the
 // whole response rather than for each read, so a server that drips bytes cannot keep the
-// exchange alive.
+// exchange alive. `cancelled`, when given, is asked at least every kCancelCheckPeriod and ends
+// the wait when it says stop.
 struct ResponseWait {
   int32_t timeoutMilliseconds;
   Clock::time_point deadline;
+  const std::function<bool()>& cancelled;
 };
+
+// Waits until the deadline for data, in slices between which the cancel check is asked: kData
+// when data (or the end of the stream) is waiting, kEndOfStream when the wait failed.
+ReadResult WaitForData(tcp::socket& socket, const ResponseWait& wait) {
+  for (std::chrono::milliseconds left = TimeLeft(wait.deadline); left.count() > 0;
+       left = TimeLeft(wait.deadline)) {
+    if (wait.cancelled && wait.cancelled()) {
+      DiagLog('W', "MySendHTTP() : stopped while waiting for the response\n");
+      return ReadResult::kCancelled;
+    }
+    const std::chrono::milliseconds slice =
+        wait.cancelled ? std::min(left, kCancelCheckPeriod) : left;
+    boost::system::error_code error;
+    switch (
+        commkit::WaitReadable(socket.native_handle(), static_cast<int32_t>(slice.count()), error)) {
+      case commkit::WaitOutcome::kReady:
+        return ReadResult::kData;
+      case commkit::WaitOutcome::kFailed:
+        return ReadResult::kEndOfStream;
+      case commkit::WaitOutcome::kTimedOut:
+        break;
+    }
+  }
+  DiagLog('W', "MySendHTTP() : recv Timeout elapsed (Timeout = %ld msec)\n",
+          static_cast<long>(wait.timeoutMilliseconds));
+  return ReadResult::kTimedOut;
+}
 
 // Waits until the deadline for data and hands what one read brings to the reader. A failed wait
 // or read ends the stream, as the server closing it does.
 ReadResult ReadSome(tcp::socket& socket, HttpResponseReader& reader, const ResponseWait& wait) {
-  boost::system::error_code error;
-  const std::chrono::milliseconds left = TimeLeft(wait.deadline);
-  const commkit::WaitOutcome outcome =
-      left.count() > 0
-          ? commkit::WaitReadable(socket.native_handle(), static_cast<int32_t>(left.count()), error)
-          : commkit::WaitOutcome::kTimedOut;
-  if (outcome == commkit::WaitOutcome::kTimedOut) {
-    DiagLog('W', "MySendHTTP() : recv Timeout elapsed (Timeout = %ld msec)\n",
-            static_cast<long>(wait.timeoutMilliseconds));
-    return ReadResult::kTimedOut;
+  const ReadResult waited = WaitForData(socket, wait);
+  if (waited != ReadResult::kData) {
+    return waited;
   }
   std::array<char, kBodyChunk> chunk;
-  const size_t received = outcome == commkit::WaitOutcome::kReady
-                              ? socket.read_some(boost::asio::buffer(chunk), error)
-                              : 0;
+  boost::system::error_code error;
+  const size_t received = socket.read_some(boost::asio::buffer(chunk), error);
   if (received == 0) {
     return ReadResult::kEndOfStream;
   }
@@ -220,7 +242,7 @@ int ReadResponse(tcp::socket& socket, HttpResponse& response, const ResponseWait
   while (last == ReadResult::kData && !reader.HeaderComplete() && !IsTooLarge(reader)) {
     last = ReadSome(socket, reader, wait);
   }
-  if (last != ReadResult::kTimedOut) {
+  if (last == ReadResult::kData || last == ReadResult::kEndOfStream) {
     DiagLog(' ', "... HTTP headers read.\n");
     DiagLog(' ', "... Then read the HTTP body ...\n");
   }
@@ -229,7 +251,7 @@ int ReadResponse(tcp::socket& socket, HttpResponse& response, const ResponseWait
   }
   response.header = reader.Header();
   response.body = reader.Body();
-  if (last == ReadResult::kTimedOut || !IsWhole(reader)) {
+  if (last == ReadResult::kTimedOut || last == ReadResult::kCancelled || !IsWhole(reader)) {
     return 1;
   }
   DiagLog(' ', "... HTTP body read.\n");
@@ -272,7 +294,8 @@ SplitUrlResult SplitUrl(const std::string& url) {
 int MySendHTTP(const std::string& url, const std::string& contentType,
                const std::string& extraHeaderLines, const std::optional<ByteString>& body,
                HttpResponse& response, int32_t timeoutMilliseconds,
-               const std::optional<std::string>& userAgent) {
+               const std::optional<std::string>& userAgent,
+               const std::function<bool()>& cancelled) {
   const SplitUrlResult parts = SplitUrl(url);
   if (parts.protocol != "HTTP") {
     return 1;
@@ -298,17 +321,18 @@ int MySendHTTP(const std::string& url, const std::string& contentType,
   socket.set_option(tcp::no_delay(true), error);
   SendRequest(PieceSender(io, socket, requestDeadline), parts, contentType, extraHeaderLines, body,
               userAgent);
-  return ReadResponse(
-      socket, response,
-      {timeoutMilliseconds, Clock::now() + std::chrono::milliseconds(timeoutMilliseconds)});
+  return ReadResponse(socket, response,
+                      {timeoutMilliseconds,
+                       Clock::now() + std::chrono::milliseconds(timeoutMilliseconds), cancelled});
 }
 
 bool HttpExchange(const std::string& url, ByteString& header, ByteString& body,
-                  int32_t timeoutMilliseconds, const std::optional<std::string>& userAgent) {
+                  int32_t timeoutMilliseconds, const std::optional<std::string>& userAgent,
+                  const std::function<bool()>& cancelled) {
   DiagLog(' ', ">*** HTTP request (\"%s\"): \n\r", url.c_str());
   HttpResponse response;
   const int result = MySendHTTP(url, std::string(), std::string(), std::nullopt, response,
-                                timeoutMilliseconds, userAgent);
+                                timeoutMilliseconds, userAgent, cancelled);
   if (result != 0 || response.header.empty()) {
     DiagLog(' ', "<*** no HTTP response \n\r");
     return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -31,16 +32,20 @@ struct HttpResponse {
 // body bytes came. Connecting and sending the request may take 5 s together (kSocketWaitLimit);
 // `timeoutMilliseconds` then bounds the whole response, however the server paces its bytes. An
 // empty content type or extra header text adds no line; `extraHeaderLines` must carry its own
-// line ends. A user agent that is given but empty sends a default one. Returns 0 on success, 1
-// on failure (non-HTTP protocol, no connection, time ran out, or the server closed inside the
-// header or before the announced body length; what was read so far stays in `response`).
+// line ends. A user agent that is given but empty sends a default one. `cancelled`, when given,
+// is asked while the response is awaited (see kCancelCheckPeriod) and ends the exchange when
+// it says stop. Returns 0 on success, 1 on failure (non-HTTP protocol, no connection, time ran
+// out, stopped, or the server closed inside the header or before the announced body length;
+// what was read so far stays in `response`).
 int MySendHTTP(const std::string& url, const std::string& contentType,
                const std::string& extraHeaderLines, const std::optional<ByteString>& body,
                HttpResponse& response, int32_t timeoutMilliseconds,
-               const std::optional<std::string>& userAgent);
+               const std::optional<std::string>& userAgent,
+               const std::function<bool()>& cancelled = {});
 
 // A GET of `url` with the request and response written to the diagnostic log. True only when
 // the exchange succeeded and a non-empty header came back; then `header` and `body` hold them.
 bool HttpExchange(const std::string& url, ByteString& header, ByteString& body,
                   int32_t timeoutMilliseconds,
-                  const std::optional<std::string>& userAgent = std::nullopt);
+                  const std::optional<std::string>& userAgent = std::nullopt,
+                  const std::function<bool()>& cancelled = {});

@@ -34,8 +34,9 @@ bool HttpTransport::Send(const ByteString& message) {
   ByteString header;
   ByteString body;
   m_Reply.clear();
-  if (!Check(HttpExchange(url, header, body, m_Config.GetInt(setting::kResponseTimeout)),
-             "no HTTP response from " + url)) {
+  const bool answered = HttpExchange(url, header, body, m_Config.GetInt(setting::kResponseTimeout),
+                                     std::nullopt, Monitor().cancelled);
+  if (!CheckExchange(answered, "an HTTP response from " + url, "no HTTP response from " + url)) {
     return false;
   }
   m_Reply = {std::move(header), ByteString(), std::move(body)};

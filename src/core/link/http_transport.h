@@ -5,7 +5,7 @@
 class CConfiguration;
 
 // HTTP: every send is a GET of "HttpUrl" with the message appended as its path, answered
-// within "ResponseTimeout"; opening touches no network.
+// within "ResponseTimeout" unless the monitor says stop first; opening touches no network.
 class HttpTransport : public Transport {
  public:
   explicit HttpTransport(const CConfiguration& config) : m_Config(config) {}

@@ -30,6 +30,7 @@ Transport& CLinkController::Active() const {
   const LinkKind kind = ConfiguredLinkKind(m_Config);
   if (!m_Configured || kind != m_ConfiguredKind) {
     m_Configured = MakeTransport(kind, m_Config);
+    m_Configured->SetMonitor(m_Monitor);
     m_ConfiguredKind = kind;
   }
   return *m_Configured;
@@ -94,6 +95,13 @@ bool CLinkController::CloseMessageSocket() {
 
 void CLinkController::SetTransferMonitor(const TransferMonitor& monitor) {
   m_Monitor = monitor;
+  // A link that needs no opening (the UDP client) exchanges through the configured transport.
+  if (m_Opened) {
+    m_Opened->SetMonitor(monitor);
+  }
+  if (m_Configured) {
+    m_Configured->SetMonitor(monitor);
+  }
 }
 
 bool CLinkController::Send(const ByteString& message) {

@@ -84,8 +84,9 @@ class CLinkController {
   // status. False when there is no peer.
   bool CloseMessageSocket();
 
-  // Where long transfers (Xmodem) report progress and ask whether to stop; kept for every
-  // transport opened from now on.
+  // Where long transfers (Xmodem) report progress and where transfers and exchanges (UDP
+  // client, HTTP) ask whether to stop; kept for the present transport and every one made or
+  // opened from now on.
   void SetTransferMonitor(const TransferMonitor& monitor);
 
   // Why the last Open, Send or lost link failed, in words for a person.

@@ -64,9 +64,10 @@ Arrival SerialTransport::NothingWaiting() {
 }
 
 std::string SerialTransport::Description() const {
+  const std::string setting = m_Config.GetString(setting::kCommConfig);
   SerialPort settings;
-  settings.ParseSettings(m_Config.GetString(setting::kCommConfig));
-  return settings.FormatSettings();
+  // A setting that does not parse names no port; the defaults it leaves would name COM1.
+  return settings.ParseSettings(setting) ? settings.FormatSettings() : setting;
 }
 
 LinkState SerialTransport::State() const {
@@ -119,12 +120,12 @@ void XmodemTransport::ReportProgress(void* self, std::int32_t blocks, std::int32
                                      const char* /*message*/) {
   auto& transport = *static_cast<XmodemTransport*>(self);
   // Messages come with a block count of -1; only progress is passed on.
-  if (blocks >= 0 && transport.m_Monitor.progress) {
-    transport.m_Monitor.progress(blocks, transport.m_TotalBlocks);
+  if (blocks >= 0 && transport.Monitor().progress) {
+    transport.Monitor().progress(blocks, transport.m_TotalBlocks);
   }
 }
 
 std::int32_t XmodemTransport::CheckCancel(void* self) {
   const auto& transport = *static_cast<XmodemTransport*>(self);
-  return transport.m_Monitor.cancelled && transport.m_Monitor.cancelled() ? 1 : 0;
+  return IsCancelled(transport.Monitor()) ? 1 : 0;
 }

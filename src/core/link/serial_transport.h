@@ -17,7 +17,8 @@ class SerialTransport : public Transport {
   bool IsOpen() const override { return m_SerialPort.IsOpen(); }
   bool Send(const ByteString& message) override;
   Arrival TakeWaiting(size_t limit) override;
-  // The settings of "CommConfig", parsed and formatted again apart from the open port.
+  // The settings of "CommConfig", parsed and formatted again apart from the open port; the
+  // text as it stands when it does not parse.
   std::string Description() const override;
   LinkState State() const override;
 
@@ -40,7 +41,6 @@ class XmodemTransport : public SerialTransport {
   bool Close() override;
   bool Send(const ByteString& message) override;
   Arrival TakeWaiting(size_t limit) override;
-  void SetMonitor(const TransferMonitor& monitor) override { m_Monitor = monitor; }
 
  private:
   static void ReportProgress(void* self, std::int32_t blocks, std::int32_t bytes,
@@ -48,6 +48,5 @@ class XmodemTransport : public SerialTransport {
   static std::int32_t CheckCancel(void* self);
 
   XmodemChannel m_Xmodem;
-  TransferMonitor m_Monitor;
   int m_TotalBlocks = 0;
 };

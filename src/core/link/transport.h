@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -33,11 +34,20 @@ enum class SendTracing {
 };
 
 // Progress of a long transfer (blocks done, total blocks or 0 when unknown), and the check a
-// transfer makes between its steps to learn whether it should stop.
+// transfer or an exchange makes between its steps to learn whether it should stop.
 struct TransferMonitor {
   std::function<void(int done, int total)> progress;
   std::function<bool()> cancelled;
 };
+
+// True when the monitor has a cancel check and it says stop.
+inline bool IsCancelled(const TransferMonitor& monitor) {
+  return monitor.cancelled && monitor.cancelled();
+}
+
+// The longest an exchange waits for its peer without asking `cancelled` again, so that a stop
+// request is followed soon whatever the response time-out.
+inline constexpr std::chrono::milliseconds kCancelCheckPeriod{100};
 
 // One kind of link: serial line, TCP server or client, UDP server or client, HTTP, Xmodem. The
 // link controller holds the one it opened and talks to every kind through these calls; the
@@ -72,9 +82,9 @@ class Transport {
   virtual std::vector<ByteString> TakeReply() { return {}; }
   // Closes the connection to the peer only, where a server has one; false when there is none.
   virtual bool DropPeer() { return false; }
-  // Where a transfer reports progress and asks whether to stop; kept by transports with long
-  // transfers.
-  virtual void SetMonitor(const TransferMonitor& /*monitor*/) {}
+  // Where a transfer reports progress and asks whether to stop; used by transports whose
+  // transfers or exchanges wait for the peer.
+  void SetMonitor(const TransferMonitor& monitor) { m_Monitor = monitor; }
 
   const std::string& LastFailure() const { return m_LastFailure; }
 
@@ -87,6 +97,17 @@ class Transport {
     return succeeded;
   }
 
+  // Check for an exchange that waited for `awaited`: when it failed because the monitor said
+  // stop, that is the reason given.
+  bool CheckExchange(bool succeeded, const std::string& awaited, const std::string& reason) {
+    return Check(succeeded, !succeeded && IsCancelled(m_Monitor)
+                                ? "stopped while waiting for " + awaited
+                                : reason);
+  }
+
+  const TransferMonitor& Monitor() const { return m_Monitor; }
+
  private:
+  TransferMonitor m_Monitor;
   std::string m_LastFailure;
 };

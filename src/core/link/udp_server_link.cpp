@@ -1,6 +1,7 @@
 #include "link/udp_server_link.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <boost/asio/ip/host_name.hpp>
 
@@ -88,29 +89,47 @@ void UdpServerLink::Close() {
   boost::system::error_code ignored;
   m_UdpSocket.close(ignored);
   m_UdpPeer = udp::endpoint();
+  m_HeldBack.reset();
   m_PeerText.clear();
 }
 
-ByteString UdpServerLink::ReceiveWaiting(size_t limit, bool& arrived,
-                                         std::optional<size_t>& newSenderAt) {
+std::optional<UdpServerLink::Datagram> UdpServerLink::NextDatagram() {
+  if (m_HeldBack) {
+    return std::exchange(m_HeldBack, std::nullopt);
+  }
+  Datagram datagram;
+  boost::system::error_code error;
+  const size_t count =
+      m_UdpSocket.receive_from(boost::asio::buffer(m_Datagram), datagram.sender, 0, error);
+  if (error) {
+    return std::nullopt;
+  }
+  datagram.bytes.assign(m_Datagram.data(), count);
+  return datagram;
+}
+
+ByteString UdpServerLink::ReceiveWaiting(size_t limit, bool& arrived, bool& newSender) {
   ByteString data;
   arrived = false;
-  newSenderAt.reset();
+  newSender = false;
   if (!m_UdpSocket.is_open()) {
     return data;
   }
   while (data.size() < limit) {
-    udp::endpoint sender;
-    boost::system::error_code error;
-    size_t count = m_UdpSocket.receive_from(boost::asio::buffer(m_Datagram), sender, 0, error);
-    if (error) {
+    std::optional<Datagram> datagram = NextDatagram();
+    if (!datagram) {
       break;
     }
-    if (sender != m_UdpPeer) {
-      newSenderAt = data.size();
+    if (datagram->sender != m_UdpPeer) {
+      // The replies to what came so far must still reach its sender.
+      if (arrived) {
+        m_HeldBack = std::move(datagram);
+        break;
+      }
+      m_UdpPeer = datagram->sender;
+      newSender = true;
     }
-    data.append(m_Datagram.data(), count);
-    m_UdpPeer = sender;
+    data += datagram->bytes;
     arrived = true;
   }
   return data;

@@ -29,11 +29,12 @@ class UdpServerLink {
   // Closes the socket and forgets the peer.
   void Close();
 
-  // Every waiting datagram, joined, until about `limit` bytes have come. The sender of the
-  // last one becomes the peer. `arrived` tells whether any datagram came, even an empty one;
-  // `newSenderAt` where the datagrams of a sender other than the previous peer begin (the last
-  // such change), nothing when every datagram came from the peer.
-  ByteString ReceiveWaiting(size_t limit, bool& arrived, std::optional<size_t>& newSenderAt);
+  // The waiting datagrams of one sender, joined, until about `limit` bytes have come; that
+  // sender becomes the peer, so what is sent before the next call answers it. A datagram from
+  // another sender ends the call and is held back to begin the next one. `arrived` tells
+  // whether any datagram came, even an empty one; `newSender` whether the sender differs from
+  // the previous peer.
+  ByteString ReceiveWaiting(size_t limit, bool& arrived, bool& newSender);
 
   // Sends the bytes as one datagram to the peer; an empty message sends nothing and succeeds.
   // Before any datagram arrived there is no peer and the send fails. Failures write a "sendto()
@@ -50,6 +51,13 @@ class UdpServerLink {
   const std::string& LastError() const { return m_LastError; }
 
  private:
+  struct Datagram {
+    boost::asio::ip::udp::endpoint sender;
+    ByteString bytes;
+  };
+
+  // The held-back datagram, else the next waiting one; nothing when none is waiting.
+  std::optional<Datagram> NextDatagram();
   bool Failed(const char* context, const boost::system::error_code& error, std::string what);
 
   boost::asio::io_context m_Io;
@@ -58,4 +66,6 @@ class UdpServerLink {
   std::string m_PeerText;
   std::string m_LastError;
   std::vector<char> m_Datagram;
+  // A datagram read from a sender other than the peer of the call that read it.
+  std::optional<Datagram> m_HeldBack;
 };

@@ -30,7 +30,11 @@ bool UdpServerTransport::Send(const ByteString& message) {
 Arrival UdpServerTransport::TakeWaiting(size_t limit) {
   Arrival arrival;
   bool arrived = false;
-  arrival.bytes = m_UdpServer.ReceiveWaiting(limit, arrived, arrival.newPeerAt);
+  bool newSender = false;
+  arrival.bytes = m_UdpServer.ReceiveWaiting(limit, arrived, newSender);
+  if (newSender) {
+    arrival.newPeerAt = 0;
+  }
   arrival.statusChanged = arrived;
   return arrival;
 }
@@ -55,6 +59,7 @@ bool UdpClientTransport::Send(const ByteString& message) {
   connection.SetDestination(host, port);
   connection.SetTimeout(timeout);
   connection.SetPollInterval(0);
+  connection.SetCancelCheck(Monitor().cancelled, kCancelCheckPeriod);
   // A connection that did not open makes SendCommand fail.
   connection.Open();
   const ByteString opener = TextToBytes(m_Config.GetString(setting::kPacketOpener));
@@ -66,8 +71,9 @@ bool UdpClientTransport::Send(const ByteString& message) {
   if (replied) {
     m_Reply.push_back(std::move(reply));
   }
-  return Check(replied, "no reply from " + host + ":" + std::to_string(port) + " within " +
-                            std::to_string(timeout) + " ms");
+  const std::string peer = host + ":" + std::to_string(port);
+  return CheckExchange(replied, "a reply from " + peer,
+                       "no reply from " + peer + " within " + std::to_string(timeout) + " ms");
 }
 
 std::vector<ByteString> UdpClientTransport::TakeReply() {

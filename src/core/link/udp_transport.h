@@ -25,7 +25,8 @@ class UdpServerTransport : public Transport {
 };
 
 // The UDP client: every send is an exchange with "SocketHost":"SocketPort" on a connection of
-// its own, waiting up to "ResponseTimeout" for a reply framed by the packet opener and closer.
+// its own, waiting up to "ResponseTimeout" for a reply framed by the packet opener and closer,
+// or until the monitor says stop.
 // It needs no opening and counts as open at all times.
 class UdpClientTransport : public Transport {
  public:

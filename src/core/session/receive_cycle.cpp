@@ -49,18 +49,17 @@ bool ReceiveCycle::ReceiveTick(CLinkController& link, Clock::time_point now,
   const Clock::time_point workEnd = Clock::now() + kTickWorkLimit;
   for (bool first = true;; first = false) {
     const Arrival arrival = link.IsOpen() ? link.Receive() : Arrival();
-    if (arrival.bytes.empty()) {
-      if (arrival.newPeerAt) {
-        StartNewPeer();
-        m_LastRxTime = now;
-      }
+    if (arrival.bytes.empty() && !arrival.newPeerAt) {
       if (first) {
         Offer(TakeTimedOutPacket(now), offer);
       }
       return false;
     }
     m_LastRxTime = now;
-    {
+    if (arrival.bytes.empty()) {
+      // A peer that came without bytes yet; more may be waiting behind it.
+      StartNewPeer();
+    } else {
       // The replies to one chunk's packets leave together.
       CLinkController::SendGathering gathering(link);
       Offer(TakeArrivedPackets(arrival), offer);
@@ -103,8 +102,13 @@ void ReceiveCycle::StartNewPeer() {
   if (!m_RxPacket.empty()) {
     DiagLog('W', "CLinkwrightDoc::ReceiveTick() new peer, %zu bytes of the previous one dropped",
             m_RxPacket.size());
+    EndTraceLine();
   }
   m_Cutter.Clear(m_RxPacket);
+}
+
+void ReceiveCycle::EndTraceLine() {
+  m_Trace.Write({}, TraceDirection::kReceived, true);
 }
 
 std::vector<ByteString> ReceiveCycle::CutPackets(const ByteString& chunk) {
@@ -149,7 +153,6 @@ std::vector<ByteString> ReceiveCycle::TakeTimedOutPacket(Clock::time_point now) 
   if (packet.empty()) {
     return {};
   }
-  // Ends the line on which the packet's pieces were shown.
-  m_Trace.Write({}, TraceDirection::kReceived, true);
+  EndTraceLine();
   return {std::move(packet)};
 }

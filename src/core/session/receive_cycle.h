@@ -24,8 +24,8 @@ struct Arrival;
 // packet whose closer arrived in this tick. A transport that delivers whole messages (Xmodem)
 // has every chunk taken as one packet. The bytes of a new peer, and the first bytes after the
 // link opened, start with an empty buffer: what the previous peer left unfinished is dropped
-// with a warning. The buffer keeps at most kMaxRxPacket bytes: beyond that the oldest go, with
-// a warning.
+// with a warning, and its trace line is ended. The buffer keeps at most kMaxRxPacket bytes: beyond
+// that the oldest go, with a warning.
 //
 // A tick takes what is waiting chunk by chunk, each chunk cut, traced and its packets offered
 // before the next is taken, until nothing more is waiting or kTickWorkLimit has passed; a
@@ -59,6 +59,8 @@ class ReceiveCycle {
   std::vector<ByteString> CutPackets(const ByteString& chunk);
   std::vector<ByteString> TakeTimedOutPacket(Clock::time_point now);
   void StartNewPeer();
+  // Ends the trace line on which the unfinished packet's pieces were shown.
+  void EndTraceLine();
 
   const CConfiguration& m_Config;
   TraceWriter& m_Trace;

@@ -90,4 +90,18 @@ TEST_F(LinkControllerTest, HttpWithoutServerFailsAndTracesNothing) {
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 0");
 }
 
+TEST_F(LinkControllerTest, HttpStopsWaitingForTheResponseWhenTheMonitorSaysSo) {
+  LoopbackSocket listener = LoopbackSocket::TcpListener();
+  const std::string url = "http://127.0.0.1:" + std::to_string(listener.Port()) + "/x";
+  Set("Mode", "3");
+  Set("HttpUrl", url);
+  Set("ResponseTimeout", "5000");
+  int asked = 0;
+  m_Link.SetTransferMonitor({nullptr, [&asked] { return ++asked > 1; }});
+  ASSERT_TRUE(m_Link.Open());
+  EXPECT_FALSE(m_Link.Send(""));
+  EXPECT_EQ(m_Link.LastFailure(), "stopped while waiting for an HTTP response from " + url);
+  EXPECT_EQ(listener.Accept().Read(10), "GET /x HTT");
+}
+
 }  // namespace

@@ -39,6 +39,18 @@ TEST_F(LinkControllerTest, UdpClientWithoutReplyFailsAfterTheResponseTimeButShow
   EXPECT_EQ(peer.Received(), std::vector<std::string>{"X"});
 }
 
+TEST_F(LinkControllerTest, UdpClientStopsWaitingForTheReplyWhenTheMonitorSaysSo) {
+  UdpScriptedPeer peer({});
+  UseLink(kModeUdp, false, peer.Port());
+  Set("ResponseTimeout", "5000");
+  int asked = 0;
+  m_Link.SetTransferMonitor({nullptr, [&asked] { return ++asked > 1; }});
+  EXPECT_FALSE(m_Link.Send("X"));
+  EXPECT_EQ(m_Link.LastFailure(),
+            "stopped while waiting for a reply from 127.0.0.1:" + std::to_string(peer.Port()));
+  EXPECT_EQ(peer.Received(), std::vector<std::string>{"X"});
+}
+
 TEST_F(LinkControllerTest, UdpClientDestinationIsReadAtEverySend) {
   UdpScriptedPeer first({{{"1\r"}}});
   UdpScriptedPeer second({{{"2\r"}}});

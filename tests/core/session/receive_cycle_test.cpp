@@ -170,10 +170,11 @@ TEST_F(ReceiveCycleTest, ReopeningTheLinkStartsTheSearchAfresh) {
       "[STX]AAAA");
   ASSERT_TRUE(m_Link.Close());
   OpenScriptedLink();
+  // The dropped packet's line ends before the new link's bytes.
   DeliverChunk(
       "zz\x02"
       "B\x03",
-      "zz[STX]B[ETX]\r\n");
+      "\r\nzz[STX]B[ETX]\r\n");
   EXPECT_EQ(OfferedPackets(), Packets{"[STX]B[ETX]"});
 }
 
@@ -235,7 +236,7 @@ TEST_F(ReceiveCycleTest, ANewPeerStartsWithAnEmptyBufferAndTheDropIsLogged) {
                      "CLinkwrightDoc::ReceiveTick() new peer, 14 bytes of the previous one "
                      "dropped"),
             1);
-  EXPECT_EQ(m_FrontEnd.trace, "HALF-A-REQUESTPING[CR]\r\n");
+  EXPECT_EQ(m_FrontEnd.trace, "HALF-A-REQUEST\r\nPING[CR]\r\n");
 }
 
 // A test name for a kind of link: "tcp-server" gives "tcpserver".
@@ -293,6 +294,21 @@ TEST_P(NewPeerTest, ANewPeerStartsAnEmptyPacket) {
                      "CLinkwrightDoc::ReceiveTick() new peer, 14 bytes of the previous one "
                      "dropped"),
             1);
+  EXPECT_EQ(m_FrontEnd.trace, "HALF-A-REQUEST\r\nPING[CR]\r\n<-- PONG[CR]\r\n");
+}
+
+TEST_F(LinkDocTest, TheRepliesToTwoUdpSendersOfOnePollGoEachToItsSender) {
+  OpenUdpServerLink();
+  SetReplyRow(5, "PING[CR]", "PONG[CR]");
+  SetReplyRow(6, "GET 5[CR]", "VALUE 42[CR]");
+  LoopbackSocket second = LoopbackSocket::Udp();
+  // Both datagrams wait before the first tick takes any.
+  PeerSends("PING\r");
+  ASSERT_TRUE(second.SendTo(m_LinkUdpPort, "GET 5\r"));
+  ASSERT_TRUE(TickUntil([this] { return OfferedPackets().size() == 2; }));
+  EXPECT_EQ(m_Peer.ReceiveDatagram(), "PONG\r");
+  EXPECT_EQ(second.ReceiveDatagram(), "VALUE 42\r");
+  EXPECT_EQ(m_FrontEnd.trace, "PING[CR]\r\n<-- PONG[CR]\r\nGET 5[CR]\r\n<-- VALUE 42[CR]\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, ReceiveCycleLinkTest,

@@ -128,13 +128,16 @@ bool Connection::PollForReply(const ByteString& opener, const ByteString& closer
                               ByteString& reply) {
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(m_Timeout, 0));
-  const int32_t pause = m_PollInterval > 0 ? m_PollInterval : m_Timeout / 10;
+  int32_t pause = m_PollInterval > 0 ? m_PollInterval : m_Timeout / 10;
+  if (m_Cancelled) {
+    pause = std::min(pause, static_cast<int32_t>(m_CancelCheckPeriod.count()));
+  }
   for (;;) {
     if (Receive() > 0 && ExtractReply(opener, closer, reply, true)) {
       return true;
     }
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) {
+    if (left.count() <= 0 || (m_Cancelled && m_Cancelled())) {
       return false;
     }
     WaitForInput(static_cast<int32_t>(std::clamp<int64_t>(pause, 1, left.count())));

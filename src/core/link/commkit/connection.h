@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,9 +56,9 @@ class Connection {
   // wait is split into polls (see SetPollInterval): each poll reads once and, when that brought
   // no reply, waits up to one pause for more input, until the time-out has passed; one last read
   // follows the last pause. However many reads stray input takes, the reply counts when it comes
-  // within the time-out. Writes
-  // the "Connection::SendCommand()" progress lines. `reply` is meaningful only when the result
-  // is true.
+  // within the time-out. A cancel check (SetCancelCheck) that says stop ends the wait as a
+  // failure. Writes the "Connection::SendCommand()" progress lines. `reply` is meaningful only when
+  // the result is true.
   bool SendCommand(const ByteString& command, const std::optional<ByteString>& opener,
                    const std::optional<ByteString>& closer, ByteString& reply);
 
@@ -72,6 +74,13 @@ class Connection {
   // means a tenth of the time-out.
   void SetPollInterval(int32_t milliseconds) { m_PollInterval = milliseconds; }
   int32_t PollInterval() const { return m_PollInterval; }
+
+  // Asked between two reply polls of SendCommand, which gives up as soon as it returns true;
+  // the pauses between polls are then no longer than `period`.
+  void SetCancelCheck(std::function<bool()> cancelled, std::chrono::milliseconds period) {
+    m_Cancelled = std::move(cancelled);
+    m_CancelCheckPeriod = period;
+  }
 
   // Bytes received and not yet taken as a reply.
   const ByteString& RxBuffer() const { return m_RxBuffer; }
@@ -105,6 +114,8 @@ class Connection {
   int32_t m_PollInterval = 0;
   int32_t m_ChunkSize = 0;
   std::vector<char> m_Chunk;
+  std::function<bool()> m_Cancelled;
+  std::chrono::milliseconds m_CancelCheckPeriod{0};
 };
 
 // A UDP client: sends datagrams to one destination from a system-chosen local port and reads
