@@ -15,6 +15,7 @@
 #include "message_table_model.h"
 #include "session/response_statistics.h"
 #include "statistics_dialog.h"
+#include "support/file_size_limit.h"
 #include "support/test_support.h"
 #include "trace_commands.h"
 #include "trace_find_bar.h"
@@ -113,6 +114,24 @@ class TraceToolsTest : public QObject {
     QVERIFY(!log.IsLogging());
     QVERIFY(!log.Start(QString::fromStdString((dir / "missing" / "x.log").string())));
     QVERIFY(log.Error().startsWith("cannot write "));
+  }
+
+  // A disk that fills up during a write takes part of it and refuses the rest: the reason the
+  // system gives for the refusal is the one reported.
+  void LogThatFillsTheDiskSaysWhy() {
+    TempDir dir;
+    const QString path = QString::fromStdString((dir / "trace.log").string());
+    CTraceLog log;
+    QVERIFY(log.Start(path));
+    QSignalSpy failed(&log, &CTraceLog::Failed);
+    {
+      FileSizeLimit limit(1000);
+      log.Append(QString(600, 'A'));
+      log.Append(QString(600, 'B'));
+    }
+    QCOMPARE(failed.count(), 1);
+    QCOMPARE(failed[0][0].toString(), "cannot write " + path + ": File too large");
+    QCOMPARE(ReadFileBytes(dir / "trace.log"), std::string(600, 'A') + std::string(400, 'B'));
   }
 
   // The saved file holds the pane's lines with line feeds and a final one, replacing what was
