@@ -1,5 +1,7 @@
 #include "trace_log.h"
 
+#include "trace_bytes.h"
+
 bool CTraceLog::Start(const QString& path) {
   Stop();
   m_File.setFileName(path);
@@ -24,7 +26,7 @@ void CTraceLog::Append(const QString& text) {
   if (!m_File.isOpen()) {
     return;
   }
-  if (WriteAll(text.toUtf8())) {
+  if (WriteAll(TraceBytes(text))) {
     return;
   }
   m_Error = FileError();

@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <chrono>
 
+#include "trace_bytes.h"
 #include "trace_find_bar.h"
 
 namespace {
@@ -49,7 +50,7 @@ QTextCharFormat DirectionFormat(TraceDirection direction) {
 }
 
 QString PieceText(const TracePiece& piece) {
-  QString text = QString::fromStdString(piece.text);
+  QString text = TraceChars(piece.text);
   if (piece.endsLine) {
     text += '\n';
   }
@@ -116,6 +117,11 @@ void CBottomView::InsertPieces(const TraceBatch& pieces) {
 // costs more than the insert itself.
 void CBottomView::ScrollToEnd() {
   verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+// The raw text, not toPlainText(): that turns the no-break space (byte 0xA0) into a blank.
+QString CBottomView::TraceText() const {
+  return document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
 }
 
 void CBottomView::Clear() {

@@ -30,6 +30,8 @@ class CBottomView : public QPlainTextEdit {
   void AppendTrace(const TraceBatch& batch);
   void Clear();
   bool HasText() const { return !document()->isEmpty(); }
+  // The trace the pane holds, lines ended by '\n'.
+  QString TraceText() const;
 
   void ShowTimestamps(bool show) { m_Timestamps = show; }
   bool TimestampsShown() const { return m_Timestamps; }

@@ -152,6 +152,26 @@ class TraceToolsTest : public QObject {
     QVERIFY(!std::filesystem::exists(environment.Dir() / "missing"));
   }
 
+  // Each byte above 0x7F shows as a character of its own, and the saved and the logged trace
+  // hold the bytes themselves, as the console prints them.
+  void BytesAboveAsciiSurviveThePaneTheSaveAndTheLog() {
+    GuiTestEnvironment environment;
+    QMainWindow frame;
+    CBottomView pane;
+    TraceCommands commands(frame, pane);
+    QVERIFY(commands.StartLog(environment.PathOf("trace.log")));
+    const std::string bytes = "A\x80\x9F\xA0\xC3\xA9\xFF";
+    pane.AppendTrace({Piece(TraceDirection::kReceived, bytes)});
+    commands.StopLog();
+    const QString shown = pane.toPlainText().chopped(1);
+    QCOMPARE(shown.size(), static_cast<qsizetype>(bytes.size()));
+    QCOMPARE(QSet<QChar>(shown.begin(), shown.end()).size(), shown.size());
+    QString error;
+    QVERIFY(commands.SaveTrace(environment.PathOf("trace.txt"), error));
+    QCOMPARE(ReadFileBytes(environment.Dir() / "trace.txt"), bytes + '\n');
+    QCOMPARE(ReadFileBytes(environment.Dir() / "trace.log"), bytes + '\n');
+  }
+
   // The dialog shows a row per counted row and a total line, follows Reset, and formats the
   // times in ms.
   void StatisticsDialogShowsRowsTotalsAndReset() {
