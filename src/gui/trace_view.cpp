@@ -4,6 +4,8 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <algorithm>
 #include <chrono>
 
 #include "trace_bytes.h"
@@ -49,6 +51,31 @@ QTextCharFormat DirectionFormat(TraceDirection direction) {
   return format;
 }
 
+const QString kContinuationBreak = QString(QChar(CBottomView::kContinuation)) + u'\n';
+
+// Appends `text` to `display`, breaking the open line where it would pass `limit` characters.
+// `column` is the length of the open line and follows the text.
+void AppendFolded(QStringView text, qsizetype limit, qsizetype& column, QString& display) {
+  while (!text.isEmpty()) {
+    const qsizetype room = std::max<qsizetype>(0, limit - column);
+    const qsizetype lineEnd = text.first(std::min(text.size(), room + 1)).indexOf(u'\n');
+    if (lineEnd >= 0) {
+      display += text.first(lineEnd + 1);
+      text = text.sliced(lineEnd + 1);
+      column = 0;
+    } else if (text.size() <= room) {
+      display += text;
+      column += text.size();
+      return;
+    } else {
+      display += text.first(room);
+      display += kContinuationBreak;
+      text = text.sliced(room);
+      column = 0;
+    }
+  }
+}
+
 QString PieceText(const TracePiece& piece) {
   QString text = TraceChars(piece.text);
   if (piece.endsLine) {
@@ -59,8 +86,8 @@ QString PieceText(const TracePiece& piece) {
 
 }  // namespace
 
-CBottomView::CBottomView(QWidget* parent, int maxLines)
-    : QPlainTextEdit(parent), m_FindBar(new CTraceFindBar(this)) {
+CBottomView::CBottomView(QWidget* parent, int maxLines, int maxLineLength)
+    : QPlainTextEdit(parent), m_MaxLineLength(maxLineLength), m_FindBar(new CTraceFindBar(this)) {
   setReadOnly(true);
   setUndoRedoEnabled(false);
   setMaximumBlockCount(maxLines);
@@ -88,28 +115,29 @@ void CBottomView::AppendTrace(const TraceBatch& batch) {
 // One edit block for the whole batch: the document reports one change and lays out once, even
 // when colours split the batch into several inserts.
 void CBottomView::InsertPieces(const TraceBatch& pieces) {
-  QString all;
+  QString trace;
+  QString run;
+  qsizetype column = document()->lastBlock().length() - 1;
   QTextCursor end(document());
   end.movePosition(QTextCursor::End);
   end.beginEditBlock();
-  QString run;
   for (size_t i = 0; i < pieces.size(); ++i) {
-    run += PieceText(pieces[i]);
+    const QString text = PieceText(pieces[i]);
+    trace += text;
+    AppendFolded(text, m_MaxLineLength, column, run);
     const bool runEnds = i + 1 == pieces.size() || pieces[i + 1].direction != pieces[i].direction;
     if (!m_Colours || !runEnds || run.isEmpty()) {
       continue;
     }
     end.insertText(run, DirectionFormat(pieces[i].direction));
-    all += run;
     run.clear();
   }
   if (!run.isEmpty()) {
     end.insertText(run, QTextCharFormat());
-    all += run;
   }
   end.endEditBlock();
-  if (!all.isEmpty()) {
-    emit TextAppended(all);
+  if (!trace.isEmpty()) {
+    emit TextAppended(trace);
   }
 }
 
@@ -121,7 +149,8 @@ void CBottomView::ScrollToEnd() {
 
 // The raw text, not toPlainText(): that turns the no-break space (byte 0xA0) into a blank.
 QString CBottomView::TraceText() const {
-  return document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
+  const QString continuation = QString(QChar(kContinuation)) + QChar::ParagraphSeparator;
+  return document()->toRawText().remove(continuation).replace(QChar::ParagraphSeparator, u'\n');
 }
 
 void CBottomView::Clear() {

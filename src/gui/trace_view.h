@@ -12,7 +12,10 @@ class CTraceFindBar;
 // one batch and goes in with one insert, so a fast stream costs one document change and one
 // scroll per tick, not one per piece. The pane keeps the newest lines up to a bound, dropping the
 // oldest, so a device that never stops cannot fill the memory: each kept line costs about half a
-// kilobyte once shown, and 40,000 lines stay near 20 MB. After every append the pane shows the end
+// kilobyte once shown, and 40,000 lines stay near 20 MB. A line is bounded too: a longer one goes
+// on over as many display lines as it needs, each but the last ended by kContinuation, so a
+// device that never ends a line does not grow one block that is laid out anew on every append.
+// Saving and logging take the trace without those breaks. After every append the pane shows the end
 // of the trace, except while the find bar is open, so a match being looked at stays in view; a
 // selection the user made stays, so text can be copied while the trace runs.
 //
@@ -24,13 +27,18 @@ class CBottomView : public QPlainTextEdit {
 
  public:
   static constexpr int kMaxLines = 40000;
+  static constexpr int kMaxLineLength = 1000;
+  // Ends a display line that the next one continues ("↵"). Trace characters are bytes
+  // (Latin-1), so no trace text holds it.
+  static constexpr char16_t kContinuation = u'\u21B5';
 
-  explicit CBottomView(QWidget* parent = nullptr, int maxLines = kMaxLines);
+  explicit CBottomView(QWidget* parent = nullptr, int maxLines = kMaxLines,
+                       int maxLineLength = kMaxLineLength);
 
   void AppendTrace(const TraceBatch& batch);
   void Clear();
   bool HasText() const { return !document()->isEmpty(); }
-  // The trace the pane holds, lines ended by '\n'.
+  // The trace the pane holds, lines ended by '\n', continued display lines joined again.
   QString TraceText() const;
 
   void ShowTimestamps(bool show) { m_Timestamps = show; }
@@ -46,7 +54,8 @@ class CBottomView : public QPlainTextEdit {
  signals:
   // The pane went from empty to holding text or back (the Clear command's enabled state).
   void HasTextChanged(bool hasText);
-  // Text went into the pane: exactly what was inserted, lines ended by '\n'.
+  // Trace text went into the pane: lines ended by '\n', without the display's continuation
+  // breaks.
   void TextAppended(const QString& text);
 
  protected:
@@ -59,6 +68,7 @@ class CBottomView : public QPlainTextEdit {
   // Keeps the space under the text as high as the find bar while it is shown.
   void PlaceFindBar();
 
+  int m_MaxLineLength;
   bool m_Timestamps = false;
   bool m_Colours = false;
   TraceTimestamper m_Stamper;

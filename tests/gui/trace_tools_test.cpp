@@ -135,11 +135,12 @@ class TraceToolsTest : public QObject {
   }
 
   // The saved file holds the pane's lines with line feeds and a final one, replacing what was
-  // there; a failed save says why.
+  // there; a line the pane shows over several display lines is saved whole. A failed save says
+  // why.
   void SaveTraceReplacesTheFileWithThePaneText() {
     GuiTestEnvironment environment;
     QMainWindow frame;
-    CBottomView pane;
+    CBottomView pane(nullptr, CBottomView::kMaxLines, 5);
     TraceCommands commands(frame, pane);
     pane.AppendTrace({Piece(TraceDirection::kSent, "<-- PING[CR]"),
                       Piece(TraceDirection::kReceived, "PO", false)});
