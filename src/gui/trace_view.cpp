@@ -87,7 +87,10 @@ QString PieceText(const TracePiece& piece) {
 }  // namespace
 
 CBottomView::CBottomView(QWidget* parent, int maxLines, int maxLineLength)
-    : QPlainTextEdit(parent), m_MaxLineLength(maxLineLength), m_FindBar(new CTraceFindBar(this)) {
+    : QPlainTextEdit(parent),
+      m_MaxLineLength(maxLineLength),
+      m_MaxCharacters(maxLines * kCharactersPerLine),
+      m_FindBar(new CTraceFindBar(this)) {
   setReadOnly(true);
   setUndoRedoEnabled(false);
   setMaximumBlockCount(maxLines);
@@ -104,6 +107,7 @@ void CBottomView::AppendTrace(const TraceBatch& batch) {
       m_Timestamps ? m_Stamper.Stamp(batch, std::chrono::system_clock::now()) : batch;
   const bool hadText = HasText();
   InsertPieces(pieces);
+  DropLinesOverCharacterBound();
   if (!m_FindBar->isVisible()) {
     ScrollToEnd();
   }
@@ -139,6 +143,22 @@ void CBottomView::InsertPieces(const TraceBatch& pieces) {
   if (!trace.isEmpty()) {
     emit TextAppended(trace);
   }
+}
+
+// Whole lines go, the oldest first, up to the one that holds the first character to keep. The
+// open line stays whatever it holds: it is never longer than one display line.
+void CBottomView::DropLinesOverCharacterBound() {
+  const int excess = document()->characterCount() - m_MaxCharacters;
+  if (excess <= 0) {
+    return;
+  }
+  const QTextBlock firstKept = document()->findBlock(excess - 1).next();
+  if (!firstKept.isValid()) {
+    return;
+  }
+  QTextCursor oldest(document());
+  oldest.setPosition(firstKept.position(), QTextCursor::KeepAnchor);
+  oldest.removeSelectedText();
 }
 
 // Scrolled by the bar, not by moving the caret into view: that lays out every line on the way and
