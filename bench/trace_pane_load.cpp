@@ -1,14 +1,20 @@
 // The trace pane under a fast device: a TCP peer streams short packets ("PKT000000" and CR) at
 // a fixed rate into an open window (message view above, trace pane below, receive polling every
 // 10 ms) while a probe timer measures how long the event loop went without running it. Each run
-// reports the longest stall, the longest tick, the growth of the resident memory and whether
-// every packet reached the pane in order; it runs once with each tick's trace appended in one
-// call, once with every piece appended on its own, and once in one call per tick with colours,
-// timestamps and an open find bar (whose count is taken again while the traffic arrives).
+// reports the longest stall, the longest tick, the growth of the resident memory, how long the
+// pane took after the peer's last packet to show it, and whether every packet reached the pane
+// in order. The feeds: each tick's trace appended in one call ("tick"), every piece appended on
+// its own ("piece"), one call per tick with colours, timestamps and an open find bar whose count
+// is taken again while the traffic arrives ("styled"), and a peer that never ends a line
+// ("unended": "DATA 00000000 " and so on, no CR), one call per tick.
 //
-// Usage: trace_pane_load [seconds [packets-per-second]]   (defaults 60 and 5000)
+// Usage: trace_pane_load [seconds [packets-per-second [feed]]]
+//   defaults 60 s and 5000 packets/s; without a feed, the tick, piece and styled runs.
+//   The figures kept in the notes: `trace_pane_load 90 50000 unended` and
+//   `trace_pane_load 600 5000 tick`.
 // Run it on Qt's offscreen platform: QT_QPA_PLATFORM=offscreen.
 
+#include <malloc.h>
 #include <time.h>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -23,6 +29,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -45,8 +52,12 @@ constexpr int kPollingMilliseconds = 10;
 constexpr int kProbeMilliseconds = 1;
 // Stalls this long are counted: a machine shared with other work shows a few of them anyway.
 constexpr double kStallGoalMs = 100;
-// After the peer has finished, the window gets this long to show what is still on its way.
+// After the peer has finished, the window gets at least this long to show what is still on its
+// way, and at most kCatchUpLimitMilliseconds.
 constexpr int kDrainMilliseconds = 500;
+constexpr int kCatchUpLimitMilliseconds = 300000;
+
+enum class Feed { kOneAppendPerTick, kOneAppendPerPiece, kStyledAndSearched, kWithoutLineEnds };
 
 std::string PacketText(long number) {
   char text[16];
@@ -54,12 +65,27 @@ std::string PacketText(long number) {
   return text;
 }
 
+// A packet as the peer sends it, and as the trace shows it.
+std::string WirePacket(Feed feed, long number) {
+  if (feed != Feed::kWithoutLineEnds) {
+    return PacketText(number) + '\r';
+  }
+  char text[24];
+  std::snprintf(text, sizeof text, "DATA %08ld ", number % 100000000);
+  return text;
+}
+
+std::string TracedPacket(Feed feed, long number) {
+  return feed != Feed::kWithoutLineEnds ? PacketText(number) + "[CR]" : WirePacket(feed, number);
+}
+
 // A peer on 127.0.0.1 that takes one connection and sends `rate` packets per second, each
 // millisecond what is due by then, for `seconds`; then it closes.
 class PacingPeer {
  public:
-  PacingPeer(int seconds, int rate)
-      : m_Acceptor(m_Io, tcp::endpoint(boost::asio::ip::address_v4::loopback(), 0)),
+  PacingPeer(Feed feed, int seconds, int rate)
+      : m_Feed(feed),
+        m_Acceptor(m_Io, tcp::endpoint(boost::asio::ip::address_v4::loopback(), 0)),
         m_Thread([this, seconds, rate] { Stream(seconds, rate); }) {}
   ~PacingPeer() { m_Thread.join(); }
 
@@ -80,7 +106,7 @@ class PacingPeer {
       const long due = std::min(total, static_cast<long>(elapsed * rate));
       std::string burst;
       for (long number = m_Sent; number < due; ++number) {
-        burst += PacketText(number) + '\r';
+        burst += WirePacket(m_Feed, number);
       }
       boost::asio::write(socket, boost::asio::buffer(burst), error);
       m_Sent = due;
@@ -88,12 +114,19 @@ class PacingPeer {
     m_Finished = true;
   }
 
+  Feed m_Feed;
   boost::asio::io_context m_Io;
   tcp::acceptor m_Acceptor;
   std::atomic<long> m_Sent = 0;
   std::atomic<bool> m_Finished = false;
   std::thread m_Thread;
 };
+
+// The heap the program holds, as against the resident memory, which also counts the freed
+// memory the allocator keeps for later: a leak grows this, fragmentation only the other.
+double HeapInUseMb() {
+  return static_cast<double>(mallinfo2().uordblks) / (1024.0 * 1024.0);
+}
 
 double ThreadCpuMs() {
   timespec now{};
@@ -111,8 +144,6 @@ long ResidentKilobytes() {
   }
   return 0;
 }
-
-enum class Feed { kOneAppendPerTick, kOneAppendPerPiece, kStyledAndSearched };
 
 // The find bar's text in the searched run: about one line in a hundred matches.
 const QString kSearchedText = "99[CR]";
@@ -222,25 +253,49 @@ class LoadedWindow : public FrontEnd {
   long m_Characters = 0;
 };
 
-// The pane holds the newest packets, one per line, in order, ending with the last one sent,
-// and the characters handed to it are those of every packet sent.
-bool EveryPacketShown(const LoadedWindow& window, long packets) {
-  const long packetLine = static_cast<long>(PacketText(0).size() + std::string("[CR]").size());
-  if (window.CharactersAppended() != packets * (packetLine + 1)) {
-    return false;
+// The characters of every packet sent, as the pane is handed them.
+long TracedCharacters(Feed feed, long packets) {
+  const long lineEnd = feed != Feed::kWithoutLineEnds ? 1 : 0;
+  return packets * (static_cast<long>(TracedPacket(feed, 0).size()) + lineEnd);
+}
+
+// The trace the pane holds ends with the newest packets, in order, up to the last one sent.
+bool NewestPacketsShown(const LoadedWindow& window, long packets) {
+  const QString trace = window.Pane().TraceText();
+  const qsizetype packetSize =
+      static_cast<qsizetype>(TracedPacket(Feed::kWithoutLineEnds, 0).size());
+  const long shown = std::min(packets, static_cast<long>(trace.size() / packetSize));
+  std::string newest;
+  for (long number = packets - shown; number < packets; ++number) {
+    newest += TracedPacket(Feed::kWithoutLineEnds, number);
   }
-  const QStringList lines = window.Pane().toPlainText().split('\n');
+  return shown > 0 && trace.endsWith(QString::fromStdString(newest));
+}
+
+// The pane holds the newest packets, one per line, in order, ending with the last one sent.
+bool NewestLinesShown(const LoadedWindow& window, long packets) {
+  const QStringList lines = window.Pane().TraceText().split('\n');
   if (lines.isEmpty() || !lines.back().isEmpty()) {
     return false;
   }
   long number = packets - (lines.size() - 1);
   for (qsizetype line = 0; line + 1 < lines.size(); ++line, ++number) {
     if (lines[line].mid(window.LinePrefix()) !=
-        QString::fromStdString(PacketText(number) + "[CR]")) {
+        QString::fromStdString(TracedPacket(Feed::kOneAppendPerTick, number))) {
       return false;
     }
   }
   return true;
+}
+
+// The characters handed to the pane are those of every packet sent, and the pane shows the
+// newest of them.
+bool EveryPacketShown(const LoadedWindow& window, Feed feed, long packets) {
+  if (window.CharactersAppended() != TracedCharacters(feed, packets)) {
+    return false;
+  }
+  return feed == Feed::kWithoutLineEnds ? NewestPacketsShown(window, packets)
+                                        : NewestLinesShown(window, packets);
 }
 
 struct RunResult {
@@ -251,12 +306,16 @@ struct RunResult {
   double longestBusyMs = 0;
   double longestTickMs = 0;
   double memoryGrowthMb = 0;
+  double residentMb = 0;
+  double heapInUseMb = 0;
+  // From the peer's last packet until the pane had been handed all of them.
+  double catchUpMs = 0;
   long packets = 0;
   bool everyPacketShown = false;
 };
 
 RunResult Run(Feed feed, int seconds, int rate) {
-  PacingPeer peer(seconds, rate);
+  PacingPeer peer(feed, seconds, rate);
   LoadedWindow window(feed, peer.Port());
   QCoreApplication::processEvents();
   RunResult result;
@@ -282,27 +341,67 @@ RunResult Run(Feed feed, int seconds, int rate) {
   probe.start(kProbeMilliseconds);
   QEventLoop loop;
   QTimer finished;
+  QElapsedTimer sinceFinish;
   QObject::connect(&finished, &QTimer::timeout, [&] {
-    if (peer.Finished()) {
-      QTimer::singleShot(kDrainMilliseconds, &loop, &QEventLoop::quit);
+    if (!peer.Finished()) {
+      return;
+    }
+    if (!sinceFinish.isValid()) {
+      sinceFinish.start();
+    }
+    const bool caughtUp = window.CharactersAppended() >= TracedCharacters(feed, peer.PacketsSent());
+    if (result.catchUpMs == 0 && (caughtUp || sinceFinish.elapsed() >= kCatchUpLimitMilliseconds)) {
+      result.catchUpMs = sinceFinish.nsecsElapsed() / 1e6;
+    }
+    if (result.catchUpMs > 0 && sinceFinish.elapsed() >= kDrainMilliseconds) {
       finished.stop();
+      loop.quit();
     }
   });
-  finished.start(100);
+  finished.start(10);
   loop.exec();
   probe.stop();
+  result.residentMb = ResidentKilobytes() / 1024.0;
+  result.heapInUseMb = HeapInUseMb();
   result.memoryGrowthMb = (ResidentKilobytes() - residentBefore) / 1024.0;
   result.longestTickMs = window.LongestTickMs();
   result.packets = peer.PacketsSent();
-  result.everyPacketShown = EveryPacketShown(window, result.packets);
+  result.everyPacketShown = EveryPacketShown(window, feed, result.packets);
   window.Close();
   return result;
 }
 
 void Print(const char* name, const RunResult& result) {
-  std::printf("%-22s %10ld %18.1f %15ld %16.1f %17.1f %17.1f %12s\n", name, result.packets,
-              result.longestStallMs, result.stallsOverGoal, result.longestBusyMs,
-              result.longestTickMs, result.memoryGrowthMb, result.everyPacketShown ? "yes" : "NO");
+  std::printf("%-22s %10ld %18.1f %15ld %16.1f %17.1f %17.1f %12.1f %12.1f %13.1f %12s\n", name,
+              result.packets, result.longestStallMs, result.stallsOverGoal, result.longestBusyMs,
+              result.longestTickMs, result.memoryGrowthMb, result.residentMb, result.heapInUseMb,
+              result.catchUpMs, result.everyPacketShown ? "yes" : "NO");
+}
+
+struct NamedFeed {
+  const char* option;
+  const char* title;
+  Feed feed;
+};
+
+const NamedFeed kFeeds[] = {
+    {"tick", "one append per tick", Feed::kOneAppendPerTick},
+    {"piece", "one append per piece", Feed::kOneAppendPerPiece},
+    {"styled", "styled, find bar open", Feed::kStyledAndSearched},
+    {"unended", "no line ends", Feed::kWithoutLineEnds},
+};
+
+// The feeds the command line names: one by its option, or the three with line ends.
+std::vector<NamedFeed> ChosenFeeds(const char* option) {
+  std::vector<NamedFeed> chosen;
+  for (const NamedFeed& named : kFeeds) {
+    const bool wanted = option != nullptr ? std::string(option) == named.option
+                                          : named.feed != Feed::kWithoutLineEnds;
+    if (wanted) {
+      chosen.push_back(named);
+    }
+  }
+  return chosen;
 }
 
 }  // namespace
@@ -311,16 +410,21 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
   const int rate = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5000;
+  const std::vector<NamedFeed> feeds = ChosenFeeds(argc > 3 ? argv[3] : nullptr);
+  if (feeds.empty()) {
+    std::fprintf(stderr, "feeds: tick, piece, styled, unended\n");
+    return 2;
+  }
   std::printf("trace pane: %d packets/s for %d s, RxPollingTime %d ms, at most %d lines kept\n",
               rate, seconds, kPollingMilliseconds, CBottomView::kMaxLines);
-  std::printf("%-22s %10s %18s %15s %16s %17s %17s %12s\n", "feed", "packets", "longest stall ms",
-              "stalls >= 100ms", "longest busy ms", "longest tick ms", "memory growth MB",
-              "every byte");
-  const RunResult perTick = Run(Feed::kOneAppendPerTick, seconds, rate);
-  Print("one append per tick", perTick);
-  const RunResult perPiece = Run(Feed::kOneAppendPerPiece, seconds, rate);
-  Print("one append per piece", perPiece);
-  const RunResult styled = Run(Feed::kStyledAndSearched, seconds, rate);
-  Print("styled, find bar open", styled);
-  return perTick.everyPacketShown && perPiece.everyPacketShown && styled.everyPacketShown ? 0 : 1;
+  std::printf("%-22s %10s %18s %15s %16s %17s %17s %12s %12s %13s %12s\n", "feed", "packets",
+              "longest stall ms", "stalls >= 100ms", "longest busy ms", "longest tick ms",
+              "memory growth MB", "resident MB", "heap used MB", "catch-up ms", "every byte");
+  bool everyPacketShown = true;
+  for (const NamedFeed& named : feeds) {
+    const RunResult result = Run(named.feed, seconds, rate);
+    Print(named.title, result);
+    everyPacketShown = everyPacketShown && result.everyPacketShown;
+  }
+  return everyPacketShown ? 0 : 1;
 }

@@ -8,8 +8,10 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <string>
+#include <string_view>
 
 #include "atomic_file.h"
+#include "trace_bytes.h"
 #include "trace_view.h"
 
 namespace {
@@ -65,12 +67,13 @@ QAction* TraceCommands::AddCheck(const QString& text, const char* key, bool byDe
 }
 
 bool TraceCommands::SaveTrace(const QString& path, QString& error) const {
-  QString text = m_Pane.toPlainText();
-  if (!text.isEmpty() && !text.endsWith('\n')) {
-    text += '\n';
+  QByteArray bytes = TraceBytes(m_Pane.TraceText());
+  if (!bytes.isEmpty() && !bytes.endsWith('\n')) {
+    bytes += '\n';
   }
   std::string reason;
-  if (WriteFileAtomically(path.toStdString(), text.toStdString(), reason)) {
+  if (WriteFileAtomically(path.toStdString(), std::string_view(bytes.constData(), bytes.size()),
+                          reason)) {
     return true;
   }
   error = QString::fromStdString(reason);

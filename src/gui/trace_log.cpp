@@ -1,9 +1,14 @@
 #include "trace_log.h"
 
+#include "trace_bytes.h"
+
 bool CTraceLog::Start(const QString& path) {
   Stop();
   m_File.setFileName(path);
-  if (!m_File.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+  // Unbuffered: every write reaches the system at once, so a refused one is seen with the
+  // system's reason, not later as a buffered flush that lost it.
+  if (!m_File.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text |
+                   QIODevice::Unbuffered)) {
     m_Error = FileError();
     return false;
   }
@@ -21,13 +26,25 @@ void CTraceLog::Append(const QString& text) {
   if (!m_File.isOpen()) {
     return;
   }
-  const QByteArray bytes = text.toUtf8();
-  if (m_File.write(bytes) == bytes.size() && m_File.flush()) {
+  if (WriteAll(TraceBytes(text))) {
     return;
   }
   m_Error = FileError();
   m_File.close();
   emit Failed(m_Error);
+}
+
+// A disk that fills up takes part of a write and gives no reason for the rest; the next write
+// of the rest is refused with one (or goes on, when the short write had another cause).
+bool CTraceLog::WriteAll(const QByteArray& bytes) {
+  for (qint64 done = 0; done < bytes.size();) {
+    const qint64 written = m_File.write(bytes.constData() + done, bytes.size() - done);
+    if (written <= 0) {
+      return false;
+    }
+    done += written;
+  }
+  return true;
 }
 
 QString CTraceLog::FileError() const {

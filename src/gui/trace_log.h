@@ -31,6 +31,7 @@ class CTraceLog : public QObject {
   void Failed(const QString& reason);
 
  private:
+  bool WriteAll(const QByteArray& bytes);
   QString FileError() const;
 
   QFile m_File;

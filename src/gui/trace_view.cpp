@@ -4,8 +4,11 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <algorithm>
 #include <chrono>
 
+#include "trace_bytes.h"
 #include "trace_find_bar.h"
 
 namespace {
@@ -48,8 +51,33 @@ QTextCharFormat DirectionFormat(TraceDirection direction) {
   return format;
 }
 
+const QString kContinuationBreak = QString(QChar(CBottomView::kContinuation)) + u'\n';
+
+// Appends `text` to `display`, breaking the open line where it would pass `limit` characters.
+// `column` is the length of the open line and follows the text.
+void AppendFolded(QStringView text, qsizetype limit, qsizetype& column, QString& display) {
+  while (!text.isEmpty()) {
+    const qsizetype room = std::max<qsizetype>(0, limit - column);
+    const qsizetype lineEnd = text.first(std::min(text.size(), room + 1)).indexOf(u'\n');
+    if (lineEnd >= 0) {
+      display += text.first(lineEnd + 1);
+      text = text.sliced(lineEnd + 1);
+      column = 0;
+    } else if (text.size() <= room) {
+      display += text;
+      column += text.size();
+      return;
+    } else {
+      display += text.first(room);
+      display += kContinuationBreak;
+      text = text.sliced(room);
+      column = 0;
+    }
+  }
+}
+
 QString PieceText(const TracePiece& piece) {
-  QString text = QString::fromStdString(piece.text);
+  QString text = TraceChars(piece.text);
   if (piece.endsLine) {
     text += '\n';
   }
@@ -58,8 +86,11 @@ QString PieceText(const TracePiece& piece) {
 
 }  // namespace
 
-CBottomView::CBottomView(QWidget* parent, int maxLines)
-    : QPlainTextEdit(parent), m_FindBar(new CTraceFindBar(this)) {
+CBottomView::CBottomView(QWidget* parent, int maxLines, int maxLineLength)
+    : QPlainTextEdit(parent),
+      m_MaxLineLength(maxLineLength),
+      m_MaxCharacters(maxLines * kCharactersPerLine),
+      m_FindBar(new CTraceFindBar(this)) {
   setReadOnly(true);
   setUndoRedoEnabled(false);
   setMaximumBlockCount(maxLines);
@@ -76,6 +107,7 @@ void CBottomView::AppendTrace(const TraceBatch& batch) {
       m_Timestamps ? m_Stamper.Stamp(batch, std::chrono::system_clock::now()) : batch;
   const bool hadText = HasText();
   InsertPieces(pieces);
+  DropLinesOverCharacterBound();
   if (!m_FindBar->isVisible()) {
     ScrollToEnd();
   }
@@ -87,35 +119,58 @@ void CBottomView::AppendTrace(const TraceBatch& batch) {
 // One edit block for the whole batch: the document reports one change and lays out once, even
 // when colours split the batch into several inserts.
 void CBottomView::InsertPieces(const TraceBatch& pieces) {
-  QString all;
+  QString trace;
+  QString run;
+  qsizetype column = document()->lastBlock().length() - 1;
   QTextCursor end(document());
   end.movePosition(QTextCursor::End);
   end.beginEditBlock();
-  QString run;
   for (size_t i = 0; i < pieces.size(); ++i) {
-    run += PieceText(pieces[i]);
+    const QString text = PieceText(pieces[i]);
+    trace += text;
+    AppendFolded(text, m_MaxLineLength, column, run);
     const bool runEnds = i + 1 == pieces.size() || pieces[i + 1].direction != pieces[i].direction;
     if (!m_Colours || !runEnds || run.isEmpty()) {
       continue;
     }
     end.insertText(run, DirectionFormat(pieces[i].direction));
-    all += run;
     run.clear();
   }
   if (!run.isEmpty()) {
     end.insertText(run, QTextCharFormat());
-    all += run;
   }
   end.endEditBlock();
-  if (!all.isEmpty()) {
-    emit TextAppended(all);
+  if (!trace.isEmpty()) {
+    emit TextAppended(trace);
   }
+}
+
+// Whole lines go, the oldest first, up to the one that holds the first character to keep. The
+// open line stays whatever it holds: it is never longer than one display line.
+void CBottomView::DropLinesOverCharacterBound() {
+  const int excess = document()->characterCount() - m_MaxCharacters;
+  if (excess <= 0) {
+    return;
+  }
+  const QTextBlock firstKept = document()->findBlock(excess - 1).next();
+  if (!firstKept.isValid()) {
+    return;
+  }
+  QTextCursor oldest(document());
+  oldest.setPosition(firstKept.position(), QTextCursor::KeepAnchor);
+  oldest.removeSelectedText();
 }
 
 // Scrolled by the bar, not by moving the caret into view: that lays out every line on the way and
 // costs more than the insert itself.
 void CBottomView::ScrollToEnd() {
   verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+// The raw text, not toPlainText(): that turns the no-break space (byte 0xA0) into a blank.
+QString CBottomView::TraceText() const {
+  const QString continuation = QString(QChar(kContinuation)) + QChar::ParagraphSeparator;
+  return document()->toRawText().remove(continuation).replace(QChar::ParagraphSeparator, u'\n');
 }
 
 void CBottomView::Clear() {

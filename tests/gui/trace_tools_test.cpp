@@ -15,6 +15,7 @@
 #include "message_table_model.h"
 #include "session/response_statistics.h"
 #include "statistics_dialog.h"
+#include "support/file_size_limit.h"
 #include "support/test_support.h"
 #include "trace_commands.h"
 #include "trace_find_bar.h"
@@ -115,12 +116,31 @@ class TraceToolsTest : public QObject {
     QVERIFY(log.Error().startsWith("cannot write "));
   }
 
+  // A disk that fills up during a write takes part of it and refuses the rest: the reason the
+  // system gives for the refusal is the one reported.
+  void LogThatFillsTheDiskSaysWhy() {
+    TempDir dir;
+    const QString path = QString::fromStdString((dir / "trace.log").string());
+    CTraceLog log;
+    QVERIFY(log.Start(path));
+    QSignalSpy failed(&log, &CTraceLog::Failed);
+    {
+      FileSizeLimit limit(1000);
+      log.Append(QString(600, 'A'));
+      log.Append(QString(600, 'B'));
+    }
+    QCOMPARE(failed.count(), 1);
+    QCOMPARE(failed[0][0].toString(), "cannot write " + path + ": File too large");
+    QCOMPARE(ReadFileBytes(dir / "trace.log"), std::string(600, 'A') + std::string(400, 'B'));
+  }
+
   // The saved file holds the pane's lines with line feeds and a final one, replacing what was
-  // there; a failed save says why.
+  // there; a line the pane shows over several display lines is saved whole. A failed save says
+  // why.
   void SaveTraceReplacesTheFileWithThePaneText() {
     GuiTestEnvironment environment;
     QMainWindow frame;
-    CBottomView pane;
+    CBottomView pane(nullptr, CBottomView::kMaxLines, 5);
     TraceCommands commands(frame, pane);
     pane.AppendTrace({Piece(TraceDirection::kSent, "<-- PING[CR]"),
                       Piece(TraceDirection::kReceived, "PO", false)});
@@ -131,6 +151,26 @@ class TraceToolsTest : public QObject {
     QVERIFY(!commands.SaveTrace(environment.PathOf("missing/trace.txt"), error));
     QVERIFY(!error.isEmpty());
     QVERIFY(!std::filesystem::exists(environment.Dir() / "missing"));
+  }
+
+  // Each byte above 0x7F shows as a character of its own, and the saved and the logged trace
+  // hold the bytes themselves, as the console prints them.
+  void BytesAboveAsciiSurviveThePaneTheSaveAndTheLog() {
+    GuiTestEnvironment environment;
+    QMainWindow frame;
+    CBottomView pane;
+    TraceCommands commands(frame, pane);
+    QVERIFY(commands.StartLog(environment.PathOf("trace.log")));
+    const std::string bytes = "A\x80\x9F\xA0\xC3\xA9\xFF";
+    pane.AppendTrace({Piece(TraceDirection::kReceived, bytes)});
+    commands.StopLog();
+    const QString shown = pane.toPlainText().chopped(1);
+    QCOMPARE(shown.size(), static_cast<qsizetype>(bytes.size()));
+    QCOMPARE(QSet<QChar>(shown.begin(), shown.end()).size(), shown.size());
+    QString error;
+    QVERIFY(commands.SaveTrace(environment.PathOf("trace.txt"), error));
+    QCOMPARE(ReadFileBytes(environment.Dir() / "trace.txt"), bytes + '\n');
+    QCOMPARE(ReadFileBytes(environment.Dir() / "trace.log"), bytes + '\n');
   }
 
   // The dialog shows a row per counted row and a total line, follows Reset, and formats the

@@ -40,11 +40,50 @@ class TraceViewTest : public QObject {
     QCOMPARE(pane.cursorForPosition(bottomLeft).blockNumber(), 52);
   }
 
+  // A line longer than the bound goes on over display lines of that length, each but the last
+  // ended by the continuation mark, across batches; the trace itself keeps its lines.
+  void LongLinesGoOnOverBoundedDisplayLines() {
+    CBottomView pane(nullptr, CBottomView::kMaxLines, 4);
+    QSignalSpy appended(&pane, &CBottomView::TextAppended);
+    pane.AppendTrace({Received("ABC")});
+    pane.AppendTrace(
+        {Received("DEFGHIJ", true), Received("KLMN", true), Received("OPQR"), Received("STU")});
+    const QString more = QString(QChar(CBottomView::kContinuation)) + '\n';
+    QCOMPARE(pane.toPlainText(), "ABCD" + more + "EFGH" + more + "IJ\nKLMN\nOPQR" + more + "STU");
+    QCOMPARE(pane.TraceText(), "ABCDEFGHIJ\nKLMN\nOPQRSTU");
+    QCOMPARE(appended.count(), 2);
+    QCOMPARE(appended[0][0].toString() + appended[1][0].toString(), pane.TraceText());
+  }
+
+  // Three lines at most, display lines included, so a line that never ends is trimmed too; and
+  // no more characters than three lines may hold, so long lines are trimmed before that.
+  void KeepsOnlyTheNewestLines_data() {
+    QTest::addColumn<int>("lineLength");
+    QTest::addColumn<TraceBatch>("first");
+    QTest::addColumn<TraceBatch>("second");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("ended lines") << 4 << TraceBatch{Received("1", true), Received("2", true)}
+                                 << TraceBatch{Received("3", true), Received("4", true),
+                                               Received("5")}
+                                 << "3\n4\n5";
+    QTest::newRow("one line, never ended")
+        << 4 << TraceBatch{Received("123456")} << TraceBatch{Received("7890AB"), Received("CDEF")}
+        << "567890ABCDEF";
+    const std::string line(CBottomView::kCharactersPerLine, 'x');
+    QTest::newRow("more characters than three lines may hold")
+        << CBottomView::kMaxLineLength << TraceBatch{Received("1" + line + line, true)}
+        << TraceBatch{Received("2" + line)} << QString::fromStdString("2" + line);
+  }
+
   void KeepsOnlyTheNewestLines() {
-    CBottomView pane(nullptr, 3);
-    pane.AppendTrace({Received("1", true), Received("2", true)});
-    pane.AppendTrace({Received("3", true), Received("4", true), Received("5")});
-    QCOMPARE(pane.toPlainText(), "3\n4\n5");
+    QFETCH(int, lineLength);
+    QFETCH(TraceBatch, first);
+    QFETCH(TraceBatch, second);
+    QFETCH(QString, kept);
+    CBottomView pane(nullptr, 3, lineLength);
+    pane.AppendTrace(first);
+    pane.AppendTrace(second);
+    QCOMPARE(pane.TraceText(), kept);
   }
 
   // The Clear command is enabled exactly while the pane holds text.

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@
 
 #include "config/ini_file.h"
 #include "diag/diag_log.h"
+#include "support/file_size_limit.h"
 #include "support/test_support.h"
 
 namespace {
@@ -282,27 +282,6 @@ TEST_F(ConfigurationTest, SaveIntoAReadOnlyFolderFailsAndKeepsTheOldFile) {
                                std::filesystem::perm_options::add);
   EXPECT_EQ(ReadFileBytes(m_File), old);
 }
-
-// Holds the largest file this process may write to `bytes`, so writes past it fail (EFBIG)
-// the way a full disk would.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &m_Saved);
-    m_OldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = m_Saved;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &m_Saved);
-    std::signal(SIGXFSZ, m_OldHandler);
-  }
-
- private:
-  rlimit m_Saved{};
-  void (*m_OldHandler)(int) = nullptr;
-};
 
 TEST_F(ConfigurationTest, AFailedWriteLeavesTheOldFileAndNoLeftovers) {
   const std::string old = "; mine\n[Connection]\nSocketPort=1\n";

@@ -1,9 +1,7 @@
 #include "document/message_file.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "message_row_printer.h"
+#include "support/file_size_limit.h"
 #include "support/test_support.h"
 
 namespace {
@@ -207,27 +206,6 @@ TEST(MessageFileTest, ASaveToAFullDiskFailsAndKeepsTheOldFile) {
   ASSERT_TRUE(SaveMessageFile(old, dir / "disk" / "table.xml"));
   ExpectFailedSave(dir / "disk", dir / "disk" / "table.xml", "No space left on device");
 }
-
-// Lowers the largest file this process may write, so that writing a larger one fails with
-// EFBIG (the signal the kernel also sends is ignored meanwhile).
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &m_Old);
-    m_OldHandler = signal(SIGXFSZ, SIG_IGN);
-    rlimit lowered = m_Old;
-    lowered.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &lowered);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &m_Old);
-    signal(SIGXFSZ, m_OldHandler);
-  }
-
- private:
-  rlimit m_Old{};
-  sighandler_t m_OldHandler;
-};
 
 TEST(MessageFileTest, AWriteErrorFailsTheSaveAndKeepsTheOldFile) {
   TempDir dir;
