@@ -8,15 +8,27 @@ each row side by side with a reference program doing the same job in the same ru
   4. UDP, 20,000 datagrams/s for 5 s, RxPollingTime 100 (each answered) -- against a python echo
   5. the same at RxPollingTime 10                                -- against a python echo
   6. an idle TCP server at the default RxPollingTime: its CPU share
+  7. with wake on data (`run --wake-on-data`): reply latency, one request at a time, at
+     RxPollingTime 100 (and the same without it)                 -- against a socat echo
+  8. TCP stream of 100 kB writes, each once select() says the socket has room (and at
+     BENCH_PACED_RATE MB/s when set), RxPollingTime 100, with and without wake on data
+                                                                 -- against socat reading it
+  9. TCP, every packet answered by AutoReply, RxPollingTime 10, wake on data
+                                                                 -- against a socat echo
+ 10. an idle TCP server at the default RxPollingTime with wake on data: its CPU share
 
 Packets are 100 bytes: 99 digits and CR. The simulator's trace goes to /dev/null. Prints one
 table with the figures, the ratios and whether each goal is met.
 
 Usage: bench-wire-speed.py BUILD_DIR
 Environment: BENCH_MEGABYTES (stream size, default 200), BENCH_REPLIES (default 300000),
-BENCH_UDP_RATE (datagrams/s, default 20000), BENCH_UDP_SECONDS (default 5).
+BENCH_UDP_RATE (datagrams/s, default 20000), BENCH_UDP_SECONDS (default 5),
+BENCH_LATENCY_REQUESTS (one at a time, default 3000; a hundredth of them without wake on data,
+where each waits for the polling period), BENCH_PACED_RATE (MB/s, default 0: unlimited) and
+BENCH_PACED_MEGABYTES (default 100).
 """
 import os
+import select
 import socket
 import subprocess
 import sys
@@ -55,14 +67,15 @@ def wait_for_text(path, text, seconds=10):
 class Simulator:
     """`linkwright-cli run` as a TCP or UDP server on a free port."""
 
-    def __init__(self, cli, work, mode, polling, rows):
+    def __init__(self, cli, work, mode, polling, rows, wake=False):
         self.port = free_port(socket.SOCK_DGRAM if mode == 2 else socket.SOCK_STREAM)
         err = os.path.join(work, "err-%d.txt" % self.port)
         self.process = subprocess.Popen(
             [cli, "--config", os.path.join(work, "linkwright.cfg"), "run",
              "--set", "Connection.Mode=%d" % mode, "--set", "Connection.ActAsServer=1",
              "--set", "Connection.SocketPort=%d" % self.port,
-             "--set", "Connection.RxPollingTime=%d" % polling, rows],
+             "--set", "Connection.RxPollingTime=%d" % polling]
+            + (["--wake-on-data"] if wake else []) + [rows],
             stdout=subprocess.DEVNULL, stderr=open(err, "w"))
         wait_for_text(err, "link: TCP " if mode == 1 else "link: UDP ")
 
@@ -87,6 +100,56 @@ def stream_into(port, megabytes):
         while peer.recv(65536):
             pass
     return blocks * len(block) / 1e6 / (time.perf_counter() - start)
+
+
+def paced_stream(rate):
+    """A stream of 100 kB writes, each written once select() says the socket has room, and
+    with a `rate` in MB/s (0: as fast as the socket takes them) no sooner than its time. A
+    reader that pauses lets the socket fill and holds the producer back, so the pauses show."""
+    def stream(port, megabytes):
+        block = PACKET * 1000
+        blocks = megabytes * 1000000 // len(block)
+        start = time.perf_counter()
+        with socket.create_connection(("127.0.0.1", port)) as peer:
+            peer.setblocking(False)
+            for i in range(blocks):
+                lag = start + i * len(block) / (rate * 1e6) - time.perf_counter() if rate else 0
+                if lag > 0:
+                    select.select([], [], [], lag)
+                view = memoryview(block)
+                while view:
+                    select.select([], [peer], [])
+                    view = view[peer.send(view):]
+            peer.setblocking(True)
+            peer.shutdown(socket.SHUT_WR)
+            while peer.recv(65536):
+                pass
+        return blocks * len(block) / 1e6 / (time.perf_counter() - start)
+    return stream
+
+
+def percentile(sorted_values, fraction):
+    return sorted_values[min(len(sorted_values) - 1, int(fraction * len(sorted_values)))]
+
+
+def reply_latencies(port, count):
+    """One request at a time, each 1 ms after the reply to the one before: median and p99 in
+    ms. The pause lets a receive tick find nothing more waiting and end, as between the
+    requests of a device; without it a tick would take request after request."""
+    times = []
+    with socket.create_connection(("127.0.0.1", port)) as peer:
+        peer.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+        peer.settimeout(10)
+        for _ in range(count):
+            time.sleep(0.001)
+            start = time.perf_counter()
+            peer.sendall(PACKET)
+            received = 0
+            while received < len(PACKET):
+                received += len(peer.recv(65536))
+            times.append((time.perf_counter() - start) * 1000)
+    times.sort()
+    return percentile(times, 0.5), percentile(times, 0.99)
 
 
 def tcp_echo_exchange(port, count, server_pid):
@@ -180,16 +243,16 @@ def write_rows(work):
     return silent, echo
 
 
-def stream_row(cli, work, rows, polling, megabytes):
-    simulator = Simulator(cli, work, 1, polling, rows)
+def stream_row(cli, work, rows, polling, megabytes, stream=stream_into, wake=False):
+    simulator = Simulator(cli, work, 1, polling, rows, wake)
     try:
-        now = stream_into(simulator.port, megabytes)
+        now = stream(simulator.port, megabytes)
     finally:
         simulator.stop()
     port = free_port()
     socat = socat_server(port, "OPEN:/dev/null", "-u")
     wait_for_listener_once(port)
-    reference = stream_into(port, megabytes)
+    reference = stream(port, megabytes)
     socat.wait()
     return now, reference
 
@@ -206,18 +269,37 @@ def wait_for_listener_once(port):
     raise RuntimeError("socat does not listen on port %d" % port)
 
 
-def reply_row(cli, work, rows, count):
-    simulator = Simulator(cli, work, 1, 10, rows)
+def exchange_with_simulator(cli, work, rows, polling, wake, exchange):
+    simulator = Simulator(cli, work, 1, polling, rows, wake)
     try:
-        now = tcp_echo_exchange(simulator.port, count, simulator.process.pid)
+        return exchange(simulator.port, simulator.process.pid)
     finally:
         simulator.stop()
+
+
+def exchange_with_socat_echo(exchange):
     port = free_port()
     socat = socat_server(port, "PIPE")
     wait_for_listener_once(port)
-    reference = tcp_echo_exchange(port, count, socat.pid)
+    reference = exchange(port, socat.pid)
     socat.wait()
-    return now, reference
+    return reference
+
+
+def reply_row(cli, work, rows, count, wake=False):
+    def exchange(port, pid):
+        return tcp_echo_exchange(port, count, pid)
+    now = exchange_with_simulator(cli, work, rows, 10, wake, exchange)
+    return now, exchange_with_socat_echo(exchange)
+
+
+def latency_row(cli, work, rows, count):
+    """Median and p99 with wake on data, without it (a hundredth of the requests) and of socat."""
+    def exchange(requests):
+        return lambda port, pid: reply_latencies(port, requests)
+    woken = exchange_with_simulator(cli, work, rows, 100, True, exchange(count))
+    polled = exchange_with_simulator(cli, work, rows, 100, False, exchange(max(count // 100, 20)))
+    return woken, polled, exchange_with_socat_echo(exchange(count))
 
 
 def udp_row(cli, work, rows, polling, rate, seconds):
@@ -236,9 +318,9 @@ def udp_row(cli, work, rows, polling, rate, seconds):
     return now, reference
 
 
-def idle_cpu_percent(cli, work, rows, seconds):
+def idle_cpu_percent(cli, work, rows, seconds, wake=False):
     """CPU share of a TCP server at the default RxPollingTime with no peer."""
-    simulator = Simulator(cli, work, 1, 100, rows)
+    simulator = Simulator(cli, work, 1, 100, rows, wake)
     try:
         before = cpu_seconds(simulator.process.pid)
         time.sleep(seconds)
@@ -255,6 +337,9 @@ def main():
     cli = os.path.join(sys.argv[1], "src", "cli", "linkwright-cli")
     megabytes = int(os.environ.get("BENCH_MEGABYTES", "200"))
     count = int(os.environ.get("BENCH_REPLIES", "300000")) // 1000 * 1000
+    latency_requests = int(os.environ.get("BENCH_LATENCY_REQUESTS", "3000"))
+    paced_rate = float(os.environ.get("BENCH_PACED_RATE", "0"))
+    paced_megabytes = int(os.environ.get("BENCH_PACED_MEGABYTES", "100"))
     rate = int(os.environ.get("BENCH_UDP_RATE", "20000"))
     seconds = int(os.environ.get("BENCH_UDP_SECONDS", "5"))
     with tempfile.TemporaryDirectory() as work:
@@ -290,6 +375,38 @@ def main():
         idle = idle_cpu_percent(cli, work, echo, 10)
         rows.append(("idle TCP server, no peer, RxPollingTime 100, 10 s", "%.2f %% CPU" % idle,
                      "-", "-", "stays low (was 0.1 %)", verdict(idle <= 0.5)))
+
+        woken, polled, ref = latency_row(cli, work, echo, latency_requests)
+        rows.append(("wake on data: TCP reply latency, one request at a time, RxPollingTime 100",
+                     "median %.3f ms, p99 %.3f ms" % woken,
+                     "socat echo median %.3f ms, p99 %.3f ms" % ref, "%.1f" % (woken[0] / ref[0]),
+                     "median <= 0.2 ms, p99 <= 2 ms",
+                     verdict(woken[0] <= 0.2 and woken[1] <= 2)))
+        rows.append(("same without wake on data", "median %.3f ms, p99 %.3f ms" % polled,
+                     "socat echo median %.3f ms" % ref[0], "%.1f" % (polled[0] / ref[0]),
+                     "as before (a polling period)", "-"))
+
+        for wake in (True, False):
+            now, ref = stream_row(cli, work, silent, 100, paced_megabytes,
+                                  paced_stream(paced_rate), wake)
+            rows.append(("%s: TCP stream %d MB of select-paced 100 kB writes%s, "
+                         "RxPollingTime 100" % ("wake on data" if wake else "without wake on data",
+                                                paced_megabytes,
+                                                " at %g MB/s" % paced_rate if paced_rate else ""),
+                         "%.1f MB/s" % now, "socat %.1f MB/s" % ref, "%.3f" % (now / ref),
+                         "ratio >= 0.9" if wake else "as before",
+                         verdict(now / ref >= 0.9) if wake else "-"))
+
+        (rate_now, cpu_now), (rate_ref, cpu_ref) = reply_row(cli, work, echo, count, True)
+        rows.append(("wake on data: TCP, %d packets each answered by AutoReply, RxPollingTime 10"
+                     % count, "%.0f replies/s, %.2f s CPU per 1 M replies" % (rate_now, cpu_now),
+                     "socat echo %.0f replies/s, %.2f s CPU" % (rate_ref, cpu_ref),
+                     "%.3f" % (rate_now / rate_ref), "ratio >= 0.8",
+                     verdict(rate_now / rate_ref >= 0.8)))
+
+        idle = idle_cpu_percent(cli, work, echo, 10, True)
+        rows.append(("wake on data: idle TCP server, no peer, RxPollingTime 100, 10 s",
+                     "%.2f %% CPU" % idle, "-", "-", "<= 0.2 %", verdict(idle <= 0.2)))
 
     print("| measure | now | reference | ratio | goal | goal met? |")
     print("|---|---|---|---|---|---|")

@@ -5,7 +5,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "atomic_file.h"
@@ -15,6 +14,7 @@
 #include "session/session.h"
 #include "session/statistics_json.h"
 #include "setting_overrides.h"
+#include "tick_wait.h"
 
 namespace {
 
@@ -37,6 +37,7 @@ struct RunOptions {
   std::optional<double> seconds;
   bool autoSend = false;
   bool timestamps = false;
+  bool wakeOnData = false;
   std::string statsFile;
   std::string messageFile;
 };
@@ -65,12 +66,13 @@ bool DeadlinePassed(const std::optional<Clock::time_point>& deadline) {
   return deadline && Clock::now() >= *deadline;
 }
 
-// The main window's timers without a window: sleeps until the next tick is due, runs it, and
-// ends at the deadline, on SIGINT/SIGTERM, when the link is lost (its timers stop) or when the
-// trace cannot be written. Sleeps are cut into short naps, so a stop request is seen soon
-// whatever the periods; a transfer under way sees it through its cancel check.
+// The main window's timers without a window: sleeps until the next tick is due (or, with wake
+// on data, until bytes arrive), runs it, and ends at the deadline, on SIGINT/SIGTERM, when the
+// link is lost (its timers stop) or when the trace cannot be written. Sleeps are cut into short
+// naps, so a stop request is seen soon whatever the periods; a transfer under way sees it
+// through its cancel check.
 void RunTimers(Session& session, const ConsoleFrontEnd& frontEnd,
-               const std::optional<Clock::time_point>& deadline) {
+               const std::optional<Clock::time_point>& deadline, bool wakeOnData) {
   while (stopRequested == 0 && !frontEnd.TraceStopped()) {
     std::optional<Clock::time_point> wake = session.NextDue();
     if (deadline) {
@@ -79,7 +81,7 @@ void RunTimers(Session& session, const ConsoleFrontEnd& frontEnd,
     if (!wake) {
       return;
     }
-    std::this_thread::sleep_until(std::min(*wake, Clock::now() + kStopCheckPeriod));
+    WaitForTicks(session, std::min(*wake, Clock::now() + kStopCheckPeriod), wakeOnData);
     if (DeadlinePassed(deadline)) {
       return;
     }
@@ -129,7 +131,7 @@ int RunSimulator(const RunOptions& options, const CliContext& context) {
   if (!session.OpenConnection()) {
     return Fail(session.LastFailure());
   }
-  RunTimers(session, frontEnd, deadline);
+  RunTimers(session, frontEnd, deadline, options.wakeOnData);
   const std::string failure = EndRun(session, frontEnd);
   // The figures of a failed run are written too: they show what happened up to the failure.
   const int statisticsExit = options.statsFile.empty()
@@ -156,6 +158,7 @@ void AddRunCommands(CLI::App& app, CliContext& context) {
                 "Send the active rows one per \"CycleTime\" (AutoSend on for this run only)");
   run->add_flag("--timestamps", options->timestamps,
                 "Start each trace line with the local time it began (HH:MM:SS.mmm)");
+  AddWakeOnDataFlag(*run, options->wakeOnData);
   run->add_option("--stats", options->statsFile,
                   "When the run ends (SIGINT and SIGTERM included), write each row's sends, "
                   "AutoReply hits and response times to FILE as JSON and a summary to standard "

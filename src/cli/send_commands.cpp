@@ -7,7 +7,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "cli_context.h"
@@ -16,6 +15,7 @@
 #include "console_front_end.h"
 #include "session/session.h"
 #include "setting_overrides.h"
+#include "tick_wait.h"
 #include "xmodem_progress_line.h"
 
 namespace {
@@ -27,6 +27,7 @@ struct SendOptions {
   int replies = 0;
   bool timestamps = false;
   bool stats = false;
+  bool wakeOnData = false;
   std::string messageFile;
   std::vector<std::string> texts;
 };
@@ -68,7 +69,8 @@ std::string SendArgument(const SendOptions& options, Session& session, const std
 // Runs the receive cycle for `milliseconds` as run does, the last tick at the end of the
 // span, so what arrives is traced packet by packet. Ends early once `replies` packets (when
 // given) have been cut, or when the trace cannot be written.
-void ReceiveFor(Session& session, const ConsoleFrontEnd& frontEnd, int milliseconds, int replies) {
+void ReceiveFor(Session& session, const ConsoleFrontEnd& frontEnd, int milliseconds, int replies,
+                bool wakeOnData) {
   using Clock = Session::Clock;
   if (milliseconds <= 0) {
     return;
@@ -81,7 +83,7 @@ void ReceiveFor(Session& session, const ConsoleFrontEnd& frontEnd, int milliseco
   };
   while (Clock::now() < end && !answered()) {
     const std::optional<Clock::time_point> due = session.NextDue();
-    std::this_thread::sleep_until(due ? std::min(*due, end) : end);
+    WaitForTicks(session, due ? std::min(*due, end) : end, wakeOnData);
     session.RunDueTicks();
   }
   if (!answered()) {
@@ -95,14 +97,17 @@ struct SendStart {
   size_t packetsReceived;
 };
 
-// Receives for up to `wait` ms until a packet arrives, the answer to what was sent from `start`
-// on, and reports on standard error how long it took, as fine as the polling period. Over an
-// exchanging link (UDP client, HTTP) the answer came back within the send.
-void ReportResponseTime(Session& session, const ConsoleFrontEnd& frontEnd, const std::string& text,
-                        int wait, const SendStart& start) {
+// Receives for up to `options.wait` ms until a packet arrives, the answer to what was sent
+// from `start` on, and reports on standard error how long it took, as fine as the polling
+// period (finer with wake on data). Over an exchanging link (UDP client, HTTP) the answer came
+// back within the send.
+void ReportResponseTime(Session& session, const ConsoleFrontEnd& frontEnd,
+                        const SendOptions& options, const std::string& text,
+                        const SendStart& start) {
   const size_t before = start.packetsReceived;
+  const int wait = options.wait;
   if (session.PacketsReceived() == before) {
-    ReceiveFor(session, frontEnd, wait, 1);
+    ReceiveFor(session, frontEnd, wait, 1, options.wakeOnData);
   }
   if (session.PacketsReceived() == before) {
     std::cerr << "no response to " << text << " within " << wait << " ms" << std::endl;
@@ -131,20 +136,21 @@ std::string RunSend(const SendOptions& options) {
   if (!session.OpenConnection()) {
     return session.LastFailure();
   }
-  ReceiveFor(session, frontEnd, options.before, 0);
+  ReceiveFor(session, frontEnd, options.before, 0, options.wakeOnData);
   std::string failure;
   for (const std::string& text : options.texts) {
     const SendStart start{Session::Clock::now(), session.PacketsReceived()};
     std::string sendFailure = SendArgument(options, session, text);
     if (options.stats && sendFailure.empty()) {
-      ReportResponseTime(session, frontEnd, text, options.wait, start);
+      ReportResponseTime(session, frontEnd, options, text, start);
     }
     if (failure.empty()) {
       failure = std::move(sendFailure);
     }
   }
   // With --stats the wait was spent on each text's answer.
-  ReceiveFor(session, frontEnd, options.stats ? 0 : options.wait, options.replies);
+  ReceiveFor(session, frontEnd, options.stats ? 0 : options.wait, options.replies,
+             options.wakeOnData);
   session.CloseConnection();
   return frontEnd.TraceStopped() ? frontEnd.TraceError() : failure;
 }
@@ -174,6 +180,7 @@ void AddSendCommands(CLI::App& app, CliContext& context) {
   send->add_flag("--stats", options->stats,
                  "After each TEXT receive for up to --wait MS until a packet arrives and print "
                  "its response time to standard error");
+  AddWakeOnDataFlag(*send, options->wakeOnData);
   send->add_option("--file", options->messageFile,
                    "Message file whose rows ROW... are sent (SendRow) instead of TEXT")
       ->type_name("MESSAGEFILE");

@@ -33,6 +33,7 @@
 #include "symbols_dialog.h"
 #include "trace_commands.h"
 #include "trace_view.h"
+#include "wake_on_data.h"
 #include "window_state.h"
 #include "xmodem_progress.h"
 
@@ -71,6 +72,8 @@ CMainFrame::CMainFrame(CConfiguration& config, QWidget* parent)
   m_TickTimer.setSingleShot(true);
   m_TickTimer.setTimerType(Qt::PreciseTimer);
   connect(&m_TickTimer, &QTimer::timeout, this, &CMainFrame::OnTick);
+  connect(m_WakeOnData, &WakeOnData::DataWaiting, this, &CMainFrame::OnDataWaiting);
+  connect(m_WakeOnData->Toggle(), &QAction::toggled, this, &CMainFrame::RearmTicks);
 
   m_FunctionKeys = new FunctionKeyFilter([this](int row) { SendRow(row); }, this);
   qApp->installEventFilter(m_FunctionKeys);
@@ -108,6 +111,7 @@ void CMainFrame::CreateViews() {
   m_MessageView->ShowHits(m_Session.Statistics());
   m_TraceCommands = new TraceCommands(*this, *m_TracePane);
   m_TransferProgress = new CXmodemProgress(this);
+  m_WakeOnData = new WakeOnData(this);
   m_Session.SetTransferMonitor(
       {[this](int done, int total) { m_TransferProgress->Progress(done, total); },
        [this] { return m_TransferProgress->Cancelled(); }});
@@ -241,6 +245,7 @@ void CMainFrame::CreateMenus() {
 
   QMenu* tools = menuBar()->addMenu(tr("&Tools"));
   tools->addActions({a.openConnection, a.closeConnection, a.configuration});
+  tools->addAction(m_WakeOnData->Toggle());
   tools->addSeparator();
   tools->addActions({a.switchMessageTrigger, a.computeCrc});
   tools->addSeparator();
@@ -309,6 +314,10 @@ void CMainFrame::UpdateCommandStates() {
 }
 
 void CMainFrame::RearmTicks() {
+  // A transfer reads the line itself; the handles are watched again once it has ended.
+  if (!m_TransferProgress->Running()) {
+    m_WakeOnData->Watch(m_Session.WaitHandles());
+  }
   const std::optional<Session::Clock::time_point> due = m_Session.NextDue();
   if (!due) {
     m_TickTimer.stop();
@@ -329,6 +338,11 @@ void CMainFrame::OnTick() {
   m_MessageView->RefreshHits();
   emit TicksRan();
   RearmTicks();
+}
+
+void CMainFrame::OnDataWaiting() {
+  m_Session.WakeForData();
+  OnTick();
 }
 
 void CMainFrame::OnStatistics() {

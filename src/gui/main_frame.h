@@ -15,6 +15,7 @@ class FunctionKeyFilter;
 class QAction;
 class RecentFileList;
 class TraceCommands;
+class WakeOnData;
 class CXmodemProgress;
 class QLabel;
 class QMenu;
@@ -25,7 +26,8 @@ class QToolBar;
 // The main window: menus, toolbar and status bar over a splitter with the message table above
 // and the trace pane below. It owns the session (link, table, timers) and is its front-end: the
 // core's trace, beeps, status texts and notices arrive here. Ticks run on one single-shot timer
-// armed at the session's next due time, so they never overlap and never busy-wait.
+// armed at the session's next due time, so they never overlap and never busy-wait; with wake on
+// data the link's handles call for the receive tick too.
 class CMainFrame : public QMainWindow, public FrontEnd {
   Q_OBJECT
 
@@ -96,6 +98,7 @@ class CMainFrame : public QMainWindow, public FrontEnd {
   void OnToggleAutoSend();
   void OnConfiguration();
   void OnTick();
+  void OnDataWaiting();
   void OnStatistics();
   void SendRow(int row);
 
@@ -124,6 +127,7 @@ class CMainFrame : public QMainWindow, public FrontEnd {
   RecentFileList* m_RecentFiles = nullptr;
   TraceCommands* m_TraceCommands = nullptr;
   CXmodemProgress* m_TransferProgress = nullptr;
+  WakeOnData* m_WakeOnData = nullptr;
 
   struct Actions {
     QAction* fileNew;

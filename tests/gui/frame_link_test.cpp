@@ -88,6 +88,21 @@ class FrameLinkTest : public QObject {
     QCOMPARE(mostAppendsInATick, 1);
   }
 
+  // With Tools › "Wake on Data" a request is answered when it arrives, not at the next receive
+  // tick (a minute away here), and the choice is remembered.
+  void WakeOnDataAnswersWithoutWaitingForTheNextTick() {
+    m_Frame->GetSession().Table().SetRow(1, {"PONG[CR]", "", 1, "PING[CR]"});
+    QVERIFY(TriggerAction(*m_Frame, "closeConnection"));
+    GetConfiguration().SetFormatted("Connection", "RxPollingTime", "%d", 60000);
+    QVERIFY(TriggerAction(*m_Frame, "wakeOnData"));
+    QVERIFY(TriggerAction(*m_Frame, "openConnection"));
+    LoopbackSocket peer = m_Listener->Accept();
+    QVERIFY(peer.Write("PING\r"));
+    QTRY_COMPARE(m_Frame->GetSession().PacketsReceived(), size_t{1});
+    QCOMPARE(peer.Read(5), std::string("PONG\r"));
+    QVERIFY(QSettings().value("Link/WakeOnData").toBool());
+  }
+
  protected:
   // Counts the function keys that reach the watched editor.
   bool eventFilter(QObject* /*watched*/, QEvent* event) override {

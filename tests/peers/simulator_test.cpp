@@ -80,6 +80,35 @@ TEST_F(SimulatorTest, AnswersTheRequestsOfATcpClientAndTracesTheExchange) {
   EXPECT_NE(simulator.Err().find("link: TCP --> 127.0.0.1:"), std::string::npos);
 }
 
+// With ticks a minute apart, an answer within the patience comes only from a wake-up: run's
+// for the request, send's for the answer.
+TEST_F(SimulatorTest, WakeOnDataAnswersWithoutWaitingForTheNextTick) {
+  const uint16_t port = UnusedTcpPortNumber();
+  const std::vector<std::string> slowTicks = {"--set", "Connection.RxPollingTime=60000",
+                                              "--wake-on-data"};
+  std::vector<std::string> server = TcpServerOptions(port);
+  server.insert(server.end(), slowTicks.begin(), slowTicks.end());
+  RunningCli simulator(RunArguments(server));
+  ASSERT_TRUE(simulator.WaitForErr("link: TCP ")) << simulator.Err();
+
+  // The same link settings from the other side; a later --set of a key wins.
+  std::vector<std::string> client{"--config", (m_Dir / "linkwright.cfg").string(), "send"};
+  const std::vector<std::string> link = TcpServerOptions(port);
+  client.insert(client.end(), link.begin(), link.end());
+  client.insert(client.end(),
+                {"--set", "Connection.ActAsServer=0", "--set", "Connection.SocketHost=127.0.0.1",
+                 "--wait", "600000", "--replies", "1"});
+  client.insert(client.end(), slowTicks.begin(), slowTicks.end());
+  client.push_back("PING[CR]");
+  RunningCli send(client);
+  EXPECT_EQ(send.Wait(), 0) << send.Err();
+  EXPECT_EQ(send.Out(), "<-- PING[CR]\nPONG[CR]\n");
+
+  ASSERT_TRUE(simulator.Signal(SIGTERM));
+  EXPECT_EQ(simulator.Wait(), 0);
+  EXPECT_EQ(simulator.Out(), "PING[CR]\n<-- PONG[CR]\n");
+}
+
 TEST_F(SimulatorTest, AnswersUdpDatagramsToTheirSender) {
   const uint16_t port = UnusedUdpPortNumber();
   RunningCli simulator(RunArguments({"--set", "Connection.Mode=2", "--set",

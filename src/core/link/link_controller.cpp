@@ -165,6 +165,10 @@ void CLinkController::TraceReply() {
   }
 }
 
+std::vector<WaitHandle> CLinkController::WaitHandles() const {
+  return m_Opened ? m_Opened->WaitHandles() : std::vector<WaitHandle>();
+}
+
 Arrival CLinkController::Receive() {
   if (!m_Opened) {
     return {};

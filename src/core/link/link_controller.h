@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "byte_string.h"
 #include "front_end/front_end.h"
@@ -76,6 +77,9 @@ class CLinkController {
   // holds until the next Open.
   Arrival Receive();
   bool WasLost() const { return m_WasLost; }
+  // The handles of the open link that turn readable when Receive has something to take (see
+  // Transport::WaitHandles); empty while nothing is open.
+  std::vector<WaitHandle> WaitHandles() const;
 
   // Shows the link's description and state to the front-end.
   void UpdateStatus();

@@ -5,8 +5,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "byte_string.h"
+#include "link/wait_handle.h"
 
 // Parity codes, numbered as the settings have always stored them.
 enum SerialParity : std::uint8_t {
@@ -65,6 +67,9 @@ class SerialPort {
   bool ClosePort();
 
   bool IsOpen() const;
+
+  // The open device's handle; empty when the port is closed.
+  std::vector<WaitHandle> WaitHandles() const;
 
   // Writes all bytes: true when every byte went out, false when the port is closed, a write
   // fails, or the rest did not go out within one second after the first partial write. Each

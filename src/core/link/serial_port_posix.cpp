@@ -154,6 +154,13 @@ bool SerialPort::IsOpen() const {
   return m_Device != nullptr;
 }
 
+std::vector<WaitHandle> SerialPort::WaitHandles() const {
+  if (!m_Device) {
+    return {};
+  }
+  return {m_Device->Fd()};
+}
+
 std::string SerialPort::DeviceName() const {
   if (!m_Settings.m_Device.empty()) {
     return m_Settings.m_Device;

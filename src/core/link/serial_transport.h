@@ -17,6 +17,7 @@ class SerialTransport : public Transport {
   bool IsOpen() const override { return m_SerialPort.IsOpen(); }
   bool Send(const ByteString& message) override;
   Arrival TakeWaiting(size_t limit) override;
+  std::vector<WaitHandle> WaitHandles() override { return m_SerialPort.WaitHandles(); }
   // The settings of "CommConfig", parsed and formatted again apart from the open port; the
   // text as it stands when it does not parse.
   std::string Description() const override;

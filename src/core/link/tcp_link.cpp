@@ -228,6 +228,17 @@ bool TcpLink::ClosePeer() {
   return true;
 }
 
+std::vector<WaitHandle> TcpLink::WaitHandles() {
+  std::vector<WaitHandle> handles;
+  if (m_ListenSocket.is_open()) {
+    handles.push_back(m_ListenSocket.native_handle());
+  }
+  if (m_MessageSocket) {
+    handles.push_back(m_MessageSocket->native_handle());
+  }
+  return handles;
+}
+
 void TcpLink::Close() {
   ClosePeer();
   boost::system::error_code ignored;

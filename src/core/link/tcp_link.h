@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 
 #include "byte_string.h"
+#include "link/wait_handle.h"
 
 // The TCP side of the link: a listening socket that serves one peer at a time, or one
 // connection made to a server. Nothing here waits for the network except Connect and Send,
@@ -62,6 +64,9 @@ class TcpLink {
   void Close();
 
   bool HasPeer() const { return m_MessageSocket != nullptr; }
+
+  // The listening socket while it listens and the peer's while there is one.
+  std::vector<WaitHandle> WaitHandles();
 
   // "--> address:port" of the peer; empty when there is none.
   const std::string& PeerText() const { return m_PeerText; }

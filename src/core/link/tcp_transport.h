@@ -13,6 +13,7 @@ class TcpTransport : public Transport {
   bool Send(const ByteString& message) override;
   void StartGathering() override { m_Tcp.StartGathering(); }
   bool EndGathering() override;
+  std::vector<WaitHandle> WaitHandles() override { return m_Tcp.WaitHandles(); }
   std::string Description() const override;
 
  protected:

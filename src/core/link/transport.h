@@ -9,6 +9,7 @@
 
 #include "byte_string.h"
 #include "front_end/front_end.h"
+#include "link/wait_handle.h"
 
 // What one poll of a transport brought, besides the bytes.
 struct Arrival {
@@ -72,6 +73,10 @@ class Transport {
   virtual bool EndGathering() { return true; }
   // Everything waiting, without waiting, up to about `limit` bytes.
   virtual Arrival TakeWaiting(size_t limit) = 0;
+  // The handles that turn readable when TakeWaiting has something to take: bytes, a peer to
+  // take in, a hang-up. Empty while closed, and for links whose replies come within the send
+  // (UDP client, HTTP).
+  virtual std::vector<WaitHandle> WaitHandles() { return {}; }
 
   // The one-line description the status shows, and the link's state.
   virtual std::string Description() const = 0;

@@ -85,6 +85,13 @@ bool UdpServerLink::Bind(uint16_t port) {
   return true;
 }
 
+std::vector<WaitHandle> UdpServerLink::WaitHandles() {
+  if (!m_UdpSocket.is_open()) {
+    return {};
+  }
+  return {m_UdpSocket.native_handle()};
+}
+
 void UdpServerLink::Close() {
   boost::system::error_code ignored;
   m_UdpSocket.close(ignored);

@@ -10,6 +10,7 @@
 #include <boost/asio/ip/udp.hpp>
 
 #include "byte_string.h"
+#include "link/wait_handle.h"
 
 // The UDP server side of the link: a datagram socket bound to a local port that answers
 // whoever sent the last datagram. Reading never waits; the socket asks for a receive buffer that
@@ -40,6 +41,9 @@ class UdpServerLink {
   // Before any datagram arrived there is no peer and the send fails. Failures write a "sendto()
   // failed" socket error line.
   bool SendToPeer(const ByteString& bytes);
+
+  // The socket while it is bound.
+  std::vector<WaitHandle> WaitHandles();
 
   // Sender of the last datagram received; 0.0.0.0 port 0 until one arrives.
   const boost::asio::ip::udp::endpoint& Peer() const { return m_UdpPeer; }

@@ -15,6 +15,7 @@ class UdpServerTransport : public Transport {
   bool IsOpen() const override { return m_IsOpen; }
   bool Send(const ByteString& message) override;
   Arrival TakeWaiting(size_t limit) override;
+  std::vector<WaitHandle> WaitHandles() override { return m_UdpServer.WaitHandles(); }
   std::string Description() const override;
   LinkState State() const override;
 

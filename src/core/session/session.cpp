@@ -46,6 +46,10 @@ void Session::ReceiveNow() {
   m_Doc.ReceiveTick(Clock::now());
 }
 
+std::vector<WaitHandle> Session::WaitHandles() const {
+  return m_Timers.IsRxPolling() ? m_Link.WaitHandles() : std::vector<WaitHandle>();
+}
+
 bool Session::ToggleAutoSend() {
   m_Config.Set(setting::kAutoSendEnabled, m_Config.GetBool(setting::kAutoSendEnabled) ? "0" : "1");
   const bool saved = m_Config.Save();

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "byte_string.h"
 #include "link/link_controller.h"
@@ -60,6 +61,15 @@ class Session {
   }
   // When the next tick is due; nothing while no timer runs.
   std::optional<Clock::time_point> NextDue() const { return m_Timers.NextDue(); }
+
+  // Wake on data: a front-end that watches these handles for reading and calls WakeForData
+  // when one turns readable has its receive tick run as soon as bytes arrive, with the
+  // periodic tick going on as before. Empty while receive polling is stopped. The set changes
+  // when the link opens or closes and when a peer comes or goes, so a front-end compares it
+  // after every command and every RunDueTicks.
+  std::vector<WaitHandle> WaitHandles() const;
+  // Makes the receive tick due now; the next RunDueTicks runs it.
+  void WakeForData() { m_Timers.ReceiveDueNow(); }
 
   // Sets the AutoSend timer anew from the settings, as after a change of them.
   void StartAutoSend() { m_Timers.StartAutoSend(); }

@@ -33,6 +33,12 @@ void TickScheduler::StartRxPolling() {
   m_RxDue = DueAfterPeriod(setting::kRxPollingTime);
 }
 
+void TickScheduler::ReceiveDueNow() {
+  if (m_RxDue) {
+    m_RxDue = Clock::now();
+  }
+}
+
 void TickScheduler::StartAutoSend() {
   m_AutoSendDue.reset();
   if (m_Config.GetBool(setting::kAutoSendEnabled) && m_Link.IsOpen()) {

@@ -37,6 +37,9 @@ class TickScheduler {
 
   // Sets the receive-polling timer anew.
   void StartRxPolling();
+  // Makes the receive tick due now, while receive polling runs: bytes are waiting. After it the
+  // period counts again from the end of that tick.
+  void ReceiveDueNow();
   // Stops the AutoSend timer, then sets it anew when AutoSend is enabled and the link is open.
   void StartAutoSend();
   void StopTimers();

@@ -1,6 +1,7 @@
 #include "session/session.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 
 #include <chrono>
 #include <string>
@@ -43,6 +44,22 @@ class SessionTest : public ::testing::Test {
     return true;
   }
 
+  // Waits, as a front-end with wake on data does, until a handle of the session turns readable
+  // and runs the receive tick it makes due; false when none did within the patience.
+  bool RunOnceReadable() {
+    std::vector<pollfd> watched;
+    for (const WaitHandle handle : m_Session.WaitHandles()) {
+      watched.push_back({static_cast<int>(handle), POLLIN, 0});
+    }
+    const int patience = static_cast<int>(LoopbackSocket::kPatience.count());
+    if (poll(watched.data(), watched.size(), patience) <= 0) {
+      return false;
+    }
+    m_Session.WakeForData();
+    m_Session.RunDueTicks();
+    return true;
+  }
+
   RecordingFrontEnd m_FrontEnd;
   Session m_Session{GetConfiguration(), m_FrontEnd};
   LoopbackSocket m_Peer = LoopbackSocket::Udp();
@@ -62,6 +79,20 @@ TEST_F(SessionTest, ATickThatReceivesAndRepliesHandsItsTraceOverInOneCall) {
   EXPECT_EQ(m_Session.Table().SelectedRow(), 1);
   EXPECT_TRUE(m_Session.CloseConnection());
   EXPECT_FALSE(m_Session.NextDue().has_value());
+}
+
+TEST_F(SessionTest, WakeOnDataRunsTheReceiveTickWhenBytesArriveAndOnlyWhileTheLinkIsOpen) {
+  m_Session.Table().SetItemText(1, MessageTable::kMessageColumn, "PONG[CR]");
+  m_Session.Table().SetItemText(1, MessageTable::kTriggerColumn, "PING[CR]");
+  m_Session.Table().SetActive(1, 1);
+  // The periodic tick would come after a minute, long past the peer's patience.
+  SetSetting("Connection", "RxPollingTime", "60000");
+  OpenTcpClient();
+  ASSERT_TRUE(m_Peer.Write("PING\r"));
+  ASSERT_TRUE(RunOnceReadable());
+  EXPECT_EQ(m_Peer.Read(5), "PONG\r");
+  EXPECT_TRUE(m_Session.CloseConnection());
+  EXPECT_TRUE(m_Session.WaitHandles().empty());
 }
 
 TEST_F(SessionTest, AFailedSendSaysWhy) {
