@@ -89,9 +89,8 @@ void RunTimers(Session& session, const ConsoleFrontEnd& frontEnd,
 
 // Writes the response-time statistics as JSON and their summary to standard error.
 int WriteStatistics(const ResponseStatistics& statistics, const std::string& path) {
-  std::string error;
-  if (!WriteFileAtomically(path, StatisticsJson(statistics), error)) {
-    return Fail(error);
+  if (Error written = WriteFileAtomically(path, StatisticsJson(statistics)); written.Failed()) {
+    return Fail(written.Message());
   }
   std::cerr << "stats: " << StatisticsSummary(statistics) << std::endl;
   return kExitOk;

@@ -64,25 +64,22 @@ QAction* TraceCommands::AddCheck(const QString& text, const char* key, bool byDe
   return action;
 }
 
-bool TraceCommands::SaveTrace(const QString& path, QString& error) const {
+Error TraceCommands::SaveTrace(const QString& path) const {
   QString text = m_Pane.toPlainText();
   if (!text.isEmpty() && !text.endsWith('\n')) {
     text += '\n';
   }
-  std::string reason;
-  if (WriteFileAtomically(path.toStdString(), text.toStdString(), reason)) {
-    return true;
-  }
-  error = QString::fromStdString(reason);
-  return false;
+  return WriteFileAtomically(path.toStdString(), text.toStdString());
 }
 
 void TraceCommands::OnSaveAs() {
   const QString path =
       QFileDialog::getSaveFileName(&m_Frame, tr("Save Trace As"), "trace.txt", TextFiles());
-  QString error;
-  if (!path.isEmpty() && !SaveTrace(path, error)) {
-    QMessageBox::warning(&m_Frame, tr("Save Trace As"), error);
+  if (path.isEmpty()) {
+    return;
+  }
+  if (const Error saved = SaveTrace(path); saved.Failed()) {
+    QMessageBox::warning(&m_Frame, tr("Save Trace As"), QString::fromStdString(saved.Message()));
   }
 }
 

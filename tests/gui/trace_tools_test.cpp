@@ -124,12 +124,12 @@ class TraceToolsTest : public QObject {
     TraceCommands commands(frame, pane);
     pane.AppendTrace({Piece(TraceDirection::kSent, "<-- PING[CR]"),
                       Piece(TraceDirection::kReceived, "PO", false)});
-    QString error;
     WriteFileBytes(environment.Dir() / "trace.txt", "an older, longer trace\n\n\n");
-    QVERIFY(commands.SaveTrace(environment.PathOf("trace.txt"), error));
+    QVERIFY(!commands.SaveTrace(environment.PathOf("trace.txt")).Failed());
     QCOMPARE(ReadFileBytes(environment.Dir() / "trace.txt"), std::string("<-- PING[CR]\nPO\n"));
-    QVERIFY(!commands.SaveTrace(environment.PathOf("missing/trace.txt"), error));
-    QVERIFY(!error.isEmpty());
+    const Error failed = commands.SaveTrace(environment.PathOf("missing/trace.txt"));
+    QVERIFY(failed.Kind() == ErrorKind::kSystem);
+    QVERIFY(!failed.Message().empty());
     QVERIFY(!std::filesystem::exists(environment.Dir() / "missing"));
   }
 

@@ -94,8 +94,7 @@ bool WriteSettings(const std::filesystem::path& path, const std::vector<std::str
       file.Set(table[i].section, table[i].key, table[i].defaultValue);
     }
   }
-  std::string ignoredReason;
-  if (!WriteFileAtomically(path, file.Serialize(), ignoredReason)) {
+  if (WriteFileAtomically(path, file.Serialize()).Failed()) {
     return false;
   }
   unsaved = std::move(left);

@@ -87,9 +87,8 @@ MessageFileFormat MessageFileFormatFor(const std::filesystem::path& path) {
 }
 
 bool SaveMessageFile(MessageTable& table, const std::filesystem::path& path, std::string* error) {
-  std::string reason;
-  if (!WriteFileAtomically(path, FormatMessageXml(table), reason)) {
-    SetError(error, reason);
+  if (Error written = WriteFileAtomically(path, FormatMessageXml(table)); written.Failed()) {
+    SetError(error, written.Message());
     return false;
   }
   table.SetModified(false);
