@@ -115,9 +115,8 @@ int RunSimulator(const RunOptions& options, const CliContext& context) {
   ConsoleFrontEnd frontEnd(std::cout, std::cerr);
   frontEnd.ShowTimestamps(options.timestamps);
   Session session(GetConfiguration(), frontEnd);
-  std::string error;
-  if (!session.LoadTable(options.messageFile, &error)) {
-    return Fail(error);
+  if (const Error loaded = session.LoadTable(options.messageFile); loaded.Failed()) {
+    return Fail(loaded.Message());
   }
   // Caught from here on, so that a stop request always closes the link before the end.
   std::signal(SIGINT, RequestStop);
