@@ -45,8 +45,7 @@ ByteString FormatMessageXml(const MessageTable& table) {
 Error ParseMessageXml(const ByteString& data, int maxRows, std::vector<MessageRow>& rows) {
   CXmlReader reader;
   if (!reader.SetText(data)) {
-    return Error(ErrorKind::kInput,
-                 reader.GetResultText().empty() ? "no XML element" : reader.GetResultText());
+    return reader.LastError();
   }
   rows.clear();
   bool found = reader.FindChildElement("row");
