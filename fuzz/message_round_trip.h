@@ -13,11 +13,11 @@
 inline void LoadAndCheckRoundTrip(MessageFileFormat format, const uint8_t* data, size_t size) {
   MessageTable table;
   ByteString bytes(reinterpret_cast<const char*>(data), size);
-  if (!LoadMessageBytes(table, format, bytes)) {
+  if (LoadMessageBytes(table, format, bytes).Failed()) {
     return;
   }
   MessageTable reloaded;
-  if (!LoadMessageBytes(reloaded, MessageFileFormat::kXml, FormatMessageXml(table))) {
+  if (LoadMessageBytes(reloaded, MessageFileFormat::kXml, FormatMessageXml(table)).Failed()) {
     std::abort();
   }
   for (int row = 1; row <= table.RowCount(); ++row) {

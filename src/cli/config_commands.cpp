@@ -10,12 +10,16 @@
 namespace {
 
 // Loads the process-wide configuration, from `--config FILE` when given. False, with the reason
-// in `problem`, when a file is there that cannot be read: then every value is its default.
-bool LoadConfigurationFile(const CliContext& context, std::string& problem) {
+// in its LastError, when a file is there that cannot be read: then every value is its default.
+bool LoadConfigurationFile(const CliContext& context) {
   if (!context.configPath.empty()) {
     CConfiguration::SetFilePath(context.configPath);
   }
-  return GetConfiguration().Load(&problem);
+  return GetConfiguration().Load();
+}
+
+const std::string& ConfigurationProblem() {
+  return GetConfiguration().LastError().Message();
 }
 
 }  // namespace
@@ -23,9 +27,9 @@ bool LoadConfigurationFile(const CliContext& context, std::string& problem) {
 void LoadConfiguration(const CliContext& context) {
   // The defaults stand in for a file that cannot be read; a warning says so, since settings
   // the user made there are not in force.
-  std::string problem;
-  if (!LoadConfigurationFile(context, problem)) {
-    std::cerr << "linkwright-cli: warning: " << problem << "; using the default settings\n";
+  if (!LoadConfigurationFile(context)) {
+    std::cerr << "linkwright-cli: warning: " << ConfigurationProblem()
+              << "; using the default settings\n";
   }
 }
 
@@ -69,16 +73,16 @@ void PrintSetting(const SettingArguments& arguments) {
 }
 
 // A value the setting takes and the file can hold as given; otherwise the reason it cannot.
-std::optional<std::string> ValueProblem(size_t index, const std::string& value) {
+Error ValueProblem(size_t index, const std::string& value) {
   if (value.find_first_of("\r\n") != std::string::npos) {
-    return "a setting cannot hold a line break";
+    return Error(ErrorKind::kSetting, "a setting cannot hold a line break");
   }
   return SettingValueProblem(index, value);
 }
 
 void StoreSetting(size_t index, const SettingArguments& arguments, CliContext& context) {
-  if (std::optional<std::string> problem = ValueProblem(index, arguments.value)) {
-    throw CLI::ValidationError("VALUE", *problem);
+  if (const Error problem = ValueProblem(index, arguments.value); problem.Failed()) {
+    throw CLI::ValidationError("VALUE", problem.Message());
   }
   // The save reads the file again under its lock, so that only this one key changes even when
   // another `config set` saves the same file meanwhile.
@@ -126,9 +130,8 @@ void AddConfigCommands(CLI::App& app, CliContext& context) {
   set->add_option("VALUE", setArguments->value, "New value (may be empty)")->required();
   set->callback([&context, setArguments] {
     // A file that cannot be read cannot be saved either (a FIFO, a device, a folder).
-    std::string problem;
-    if (!LoadConfigurationFile(context, problem)) {
-      context.exitCode = Fail(problem);
+    if (!LoadConfigurationFile(context)) {
+      context.exitCode = Fail(ConfigurationProblem());
     } else if (std::optional<size_t> index = KnownSetting(*setArguments, context)) {
       StoreSetting(*index, *setArguments, context);
     }

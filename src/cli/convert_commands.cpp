@@ -24,10 +24,12 @@ void AddConvertCommands(CLI::App& app, CliContext& context) {
           "OUT", "'" + options->output + "' does not end in .xml, so it would not load as XML");
     }
     MessageTable table;
-    std::string error;
-    if (!LoadMessageFile(table, options->input, &error) ||
-        !SaveMessageFile(table, options->output, &error)) {
-      context.exitCode = Fail(error);
+    Error error = LoadMessageFile(table, options->input);
+    if (!error.Failed()) {
+      error = SaveMessageFile(table, options->output);
+    }
+    if (error.Failed()) {
+      context.exitCode = Fail(error.Message());
     }
   });
 }

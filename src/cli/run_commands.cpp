@@ -91,9 +91,8 @@ void RunTimers(Session& session, const ConsoleFrontEnd& frontEnd,
 
 // Writes the response-time statistics as JSON and their summary to standard error.
 int WriteStatistics(const ResponseStatistics& statistics, const std::string& path) {
-  std::string error;
-  if (!WriteFileAtomically(path, StatisticsJson(statistics), error)) {
-    return Fail(error);
+  if (Error written = WriteFileAtomically(path, StatisticsJson(statistics)); written.Failed()) {
+    return Fail(written.Message());
   }
   std::cerr << "stats: " << StatisticsSummary(statistics) << std::endl;
   return kExitOk;
@@ -118,9 +117,8 @@ int RunSimulator(const RunOptions& options, const CliContext& context) {
   ConsoleFrontEnd frontEnd(std::cout, std::cerr);
   frontEnd.ShowTimestamps(options.timestamps);
   Session session(GetConfiguration(), frontEnd);
-  std::string error;
-  if (!session.LoadTable(options.messageFile, &error)) {
-    return Fail(error);
+  if (const Error loaded = session.LoadTable(options.messageFile); loaded.Failed()) {
+    return Fail(loaded.Message());
   }
   // Caught from here on, so that a stop request always closes the link before the end.
   std::signal(SIGINT, RequestStop);

@@ -127,9 +127,10 @@ std::string RunSend(const SendOptions& options) {
   // Only run cycles through the rows.
   GetConfiguration().Set(setting::kAutoSendEnabled, "0");
   Session session(GetConfiguration(), frontEnd);
-  std::string error;
-  if (!options.messageFile.empty() && !session.LoadTable(options.messageFile, &error)) {
-    return error;
+  if (!options.messageFile.empty()) {
+    if (const Error loaded = session.LoadTable(options.messageFile); loaded.Failed()) {
+      return loaded.Message();
+    }
   }
   XmodemProgressLine progress(std::cerr, isatty(STDERR_FILENO) != 0);
   session.SetTransferMonitor(progress.Monitor());

@@ -28,8 +28,8 @@ SettingAssignment ParseAssignment(const std::string& text) {
     throw CLI::ValidationError(
         "--set", "unknown setting '" + assignment.section + "." + assignment.key + "'");
   }
-  if (std::optional<std::string> problem = SettingValueProblem(*index, assignment.value)) {
-    throw CLI::ValidationError("--set", *problem);
+  if (const Error problem = SettingValueProblem(*index, assignment.value); problem.Failed()) {
+    throw CLI::ValidationError("--set", problem.Message());
   }
   return assignment;
 }

@@ -176,19 +176,18 @@ bool IsReplaceable(const std::filesystem::path& target) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                         std::string& error) {
+Error WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
   std::filesystem::path target = ResolvedTarget(path);
   if (!IsReplaceable(target)) {
-    error = "cannot write " + path.string() + ": not a regular file";
-    return false;
+    return Error(ErrorKind::kSystem, "cannot write " + path.string() + ": not a regular file");
   }
   std::optional<bool> replaced = ReplaceThroughUnnamedFile(target, bytes);
   if (!replaced) {
     replaced = ReplaceThroughNamedFile(target, bytes);
   }
   if (!*replaced) {
-    error = "cannot write " + path.string() + ": " + SystemErrorText(errno);
+    return Error(ErrorKind::kSystem,
+                 "cannot write " + path.string() + ": " + SystemErrorText(errno));
   }
-  return *replaced;
+  return Error();
 }

@@ -525,9 +525,8 @@ void CMainFrame::OnOpenRecentFile(const QString& path) {
 }
 
 bool CMainFrame::OpenDocument(const QString& path) {
-  std::string error;
-  if (!m_Session.LoadTable(ToPath(path), &error)) {
-    QMessageBox::warning(this, QApplication::applicationName(), FromStd(error));
+  if (const Error loaded = m_Session.LoadTable(ToPath(path)); loaded.Failed()) {
+    QMessageBox::warning(this, QApplication::applicationName(), FromStd(loaded.Message()));
     return false;
   }
   m_DocumentPath = path;
@@ -536,9 +535,8 @@ bool CMainFrame::OpenDocument(const QString& path) {
 }
 
 void CMainFrame::OpenStartupFile(const QString& path) {
-  std::string error;
-  if (!m_Session.LoadTable(ToPath(path), &error)) {
-    statusBar()->showMessage(FromStd(error));
+  if (const Error loaded = m_Session.LoadTable(ToPath(path)); loaded.Failed()) {
+    statusBar()->showMessage(FromStd(loaded.Message()));
     return;
   }
   m_DocumentPath = QFileInfo(path).absoluteFilePath();
@@ -561,12 +559,11 @@ bool CMainFrame::OnFileSaveAs() {
 }
 
 bool CMainFrame::SaveDocument(const QString& path) {
-  std::string error;
-  if (!m_Session.SaveTable(ToPath(path), &error)) {
+  if (const Error saved = m_Session.SaveTable(ToPath(path)); saved.Failed()) {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationName(),
                     QString("Errore nella scrittura del file \"%1\"").arg(path), QMessageBox::Ok,
                     this);
-    box.setInformativeText(FromStd(error));
+    box.setInformativeText(FromStd(saved.Message()));
     box.exec();
     return false;
   }

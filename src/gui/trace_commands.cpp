@@ -66,26 +66,22 @@ QAction* TraceCommands::AddCheck(const QString& text, const char* key, bool byDe
   return action;
 }
 
-bool TraceCommands::SaveTrace(const QString& path, QString& error) const {
+Error TraceCommands::SaveTrace(const QString& path) const {
   QByteArray bytes = TraceBytes(m_Pane.TraceText());
   if (!bytes.isEmpty() && !bytes.endsWith('\n')) {
     bytes += '\n';
   }
-  std::string reason;
-  if (WriteFileAtomically(path.toStdString(), std::string_view(bytes.constData(), bytes.size()),
-                          reason)) {
-    return true;
-  }
-  error = QString::fromStdString(reason);
-  return false;
+  return WriteFileAtomically(path.toStdString(), std::string_view(bytes.constData(), bytes.size()));
 }
 
 void TraceCommands::OnSaveAs() {
   const QString path =
       QFileDialog::getSaveFileName(&m_Frame, tr("Save Trace As"), "trace.txt", TextFiles());
-  QString error;
-  if (!path.isEmpty() && !SaveTrace(path, error)) {
-    QMessageBox::warning(&m_Frame, tr("Save Trace As"), error);
+  if (path.isEmpty()) {
+    return;
+  }
+  if (const Error saved = SaveTrace(path); saved.Failed()) {
+    QMessageBox::warning(&m_Frame, tr("Save Trace As"), QString::fromStdString(saved.Message()));
   }
 }
 

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+#include "error.h"
 #include "trace_log.h"
 
 class CBottomView;
@@ -27,9 +28,9 @@ class TraceCommands : public QObject {
   QAction* SaveAs() const { return m_SaveAs; }
   QAction* Log() const { return m_Log; }
 
-  // Writes the pane's text to `path`, replacing the file only once all of it is written; false
-  // with `error` telling why.
-  bool SaveTrace(const QString& path, QString& error) const;
+  // Writes the pane's text to `path`, replacing the file only once all of it is written; the
+  // error tells why it was not.
+  Error SaveTrace(const QString& path) const;
   // Starts or stops the log (the Log entry's check follows); false with the reason shown when
   // the file cannot be opened.
   bool StartLog(const QString& path);

@@ -27,7 +27,7 @@ class LinkFaultsTest : public ::testing::Test {
   LinkFaultsTest() {
     MessageTable table;
     table.LoadRows({{"TICK", "", 1, "PING[CR]"}});
-    EXPECT_TRUE(SaveMessageFile(table, RowsFile()));
+    EXPECT_FALSE(SaveMessageFile(table, RowsFile()).Failed());
   }
 
   std::string RowsFile() const { return (m_Dir / "rows.xml").string(); }

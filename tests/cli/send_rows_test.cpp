@@ -18,8 +18,8 @@ class SendRowsTest : public ::testing::Test {
   SendRowsTest() {
     MessageTable table;
     table.LoadRows({{"ONE[CR]", "", 0, ""}, {"TWO[LF]", "", 1, "x"}, {"", "empty", 0, ""}});
-    std::string error;
-    EXPECT_TRUE(SaveMessageFile(table, m_Dir / "rows.xml", &error)) << error;
+    const Error saved = SaveMessageFile(table, m_Dir / "rows.xml");
+    EXPECT_FALSE(saved.Failed()) << saved.Message();
   }
 
   ProcessResult SendRows(const std::vector<std::string>& rows) const {

@@ -244,7 +244,7 @@ class MainFrameTest : public QObject {
 
  private:
   static void SaveTableTo(MessageTable table, const QString& path) {
-    QVERIFY(SaveMessageFile(table, path.toStdString()));
+    QVERIFY(!SaveMessageFile(table, path.toStdString()).Failed());
   }
 
   std::unique_ptr<GuiTestEnvironment> m_Env;

@@ -144,12 +144,12 @@ class TraceToolsTest : public QObject {
     TraceCommands commands(frame, pane);
     pane.AppendTrace({Piece(TraceDirection::kSent, "<-- PING[CR]"),
                       Piece(TraceDirection::kReceived, "PO", false)});
-    QString error;
     WriteFileBytes(environment.Dir() / "trace.txt", "an older, longer trace\n\n\n");
-    QVERIFY(commands.SaveTrace(environment.PathOf("trace.txt"), error));
+    QVERIFY(!commands.SaveTrace(environment.PathOf("trace.txt")).Failed());
     QCOMPARE(ReadFileBytes(environment.Dir() / "trace.txt"), std::string("<-- PING[CR]\nPO\n"));
-    QVERIFY(!commands.SaveTrace(environment.PathOf("missing/trace.txt"), error));
-    QVERIFY(!error.isEmpty());
+    const Error failed = commands.SaveTrace(environment.PathOf("missing/trace.txt"));
+    QVERIFY(failed.Kind() == ErrorKind::kSystem);
+    QVERIFY(!failed.Message().empty());
     QVERIFY(!std::filesystem::exists(environment.Dir() / "missing"));
   }
 
@@ -167,8 +167,7 @@ class TraceToolsTest : public QObject {
     const QString shown = pane.toPlainText().chopped(1);
     QCOMPARE(shown.size(), static_cast<qsizetype>(bytes.size()));
     QCOMPARE(QSet<QChar>(shown.begin(), shown.end()).size(), shown.size());
-    QString error;
-    QVERIFY(commands.SaveTrace(environment.PathOf("trace.txt"), error));
+    QVERIFY(!commands.SaveTrace(environment.PathOf("trace.txt")).Failed());
     QCOMPARE(ReadFileBytes(environment.Dir() / "trace.txt"), bytes + '\n');
     QCOMPARE(ReadFileBytes(environment.Dir() / "trace.log"), bytes + '\n');
   }

@@ -31,8 +31,8 @@ class SimulatorTest : public ::testing::Test {
         {"IDLE", "", 0, "IDLE[CR]"},
     };
     table.LoadRows(rows);
-    std::string error;
-    EXPECT_TRUE(SaveMessageFile(table, MessageFile(), &error)) << error;
+    const Error saved = SaveMessageFile(table, MessageFile());
+    EXPECT_FALSE(saved.Failed()) << saved.Message();
   }
 
   std::string MessageFile() const { return (m_Dir / "rows.xml").string(); }

@@ -40,51 +40,68 @@ const ConfigFileLocation& Location() {
   return *cached;
 }
 
-// The bytes of the file; empty when nothing is there. Nothing when something is there that
-// cannot be read as a regular file, with the reason in `problem`: a save must not replace what
-// it could not read (its other lines would be lost, and a device such as /dev/full must stay a
-// device).
-std::optional<std::string> ReadExistingFile(const std::filesystem::path& path,
-                                            std::string& problem) {
+Error CannotRead(const std::filesystem::path& path, const std::string& reason) {
+  return Error(ErrorKind::kSystem, "cannot read " + path.string() + ": " + reason);
+}
+
+// The bytes of the file into `content`; empty when nothing is there. Fails, leaving `content`
+// empty, when something is there that cannot be read as a regular file: a save must not replace
+// what it could not read (its other lines would be lost, and a device such as /dev/full must
+// stay a device).
+Error ReadExistingFile(const std::filesystem::path& path, std::string& content) {
+  content.clear();
   std::error_code error;
   std::filesystem::file_status status = std::filesystem::status(path, error);
   if (status.type() == std::filesystem::file_type::not_found) {
-    return std::string();
+    return Error();
   }
   if (error || !std::filesystem::is_regular_file(status)) {
-    problem = error ? error.message() : "not a regular file";
-    return std::nullopt;
+    return CannotRead(path, error ? error.message() : "not a regular file");
   }
   std::ifstream in(path, std::ios::binary);
-  std::string content(std::istreambuf_iterator<char>(in), {});
+  std::string read(std::istreambuf_iterator<char>(in), {});
   if (!in.is_open() || in.bad()) {
-    problem = SystemErrorText(errno);
-    return std::nullopt;
+    return CannotRead(path, SystemErrorText(errno));
   }
-  return content;
+  content = std::move(read);
+  return Error();
 }
 
-bool PrepareFolder(const ConfigFileLocation& location) {
+Error PrepareFolder(const ConfigFileLocation& location) {
   if (!location.createFolders) {
-    return true;
+    return Error();
   }
+  const std::filesystem::path folder = location.path.parent_path();
   std::error_code error;
-  std::filesystem::create_directories(location.path.parent_path(), error);
-  return !error;
+  std::filesystem::create_directories(folder, error);
+  if (error) {
+    return Error(ErrorKind::kSystem, "cannot create " + folder.string() + ": " + error.message());
+  }
+  return Error();
+}
+
+// Fails for the first row still marked in `unsaved`: its value could not be stored.
+Error FirstUnsavedValue(const std::vector<bool>& unsaved) {
+  const auto left = std::find(unsaved.begin(), unsaved.end(), true);
+  if (left == unsaved.end()) {
+    return Error();
+  }
+  const ConfigKey& key = CConfiguration::KeyTable()[static_cast<size_t>(left - unsaved.begin())];
+  return Error(ErrorKind::kSetting, std::string("cannot save ") + key.section + "." + key.key +
+                                        ": its value holds a line break");
 }
 
 // Writes the rows marked in `unsaved` into the file as it stands now, and the default of each
 // key the file lacks; every other line and value of the file stays. Clears the mark of each row
-// written. False when the old file cannot be read, a value cannot be stored (the other keys are
+// written. Fails when the old file cannot be read, a value cannot be stored (the other keys are
 // still written), or the write fails.
-bool WriteSettings(const std::filesystem::path& path, const std::vector<std::string>& values,
-                   std::vector<bool>& unsaved) {
-  std::string ignoredProblem;
-  std::optional<std::string> old = ReadExistingFile(path, ignoredProblem);
-  if (!old) {
-    return false;
+Error WriteSettings(const std::filesystem::path& path, const std::vector<std::string>& values,
+                    std::vector<bool>& unsaved) {
+  std::string old;
+  if (Error read = ReadExistingFile(path, old); read.Failed()) {
+    return read;
   }
-  IniFile file = IniFile::Parse(*old);
+  IniFile file = IniFile::Parse(old);
   const std::vector<ConfigKey>& table = CConfiguration::KeyTable();
   std::vector<bool> left = unsaved;
   for (size_t i = 0; i < table.size(); ++i) {
@@ -94,12 +111,11 @@ bool WriteSettings(const std::filesystem::path& path, const std::vector<std::str
       file.Set(table[i].section, table[i].key, table[i].defaultValue);
     }
   }
-  std::string ignoredReason;
-  if (!WriteFileAtomically(path, file.Serialize(), ignoredReason)) {
-    return false;
+  if (Error written = WriteFileAtomically(path, file.Serialize()); written.Failed()) {
+    return written;
   }
   unsaved = std::move(left);
-  return std::none_of(unsaved.begin(), unsaved.end(), [](bool isLeft) { return isLeft; });
+  return FirstUnsavedValue(unsaved);
 }
 
 // A section and key as asked for; hashed and compared without regard to ASCII case, so a
@@ -222,32 +238,33 @@ std::optional<size_t> CConfiguration::KeyIndex(std::string_view section, std::st
   return std::nullopt;
 }
 
-bool CConfiguration::Load(std::string* problem) {
-  std::string reason;
-  std::optional<std::string> text = ReadExistingFile(FilePath(), reason);
-  if (!text && problem != nullptr) {
-    *problem = "cannot read " + FilePath().string() + ": " + reason;
-  }
-  IniFile file = IniFile::Parse(text.value_or(std::string()));
+bool CConfiguration::Load() {
+  std::string text;
+  const Error read = ReadExistingFile(FilePath(), text);
+  IniFile file = IniFile::Parse(text);
   const std::vector<ConfigKey>& table = KeyTable();
   for (size_t i = 0; i < table.size(); ++i) {
     StoreValue(i, file.GetString(table[i].section, table[i].key, table[i].defaultValue));
   }
   std::fill(m_Unsaved.begin(), m_Unsaved.end(), false);
-  return text.has_value();
+  if (read.Failed()) {
+    return Fail(read);
+  }
+  return true;
 }
 
 bool CConfiguration::Save() {
   const ConfigFileLocation& location = Location();
-  const bool folderReady = PrepareFolder(location);
+  const Error folder = PrepareFolder(location);
   // Held while the file is read again and replaced, so that a `config set` running meanwhile
   // in another process keeps its change and this store keeps its own.
   const ConfigFileLock lock(location.path);
-  const bool result = folderReady && WriteSettings(location.path, m_Values, m_Unsaved);
-  if (!result) {
+  const Error saved = folder.Failed() ? folder : WriteSettings(location.path, m_Values, m_Unsaved);
+  if (saved.Failed()) {
     DiagLog('E', "CConfiguration::Save() failed");
+    return Fail(saved);
   }
-  return result;
+  return true;
 }
 
 std::string CConfiguration::GetString(std::string_view section, std::string_view key) const {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "config/config_keys.h"
+#include "error.h"
 
 // Which way a dialog's data exchange runs: store values into the controls, or the controls'
 // contents back into the store.
@@ -30,7 +31,7 @@ struct ConfigKey {
 // All settings: 22 text values by section and key, in key-table order. Values are read when
 // they are needed and never cached elsewhere. Section and key names match without regard to
 // ASCII case.
-class CConfiguration {
+class CConfiguration : public LastErrorHolder {
  public:
   static constexpr size_t kKeyCount = 22;
   // `SetFormatted` cuts longer values to this many characters.
@@ -47,19 +48,19 @@ class CConfiguration {
   static std::optional<size_t> KeyIndex(std::string_view section, std::string_view key);
 
   // Fills every value from the file, or from the defaults where the file or the key is missing.
-  // A malformed file is no failure. False, with the reason in `problem` when given, when a file
-  // is there that cannot be read as a regular file: then every value is its default.
-  bool Load(std::string* problem = nullptr);
+  // A malformed file is no failure. Fails (kSystem, "cannot read PATH: reason") when a file is
+  // there that cannot be read as a regular file: then every value is its default.
+  bool Load();
 
   // Writes the values set since the last `Load` or `Save` into the file as it stands at that
   // moment, and the default of each key the file lacks, so the file lists all 22 keys. Every
   // other value and line of the file stays: another process (the console's `config set`) may
   // have changed the file since it was loaded. The file is locked (see ConfigFileLock), read
   // again and replaced atomically, so a failed save leaves the old file as it was; the values in
-  // memory stay as they are. False (and an "E" log line "CConfiguration::Save() failed") when the
-  // file cannot be written, when the existing file cannot be read as a regular file (its other
-  // lines would be lost), or when a value holds a line break (that key keeps its old line and
-  // stays unsaved; the others are still written).
+  // memory stay as they are. Fails (with an "E" log line "CConfiguration::Save() failed") when
+  // the file or its folder cannot be written or the existing file cannot be read as a regular
+  // file (its other lines would be lost), all kSystem, or when a value holds a line break
+  // (kSetting: that key keeps its old line and stays unsaved; the others are still written).
   bool Save();
 
   // The value; empty when section and key name no row.

@@ -58,17 +58,19 @@ bool IsInRange(std::string_view value, const IntegerRange& range) {
 
 }  // namespace
 
-std::optional<std::string> SettingValueProblem(size_t index, std::string_view value) {
+Error SettingValueProblem(size_t index, std::string_view value) {
   const ConfigKey& key = CConfiguration::KeyTable().at(index);
   const std::string name = std::string(key.section) + "." + key.key;
   if (value.size() > CConfiguration::kMaxFormattedLength) {
-    return name + " takes at most " + std::to_string(CConfiguration::kMaxFormattedLength) +
-           " characters, not " + std::to_string(value.size());
+    return Error(ErrorKind::kSetting, name + " takes at most " +
+                                          std::to_string(CConfiguration::kMaxFormattedLength) +
+                                          " characters, not " + std::to_string(value.size()));
   }
   const std::optional<IntegerRange> range = RangeOf(index);
   if (range && !IsInRange(value, *range)) {
-    return name + " takes a whole number from " + std::to_string(range->lowest) + " to " +
-           std::to_string(range->highest) + ", not '" + std::string(value) + "'";
+    return Error(ErrorKind::kSetting,
+                 name + " takes a whole number from " + std::to_string(range->lowest) + " to " +
+                     std::to_string(range->highest) + ", not '" + std::string(value) + "'");
   }
-  return std::nullopt;
+  return Error();
 }

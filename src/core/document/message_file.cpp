@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <fstream>
-#include <optional>
 #include <vector>
 
 #include "ascii_text.h"
@@ -14,43 +13,41 @@
 
 namespace {
 
-void SetError(std::string* error, std::string text) {
-  if (error != nullptr) {
-    *error = std::move(text);
-  }
-}
-
 // Far above any real table (99 rows); a larger file is not a message file, and reading it
 // whole could exhaust memory.
 constexpr std::uintmax_t kMaxMessageFileBytes = std::uintmax_t{64} << 20;
 
-// Why the file must not be read at all, or nothing: only a regular file of at most the size
+Error TooLarge(const std::filesystem::path& path) {
+  return Error(ErrorKind::kInput, "cannot read " + path.string() +
+                                      ": larger than 64 MiB, too large for a message file");
+}
+
+// Why the file must not be read at all, or no failure: only a regular file of at most the size
 // limit is read, so that a device such as /dev/zero or a pipe that never ends is refused
 // before the first byte. A missing file is left to the open, which names the reason.
-std::optional<std::string> ReadRefusal(const std::filesystem::path& path) {
+Error ReadRefusal(const std::filesystem::path& path) {
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(path, error);
   if (status.type() == std::filesystem::file_type::not_found) {
-    return std::nullopt;
+    return Error();
   }
   if (!std::filesystem::is_regular_file(status)) {
-    return "cannot read " + path.string() + ": not a regular file";
+    return Error(ErrorKind::kSystem, "cannot read " + path.string() + ": not a regular file");
   }
   if (std::filesystem::file_size(path, error) > kMaxMessageFileBytes) {
-    return "cannot read " + path.string() + ": larger than 64 MiB, too large for a message file";
+    return TooLarge(path);
   }
-  return std::nullopt;
+  return Error();
 }
 
-bool ReadWholeFile(const std::filesystem::path& path, ByteString& data, std::string& error) {
-  if (std::optional<std::string> refusal = ReadRefusal(path)) {
-    error = std::move(*refusal);
-    return false;
+Error ReadWholeFile(const std::filesystem::path& path, ByteString& data) {
+  if (Error refusal = ReadRefusal(path); refusal.Failed()) {
+    return refusal;
   }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    error = "cannot open " + path.string() + ": " + SystemErrorText(errno);
-    return false;
+    return Error(ErrorKind::kSystem,
+                 "cannot open " + path.string() + ": " + SystemErrorText(errno));
   }
   data.clear();
   char buffer[65536];
@@ -60,14 +57,13 @@ bool ReadWholeFile(const std::filesystem::path& path, ByteString& data, std::str
     data.append(buffer, static_cast<size_t>(in.gcount()));
   }
   if (data.size() > kMaxMessageFileBytes) {
-    error = "cannot read " + path.string() + ": larger than 64 MiB, too large for a message file";
-    return false;
+    return TooLarge(path);
   }
   if (in.bad()) {
-    error = "cannot read " + path.string() + ": " + SystemErrorText(errno);
-    return false;
+    return Error(ErrorKind::kSystem,
+                 "cannot read " + path.string() + ": " + SystemErrorText(errno));
   }
-  return true;
+  return Error();
 }
 
 }  // namespace
@@ -86,42 +82,33 @@ MessageFileFormat MessageFileFormatFor(const std::filesystem::path& path) {
   return MessageFileFormat::kArchive;
 }
 
-bool SaveMessageFile(MessageTable& table, const std::filesystem::path& path, std::string* error) {
-  std::string reason;
-  if (!WriteFileAtomically(path, FormatMessageXml(table), reason)) {
-    SetError(error, reason);
-    return false;
+Error SaveMessageFile(MessageTable& table, const std::filesystem::path& path) {
+  Error written = WriteFileAtomically(path, FormatMessageXml(table));
+  if (!written.Failed()) {
+    table.SetModified(false);
   }
-  table.SetModified(false);
-  return true;
+  return written;
 }
 
-bool LoadMessageFile(MessageTable& table, const std::filesystem::path& path, std::string* error) {
+Error LoadMessageFile(MessageTable& table, const std::filesystem::path& path) {
   ByteString data;
-  std::string reason;
-  if (!ReadWholeFile(path, data, reason)) {
-    SetError(error, reason);
-    return false;
+  if (Error read = ReadWholeFile(path, data); read.Failed()) {
+    return read;
   }
-  if (!LoadMessageBytes(table, MessageFileFormatFor(path), data, &reason)) {
-    SetError(error, path.string() + ": " + reason);
-    return false;
+  if (Error loaded = LoadMessageBytes(table, MessageFileFormatFor(path), data); loaded.Failed()) {
+    return Error(loaded.Kind(), path.string() + ": " + loaded.Message());
   }
-  return true;
+  return Error();
 }
 
-bool LoadMessageBytes(MessageTable& table, MessageFileFormat format, const ByteString& data,
-                      std::string* error) {
+Error LoadMessageBytes(MessageTable& table, MessageFileFormat format, const ByteString& data) {
   std::vector<MessageRow> rows;
   switch (format) {
-    case MessageFileFormat::kXml: {
-      std::string reason;
-      if (!ParseMessageXml(data, table.RowCount(), rows, reason)) {
-        SetError(error, "not a message file: " + reason);
-        return false;
+    case MessageFileFormat::kXml:
+      if (Error parsed = ParseMessageXml(data, table.RowCount(), rows); parsed.Failed()) {
+        return Error(parsed.Kind(), "not a message file: " + parsed.Message());
       }
       break;
-    }
     case MessageFileFormat::kTextImport:
       rows = ParseTextImport(data, table.RowCount());
       break;
@@ -130,5 +117,5 @@ bool LoadMessageBytes(MessageTable& table, MessageFileFormat format, const ByteS
       break;
   }
   table.LoadRows(rows);
-  return true;
+  return Error();
 }

@@ -42,12 +42,10 @@ ByteString FormatMessageXml(const MessageTable& table) {
   return out;
 }
 
-bool ParseMessageXml(const ByteString& data, int maxRows, std::vector<MessageRow>& rows,
-                     std::string& error) {
+Error ParseMessageXml(const ByteString& data, int maxRows, std::vector<MessageRow>& rows) {
   CXmlReader reader;
   if (!reader.SetText(data)) {
-    error = reader.GetResultText().empty() ? "no XML element" : reader.GetResultText();
-    return false;
+    return reader.LastError();
   }
   rows.clear();
   bool found = reader.FindChildElement("row");
@@ -57,5 +55,5 @@ bool ParseMessageXml(const ByteString& data, int maxRows, std::vector<MessageRow
     reader.LeaveElement();
     found = reader.FindChildElement("row");
   }
-  return true;
+  return Error();
 }

@@ -58,12 +58,12 @@ bool Session::ToggleAutoSend() {
          Failed("the configuration could not be saved to " + CConfiguration::FilePath().string());
 }
 
-bool Session::LoadTable(const std::filesystem::path& path, std::string* error) {
-  return LoadMessageFile(m_Doc.Table(), path, error);
+Error Session::LoadTable(const std::filesystem::path& path) {
+  return LoadMessageFile(m_Doc.Table(), path);
 }
 
-bool Session::SaveTable(const std::filesystem::path& path, std::string* error) {
-  return SaveMessageFile(m_Doc.Table(), path, error);
+Error Session::SaveTable(const std::filesystem::path& path) {
+  return SaveMessageFile(m_Doc.Table(), path);
 }
 
 void Session::NewTable() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "byte_string.h"
+#include "error.h"
 #include "link/link_controller.h"
 #include "session/linkwright_doc.h"
 #include "session/tick_scheduler.h"
@@ -77,11 +78,11 @@ class Session {
   // False when the configuration could not be saved (the new value still holds in memory).
   bool ToggleAutoSend();
 
-  // Loads a message file into the table (see LoadMessageFile). False, with the reason in
-  // `error` when given, when it could not be loaded; the table then stays as it was.
-  bool LoadTable(const std::filesystem::path& path, std::string* error = nullptr);
+  // Loads a message file into the table (see LoadMessageFile); when it could not be loaded, the
+  // table stays as it was. The error is returned, not kept: it is no failure of the link.
+  Error LoadTable(const std::filesystem::path& path);
   // Saves the table as a message file (see SaveMessageFile).
-  bool SaveTable(const std::filesystem::path& path, std::string* error = nullptr);
+  Error SaveTable(const std::filesystem::path& path);
   // Replaces the table with empty rows, not modified.
   void NewTable();
 

@@ -25,6 +25,8 @@ constexpr char kEndTagIncomplete[] = "End tag not completed for element %s";
 constexpr char kStrayEndTag[] = "End tag without start tag";
 constexpr char kNestedTooDeeply[] = "Elements nested too deeply";
 constexpr char kDocumentTooLarge[] = "Document too large";
+// Not a parse error, so never part of the result text; only LastError says it.
+constexpr char kNoElement[] = "no XML element";
 
 // Parsing recurses once per level; deeper documents fail instead of exhausting the stack.
 constexpr int kMaxDepth = 4000;
@@ -79,7 +81,7 @@ bool CXmlReader::LoadFile(const std::filesystem::path& path) {
   errno = 0;
   if (const int error = ReadWholeFile(path, content); error != 0) {
     m_ResultText = SystemErrorText(error);
-    return false;
+    return Fail(ErrorKind::kSystem, m_ResultText);
   }
   m_Document = std::move(content);
   m_ResultText = std::to_string(m_Document.size()) + " bytes";
@@ -94,7 +96,7 @@ bool CXmlReader::SetText(ByteString text) {
 
 bool CXmlReader::ParseDocument() {
   const ByteString kept = std::move(m_ResultText);
-  m_ResultText.clear();
+  ClearError();
   m_Parent = m_Current = m_Child = 0;
   m_NextFree = 1;
   m_End = 0;
@@ -119,10 +121,11 @@ bool CXmlReader::ParseDocument() {
     m_Positions[0] = {};
     m_NextFree = 1;
   }
-  if (m_ResultText.empty()) {
-    m_ResultText = kept;
-  } else if (!kept.empty()) {
-    m_ResultText = kept + ", " + m_ResultText;
+  m_ResultText = kept;
+  if (LastError().Failed()) {
+    m_ResultText += (kept.empty() ? "" : ", ") + LastError().Message();
+  } else if (top == 0) {
+    Fail(ErrorKind::kInput, kNoElement);
   }
   return top > 0;
 }
@@ -237,13 +240,13 @@ int32_t CXmlReader::ParseEndTag(int32_t record, std::string_view name) {
   return ParseFailure(kEndTagIncomplete, name);
 }
 
-// Sets the result text to the message, the element name in place of its %s, cut to fit the
-// message room. Kept out of line so the recursive parse keeps small stack frames.
+// Fails with the message, the element name in place of its %s, cut to fit the message room.
+// Kept out of line so the recursive parse keeps small stack frames.
 [[gnu::noinline]] int32_t CXmlReader::ParseFailure(const char* format, std::string_view name) {
   char message[kMessageRoom];
   const std::string terminatedName(name);
   std::snprintf(message, sizeof message, format, terminatedName.c_str());
-  m_ResultText = message;
+  Fail(ErrorKind::kInput, message);
   return -1;
 }
 

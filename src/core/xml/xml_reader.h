@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "byte_string.h"
+#include "error.h"
 #include "xml/xml_position_array.h"
 #include "xml/xml_scanner.h"
 
@@ -21,7 +22,11 @@
 // Name arguments: an empty name matches any element. A name matches an element whose tag name
 // equals its first bytes when the name ends there or continues with ' ', '=', '/' or '['.
 // Matching is exact and case-sensitive.
-class CXmlReader {
+//
+// A failed load or parse also leaves its error in LastError: kSystem with the system's text when
+// the file cannot be read, kInput with the parse error (or "no XML element" for an empty
+// document) when the text is not XML.
+class CXmlReader : public LastErrorHolder {
  public:
   CXmlReader();
 

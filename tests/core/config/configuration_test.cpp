@@ -50,6 +50,7 @@ class ConfigurationTest : public testing::Test {
     configuration.Load();
     ASSERT_TRUE(configuration.SetFormatted("Connection", "SocketPort", "%d", 9999));
     EXPECT_FALSE(configuration.Save());
+    EXPECT_EQ(configuration.LastError().Kind(), ErrorKind::kSystem);
     EXPECT_TRUE(LoggedSaveFailure());
   }
 
@@ -104,7 +105,10 @@ TEST_F(ConfigurationTest, AnEmptyValueInTheFileStaysEmpty) {
 TEST_F(ConfigurationTest, ADirectoryInPlaceOfTheFileGivesDefaults) {
   std::filesystem::create_directory(m_File);
   CConfiguration configuration;
-  configuration.Load();
+  EXPECT_FALSE(configuration.Load());
+  EXPECT_EQ(configuration.LastError().Kind(), ErrorKind::kSystem);
+  EXPECT_EQ(configuration.LastError().Message(),
+            "cannot read " + m_File.string() + ": not a regular file");
   EXPECT_EQ(configuration.GetString("Connection", "CommConfig"), "COM1:9600,N,8,1");
 }
 
@@ -305,6 +309,9 @@ TEST_F(ConfigurationTest, AValueWithALineBreakFailsButTheOtherKeysAreWritten) {
   ASSERT_TRUE(configuration.SetFormatted("Connection", "SocketHost", "a\nInjected=1"));
   ASSERT_TRUE(configuration.SetFormatted("Connection", "SocketPort", "5"));
   EXPECT_FALSE(configuration.Save());
+  EXPECT_EQ(configuration.LastError().Kind(), ErrorKind::kSetting);
+  EXPECT_EQ(configuration.LastError().Message(),
+            "cannot save Connection.SocketHost: its value holds a line break");
   EXPECT_TRUE(LoggedSaveFailure());
   IniFile saved = IniFile::Parse(ReadFileBytes(m_File));
   EXPECT_EQ(saved.Get("Connection", "SocketHost"), "old.example");

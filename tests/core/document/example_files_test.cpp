@@ -17,8 +17,8 @@ const std::filesystem::path kExamples = std::filesystem::path(LINKWRIGHT_SOURCE_
 
 MessageTable LoadExample(const std::string& name) {
   MessageTable table;
-  std::string error;
-  EXPECT_TRUE(LoadMessageFile(table, kExamples / name, &error)) << error;
+  const Error loaded = LoadMessageFile(table, kExamples / name);
+  EXPECT_FALSE(loaded.Failed()) << loaded.Message();
   return table;
 }
 

@@ -69,8 +69,8 @@ TEST(MessageFileTest, LoadingReadsEachFormatByItsExtension) {
                                          {"rows.dat", {"PING", "", 1, ""}}}) {
     MessageTable table;
     table.SetItemText(50, MessageTable::kMessageColumn, "old");
-    std::string error;
-    ASSERT_TRUE(LoadMessageFile(table, dir / c.name, &error)) << c.name << ": " << error;
+    const Error loaded = LoadMessageFile(table, dir / c.name);
+    ASSERT_FALSE(loaded.Failed()) << c.name << ": " << loaded.Message();
     EXPECT_EQ(table.GetRow(1), c.row) << c.name;
     EXPECT_TRUE(table.IsRowEmpty(50)) << c.name;
     EXPECT_FALSE(table.IsModified()) << c.name;
@@ -86,21 +86,26 @@ TEST(MessageFileTest, AFailedLoadExplainsWhyAndKeepsTheTable) {
   const std::string base = dir.path().string();
   struct Case {
     std::string name;
+    ErrorKind kind;
     std::string error;
   };
   for (const Case& c : std::vector<Case>{
-           {"missing.xml", "cannot open " + base + "/missing.xml: No such file or directory"},
-           {"missing.txt", "cannot open " + base + "/missing.txt: No such file or directory"},
-           {"folder.txt", "cannot read " + base + "/folder.txt: not a regular file"},
-           {"/dev/null", "cannot read /dev/null: not a regular file"},
-           {"huge.txt",
+           {"missing.xml", ErrorKind::kSystem,
+            "cannot open " + base + "/missing.xml: No such file or directory"},
+           {"missing.txt", ErrorKind::kSystem,
+            "cannot open " + base + "/missing.txt: No such file or directory"},
+           {"folder.txt", ErrorKind::kSystem,
+            "cannot read " + base + "/folder.txt: not a regular file"},
+           {"/dev/null", ErrorKind::kSystem, "cannot read /dev/null: not a regular file"},
+           {"huge.txt", ErrorKind::kInput,
             "cannot read " + base + "/huge.txt: larger than 64 MiB, too large for a message file"},
-           {"broken.xml", base + "/broken.xml: not a message file: Element tag not found"},
+           {"broken.xml", ErrorKind::kInput,
+            base + "/broken.xml: not a message file: Element tag not found"},
        }) {
     MessageTable table = SampleTable();
-    std::string error;
-    EXPECT_FALSE(LoadMessageFile(table, dir / c.name, &error)) << c.name;
-    EXPECT_EQ(error, c.error);
+    const Error loaded = LoadMessageFile(table, dir / c.name);
+    EXPECT_EQ(loaded.Kind(), c.kind) << c.name;
+    EXPECT_EQ(loaded.Message(), c.error);
     EXPECT_EQ(table.GetRow(1), SampleTable().GetRow(1)) << c.name;
     EXPECT_TRUE(table.IsModified()) << c.name;
   }
@@ -110,15 +115,16 @@ TEST(MessageFileTest, SavingWritesXmlThatLoadsBackAndClearsTheModifiedFlag) {
   TempDir dir;
   MessageTable table = SampleTable();
   ASSERT_TRUE(table.IsModified());
-  std::string error;
-  ASSERT_TRUE(SaveMessageFile(table, dir / "out.lwr", &error)) << error;
+  const Error saved = SaveMessageFile(table, dir / "out.lwr");
+  ASSERT_FALSE(saved.Failed()) << saved.Message();
   EXPECT_FALSE(table.IsModified());
   EXPECT_EQ(ReadFileBytes(dir / "out.lwr").substr(0, 5), "<?xml");
   EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"out.lwr"});
 
   fs::rename(dir / "out.lwr", dir / "out.xml");
   MessageTable loaded;
-  ASSERT_TRUE(LoadMessageFile(loaded, dir / "out.xml", &error)) << error;
+  const Error read = LoadMessageFile(loaded, dir / "out.xml");
+  ASSERT_FALSE(read.Failed()) << read.Message();
   for (int row = 1; row <= 99; ++row) {
     ASSERT_EQ(loaded.GetRow(row), table.GetRow(row)) << row;
   }
@@ -131,7 +137,7 @@ TEST(MessageFileTest, SavingReplacesTheOldFileKeepingItsPermissionsAndFollowingA
                   fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   fs::create_symlink("real.xml", dir / "link.xml");
   MessageTable table = SampleTable();
-  ASSERT_TRUE(SaveMessageFile(table, dir / "link.xml"));
+  ASSERT_FALSE(SaveMessageFile(table, dir / "link.xml").Failed());
   EXPECT_TRUE(fs::is_symlink(dir / "link.xml"));
   EXPECT_NE(ReadFileBytes(dir / "real.xml"), "old");
   EXPECT_EQ(fs::status(dir / "real.xml").permissions(),
@@ -139,7 +145,7 @@ TEST(MessageFileTest, SavingReplacesTheOldFileKeepingItsPermissionsAndFollowingA
   EXPECT_EQ(FolderEntries(dir.path()), (std::vector<std::string>{"link.xml", "real.xml"}));
 }
 
-// Checks a save that must fail: false, the error text, the old content and no leftovers.
+// Checks a save that must fail: the error, the old content and no leftovers.
 void ExpectFailedSave(const fs::path& folder, const fs::path& target, const std::string& reason) {
   std::vector<std::string> before = FolderEntries(folder);
   std::string oldContent = fs::is_regular_file(target) ? ReadFileBytes(target) : "";
@@ -147,9 +153,9 @@ void ExpectFailedSave(const fs::path& folder, const fs::path& target, const std:
   for (int row = 1; row <= 99; ++row) {
     table.SetItemText(row, MessageTable::kCommentColumn, std::string(2000, 'c'));
   }
-  std::string error;
-  EXPECT_FALSE(SaveMessageFile(table, target, &error));
-  EXPECT_EQ(error, "cannot write " + target.string() + ": " + reason);
+  const Error saved = SaveMessageFile(table, target);
+  EXPECT_EQ(saved.Kind(), ErrorKind::kSystem);
+  EXPECT_EQ(saved.Message(), "cannot write " + target.string() + ": " + reason);
   EXPECT_TRUE(table.IsModified());
   EXPECT_EQ(FolderEntries(folder), before);
   if (!oldContent.empty()) {
@@ -203,14 +209,14 @@ TEST(MessageFileTest, ASaveToAFullDiskFailsAndKeepsTheOldFile) {
                  << "); the file size limit test covers the write error path";
   }
   MessageTable old = SampleTable();
-  ASSERT_TRUE(SaveMessageFile(old, dir / "disk" / "table.xml"));
+  ASSERT_FALSE(SaveMessageFile(old, dir / "disk" / "table.xml").Failed());
   ExpectFailedSave(dir / "disk", dir / "disk" / "table.xml", "No space left on device");
 }
 
 TEST(MessageFileTest, AWriteErrorFailsTheSaveAndKeepsTheOldFile) {
   TempDir dir;
   MessageTable old = SampleTable();
-  ASSERT_TRUE(SaveMessageFile(old, dir / "table.xml"));
+  ASSERT_FALSE(SaveMessageFile(old, dir / "table.xml").Failed());
   FileSizeLimit limit(4096);
   ExpectFailedSave(dir.path(), dir / "table.xml", "File too large");
 }

@@ -21,8 +21,8 @@ std::string AllNonNulBytes() {
 
 std::vector<MessageRow> Parse(const std::string& xml) {
   std::vector<MessageRow> rows;
-  std::string error;
-  EXPECT_TRUE(ParseMessageXml(xml, 99, rows, error)) << error;
+  const Error parsed = ParseMessageXml(xml, 99, rows);
+  EXPECT_FALSE(parsed.Failed()) << parsed.Message();
   return rows;
 }
 
@@ -110,7 +110,7 @@ TEST(MessageXmlTest, AllNinetyNineRowsSurviveASaveAndALoad) {
     table.SetRow(row, MessageRow{"m" + std::to_string(row), "", row % 2, ""});
   }
   MessageTable loaded;
-  ASSERT_TRUE(LoadMessageBytes(loaded, MessageFileFormat::kXml, FormatMessageXml(table)));
+  ASSERT_FALSE(LoadMessageBytes(loaded, MessageFileFormat::kXml, FormatMessageXml(table)).Failed());
   for (int row = 1; row <= 99; ++row) {
     ASSERT_EQ(loaded.GetRow(row), table.GetRow(row)) << row;
   }
@@ -154,8 +154,9 @@ TEST(MessageXmlTest, ActiveIsReadAsALeadingDecimalNumber) {
 
 TEST(MessageXmlTest, AnActiveValueOtherThanOneIsSavedBackAsOne) {
   MessageTable table;
-  ASSERT_TRUE(LoadMessageBytes(table, MessageFileFormat::kXml,
-                               "<L><row><message>m</message><active>5</active></row></L>"));
+  ASSERT_FALSE(LoadMessageBytes(table, MessageFileFormat::kXml,
+                                "<L><row><message>m</message><active>5</active></row></L>")
+                   .Failed());
   EXPECT_EQ(table.GetActive(1), 5);
   EXPECT_NE(FormatMessageXml(table).find("<active>1</active>"), std::string::npos);
 }
@@ -167,7 +168,7 @@ TEST(MessageXmlTest, OnlyTheFirst99RowsOf120AreLoaded) {
   }
   xml += "</Linkwright>";
   MessageTable table;
-  ASSERT_TRUE(LoadMessageBytes(table, MessageFileFormat::kXml, xml));
+  ASSERT_FALSE(LoadMessageBytes(table, MessageFileFormat::kXml, xml).Failed());
   EXPECT_EQ(table.LastUsedRow(), 99);
   EXPECT_EQ(table.GetItemText(99, MessageTable::kMessageColumn), "99");
 }
@@ -185,9 +186,9 @@ TEST(MessageXmlTest, TextThatIsNotXmlFailsWithTheReaderErrorAndKeepsTheTable) {
        }) {
     MessageTable table;
     table.SetRow(3, MessageRow{"keep", "", 1, ""});
-    std::string error;
-    EXPECT_FALSE(LoadMessageBytes(table, MessageFileFormat::kXml, c.xml, &error)) << c.xml;
-    EXPECT_EQ(error, c.error);
+    const Error loaded = LoadMessageBytes(table, MessageFileFormat::kXml, c.xml);
+    EXPECT_EQ(loaded.Kind(), ErrorKind::kInput) << c.xml;
+    EXPECT_EQ(loaded.Message(), c.error);
     EXPECT_EQ(table.GetItemText(3, MessageTable::kMessageColumn), "keep");
     EXPECT_TRUE(table.IsModified());
   }
@@ -196,7 +197,7 @@ TEST(MessageXmlTest, TextThatIsNotXmlFailsWithTheReaderErrorAndKeepsTheTable) {
 TEST(MessageXmlTest, ATopLevelElementWithoutRowsLoadsAnEmptyTable) {
   MessageTable table;
   table.SetRow(3, MessageRow{"old", "", 1, ""});
-  ASSERT_TRUE(LoadMessageBytes(table, MessageFileFormat::kXml, "<Linkwright/>"));
+  ASSERT_FALSE(LoadMessageBytes(table, MessageFileFormat::kXml, "<Linkwright/>").Failed());
   EXPECT_EQ(table.LastUsedRow(), 0);
   EXPECT_FALSE(table.IsModified());
 }

@@ -21,10 +21,17 @@ void PrintTo(const ParseCase& c, std::ostream* out) {
 
 class ParseTest : public testing::TestWithParam<ParseCase> {};
 
+// A failed parse also leaves its error text as an input error; a parse that succeeds clears it.
 TEST_P(ParseTest, GivesResultAndText) {
   CXmlReader reader;
   EXPECT_EQ(reader.SetText(GetParam().document), GetParam().parsed);
   EXPECT_EQ(reader.GetResultText(), GetParam().resultText);
+  const Error& error = reader.LastError();
+  EXPECT_EQ(error.Kind(), GetParam().parsed ? ErrorKind::kNone : ErrorKind::kInput);
+  if (!GetParam().parsed) {
+    EXPECT_EQ(error.Message(),
+              GetParam().resultText.empty() ? "no XML element" : GetParam().resultText);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -172,6 +179,7 @@ TEST(LoadFile, AppendsParseErrorToSize) {
   CXmlReader reader;
   EXPECT_FALSE(reader.LoadFile(dir / "bad.xml"));
   EXPECT_EQ(reader.GetResultText(), "14 bytes, End tag does not correspond to b");
+  EXPECT_EQ(reader.LastError().Message(), "End tag does not correspond to b");
 }
 
 TEST(LoadFile, EmptyFileFailsWithSizeOnly) {
@@ -191,6 +199,8 @@ TEST(LoadFile, UnreadableFileKeepsPreviousDocument) {
     EXPECT_FALSE(reader.LoadFile(path));
     EXPECT_EQ(reader.GetResultText(),
               path == dir.path() ? "Is a directory" : "No such file or directory");
+    EXPECT_EQ(reader.LastError().Kind(), ErrorKind::kSystem);
+    EXPECT_EQ(reader.LastError().Message(), reader.GetResultText());
     EXPECT_EQ(reader.GetChildText(), "1");
     EXPECT_TRUE(reader.FindChildElement("b"));
     EXPECT_EQ(reader.GetChildText(), "2");
