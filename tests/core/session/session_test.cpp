@@ -64,6 +64,21 @@ TEST_F(SessionTest, ATickThatReceivesAndRepliesHandsItsTraceOverInOneCall) {
   EXPECT_FALSE(m_Session.NextDue().has_value());
 }
 
+TEST_F(SessionTest, TheStatusIsShownWhenItChangesNotForEveryChunk) {
+  OpenTcpClient();
+  const int shownAfterOpen = m_FrontEnd.statusShows;
+  for (const std::string chunk : {"one", "two", "three"}) {
+    const size_t traced = m_FrontEnd.trace.size();
+    ASSERT_TRUE(m_Peer.Write(chunk));
+    ASSERT_TRUE(RunUntil([&] { return m_FrontEnd.trace.size() > traced; }));
+  }
+  EXPECT_EQ(m_FrontEnd.statusShows, shownAfterOpen);
+  m_Peer.Close();
+  ASSERT_TRUE(RunUntil([this] { return m_Session.LinkLost(); }));
+  EXPECT_EQ(m_FrontEnd.statusShows, shownAfterOpen + 1);
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpClientClosed);
+}
+
 TEST_F(SessionTest, AFailedSendSaysWhy) {
   EXPECT_FALSE(m_Session.SendRow(100));
   EXPECT_EQ(m_Session.LastError().Message(), "no row 100 (rows are 1 … 99)");
