@@ -89,21 +89,8 @@ std::string Session::NoRowFailure(const std::string& row, int rowCount) {
 }
 
 bool Session::SendRowMessage(int row, bool byAutoReply) {
-  const MessageTable& table = m_Doc.Table();
-  const std::string label = "row " + std::to_string(row) + ": ";
   const size_t repliesBefore = m_Link.ExchangeReplies();
-  bool sent = false;
-  if (!table.IsMessageRow(row)) {
-    Fail(ErrorKind::kInput, NoRowFailure(std::to_string(row), table.RowCount()));
-  } else if (const ByteString message =
-                 TextToBytes(table.GetItemText(row, MessageTable::kMessageColumn));
-             message.empty()) {
-    Fail(ErrorKind::kInput, label + "no message");
-  } else if (!m_Link.IsOpen()) {
-    Fail(ErrorKind::kState, label + "the link is not open");
-  } else {
-    sent = SendTraced(message) || FailOfLink(label);
-  }
+  const bool sent = SendRowBytes(row);
   if (sent) {
     m_Doc.Statistics().RowSent(row, byAutoReply);
     // Over an exchanging link the answer came back within the send.
@@ -113,6 +100,22 @@ bool Session::SendRowMessage(int row, bool byAutoReply) {
   }
   PlayBeep(sent);
   return sent;
+}
+
+bool Session::SendRowBytes(int row) {
+  const MessageTable& table = m_Doc.Table();
+  if (!table.IsMessageRow(row)) {
+    return Fail(ErrorKind::kInput, NoRowFailure(std::to_string(row), table.RowCount()));
+  }
+  const std::string label = "row " + std::to_string(row) + ": ";
+  const ByteString message = TextToBytes(table.GetItemText(row, MessageTable::kMessageColumn));
+  if (message.empty()) {
+    return Fail(ErrorKind::kInput, label + "no message");
+  }
+  if (!m_Link.IsOpen()) {
+    return Fail(ErrorKind::kState, label + "the link is not open");
+  }
+  return SendTraced(message) || FailOfLink(label);
 }
 
 bool Session::SendTraced(const ByteString& message) {
@@ -154,7 +157,7 @@ bool Session::ReceiveTick(Clock::time_point now) {
   const Clock::time_point workEnd = Clock::now() + ReceiveCycle::kTickWorkLimit;
   for (bool first = true;; first = false) {
     const Arrival arrival = m_Link.IsOpen() ? m_Link.Receive() : Arrival();
-    ShowArrival(arrival);
+    ShowRefusedPeers(arrival);
     if (!ReceiveCycle::Brings(arrival)) {
       if (first) {
         OfferPackets(cycle.TakeTimedOutPacket(now));
@@ -174,7 +177,7 @@ bool Session::ReceiveTick(Clock::time_point now) {
   }
 }
 
-void Session::ShowArrival(const Arrival& arrival) {
+void Session::ShowRefusedPeers(const Arrival& arrival) {
   for (int i = 0; i < arrival.refusedPeers; ++i) {
     m_FrontEnd.ShowNotice(kOnlyOnePeer);
   }

@@ -127,11 +127,14 @@ class Session : public LastErrorHolder {
   };
 
   bool FailOfLink(const std::string& label = {});
-  // The row's message over the link; `byAutoReply` counts it as a hit.
+  // The row's message over the link, counted in the statistics (`byAutoReply`: as a hit), with
+  // the result beep.
   bool SendRowMessage(int row, bool byAutoReply);
+  bool SendRowBytes(int row);
+  // Sends and traces what the link reports; clears the trace first when "ClearTextOnSend" is set.
   bool SendTraced(const ByteString& message);
   void OfferPackets(const std::vector<ByteString>& packets);
-  void ShowArrival(const Arrival& arrival);
+  void ShowRefusedPeers(const Arrival& arrival);
   // Sends what the link gathered; the failure beep when it did not go out.
   void SendGathered();
   void ShowLinkChanges();
