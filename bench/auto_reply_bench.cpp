@@ -3,18 +3,10 @@
 #include <string>
 
 #include "automation/auto_reply.h"
-#include "automation/row_sender.h"
 #include "config/configuration.h"
 #include "document/message_table.h"
 
 namespace {
-
-// Never asked: the packets of these benchmarks match no row.
-class NoSender : public RowSender {
- public:
-  void SelectRow(int /*row*/) override {}
-  bool SendRow(int /*row*/) override { return true; }
-};
 
 // A table of 99 active rows whose triggers are regular expressions of the kind users write:
 // a command word, a number field, a hexadecimal field and the closer.
@@ -33,8 +25,7 @@ void RunNoMatch(benchmark::State& state, bool useRegex, const std::string& packe
   GetConfiguration().SetFormatted("AutoReply", "UseRegex", "%d", useRegex ? 1 : 0);
   MessageTable table;
   FillWithExpressionTriggers(table);
-  NoSender sender;
-  AutoReplier replier(GetConfiguration(), table, sender);
+  AutoReplier replier(GetConfiguration(), table);
   for (auto _ : state) {
     benchmark::DoNotOptimize(replier.AutoReply(packet));
   }

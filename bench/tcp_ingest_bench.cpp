@@ -10,7 +10,6 @@
 #include <boost/asio/write.hpp>
 
 #include "config/configuration.h"
-#include "front_end/front_end.h"
 #include "link/link_controller.h"
 
 namespace {
@@ -45,16 +44,6 @@ class StreamingPeer {
   std::thread m_Thread;
 };
 
-class SilentFrontEnd : public FrontEnd {
- public:
-  void AppendTrace(const TraceBatch&) override {}
-  void ClearTrace() override {}
-  void PlaySignal(bool) override {}
-  void SetTxPaneText(const std::string&) override {}
-  void ShowLinkStatus(const std::string&, LinkState) override {}
-  void ShowNotice(const std::string&) override {}
-};
-
 void UseTcpClientLink(uint16_t port) {
   for (const ConfigKey& row : CConfiguration::KeyTable()) {
     GetConfiguration().SetFormatted(row.section, row.key, "%s", row.defaultValue);
@@ -87,12 +76,11 @@ BENCHMARK(BM_PlainBlockingRead)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The link controller polled in a tight loop, as fast as a receive cycle could ask.
 void BM_LinkControllerReceive(benchmark::State& state) {
-  SilentFrontEnd frontEnd;
   size_t calls = 0;
   for (auto _ : state) {
     StreamingPeer peer;
     UseTcpClientLink(peer.Port());
-    CLinkController link(GetConfiguration(), frontEnd);
+    CLinkController link(GetConfiguration());
     if (!link.Open()) {
       state.SkipWithError("link did not open");
       break;

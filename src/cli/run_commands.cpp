@@ -101,7 +101,7 @@ int WriteStatistics(const ResponseStatistics& statistics, const std::string& pat
 // Closes the link (a lost one is closed already) and says why the run failed, or nothing.
 std::string EndRun(Session& session, const ConsoleFrontEnd& frontEnd) {
   if (session.LinkLost()) {
-    return session.LastFailure();
+    return session.LastError().Message();
   }
   session.CloseConnection();
   std::cout.flush();
@@ -127,7 +127,7 @@ int RunSimulator(const RunOptions& options, const CliContext& context) {
   session.SetTransferMonitor(
       {nullptr, [&deadline] { return stopRequested != 0 || DeadlinePassed(deadline); }});
   if (!session.OpenConnection()) {
-    return Fail(session.LastFailure());
+    return Fail(session.LastError().Message());
   }
   RunTimers(session, frontEnd, deadline, options.wakeOnData);
   const std::string failure = EndRun(session, frontEnd);

@@ -56,14 +56,14 @@ void CheckRowArguments(const SendOptions& options) {
 std::string SendArgument(const SendOptions& options, Session& session, const std::string& text) {
   if (options.messageFile.empty()) {
     return session.SendMessage(TextToBytes(text)) ? std::string()
-                                                  : "send failed: " + session.LastFailure();
+                                                  : "send failed: " + session.LastError().Message();
   }
   const int row = *RowArgument(text);
   if (row == 0 && text.find_first_not_of('0') != std::string::npos) {
     // Too large for a row number: reported as typed.
-    return "send failed: " + CLinkwrightDoc::NoRowFailure(text, session.Table().RowCount());
+    return "send failed: " + Session::NoRowFailure(text, session.Table().RowCount());
   }
-  return session.SendRow(row) ? std::string() : "send failed: " + session.LastFailure();
+  return session.SendRow(row) ? std::string() : "send failed: " + session.LastError().Message();
 }
 
 // Runs the receive cycle for `milliseconds` as run does, the last tick at the end of the
@@ -135,7 +135,7 @@ std::string RunSend(const SendOptions& options) {
   XmodemProgressLine progress(std::cerr, isatty(STDERR_FILENO) != 0);
   session.SetTransferMonitor(progress.Monitor());
   if (!session.OpenConnection()) {
-    return session.LastFailure();
+    return session.LastError().Message();
   }
   ReceiveFor(session, frontEnd, options.before, 0, options.wakeOnData);
   std::string failure;

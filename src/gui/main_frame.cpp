@@ -190,7 +190,7 @@ void CMainFrame::CreateActions() {
   // The edit commands and Compute CRC follow the message view's cell editor and selection.
   new CEditCommands(*m_MessageView, m_Session.Table(),
                     {a.editUndo, a.editCut, a.editCopy, a.editPaste}, this);
-  new CComputeCrcCommand(*m_MessageView, a.computeCrc, m_Session.Link().Trace(), this);
+  new CComputeCrcCommand(*m_MessageView, a.computeCrc, m_Session.Trace(), this);
   a.autoSend->setCheckable(true);
   a.viewStatusBar->setCheckable(true);
   a.viewStatusBar->setChecked(true);
@@ -358,13 +358,13 @@ void CMainFrame::SendRow(int row) {
   const bool sent = m_Session.SendRow(row);
   m_TransferProgress->Finish();
   if (!sent) {
-    statusBar()->showMessage(FromStd(m_Session.LastFailure()));
+    statusBar()->showMessage(FromStd(m_Session.LastError().Message()));
   }
 }
 
 void CMainFrame::OnOpenConnection() {
   if (!m_Session.OpenConnection()) {
-    statusBar()->showMessage(FromStd(m_Session.LastFailure()));
+    statusBar()->showMessage(FromStd(m_Session.LastError().Message()));
   }
   RearmTicks();
   UpdateCommandStates();
@@ -378,7 +378,7 @@ void CMainFrame::OnCloseConnection() {
 
 void CMainFrame::OnToggleAutoSend() {
   if (!m_Session.ToggleAutoSend()) {
-    statusBar()->showMessage(FromStd(m_Session.LastFailure()));
+    statusBar()->showMessage(FromStd(m_Session.LastError().Message()));
   }
   RearmTicks();
   UpdateCommandStates();
@@ -395,7 +395,7 @@ void CMainFrame::OnConfiguration() {
                                  .arg(QString::fromStdString(CConfiguration::FilePath().string())));
   }
   if (!ApplyChangedSettings(m_Session, m_Config, signatureBefore)) {
-    statusBar()->showMessage(FromStd(m_Session.LastFailure()));
+    statusBar()->showMessage(FromStd(m_Session.LastError().Message()));
   }
   ApplyWindowOptions();
   RearmTicks();

@@ -74,7 +74,7 @@ class XmodemProgressTest : public QObject {
     CXmodemProgress progress(&window);
     session.SetTransferMonitor({[&](int done, int total) { progress.Progress(done, total); },
                                 [&] { return progress.Cancelled(); }});
-    QVERIFY2(session.OpenConnection(), session.LastFailure().c_str());
+    QVERIFY2(session.OpenConnection(), session.LastError().Message().c_str());
     SlowReceiver receiver(line.b());
 
     bool dialogShown = false;

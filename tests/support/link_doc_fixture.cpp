@@ -15,8 +15,9 @@ const std::string kOfferPrefix = "AutoReply test for \"";
 }  // namespace
 
 LinkDocTest::LinkDocTest()
-    : m_Link(GetConfiguration(), m_FrontEnd),
-      m_Doc(GetConfiguration(), m_Link, m_FrontEnd),
+    : m_Session(GetConfiguration(), m_FrontEnd),
+      m_Link(m_Session.Link()),
+      m_Doc(m_Session.Document()),
       m_Table(m_Doc.Table()) {
   ResetConfigurationToDefaults();
   m_Table.AddListener(this);
@@ -50,7 +51,7 @@ LoopbackSocket LinkDocTest::UseTcpClientLink() {
 
 void LinkDocTest::OpenTcpClientLink() {
   LoopbackSocket listener = UseTcpClientLink();
-  ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
+  ASSERT_TRUE(m_Session.OpenConnection()) << m_Session.LastError().Message();
   m_Peer = listener.Accept();
   ASSERT_TRUE(m_Peer.valid());
 }
@@ -61,7 +62,7 @@ void LinkDocTest::OpenTcpServerLink() {
   const uint16_t port = UnusedTcpPortNumber();
   m_LinkTcpPort = port;
   SetSetting("Connection", "SocketPort", std::to_string(port));
-  ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
+  ASSERT_TRUE(m_Session.OpenConnection()) << m_Session.LastError().Message();
   m_Peer = LoopbackSocket::TcpConnect(port);
   ASSERT_TRUE(m_Peer.valid());
   ASSERT_TRUE(TickUntil([this] { return m_FrontEnd.state == LinkState::kTcpServerWithPeer; }));
@@ -78,7 +79,7 @@ void LinkDocTest::OpenUdpServerLink() {
   SetSetting("Connection", "ActAsServer", "1");
   m_LinkUdpPort = UnusedUdpPortNumber();
   SetSetting("Connection", "SocketPort", std::to_string(m_LinkUdpPort));
-  ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
+  ASSERT_TRUE(m_Session.OpenConnection()) << m_Session.LastError().Message();
   m_Peer = LoopbackSocket::Udp();
 }
 
@@ -97,7 +98,7 @@ void LinkDocTest::PeerSends(const std::string& bytes) {
 }
 
 void LinkDocTest::Tick() {
-  m_Doc.ReceiveTick(m_Script ? m_Now : ReceiveCycle::Clock::now());
+  m_Session.ReceiveTick(m_Script ? m_Now : ReceiveCycle::Clock::now());
 }
 
 bool LinkDocTest::TickUntil(const std::function<bool()>& check) {

@@ -10,11 +10,12 @@
 
 #include "link/link_controller.h"
 #include "session/linkwright_doc.h"
+#include "session/session.h"
 #include "support/loopback_socket.h"
 #include "support/recording_front_end.h"
 #include "support/scripted_transport.h"
 
-// A document over a real link controller on loopback, with the default settings, a recording
+// A session whose link controller runs on loopback, with the default settings, a recording
 // front-end, the rows the table selects and the diagnostic log captured. The test's socket is
 // the far end of the link.
 class LinkDocTest : public ::testing::Test, public MessageTableListener {
@@ -62,8 +63,9 @@ class LinkDocTest : public ::testing::Test, public MessageTableListener {
   void FocusChanged(int focusedRow, int selectedRow) override;
 
   RecordingFrontEnd m_FrontEnd;
-  CLinkController m_Link;
-  CLinkwrightDoc m_Doc;
+  Session m_Session;
+  CLinkController& m_Link;
+  CLinkwrightDoc& m_Doc;
   MessageTable& m_Table;
   LoopbackSocket m_Peer = LoopbackSocket::Udp();
   uint16_t m_LinkUdpPort = 0;

@@ -24,6 +24,7 @@ void RecordingFrontEnd::ShowLinkStatus(const std::string& description, LinkState
   linkPane = description;
   title = LinkTitle(description);
   state = linkState;
+  ++statusShows;
 }
 
 void RecordingFrontEnd::ShowNotice(const std::string& text) {

@@ -28,5 +28,6 @@ class RecordingFrontEnd : public FrontEnd {
   // The title a window builds from the link description.
   std::string title;
   LinkState state = LinkState::kNoLink;
+  int statusShows = 0;
   std::vector<std::string> notices;
 };

@@ -1,5 +1,7 @@
 #include "support/scripted_transport.h"
 
+#include <utility>
+
 void ScriptedTransport::Script::Add(ByteString bytes, std::optional<size_t> newPeerAt,
                                     bool wholeMessage) {
   Arrival arrival;
@@ -15,7 +17,23 @@ bool ScriptedTransport::Close() {
 }
 
 bool ScriptedTransport::Send(const ByteString& message) {
-  m_Script->sent.push_back(message);
+  if (m_Gathered) {
+    *m_Gathered += message;
+  } else {
+    m_Script->sent.push_back(message);
+  }
+  return true;
+}
+
+bool ScriptedTransport::EndGathering() {
+  const std::optional<ByteString> gathered = std::exchange(m_Gathered, std::nullopt);
+  if (!gathered || gathered->empty()) {
+    return true;
+  }
+  if (m_Script->refuseGathered) {
+    return Check(false, "the scripted peer refused the gathered messages");
+  }
+  m_Script->sent.push_back(*gathered);
   return true;
 }
 

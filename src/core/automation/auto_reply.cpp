@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <vector>
 
-#include "automation/row_sender.h"
 #include "codec/escape_codec.h"
 #include "config/configuration.h"
 #include "diag/diag_log.h"
 #include "document/message_table.h"
 
-AutoReplier::AutoReplier(const CConfiguration& config, MessageTable& table, RowSender& sender)
-    : m_Config(config), m_Table(table), m_Sender(sender), m_Triggers(table) {}
+AutoReplier::AutoReplier(const CConfiguration& config, MessageTable& table)
+    : m_Config(config), m_Table(table), m_Triggers(table) {}
 
-bool AutoReplier::AutoReply(const ByteString& packet) {
+int AutoReplier::AutoReply(const ByteString& packet) {
   const bool useRegex = m_Config.GetBool(setting::kUseRegex);
   if (DiagEnabled()) {
     DiagLog(' ', "AutoReply test for \"%s\"", BytesToText(packet, false).c_str());
@@ -21,12 +20,11 @@ bool AutoReplier::AutoReply(const ByteString& packet) {
   if (row == 0) {
     m_RememberedRow = 1;
     m_Table.ClearSelection();
-    return false;
+    return 0;
   }
-  m_Sender.SelectRow(row);
-  m_Sender.SendRow(row);
+  m_Table.SelectRow(row);
   m_RememberedRow = row + 1;
-  return true;
+  return row;
 }
 
 // After the focused row, else where the last scan left off. A start past the last row (focus

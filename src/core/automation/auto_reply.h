@@ -5,23 +5,22 @@
 
 class CConfiguration;
 class MessageTable;
-class RowSender;
 
-// AutoReply: answers a received packet with the message of the first active row whose trigger
-// matches it. The rows are tested as a ring, starting after the focused row, or at the row after
-// the last match when no row has the focus, so several rows with the same trigger answer in
-// turn. The trigger is decoded from its escape text first; it matches when its bytes equal the
-// packet or, with "AutoReply"/"UseRegex" set, when it matches the whole packet as a regular
-// expression. Triggers are decoded and compiled once per edit of their row (PreparedTriggers);
-// "UseRegex" is read for every packet.
+// AutoReply: picks the row whose message answers a received packet, the first active row whose
+// trigger matches it; the caller sends it. The rows are tested as a ring, starting after the
+// focused row, or at the row after the last match when no row has the focus, so several rows with
+// the same trigger answer in turn. The trigger is decoded from its escape text first; it matches
+// when its bytes equal the packet or, with "AutoReply"/"UseRegex" set, when it matches the whole
+// packet as a regular expression. Triggers are decoded and compiled once per edit of their row
+// (PreparedTriggers); "UseRegex" is read for every packet.
 class AutoReplier {
  public:
-  AutoReplier(const CConfiguration& config, MessageTable& table, RowSender& sender);
+  AutoReplier(const CConfiguration& config, MessageTable& table);
 
-  // Tests the packet against the active rows. On a match the row is selected and sent, and the
-  // result is true whatever the send reported. Without a match the selection is cleared and the
-  // next scan without focus starts at row 1. Writes the "AutoReply test for" trace line.
-  bool AutoReply(const ByteString& packet);
+  // Tests the packet against the active rows. On a match the row is selected and returned.
+  // Without a match the selection is cleared, the next scan without focus starts at row 1 and
+  // the result is 0. Writes the "AutoReply test for" log line.
+  int AutoReply(const ByteString& packet);
 
   // Where the next scan starts when no row has the focus.
   int RememberedRow() const { return m_RememberedRow; }
@@ -34,7 +33,6 @@ class AutoReplier {
 
   const CConfiguration& m_Config;
   MessageTable& m_Table;
-  RowSender& m_Sender;
   PreparedTriggers m_Triggers;
   int m_RememberedRow = 1;
 };

@@ -1,6 +1,5 @@
 #include "automation/auto_send.h"
 
-#include "automation/row_sender.h"
 #include "diag/diag_log.h"
 #include "document/message_table.h"
 
@@ -17,13 +16,12 @@ int NextActiveRow(const MessageTable& table, int start) {
   return -1;
 }
 
-bool AutoSendStep(MessageTable& table, RowSender& sender) {
+int AutoSendRow(MessageTable& table) {
   const int row = NextActiveRow(table, table.FocusedRow());
   if (row < 1) {
     DiagLog('W', "AutoSend() fallito : nessuna riga selezionata");
-    return false;
+    return 0;
   }
-  sender.SelectRow(row);
-  sender.SendRow(row);
-  return true;
+  table.SelectRow(row);
+  return row;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 class MessageTable;
-class RowSender;
 
 // AutoSend: the active rows are sent one per cycle, in row order and around from the last row
 // to row 1. The position in the cycle is the table's focused row.
@@ -11,7 +10,7 @@ class RowSender;
 // Every row is tested at most once. −1 when no row is active.
 int NextActiveRow(const MessageTable& table, int start);
 
-// One step of the cycle: selects and sends the next active row after the focused one and
-// returns true, whatever the send reported. Without an active row it sends nothing, writes the
-// warning "AutoSend() fallito : nessuna riga selezionata" and returns false.
-bool AutoSendStep(MessageTable& table, RowSender& sender);
+// One step of the cycle: selects the next active row after the focused one and returns it, for
+// the caller to send. Without an active row it writes the warning "AutoSend() fallito : nessuna
+// riga selezionata" and returns 0.
+int AutoSendRow(MessageTable& table);

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "link/link_state.h"
+
 // Who put a piece of text into the trace: data sent, data received, or a report line such as
 // the checksum report.
 enum class TraceDirection { kSent, kReceived, kReport };
@@ -19,24 +21,6 @@ struct TracePiece {
 };
 
 using TraceBatch = std::vector<TracePiece>;
-
-// The states of the link that the main window's icon shows; a front-end picks its own picture
-// for each. kNoLink (a mode that names no transport) shows no icon.
-enum class LinkState {
-  kNoLink,
-  kSerialClosed,
-  kSerialOpen,
-  kTcpServerClosed,
-  kTcpServerListening,
-  kTcpServerWithPeer,
-  kTcpClientClosed,
-  kTcpClientOpen,
-  kUdpServerClosed,
-  kUdpServerOpen,
-  kUdpClient,
-  kHttpClosed,
-  kHttpOpen,
-};
 
 // What the core asks of a front-end. The Qt window and the console each implement it; the core
 // never talks to a screen, a speaker or a keyboard in any other way. Row focus is not part of

@@ -2,11 +2,8 @@
 
 #include <utility>
 
-#include <cstdio>
-
 #include "config/configuration.h"
 #include "diag/diag_log.h"
-#include "front_end/result_beep.h"
 
 namespace {
 
@@ -14,12 +11,9 @@ namespace {
 // until its time limit, checks the time often, large enough to cost few system calls.
 constexpr size_t kMaxReceive = 64 << 10;
 
-constexpr const char* kOnlyOnePeer = "Only allow one message socket at a time";
-
 }  // namespace
 
-CLinkController::CLinkController(const CConfiguration& config, FrontEnd& frontEnd)
-    : m_Config(config), m_FrontEnd(frontEnd), m_Trace(config, frontEnd) {}
+CLinkController::CLinkController(const CConfiguration& config) : m_Config(config) {}
 
 CLinkController::~CLinkController() = default;
 
@@ -44,53 +38,44 @@ bool CLinkController::NeedsNoOpening() const {
   return !m_Opened && Active().IsOpen();
 }
 
-bool CLinkController::Failed(const std::string& reason) {
-  m_LastFailure = reason;
-  return false;
+bool CLinkController::FailOf(const Transport& transport, ErrorKind kind) {
+  return Fail(kind, transport.LastFailure());
 }
 
 bool CLinkController::Open() {
   if (m_Opened) {
-    m_LastFailure = "the link is already open";
-    PlayResultBeep(m_Config, m_FrontEnd, false);
-    return false;
+    return Fail(ErrorKind::kState, "the link is already open");
   }
   Active();
   return OpenWith(std::move(m_Configured));
 }
 
 bool CLinkController::OpenWith(std::unique_ptr<Transport> transport) {
-  m_LastFailure.clear();
+  ClearError();
   m_TxCount = 0;
-  ShowTxCount();
   transport->SetMonitor(m_Monitor);
-  const bool result = transport->Open() || Failed(transport->LastFailure());
-  if (result) {
-    m_Opened = std::move(transport);
-    m_NewLink = true;
-    m_WasLost = false;
+  if (!transport->Open()) {
+    return FailOf(*transport, ErrorKind::kSystem);
   }
-  UpdateStatus();
-  PlayResultBeep(m_Config, m_FrontEnd, result);
-  return result;
+  m_Opened = std::move(transport);
+  m_NewLink = true;
+  m_WasLost = false;
+  return true;
 }
 
 bool CLinkController::Close() {
   if (!m_Opened) {
-    return false;
+    return Fail(ErrorKind::kState, "the link is not open");
   }
-  const bool closed = m_Opened->Close();
-  if (closed) {
-    m_Opened.reset();
+  if (!m_Opened->Close()) {
+    return FailOf(*m_Opened, ErrorKind::kSystem);
   }
-  UpdateStatus();
-  return closed;
+  m_Opened.reset();
+  return true;
 }
 
 bool CLinkController::CloseMessageSocket() {
-  const bool closed = Active().DropPeer();
-  UpdateStatus();
-  return closed;
+  return Active().DropPeer() || Fail(ErrorKind::kState, "no TCP peer connected");
 }
 
 void CLinkController::SetTransferMonitor(const TransferMonitor& monitor) {
@@ -105,64 +90,52 @@ void CLinkController::SetTransferMonitor(const TransferMonitor& monitor) {
 }
 
 bool CLinkController::Send(const ByteString& message) {
-  m_LastFailure.clear();
-  if (m_Config.GetBool(setting::kClearTextOnSend)) {
-    m_Trace.Clear();
-  }
+  SentLines ignored;
+  return Send(message, ignored);
+}
+
+bool CLinkController::Send(const ByteString& message, SentLines& lines) {
+  ClearError();
   if (!IsOpen()) {
-    return Failed("the link is not open");
+    return Fail(ErrorKind::kState, "the link is not open");
   }
   Transport& transport = Active();
   const SendTracing tracing = transport.Tracing();
-  if (tracing == SendTracing::kExchange) {
-    m_Trace.Write(message, TraceDirection::kSent, true);
-  }
+  lines.message = tracing == SendTracing::kExchange;
   if (!transport.Send(message)) {
-    // A failed send may have dropped the peer.
-    UpdateStatus();
-    return Failed(transport.LastFailure());
+    return FailOf(transport, ErrorKind::kSystem);
   }
-  if (tracing == SendTracing::kSentLine) {
-    m_Trace.Write(message, TraceDirection::kSent, true);
-  }
-  TraceReply();
+  lines.message = tracing != SendTracing::kResponseOnly;
+  lines.replies = transport.TakeReply();
+  m_ExchangeReplies += lines.replies.size();
   ++m_TxCount;
-  // While gathering, the count is shown once, when the gathering ends.
-  if (!m_Gathering) {
-    ShowTxCount();
-  }
   return true;
 }
 
-CLinkController::SendGathering::SendGathering(CLinkController& link) : m_Link(link) {
-  if (m_Link.m_Opened) {
-    m_Link.m_Opened->StartGathering();
-    m_Link.m_Gathering = true;
+void CLinkController::StartGathering() {
+  if (m_Opened) {
+    m_Opened->StartGathering();
+    m_Gathering = true;
   }
 }
 
-CLinkController::SendGathering::~SendGathering() {
-  m_Link.EndGathering();
+bool CLinkController::EndGathering() {
+  if (!std::exchange(m_Gathering, false) || !m_Opened || m_Opened->EndGathering()) {
+    return true;
+  }
+  FailOf(*m_Opened, ErrorKind::kSystem);
+  DiagLog('W', "CLinkController::Send() gathered messages not sent: %s",
+          LastError().Message().c_str());
+  return false;
 }
 
-void CLinkController::EndGathering() {
-  if (!std::exchange(m_Gathering, false)) {
-    return;
+bool CLinkController::SendGathered() {
+  if (!m_Gathering) {
+    return true;
   }
-  ShowTxCount();
-  if (m_Opened && !m_Opened->EndGathering()) {
-    Failed(m_Opened->LastFailure());
-    DiagLog('W', "CLinkController::Send() gathered messages not sent: %s", m_LastFailure.c_str());
-    UpdateStatus();
-    PlayResultBeep(m_Config, m_FrontEnd, false);
-  }
-}
-
-void CLinkController::TraceReply() {
-  for (const ByteString& line : Active().TakeReply()) {
-    m_Trace.Write(line, TraceDirection::kReceived, true);
-    ++m_ExchangeReplies;
-  }
+  const bool sent = EndGathering();
+  StartGathering();
+  return sent;
 }
 
 std::vector<WaitHandle> CLinkController::WaitHandles() const {
@@ -177,33 +150,21 @@ Arrival CLinkController::Receive() {
   if (std::exchange(m_NewLink, false)) {
     arrival.newPeerAt = 0;
   }
-  for (int i = 0; i < arrival.refusedPeers; ++i) {
-    m_FrontEnd.ShowNotice(kOnlyOnePeer);
-  }
   if (arrival.lost) {
     LoseLink();
-  } else if (arrival.statusChanged) {
-    UpdateStatus();
   }
   return arrival;
 }
 
 void CLinkController::LoseLink() {
-  m_LastFailure = m_Opened->LastFailure();
-  DiagLog('W', "CLinkController::Receive() link lost: %s", m_LastFailure.c_str());
+  FailOf(*m_Opened, ErrorKind::kPeer);
+  DiagLog('W', "CLinkController::Receive() link lost: %s", LastError().Message().c_str());
   m_Opened->Close();
   m_Opened.reset();
   m_WasLost = true;
-  UpdateStatus();
 }
 
-void CLinkController::UpdateStatus() {
+LinkStatus CLinkController::Status() const {
   const Transport& transport = Active();
-  m_FrontEnd.ShowLinkStatus(transport.Description(), transport.State());
-}
-
-void CLinkController::ShowTxCount() {
-  char text[32];
-  std::snprintf(text, sizeof text, "Tx: %ld", static_cast<long>(m_TxCount));
-  m_FrontEnd.SetTxPaneText(text);
+  return {transport.Description(), transport.State()};
 }

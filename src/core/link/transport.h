@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "byte_string.h"
-#include "front_end/front_end.h"
+#include "link/link_state.h"
 #include "link/wait_handle.h"
 
 // What one poll of a transport brought, besides the bytes.

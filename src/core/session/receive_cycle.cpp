@@ -7,7 +7,7 @@
 #include "diag/diag_log.h"
 #include "front_end/trace_text.h"
 #include "link/commkit/packet_extraction.h"
-#include "link/link_controller.h"
+#include "link/transport.h"
 
 namespace {
 
@@ -43,42 +43,23 @@ void LogPacketMatches(const ByteString& buffer, const std::vector<PacketSpan>& p
 ReceiveCycle::ReceiveCycle(const CConfiguration& config, TraceWriter& trace)
     : m_Config(config), m_Trace(trace) {}
 
-bool ReceiveCycle::ReceiveTick(CLinkController& link, Clock::time_point now,
-                               const PacketHandler& offer) {
-  // The work limit is the processor's time, not the tick's.
-  const Clock::time_point workEnd = Clock::now() + kTickWorkLimit;
-  for (bool first = true;; first = false) {
-    const Arrival arrival = link.IsOpen() ? link.Receive() : Arrival();
-    if (arrival.bytes.empty() && !arrival.newPeerAt) {
-      if (first) {
-        Offer(TakeTimedOutPacket(now), offer);
-      }
-      return false;
-    }
-    m_LastRxTime = now;
-    if (arrival.bytes.empty()) {
-      // A peer that came without bytes yet; more may be waiting behind it.
-      StartNewPeer();
-    } else {
-      // The replies to one chunk's packets leave together.
-      CLinkController::SendGathering gathering(link);
-      Offer(TakeArrivedPackets(arrival), offer);
-    }
-    // An Xmodem transfer is the tick's one packet.
-    if (arrival.wholeMessage) {
-      return false;
-    }
-    if (Clock::now() >= workEnd) {
-      return true;
-    }
-  }
+bool ReceiveCycle::Brings(const Arrival& arrival) {
+  return !arrival.bytes.empty() || arrival.newPeerAt.has_value();
 }
 
-void ReceiveCycle::Offer(const std::vector<ByteString>& packets, const PacketHandler& offer) {
-  m_PacketCount += packets.size();
-  for (const ByteString& packet : packets) {
-    offer(packet);
+std::vector<ByteString> ReceiveCycle::TakeArrival(const Arrival& arrival, Clock::time_point now) {
+  m_LastRxTime = now;
+  if (arrival.bytes.empty()) {
+    // A peer that came without bytes yet.
+    StartNewPeer();
+    return {};
   }
+  return Counted(TakeArrivedPackets(arrival));
+}
+
+std::vector<ByteString> ReceiveCycle::Counted(std::vector<ByteString> packets) {
+  m_PacketCount += packets.size();
+  return packets;
 }
 
 std::vector<ByteString> ReceiveCycle::TakeArrivedPackets(const Arrival& arrival) {
@@ -154,5 +135,5 @@ std::vector<ByteString> ReceiveCycle::TakeTimedOutPacket(Clock::time_point now) 
     return {};
   }
   EndTraceLine();
-  return {std::move(packet)};
+  return Counted({std::move(packet)});
 }

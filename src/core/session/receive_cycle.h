@@ -1,21 +1,19 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
 #include <vector>
 
 #include "byte_string.h"
 #include "session/packet_cutter.h"
 
 class CConfiguration;
-class CLinkController;
 class TraceWriter;
 struct Arrival;
 
-// The one place where incoming bytes enter the tool. Each tick takes what the link received,
-// shows it in the trace, cuts it into packets by "PacketOpener", "PacketCloser" and
-// "PacketBreakTimeout" (section "Connection", read on every tick) and offers each packet, in
-// order, to a handler (AutoReply). The packet-building buffer is m_RxPacket; the time of its
+// Where incoming bytes become packets. Each chunk the link received is shown in the trace and
+// cut into packets by "PacketOpener", "PacketCloser" and "PacketBreakTimeout" (section
+// "Connection", read for every chunk); the packets are handed back in order for the session to
+// offer to AutoReply. The packet-building buffer is m_RxPacket; the time of its
 // last change is kept with it, on the clock the caller passes in.
 //
 // Every complete packet in the buffer is cut in the same tick; the bytes after the last closer
@@ -27,14 +25,12 @@ struct Arrival;
 // with a warning, and its trace line is ended. The buffer keeps at most kMaxRxPacket bytes: beyond
 // that the oldest go, with a warning.
 //
-// A tick takes what is waiting chunk by chunk, each chunk cut, traced and its packets offered
-// before the next is taken, until nothing more is waiting or kTickWorkLimit has passed; a
-// stream is then not throttled by the polling period, and a tick stays short. The replies sent
-// while a chunk's packets are offered leave together when the chunk is done.
+// A receive tick takes what is waiting chunk by chunk, each chunk cut, traced and its packets
+// answered before the next is taken, until nothing more is waiting or kTickWorkLimit has
+// passed; a stream is then not throttled by the polling period, and a tick stays short.
 class ReceiveCycle {
  public:
   using Clock = std::chrono::steady_clock;
-  using PacketHandler = std::function<void(const ByteString& packet)>;
 
   static constexpr size_t kMaxRxPacket = 1 << 20;
   // A tick takes no further chunk once it has worked this long.
@@ -42,9 +38,12 @@ class ReceiveCycle {
 
   ReceiveCycle(const CConfiguration& config, TraceWriter& trace);
 
-  // One tick of the receive-polling timer at time `now`. True when the tick stopped at
-  // kTickWorkLimit, so more may be waiting and the next tick is due at once.
-  bool ReceiveTick(CLinkController& link, Clock::time_point now, const PacketHandler& offer);
+  // True when a poll of the link brought something to take: bytes, or a new peer.
+  static bool Brings(const Arrival& arrival);
+  // Traces and cuts what arrived at time `now`; the packets cut, in order.
+  std::vector<ByteString> TakeArrival(const Arrival& arrival, Clock::time_point now);
+  // On a tick that brought nothing: the packet that the break time-out ends, if any.
+  std::vector<ByteString> TakeTimedOutPacket(Clock::time_point now);
 
   // The bytes of the packet being collected.
   const ByteString& RxPacket() const { return m_RxPacket; }
@@ -54,10 +53,9 @@ class ReceiveCycle {
   size_t PacketCount() const { return m_PacketCount; }
 
  private:
-  void Offer(const std::vector<ByteString>& packets, const PacketHandler& offer);
+  std::vector<ByteString> Counted(std::vector<ByteString> packets);
   std::vector<ByteString> TakeArrivedPackets(const Arrival& arrival);
   std::vector<ByteString> CutPackets(const ByteString& chunk);
-  std::vector<ByteString> TakeTimedOutPacket(Clock::time_point now);
   void StartNewPeer();
   // Ends the trace line on which the unfinished packet's pieces were shown.
   void EndTraceLine();

@@ -1,49 +1,218 @@
 #include "session/session.h"
 
+#include <cstdio>
+
+#include "codec/escape_codec.h"
 #include "config/configuration.h"
 #include "document/message_file.h"
+#include "front_end/front_end.h"
+#include "front_end/result_beep.h"
+
+namespace {
+
+constexpr const char* kOnlyOnePeer = "Only allow one message socket at a time";
+
+}  // namespace
 
 Session::Session(CConfiguration& config, FrontEnd& frontEnd)
     : m_Config(config),
-      m_Link(config, frontEnd),
-      m_Doc(config, m_Link, frontEnd),
-      m_Timers(config, m_Doc, m_Link) {}
+      m_FrontEnd(frontEnd),
+      m_Trace(config, frontEnd),
+      m_Link(config),
+      m_Doc(config, m_Trace),
+      m_Timers(config) {}
 
-bool Session::Failed(const std::string& reason) {
-  m_LastFailure = reason;
-  return false;
-}
-
-bool Session::OpenConnection() {
-  TraceWriter::Batch batch(m_Link.Trace());
-  return m_Timers.OpenConnection() || Failed(m_Link.LastFailure());
-}
-
-bool Session::CloseConnection() {
-  TraceWriter::Batch batch(m_Link.Trace());
-  return m_Timers.CloseConnection() || Failed("the link is not open");
-}
-
-bool Session::SendRow(int row) {
-  TraceWriter::Batch batch(m_Link.Trace());
-  return m_Doc.SendRow(row) || Failed(m_Doc.LastFailure());
-}
-
-bool Session::SendMessage(const ByteString& message) {
-  TraceWriter::Batch batch(m_Link.Trace());
-  return m_Link.Send(message) || Failed(m_Link.LastFailure());
-}
-
-void Session::RunDueTicks() {
-  TraceWriter::Batch batch(m_Link.Trace());
-  m_Timers.RunDueTicks();
-  if (m_Link.WasLost()) {
-    Failed("link lost: " + m_Link.LastFailure());
+Session::Scope::Scope(Session& session, Sends sends)
+    : m_Session(session), m_Batch(session.m_Trace), m_Gathering(sends == Sends::kGathered) {
+  if (m_Gathering) {
+    m_Session.m_Link.StartGathering();
   }
 }
 
-void Session::ReceiveNow() {
-  m_Doc.ReceiveTick(Clock::now());
+Session::Scope::~Scope() {
+  if (m_Gathering && !m_Session.m_Link.EndGathering()) {
+    m_Session.PlayBeep(false);
+  }
+  m_Session.ShowLinkChanges();
+}
+
+bool Session::FailOfLink(const std::string& label) {
+  const Error& error = m_Link.LastError();
+  return Fail(error.Kind(), label + error.Message());
+}
+
+bool Session::OpenConnection() {
+  Scope scope(*this);
+  if (!m_Link.NeedsNoOpening()) {
+    // Opening resets the sent count; a link already open keeps it.
+    const bool resetsCount = !m_Link.IsOpen();
+    const bool opened = m_Link.Open();
+    if (resetsCount) {
+      ShowTxCount();
+    }
+    PlayBeep(opened);
+    if (!opened) {
+      return FailOfLink();
+    }
+  }
+  m_Timers.StartRxPolling();
+  StartAutoSend();
+  return true;
+}
+
+bool Session::CloseConnection() {
+  Scope scope(*this);
+  if (!m_Link.Close()) {
+    return FailOfLink();
+  }
+  m_Timers.StopTimers();
+  return true;
+}
+
+bool Session::CloseMessageSocket() {
+  Scope scope(*this);
+  return m_Link.CloseMessageSocket() || FailOfLink();
+}
+
+bool Session::SendRow(int row) {
+  Scope scope(*this);
+  return SendRowMessage(row, false);
+}
+
+bool Session::SendMessage(const ByteString& message) {
+  Scope scope(*this);
+  return SendTraced(message) || FailOfLink();
+}
+
+std::string Session::NoRowFailure(const std::string& row, int rowCount) {
+  return "no row " + row + " (rows are 1 … " + std::to_string(rowCount) + ")";
+}
+
+bool Session::SendRowMessage(int row, bool byAutoReply) {
+  const size_t repliesBefore = m_Link.ExchangeReplies();
+  const bool sent = SendRowBytes(row);
+  if (sent) {
+    m_Doc.Statistics().RowSent(row, byAutoReply);
+    // Over an exchanging link the answer came back within the send.
+    if (m_Link.ExchangeReplies() != repliesBefore) {
+      m_Doc.Statistics().PacketCut();
+    }
+  }
+  PlayBeep(sent);
+  return sent;
+}
+
+bool Session::SendRowBytes(int row) {
+  const MessageTable& table = m_Doc.Table();
+  if (!table.IsMessageRow(row)) {
+    return Fail(ErrorKind::kInput, NoRowFailure(std::to_string(row), table.RowCount()));
+  }
+  const std::string label = "row " + std::to_string(row) + ": ";
+  const ByteString message = TextToBytes(table.GetItemText(row, MessageTable::kMessageColumn));
+  if (message.empty()) {
+    return Fail(ErrorKind::kInput, label + "no message");
+  }
+  if (!m_Link.IsOpen()) {
+    return Fail(ErrorKind::kState, label + "the link is not open");
+  }
+  return SendTraced(message) || FailOfLink(label);
+}
+
+bool Session::SendTraced(const ByteString& message) {
+  if (m_Config.GetBool(setting::kClearTextOnSend)) {
+    m_Trace.Clear();
+  }
+  SentLines lines;
+  const bool sent = m_Link.Send(message, lines);
+  if (lines.message) {
+    m_Trace.Write(message, TraceDirection::kSent, true);
+  }
+  for (const ByteString& reply : lines.replies) {
+    m_Trace.Write(reply, TraceDirection::kReceived, true);
+  }
+  return sent;
+}
+
+void Session::RunDueTicks() {
+  Scope scope(*this);
+  if (m_Timers.TakeRxDue()) {
+    const bool cutShort = ReceiveTick(Clock::now());
+    if (m_Link.WasLost()) {
+      m_Timers.StopTimers();
+      Fail(ErrorKind::kPeer, "link lost: " + m_Link.LastError().Message());
+      return;
+    }
+    m_Timers.RxTickRan(cutShort);
+  }
+  if (m_Timers.TakeAutoSendDue()) {
+    AutoSendStep();
+    StartAutoSend();
+  }
+}
+
+bool Session::ReceiveTick(Clock::time_point now) {
+  Scope scope(*this, Scope::Sends::kGathered);
+  ReceiveCycle& cycle = m_Doc.Receiving();
+  // The work limit is the processor's time, not the tick's.
+  const Clock::time_point workEnd = Clock::now() + ReceiveCycle::kTickWorkLimit;
+  for (bool first = true;; first = false) {
+    const Arrival arrival = m_Link.IsOpen() ? m_Link.Receive() : Arrival();
+    ShowRefusedPeers(arrival);
+    if (!ReceiveCycle::Brings(arrival)) {
+      if (first) {
+        OfferPackets(cycle.TakeTimedOutPacket(now));
+      }
+      return false;
+    }
+    OfferPackets(cycle.TakeArrival(arrival, now));
+    // The replies to one chunk's packets leave together.
+    SendGathered();
+    // An Xmodem transfer is the tick's one packet.
+    if (arrival.wholeMessage) {
+      return false;
+    }
+    if (Clock::now() >= workEnd) {
+      return true;
+    }
+  }
+}
+
+void Session::ShowRefusedPeers(const Arrival& arrival) {
+  for (int i = 0; i < arrival.refusedPeers; ++i) {
+    m_FrontEnd.ShowNotice(kOnlyOnePeer);
+  }
+}
+
+void Session::OfferPackets(const std::vector<ByteString>& packets) {
+  for (const ByteString& packet : packets) {
+    m_Doc.Statistics().PacketCut();
+    AutoReply(packet);
+  }
+}
+
+bool Session::AutoReply(const ByteString& packet) {
+  const int row = m_Doc.AutoReplyRow(packet);
+  if (row == 0) {
+    return false;
+  }
+  SendRowMessage(row, true);
+  return true;
+}
+
+bool Session::AutoSendStep() {
+  Scope scope(*this);
+  const int row = m_Doc.AutoSendRow();
+  if (row == 0) {
+    return false;
+  }
+  SendRowMessage(row, false);
+  return true;
+}
+
+void Session::SendGathered() {
+  if (!m_Link.SendGathered()) {
+    PlayBeep(false);
+  }
 }
 
 std::vector<WaitHandle> Session::WaitHandles() const {
@@ -53,9 +222,9 @@ std::vector<WaitHandle> Session::WaitHandles() const {
 bool Session::ToggleAutoSend() {
   m_Config.Set(setting::kAutoSendEnabled, m_Config.GetBool(setting::kAutoSendEnabled) ? "0" : "1");
   const bool saved = m_Config.Save();
-  m_Timers.StartAutoSend();
-  return saved ||
-         Failed("the configuration could not be saved to " + CConfiguration::FilePath().string());
+  StartAutoSend();
+  return saved || Fail(ErrorKind::kSystem, "the configuration could not be saved to " +
+                                               CConfiguration::FilePath().string());
 }
 
 Error Session::LoadTable(const std::filesystem::path& path) {
@@ -68,4 +237,30 @@ Error Session::SaveTable(const std::filesystem::path& path) {
 
 void Session::NewTable() {
   m_Doc.Table().ResetRows(MessageTable::kDefaultRowCount);
+}
+
+void Session::UpdateStatus() {
+  LinkStatus status = m_Link.Status();
+  if (status != m_ShownStatus) {
+    m_FrontEnd.ShowLinkStatus(status.description, status.state);
+    m_ShownStatus = std::move(status);
+  }
+}
+
+void Session::ShowLinkChanges() {
+  if (m_Link.TxCount() != m_ShownTxCount) {
+    ShowTxCount();
+  }
+  UpdateStatus();
+}
+
+void Session::ShowTxCount() {
+  m_ShownTxCount = m_Link.TxCount();
+  char text[32];
+  std::snprintf(text, sizeof text, "Tx: %ld", static_cast<long>(m_ShownTxCount));
+  m_FrontEnd.SetTxPaneText(text);
+}
+
+void Session::PlayBeep(bool result) {
+  PlayResultBeep(m_Config, m_FrontEnd, result);
 }

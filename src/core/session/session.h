@@ -7,6 +7,7 @@
 
 #include "byte_string.h"
 #include "error.h"
+#include "front_end/trace_text.h"
 #include "link/link_controller.h"
 #include "session/linkwright_doc.h"
 #include "session/tick_scheduler.h"
@@ -14,12 +15,18 @@
 class CConfiguration;
 class FrontEnd;
 
-// The one object a front-end holds: the link controller, the document with its message table,
-// AutoReply, AutoSend and receive cycle, and the two timers, wired together once. A front-end
-// builds it from the configuration store and itself, calls its commands, runs RunDueTicks
-// when NextDue has come, and shows what arrives through FrontEnd. Each command and each
-// RunDueTicks call hands its trace to the front-end in one AppendTrace.
-class Session {
+// The one object a front-end holds, and the only one in the core that talks to the FrontEnd:
+// the link controller, the document with its message table, AutoReply, AutoSend and receive
+// cycle, and the two timers, wired together once. A front-end builds it from the configuration
+// store and itself, calls its commands, runs RunDueTicks when NextDue has come, and sees the
+// results through FrontEnd: the trace, the beeps, the "Tx: %ld" text, the link status (shown
+// when its description or state changed) and the notices.
+//
+// Received bytes travel one way: the link controller's Receive, the receive cycle that traces
+// and cuts them, AutoReply that picks a row for each packet, and the session that sends it. Each
+// command and each tick is one scope: its trace reaches the front-end in one AppendTrace, and
+// in a receive tick the replies to one chunk leave the link together.
+class Session : public LastErrorHolder {
  public:
   using Clock = TickScheduler::Clock;
 
@@ -32,29 +39,47 @@ class Session {
   ResponseStatistics& Statistics() { return m_Doc.Statistics(); }
   CLinkController& Link() { return m_Link; }
   const CLinkController& Link() const { return m_Link; }
+  const TickScheduler& Timers() const { return m_Timers; }
+  // Where commands outside the link (the checksum report) write the trace.
+  TraceWriter& Trace() { return m_Trace; }
 
-  // Opens the link and starts receive polling and AutoSend. False, with LastFailure telling
-  // why, when the link did not open.
+  // Opens the link (a link that needs no opening counts as opened), sounds the result beep and
+  // starts receive polling and AutoSend. Fails, and the timers stay stopped, when the link did
+  // not open.
   bool OpenConnection();
-  // Closes the link and stops both timers. False when nothing was open or it did not close.
+  // Closes the link and stops both timers. Fails when nothing was open or it did not close.
   bool CloseConnection();
   bool IsOpen() const { return m_Link.IsOpen(); }
+  // Closes the connection to the TCP peer only; a server keeps listening.
+  bool CloseMessageSocket();
 
-  // Sends a row of the table (see CLinkwrightDoc::SendRow). False, with LastFailure telling
-  // why, when it was not sent.
+  // Sends the message of row 1 … 99 and sounds the result beep. Fails, without touching the
+  // link, for a row out of range, a message that decodes to no bytes, or a closed link, and
+  // when the link's send fails. A sent row starts its wait for an answer in the statistics,
+  // which a reply coming back within the send (an exchanging link) ends at once.
   bool SendRow(int row);
-  // Sends bytes over the link as they are. False, with LastFailure telling why, when they were
-  // not sent.
+  // Sends bytes over the link as they are.
   bool SendMessage(const ByteString& message);
-  // Why the last failed command failed, in words for a person.
-  const std::string& LastFailure() const { return m_LastFailure; }
+  // The failure text for a row number (as the user wrote it) outside 1 … rowCount.
+  static std::string NoRowFailure(const std::string& row, int rowCount);
 
-  // Runs every tick that is due now (see TickScheduler). A link lost meanwhile stops the
-  // timers; LinkLost then holds and LastFailure says why.
+  // Runs every tick that is due now, the receive tick first. A link lost meanwhile stops the
+  // timers; LinkLost then holds and LastError says why.
   void RunDueTicks();
   bool LinkLost() const { return m_Link.WasLost(); }
+  // One receive tick at time `now`: takes what arrived chunk by chunk (see ReceiveCycle), each
+  // packet answering the rows waiting in the statistics and then offered to AutoReply, until
+  // nothing more is waiting or ReceiveCycle::kTickWorkLimit has passed. True when it stopped at
+  // that limit with more possibly waiting.
+  bool ReceiveTick(Clock::time_point now);
   // Runs the receive tick now, whatever its timer says.
-  void ReceiveNow();
+  void ReceiveNow() { ReceiveTick(Clock::now()); }
+  // Answers a packet with the row AutoReply picks; true when it picked one, whatever the send
+  // reported.
+  bool AutoReply(const ByteString& packet);
+  // One step of the AutoSend cycle: sends the next active row; true when there was one,
+  // whatever the send reported.
+  bool AutoSendStep();
   // Packets received so far: cut by the receive cycle, or replies that came back within a send
   // over an exchanging link (UDP client, HTTP).
   size_t PacketsReceived() const {
@@ -73,9 +98,9 @@ class Session {
   void WakeForData() { m_Timers.ReceiveDueNow(); }
 
   // Sets the AutoSend timer anew from the settings, as after a change of them.
-  void StartAutoSend() { m_Timers.StartAutoSend(); }
+  void StartAutoSend() { m_Timers.StartAutoSend(m_Link.IsOpen()); }
   // Flips "AutoSend"/"Enabled", saves the configuration and sets the AutoSend timer anew.
-  // False when the configuration could not be saved (the new value still holds in memory).
+  // Fails when the configuration could not be saved (the new value still holds in memory).
   bool ToggleAutoSend();
 
   // Loads a message file into the table (see LoadMessageFile); when it could not be loaded, the
@@ -89,15 +114,49 @@ class Session {
   // Where a long transfer (Xmodem) reports progress and asks whether to stop.
   void SetTransferMonitor(const TransferMonitor& monitor) { m_Link.SetTransferMonitor(monitor); }
 
-  // Shows the link's description and state, as after a change of the settings.
-  void UpdateStatus() { m_Link.UpdateStatus(); }
+  // Shows the link's description and state when they changed since they were last shown, as
+  // after a change of the settings; the first call always shows them.
+  void UpdateStatus();
 
  private:
-  bool Failed(const std::string& reason);
+  // One command or tick: the trace written meanwhile reaches the front-end in one append when
+  // it ends, after the sent count and the link status, where they changed; a tick also gathers
+  // the link's sends.
+  class Scope {
+   public:
+    enum class Sends { kAtOnce, kGathered };
+    explicit Scope(Session& session, Sends sends = Sends::kAtOnce);
+    ~Scope();
+    Scope(const Scope&) = delete;
+    Scope& operator=(const Scope&) = delete;
+
+   private:
+    Session& m_Session;
+    TraceWriter::Batch m_Batch;
+    bool m_Gathering;
+  };
+
+  bool FailOfLink(const std::string& label = {});
+  // The row's message over the link, counted in the statistics (`byAutoReply`: as a hit), with
+  // the result beep.
+  bool SendRowMessage(int row, bool byAutoReply);
+  bool SendRowBytes(int row);
+  // Sends and traces what the link reports; clears the trace first when "ClearTextOnSend" is set.
+  bool SendTraced(const ByteString& message);
+  void OfferPackets(const std::vector<ByteString>& packets);
+  void ShowRefusedPeers(const Arrival& arrival);
+  // Sends what the link gathered; the failure beep when it did not go out.
+  void SendGathered();
+  void ShowLinkChanges();
+  void ShowTxCount();
+  void PlayBeep(bool result);
 
   CConfiguration& m_Config;
+  FrontEnd& m_FrontEnd;
+  TraceWriter m_Trace;
   CLinkController m_Link;
   CLinkwrightDoc m_Doc;
   TickScheduler m_Timers;
-  std::string m_LastFailure;
+  std::optional<LinkStatus> m_ShownStatus;
+  int32_t m_ShownTxCount = 0;
 };

@@ -3,31 +3,8 @@
 #include <algorithm>
 
 #include "config/configuration.h"
-#include "link/link_controller.h"
-#include "session/linkwright_doc.h"
 
-TickScheduler::TickScheduler(const CConfiguration& config, CLinkwrightDoc& doc,
-                             CLinkController& link)
-    : m_Config(config), m_Doc(doc), m_Link(link) {}
-
-bool TickScheduler::OpenConnection() {
-  if (!m_Link.NeedsNoOpening() && !m_Link.Open()) {
-    return false;
-  }
-  StartRxPolling();
-  StartAutoSend();
-  m_Link.UpdateStatus();
-  return true;
-}
-
-bool TickScheduler::CloseConnection() {
-  if (!m_Link.Close()) {
-    return false;
-  }
-  StopTimers();
-  m_Link.UpdateStatus();
-  return true;
-}
+TickScheduler::TickScheduler(const CConfiguration& config) : m_Config(config) {}
 
 void TickScheduler::StartRxPolling() {
   m_RxDue = DueAfterPeriod(setting::kRxPollingTime);
@@ -39,9 +16,9 @@ void TickScheduler::ReceiveDueNow() {
   }
 }
 
-void TickScheduler::StartAutoSend() {
+void TickScheduler::StartAutoSend(bool linkOpen) {
   m_AutoSendDue.reset();
-  if (m_Config.GetBool(setting::kAutoSendEnabled) && m_Link.IsOpen()) {
+  if (m_Config.GetBool(setting::kAutoSendEnabled) && linkOpen) {
     m_AutoSendDue = DueAfterPeriod(setting::kAutoSendCycleTime);
   }
 }
@@ -58,26 +35,21 @@ std::optional<TickScheduler::Clock::time_point> TickScheduler::NextDue() const {
   return m_RxDue ? m_RxDue : m_AutoSendDue;
 }
 
-void TickScheduler::RunDueTicks() {
-  if (IsDue(m_RxDue)) {
-    m_RxDue.reset();
-    const bool cutShort = m_Doc.ReceiveTick(Clock::now());
-    if (m_Link.WasLost()) {
-      StopTimers();
-      return;
-    }
-    if (cutShort) {
-      // Cut short by its time limit: the rest of what is waiting is taken at once.
-      m_RxDue = Clock::now();
-    } else {
-      StartRxPolling();
-    }
+bool TickScheduler::TakeRxDue() {
+  return TakeDue(m_RxDue);
+}
+
+void TickScheduler::RxTickRan(bool cutShort) {
+  if (cutShort) {
+    // Cut short by its time limit: the rest of what is waiting is taken at once.
+    m_RxDue = Clock::now();
+  } else {
+    StartRxPolling();
   }
-  if (IsDue(m_AutoSendDue)) {
-    m_AutoSendDue.reset();
-    m_Doc.AutoSendStep();
-    StartAutoSend();
-  }
+}
+
+bool TickScheduler::TakeAutoSendDue() {
+  return TakeDue(m_AutoSendDue);
 }
 
 TickScheduler::Clock::time_point TickScheduler::DueAfterPeriod(const SettingKey& period) const {
@@ -85,6 +57,10 @@ TickScheduler::Clock::time_point TickScheduler::DueAfterPeriod(const SettingKey&
   return Clock::now() + std::max(milliseconds, kMinimumPeriod);
 }
 
-bool TickScheduler::IsDue(const std::optional<Clock::time_point>& due) {
-  return due && *due <= Clock::now();
+bool TickScheduler::TakeDue(std::optional<Clock::time_point>& due) {
+  if (!due || *due > Clock::now()) {
+    return false;
+  }
+  due.reset();
+  return true;
 }

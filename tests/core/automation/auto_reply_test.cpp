@@ -14,7 +14,7 @@ class AutoReplyTest : public LinkDocTest {
  protected:
   // The row that answered, 0 when none did.
   int Answer(const std::string& packet) {
-    const bool answered = m_Doc.AutoReply(packet);
+    const bool answered = m_Session.AutoReply(packet);
     const int picked = m_Table.SelectedRow();
     EXPECT_EQ(answered, picked != MessageTable::kNoRow);
     return answered ? picked : 0;
@@ -144,7 +144,7 @@ TEST_F(AutoReplyTest, NoMatchClearsTheSelectionAndRestartsAtRowOne) {
 
 TEST_F(AutoReplyTest, AMatchSendsTheRowEvenWhenTheSendFails) {
   SetReplyRow(7, "Q", "R");
-  EXPECT_TRUE(m_Doc.AutoReply("Q"));
+  EXPECT_TRUE(m_Session.AutoReply("Q"));
   EXPECT_EQ(m_FrontEnd.playedSignals, std::vector<bool>{false}) << "the closed link's failure beep";
 }
 

@@ -20,7 +20,7 @@ class AutoSendTest : public LinkDocTest {
   std::vector<int> Steps(int count) {
     std::vector<int> rows;
     for (int i = 0; i < count; ++i) {
-      EXPECT_TRUE(m_Doc.AutoSendStep());
+      EXPECT_TRUE(m_Session.AutoSendStep());
       rows.push_back(m_Table.FocusedRow());
     }
     return rows;
@@ -54,8 +54,8 @@ TEST_F(AutoSendTest, AFocusOnTheHeaderRowStartsFromTheTop) {
 
 TEST_F(AutoSendTest, WithoutActiveRowsEveryStepWarnsAndSendsNothing) {
   m_Table.SetItemText(5, MessageTable::kMessageColumn, "not active");
-  EXPECT_FALSE(m_Doc.AutoSendStep());
-  EXPECT_FALSE(m_Doc.AutoSendStep());
+  EXPECT_FALSE(m_Session.AutoSendStep());
+  EXPECT_FALSE(m_Session.AutoSendStep());
   EXPECT_EQ(CountLog('W', kNoActiveRow), 2);
   EXPECT_TRUE(m_SelectedRows.empty());
   EXPECT_TRUE(m_FrontEnd.playedSignals.empty());

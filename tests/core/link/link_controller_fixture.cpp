@@ -17,7 +17,8 @@ bool WaitUntil(const std::function<bool()>& check) {
   return true;
 }
 
-LinkControllerTest::LinkControllerTest() : m_Link(GetConfiguration(), m_FrontEnd) {
+LinkControllerTest::LinkControllerTest()
+    : m_Session(GetConfiguration(), m_FrontEnd), m_Link(m_Session.Link()) {
   ResetConfigurationToDefaults();
 }
 
@@ -38,12 +39,19 @@ void LinkControllerTest::UseLink(int mode, bool server, uint16_t port) {
 
 void LinkControllerTest::OpenLink(int mode, bool server, uint16_t port) {
   UseLink(mode, server, port);
-  ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
+  ASSERT_TRUE(m_Session.OpenConnection()) << m_Session.LastError().Message();
 }
 
 bool LinkControllerTest::PollUntil(const std::function<bool()>& check) {
   return WaitUntil([this, &check] {
     m_Received += m_Link.Receive().bytes;
+    return check();
+  });
+}
+
+bool LinkControllerTest::TickUntil(const std::function<bool()>& check) {
+  return WaitUntil([this, &check] {
+    m_Session.ReceiveNow();
     return check();
   });
 }

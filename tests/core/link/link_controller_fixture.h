@@ -7,14 +7,15 @@
 #include <string>
 
 #include "link/link_controller.h"
+#include "session/session.h"
 #include "support/loopback_socket.h"
 #include "support/recording_front_end.h"
 
 // Calls `check` until it returns true or the patience runs out; returns the last result.
 bool WaitUntil(const std::function<bool()>& check);
 
-// A controller over the process-wide configuration, reset to the defaults, and a recording
-// front-end.
+// A controller over the process-wide configuration, reset to the defaults, inside a session that
+// shows what it reports to a recording front-end.
 class LinkControllerTest : public ::testing::Test {
  protected:
   LinkControllerTest();
@@ -22,15 +23,18 @@ class LinkControllerTest : public ::testing::Test {
 
   void Set(const std::string& key, const std::string& value);
   void UseLink(int mode, bool server, uint16_t port);
-  // UseLink, then Open, failing the test when the link does not open.
+  // UseLink, then opens the session's connection, failing the test when the link does not open.
   void OpenLink(int mode, bool server, uint16_t port);
 
   // Polls Receive, collecting into m_Received, until `check` holds or the patience runs out.
   bool PollUntil(const std::function<bool()>& check);
+  // Runs the session's receive ticks until `check` holds or the patience runs out.
+  bool TickUntil(const std::function<bool()>& check);
   // Empties m_Received and polls until it holds at least `count` bytes; returns it.
   ByteString ReceiveBytes(size_t count);
 
   RecordingFrontEnd m_FrontEnd;
-  CLinkController m_Link;
+  Session m_Session;
+  CLinkController& m_Link;
   ByteString m_Received;
 };

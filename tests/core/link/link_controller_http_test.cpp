@@ -46,8 +46,8 @@ class HttpLinkTest : public LinkControllerTest {
 
 TEST_F(HttpLinkTest, SendRequestsThePathAndTracesHeaderEmptyLineAndBody) {
   Set("HttpUrl", Url("/base"));
-  ASSERT_TRUE(m_Link.Open());
-  ASSERT_TRUE(m_Link.Send("x")) << m_Link.LastFailure();
+  ASSERT_TRUE(m_Session.OpenConnection());
+  ASSERT_TRUE(m_Session.SendMessage("x")) << m_Session.LastError().Message();
   EXPECT_TRUE(Logged("GET /base/x HTTP/1.0"));
   EXPECT_EQ(m_FrontEnd.trace.rfind("HTTP/1.0 200 OK[CR][LF]", 0), 0u) << m_FrontEnd.trace;
   EXPECT_TRUE(m_FrontEnd.trace.ends_with("[CR][LF][CR][LF]\r\n\r\nhello\r\n")) << m_FrontEnd.trace;
@@ -56,13 +56,13 @@ TEST_F(HttpLinkTest, SendRequestsThePathAndTracesHeaderEmptyLineAndBody) {
 }
 
 TEST_F(HttpLinkTest, NoSecondSlashWhenEitherSideBringsOne) {
-  ASSERT_TRUE(m_Link.Open());
+  ASSERT_TRUE(m_Session.OpenConnection());
   Set("HttpUrl", Url("/base/"));
-  ASSERT_TRUE(m_Link.Send("x"));
+  ASSERT_TRUE(m_Session.SendMessage("x"));
   Set("HttpUrl", Url("/base"));
-  ASSERT_TRUE(m_Link.Send("/x"));
+  ASSERT_TRUE(m_Session.SendMessage("/x"));
   Set("HttpUrl", Url(""));
-  ASSERT_TRUE(m_Link.Send(""));
+  ASSERT_TRUE(m_Session.SendMessage(""));
   EXPECT_TRUE(Logged("GET / HTTP/1.0"));
   std::string log = ReadFileBytes(m_Dir / "requests.log");
   EXPECT_EQ(log.find("//"), std::string::npos) << log;
@@ -72,8 +72,8 @@ TEST_F(HttpLinkTest, NoSecondSlashWhenEitherSideBringsOne) {
 
 TEST_F(HttpLinkTest, ErrorStatusIsStillAnAnswer) {
   Set("HttpUrl", Url("/base"));
-  ASSERT_TRUE(m_Link.Open());
-  ASSERT_TRUE(m_Link.Send("missing"));
+  ASSERT_TRUE(m_Session.OpenConnection());
+  ASSERT_TRUE(m_Session.SendMessage("missing"));
   EXPECT_TRUE(Logged("GET /base/missing HTTP/1.0"));
   EXPECT_EQ(m_FrontEnd.trace.rfind("HTTP/1.0 404 ", 0), 0u) << m_FrontEnd.trace;
 }
@@ -82,9 +82,9 @@ TEST_F(LinkControllerTest, HttpWithoutServerFailsAndTracesNothing) {
   Set("Mode", "3");
   uint16_t port = UnusedTcpPortNumber();
   Set("HttpUrl", "http://127.0.0.1:" + std::to_string(port) + "/base");
-  ASSERT_TRUE(m_Link.Open());
-  EXPECT_FALSE(m_Link.Send("x"));
-  EXPECT_EQ(m_Link.LastFailure(),
+  ASSERT_TRUE(m_Session.OpenConnection());
+  EXPECT_FALSE(m_Session.SendMessage("x"));
+  EXPECT_EQ(m_Session.LastError().Message(),
             "no HTTP response from http://127.0.0.1:" + std::to_string(port) + "/base/x");
   EXPECT_EQ(m_FrontEnd.trace, "");
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 0");
@@ -98,9 +98,10 @@ TEST_F(LinkControllerTest, HttpStopsWaitingForTheResponseWhenTheMonitorSaysSo) {
   Set("ResponseTimeout", "5000");
   int asked = 0;
   m_Link.SetTransferMonitor({nullptr, [&asked] { return ++asked > 1; }});
-  ASSERT_TRUE(m_Link.Open());
-  EXPECT_FALSE(m_Link.Send(""));
-  EXPECT_EQ(m_Link.LastFailure(), "stopped while waiting for an HTTP response from " + url);
+  ASSERT_TRUE(m_Session.OpenConnection());
+  EXPECT_FALSE(m_Session.SendMessage(""));
+  EXPECT_EQ(m_Session.LastError().Message(),
+            "stopped while waiting for an HTTP response from " + url);
   EXPECT_EQ(listener.Accept().Read(10), "GET /x HTT");
 }
 

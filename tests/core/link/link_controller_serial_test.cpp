@@ -22,7 +22,7 @@ class SerialLinkTest : public LinkControllerTest {
     m_Settings = m_Pty.a() + ":115200,N,8,1";
     Set("Mode", std::to_string(mode));
     Set("CommConfig", m_Settings);
-    ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
+    ASSERT_TRUE(m_Session.OpenConnection()) << m_Session.LastError().Message();
   }
 
   PtyPair m_Pty;
@@ -38,15 +38,15 @@ TEST_F(SerialLinkTest, CommExchangesBytesBothWaysAndShowsTheSettings) {
 
   ASSERT_TRUE(peer.Write(std::string("AB\0\r", 4)));
   EXPECT_EQ(ReceiveBytes(4), std::string("AB\0\r", 4));
-  ASSERT_TRUE(m_Link.Send("xyz\r"));
+  ASSERT_TRUE(m_Session.SendMessage("xyz\r"));
   EXPECT_EQ(peer.Read(4, milliseconds(2000)), "xyz\r");
   EXPECT_EQ(m_FrontEnd.trace, "<-- xyz[CR]\r\n");
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 1");
 
-  ASSERT_TRUE(m_Link.Close());
+  ASSERT_TRUE(m_Session.CloseConnection());
   EXPECT_EQ(m_FrontEnd.state, LinkState::kSerialClosed);
   EXPECT_EQ(m_Link.Receive().bytes, "");
-  EXPECT_FALSE(m_Link.Send("late"));
+  EXPECT_FALSE(m_Session.SendMessage("late"));
 }
 
 TEST_F(LinkControllerTest, CommWithAMissingDeviceStaysClosed) {
@@ -54,8 +54,9 @@ TEST_F(LinkControllerTest, CommWithAMissingDeviceStaysClosed) {
   const std::string device = (dir / "ttyNone").string();
   Set("Mode", "0");
   Set("CommConfig", device + ":9600,N,8,1");
-  EXPECT_FALSE(m_Link.Open());
-  EXPECT_EQ(m_Link.LastFailure(), "cannot open " + device + ": No such file or directory");
+  EXPECT_FALSE(m_Session.OpenConnection());
+  EXPECT_EQ(m_Session.LastError().Message(),
+            "cannot open " + device + ": No such file or directory");
   EXPECT_FALSE(m_Link.IsOpen());
   EXPECT_EQ(m_FrontEnd.state, LinkState::kSerialClosed);
   EXPECT_EQ(m_FrontEnd.playedSignals, std::vector<bool>{false});
@@ -102,9 +103,9 @@ TEST_F(SerialLinkTest, XmodemSendPicksTheBlockSizeByMessageLength) {
     SCOPED_TRACE(c.length);
     XmodemBlocks blocks;
     std::thread receiver([this, &blocks] { blocks = ReceiveBlocks(m_Pty.b()); });
-    bool sent = m_Link.Send(std::string(c.length, 'm'));
+    bool sent = m_Session.SendMessage(std::string(c.length, 'm'));
     receiver.join();
-    EXPECT_TRUE(sent) << m_Link.LastFailure();
+    EXPECT_TRUE(sent) << m_Session.LastError().Message();
     EXPECT_EQ(blocks.headers, c.headers);
   }
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 2") << "a transfer that succeeds counts";
@@ -114,8 +115,9 @@ TEST_F(SerialLinkTest, XmodemSendPicksTheBlockSizeByMessageLength) {
 
 TEST_F(SerialLinkTest, XmodemSendWithoutReceiverFailsAndTracesNothing) {
   OpenOnPty(kModeXmodem);
-  EXPECT_FALSE(m_Link.Send("nobody"));
-  EXPECT_EQ(m_Link.LastFailure(), "Xmodem transfer failed: Timed out waiting for initial NAK");
+  EXPECT_FALSE(m_Session.SendMessage("nobody"));
+  EXPECT_EQ(m_Session.LastError().Message(),
+            "Xmodem transfer failed: Timed out waiting for initial NAK");
   EXPECT_EQ(m_FrontEnd.trace, "");
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 0");
 }

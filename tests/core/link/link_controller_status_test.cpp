@@ -26,7 +26,7 @@ TEST_P(ClosedStatusTest, ShowsTheConfiguredLinkBeforeOpen) {
   const ClosedStatusCase& c = GetParam();
   UseLink(c.mode, c.server, 1024);
   Set("CommConfig", c.commConfig);
-  m_Link.UpdateStatus();
+  m_Session.UpdateStatus();
   EXPECT_EQ(m_FrontEnd.linkPane, c.text);
   EXPECT_EQ(m_FrontEnd.title, c.text + " - Linkwright " + kLinkwrightVersion);
   EXPECT_EQ(m_FrontEnd.state, c.state);
@@ -56,20 +56,20 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(LinkControllerTest, UnknownModeOpensNothingSendsNothing) {
   Set("Mode", "7");
-  EXPECT_FALSE(m_Link.Open());
-  EXPECT_EQ(m_Link.LastFailure(), "no link for mode 7");
-  EXPECT_FALSE(m_Link.Send("x"));
-  EXPECT_EQ(m_Link.LastFailure(), "the link is not open");
-  EXPECT_FALSE(m_Link.Close());
+  EXPECT_FALSE(m_Session.OpenConnection());
+  EXPECT_EQ(m_Session.LastError().Message(), "no link for mode 7");
+  EXPECT_FALSE(m_Session.SendMessage("x"));
+  EXPECT_EQ(m_Session.LastError().Message(), "the link is not open");
+  EXPECT_FALSE(m_Session.CloseConnection());
 }
 
 TEST_F(LinkControllerTest, HttpOpensWithoutTouchingTheNetwork) {
   Set("Mode", "3");
-  ASSERT_TRUE(m_Link.Open());
+  ASSERT_TRUE(m_Session.OpenConnection());
   EXPECT_EQ(m_FrontEnd.state, LinkState::kHttpOpen);
   EXPECT_EQ(m_FrontEnd.linkPane, "");
   EXPECT_EQ(m_Link.Receive().bytes, "");
-  ASSERT_TRUE(m_Link.Close());
+  ASSERT_TRUE(m_Session.CloseConnection());
   EXPECT_EQ(m_FrontEnd.state, LinkState::kHttpClosed);
 }
 
@@ -77,15 +77,16 @@ TEST_F(LinkControllerTest, UdpClientNeedsNoOpeningAndOpenSaysSo) {
   UseLink(kModeUdp, false, 1024);
   EXPECT_TRUE(m_Link.IsOpen());
   EXPECT_FALSE(m_Link.Open());
-  EXPECT_EQ(m_FrontEnd.playedSignals, std::vector<bool>{false});
+  EXPECT_TRUE(m_Session.OpenConnection()) << "the session takes the ready link as opened";
+  EXPECT_TRUE(m_FrontEnd.playedSignals.empty());
   EXPECT_TRUE(m_Link.IsOpen());
-  EXPECT_FALSE(m_Link.Close());
+  EXPECT_FALSE(m_Session.CloseConnection());
   EXPECT_EQ(m_Link.Receive().bytes, "");
 }
 
 TEST_F(LinkControllerTest, OpenResetsTheCountAndItsFirstPollStartsANewPeer) {
   Set("Mode", "3");
-  ASSERT_TRUE(m_Link.Open());
+  ASSERT_TRUE(m_Session.OpenConnection());
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 0");
   EXPECT_EQ(m_Link.Receive().newPeerAt, 0u);
   EXPECT_FALSE(m_Link.Receive().newPeerAt.has_value());
@@ -95,23 +96,23 @@ TEST_F(LinkControllerTest, ClearTextOnSendClearsBeforeEverySendOpenOrNot) {
   SetSetting("UserInterface", "ClearTextOnSend", "1");
   UseLink(kModeTcp, true, UnusedTcpPortNumber());
   m_FrontEnd.AppendTrace({{TraceDirection::kReceived, "old text", false}});
-  EXPECT_FALSE(m_Link.Send("x"));
+  EXPECT_FALSE(m_Session.SendMessage("x"));
   EXPECT_EQ(m_FrontEnd.clears, 1);
   EXPECT_EQ(m_FrontEnd.trace, "");
 
   UseLink(kModeUdp, true, UnusedUdpPortNumber());
-  ASSERT_TRUE(m_Link.Open());
-  ASSERT_TRUE(m_Link.Send(""));
-  ASSERT_TRUE(m_Link.Send(""));
+  ASSERT_TRUE(m_Session.OpenConnection());
+  ASSERT_TRUE(m_Session.SendMessage(""));
+  ASSERT_TRUE(m_Session.SendMessage(""));
   EXPECT_EQ(m_FrontEnd.clears, 3);
   EXPECT_EQ(m_FrontEnd.trace, "<-- \r\n") << "only the last send's line remains";
 }
 
 TEST_F(LinkControllerTest, WithoutClearTextOnSendTheTraceGrows) {
   UseLink(kModeUdp, true, UnusedUdpPortNumber());
-  ASSERT_TRUE(m_Link.Open());
-  ASSERT_TRUE(m_Link.Send(""));
-  ASSERT_TRUE(m_Link.Send(""));
+  ASSERT_TRUE(m_Session.OpenConnection());
+  ASSERT_TRUE(m_Session.SendMessage(""));
+  ASSERT_TRUE(m_Session.SendMessage(""));
   EXPECT_EQ(m_FrontEnd.clears, 0);
   EXPECT_EQ(m_FrontEnd.trace, "<-- \r\n<-- \r\n");
 }
@@ -119,41 +120,42 @@ TEST_F(LinkControllerTest, WithoutClearTextOnSendTheTraceGrows) {
 TEST_F(LinkControllerTest, ModeChangeWhileOpenStillClosesTheOpenedTransport) {
   uint16_t port = UnusedTcpPortNumber();
   UseLink(kModeTcp, true, port);
-  ASSERT_TRUE(m_Link.Open());
+  ASSERT_TRUE(m_Session.OpenConnection());
   LoopbackSocket peer = LoopbackSocket::TcpConnect(port);
-  EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.state == LinkState::kTcpServerWithPeer; }));
+  EXPECT_TRUE(TickUntil([this] { return m_FrontEnd.state == LinkState::kTcpServerWithPeer; }));
 
   Set("Mode", "3");
-  m_Link.UpdateStatus();
+  m_Session.UpdateStatus();
   EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpServerWithPeer) << "the open link is what is shown";
-  ASSERT_TRUE(m_Link.Send("still tcp"));
+  ASSERT_TRUE(m_Session.SendMessage("still tcp"));
   EXPECT_EQ(peer.Read(9), "still tcp");
   ASSERT_TRUE(peer.Write("back"));
   EXPECT_EQ(ReceiveBytes(4), "back");
 
-  ASSERT_TRUE(m_Link.Close());
+  ASSERT_TRUE(m_Session.CloseConnection());
   EXPECT_TRUE(peer.SeesClose());
   EXPECT_FALSE(m_Link.IsOpen());
   EXPECT_EQ(m_FrontEnd.state, LinkState::kHttpClosed) << "closed, the new mode is shown";
 
   Set("Mode", "1");
-  ASSERT_TRUE(m_Link.Open()) << "the port was released: " << m_Link.LastFailure();
+  ASSERT_TRUE(m_Session.OpenConnection())
+      << "the port was released: " << m_Session.LastError().Message();
 }
 
 TEST_F(LinkControllerTest, CloseMessageSocketDropsOnlyThePeer) {
   uint16_t port = UnusedTcpPortNumber();
   UseLink(kModeTcp, true, port);
-  EXPECT_FALSE(m_Link.CloseMessageSocket());
-  ASSERT_TRUE(m_Link.Open());
+  EXPECT_FALSE(m_Session.CloseMessageSocket());
+  ASSERT_TRUE(m_Session.OpenConnection());
   LoopbackSocket peer = LoopbackSocket::TcpConnect(port);
-  EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.state == LinkState::kTcpServerWithPeer; }));
-  EXPECT_TRUE(m_Link.CloseMessageSocket());
+  EXPECT_TRUE(TickUntil([this] { return m_FrontEnd.state == LinkState::kTcpServerWithPeer; }));
+  EXPECT_TRUE(m_Session.CloseMessageSocket());
   EXPECT_TRUE(peer.SeesClose());
   EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpServerListening);
-  EXPECT_FALSE(m_Link.CloseMessageSocket());
+  EXPECT_FALSE(m_Session.CloseMessageSocket());
 
   LoopbackSocket next = LoopbackSocket::TcpConnect(port);
-  EXPECT_TRUE(PollUntil([this] { return m_FrontEnd.state == LinkState::kTcpServerWithPeer; }));
+  EXPECT_TRUE(TickUntil([this] { return m_FrontEnd.state == LinkState::kTcpServerWithPeer; }));
 }
 
 }  // namespace

@@ -14,13 +14,13 @@ TEST_F(LinkControllerTest, UdpClientSendsEachMessageAsACommandAndTracesTheReply)
                         {{"[junk]\x02"
                           "DATA\x03"}}});
   UseLink(kModeUdp, false, peer.Port());
-  ASSERT_TRUE(m_Link.Send("PING\r")) << m_Link.LastFailure();
+  ASSERT_TRUE(m_Session.SendMessage("PING\r")) << m_Session.LastError().Message();
   EXPECT_EQ(m_FrontEnd.trace, "<-- PING[CR]\r\nOK\r\n");
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 1");
 
   Set("PacketOpener", "[STX]");
   Set("PacketCloser", "[ETX]");
-  ASSERT_TRUE(m_Link.Send("GET")) << m_Link.LastFailure();
+  ASSERT_TRUE(m_Session.SendMessage("GET")) << m_Session.LastError().Message();
   EXPECT_EQ(m_FrontEnd.trace, "<-- PING[CR]\r\nOK\r\n<-- GET\r\nDATA\r\n")
       << "opener and closer read at the send";
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 2");
@@ -31,8 +31,8 @@ TEST_F(LinkControllerTest, UdpClientWithoutReplyFailsAfterTheResponseTimeButShow
   UdpScriptedPeer peer({});
   UseLink(kModeUdp, false, peer.Port());
   Set("ResponseTimeout", "50");
-  EXPECT_FALSE(m_Link.Send("X"));
-  EXPECT_EQ(m_Link.LastFailure(),
+  EXPECT_FALSE(m_Session.SendMessage("X"));
+  EXPECT_EQ(m_Session.LastError().Message(),
             "no reply from 127.0.0.1:" + std::to_string(peer.Port()) + " within 50 ms");
   EXPECT_EQ(m_FrontEnd.trace, "<-- X\r\n");
   EXPECT_EQ(m_FrontEnd.txPane, "");
@@ -45,8 +45,8 @@ TEST_F(LinkControllerTest, UdpClientStopsWaitingForTheReplyWhenTheMonitorSaysSo)
   Set("ResponseTimeout", "5000");
   int asked = 0;
   m_Link.SetTransferMonitor({nullptr, [&asked] { return ++asked > 1; }});
-  EXPECT_FALSE(m_Link.Send("X"));
-  EXPECT_EQ(m_Link.LastFailure(),
+  EXPECT_FALSE(m_Session.SendMessage("X"));
+  EXPECT_EQ(m_Session.LastError().Message(),
             "stopped while waiting for a reply from 127.0.0.1:" + std::to_string(peer.Port()));
   EXPECT_EQ(peer.Received(), std::vector<std::string>{"X"});
 }
@@ -55,11 +55,11 @@ TEST_F(LinkControllerTest, UdpClientDestinationIsReadAtEverySend) {
   UdpScriptedPeer first({{{"1\r"}}});
   UdpScriptedPeer second({{{"2\r"}}});
   UseLink(kModeUdp, false, first.Port());
-  ASSERT_TRUE(m_Link.Send("a"));
+  ASSERT_TRUE(m_Session.SendMessage("a"));
   Set("SocketPort", std::to_string(second.Port()));
-  m_Link.UpdateStatus();
+  m_Session.UpdateStatus();
   EXPECT_EQ(m_FrontEnd.linkPane, "UDP --> 127.0.0.1:" + std::to_string(second.Port()));
-  ASSERT_TRUE(m_Link.Send("b"));
+  ASSERT_TRUE(m_Session.SendMessage("b"));
   EXPECT_EQ(first.Received(), std::vector<std::string>{"a"});
   EXPECT_EQ(second.Received(), std::vector<std::string>{"b"});
   EXPECT_EQ(m_FrontEnd.trace, "<-- a\r\n1\r\n<-- b\r\n2\r\n");

@@ -22,16 +22,16 @@ TEST_F(UdpServerTest, SendBeforeAnyDatagramFailsWithASendtoLine) {
   EXPECT_EQ(m_FrontEnd.state, LinkState::kUdpServerOpen);
   EXPECT_EQ(m_FrontEnd.linkPane, "UDP <-- 0.0.0.0");
   CapturedLog log;
-  EXPECT_FALSE(m_Link.Send("X"));
+  EXPECT_FALSE(m_Session.SendMessage("X"));
   EXPECT_TRUE(log.Has('E', "sendto() failed ... Error 89 : Destination address required"));
-  EXPECT_EQ(m_Link.LastFailure(), "no UDP peer yet: Destination address required");
+  EXPECT_EQ(m_Session.LastError().Message(), "no UDP peer yet: Destination address required");
   EXPECT_EQ(m_FrontEnd.trace, "");
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 0");
 }
 
 TEST_F(UdpServerTest, EmptyMessageSendsNothingAndCounts) {
   OpenServer();
-  EXPECT_TRUE(m_Link.Send(""));
+  EXPECT_TRUE(m_Session.SendMessage(""));
   EXPECT_EQ(m_FrontEnd.trace, "<-- \r\n");
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 1");
 }
@@ -43,9 +43,10 @@ TEST_F(UdpServerTest, TakesEveryWaitingDatagramAndAnswersTheLastSender) {
   ASSERT_TRUE(first.SendTo(m_Port, "one"));
   ASSERT_TRUE(second.SendTo(m_Port, std::string("tw\0o", 4)));
   EXPECT_EQ(ReceiveBytes(7), std::string("onetw\0o", 7));
+  m_Session.UpdateStatus();
   EXPECT_EQ(m_FrontEnd.linkPane, "UDP <-- 127.0.0.1");
 
-  ASSERT_TRUE(m_Link.Send("answer"));
+  ASSERT_TRUE(m_Session.SendMessage("answer"));
   EXPECT_EQ(second.ReceiveDatagram(), "answer");
   EXPECT_EQ(first.ReceiveDatagram(std::chrono::milliseconds(100)), std::nullopt);
   EXPECT_EQ(m_FrontEnd.trace, "<-- answer\r\n");
@@ -53,7 +54,7 @@ TEST_F(UdpServerTest, TakesEveryWaitingDatagramAndAnswersTheLastSender) {
 
   ASSERT_TRUE(first.SendTo(m_Port, "again"));
   EXPECT_EQ(ReceiveBytes(5), "again");
-  ASSERT_TRUE(m_Link.Send("to first"));
+  ASSERT_TRUE(m_Session.SendMessage("to first"));
   EXPECT_EQ(first.ReceiveDatagram(), "to first");
 }
 
@@ -81,21 +82,21 @@ TEST_F(UdpServerTest, CloseForgetsThePeerAndThePortOpensAgainAtOnce) {
   LoopbackSocket peer = LoopbackSocket::Udp();
   ASSERT_TRUE(peer.SendTo(m_Port, "hi"));
   ReceiveBytes(2);
-  ASSERT_TRUE(m_Link.Close());
+  ASSERT_TRUE(m_Session.CloseConnection());
   EXPECT_EQ(m_FrontEnd.state, LinkState::kUdpServerClosed);
   EXPECT_EQ(m_FrontEnd.linkPane, "UDP ...");
   EXPECT_EQ(m_Link.Receive().bytes, "");
 
-  ASSERT_TRUE(m_Link.Open()) << m_Link.LastFailure();
+  ASSERT_TRUE(m_Session.OpenConnection()) << m_Session.LastError().Message();
   EXPECT_EQ(m_FrontEnd.linkPane, "UDP <-- 0.0.0.0");
-  EXPECT_FALSE(m_Link.Send("who?"));
+  EXPECT_FALSE(m_Session.SendMessage("who?"));
 }
 
 TEST_F(UdpServerTest, PortInUseFailsWithABindLine) {
   LoopbackSocket occupant = LoopbackSocket::Udp();
   UseLink(kModeUdp, true, occupant.Port());
   CapturedLog log;
-  EXPECT_FALSE(m_Link.Open());
+  EXPECT_FALSE(m_Session.OpenConnection());
   EXPECT_TRUE(log.Has('E', "bind() ... Error 98 : Address already in use"));
   EXPECT_EQ(m_FrontEnd.state, LinkState::kUdpServerClosed);
   EXPECT_FALSE(m_Link.IsOpen());

@@ -40,6 +40,27 @@ TEST_F(ReceiveCycleTest, EveryPacketOfAChunkIsOfferedInOrderAndTracedInOneAppend
   EXPECT_EQ(RxPacket(), "four");
 }
 
+// Within one tick the replies to each chunk's packets leave in one write; a write that fails
+// gives the warning and the failure beep, while the replies are traced as sent.
+TEST_F(ReceiveCycleTest, TheRepliesToOneChunkLeaveTogetherAndAFailedWriteBeeps) {
+  SetReplyRow(1, "A[CR]", "a");
+  SetReplyRow(2, "B[CR]", "b");
+  m_Script->Add("A\rB\r");
+  m_Script->Add("B\r");
+  Tick();
+  EXPECT_EQ(m_Script->sent, (std::vector<ByteString>{"ab", "b"}));
+  EXPECT_TRUE(m_FrontEnd.playedSignals.empty());
+
+  m_Script->refuseGathered = true;
+  DeliverChunk("A\r", "A[CR]\r\n<-- a\r\n");
+  EXPECT_EQ(m_Script->sent.size(), 2u);
+  EXPECT_EQ(m_FrontEnd.playedSignals, std::vector<bool>{false});
+  EXPECT_EQ(CountLog('W',
+                     "CLinkController::Send() gathered messages not sent: the scripted peer "
+                     "refused the gathered messages"),
+            1);
+}
+
 TEST_F(ReceiveCycleTest, APacketOverSeveralChunksIsCutWhenItsCloserArrives) {
   DeliverChunk("AB", "AB");
   EXPECT_EQ(CountLog(' ', "Match not found"), 1);

@@ -15,8 +15,8 @@ TEST_F(SendRowTest, SendsTheDecodedMessageAndCountsIt) {
   OpenTcpClientLink();
   m_Table.SetItemText(7, MessageTable::kMessageColumn, "[CR]");
   m_Table.SetItemText(8, MessageTable::kMessageColumn, "AB[x00]C");
-  EXPECT_TRUE(m_Doc.SendRow(7));
-  EXPECT_TRUE(m_Doc.SendRow(8));
+  EXPECT_TRUE(m_Session.SendRow(7));
+  EXPECT_TRUE(m_Session.SendRow(8));
   EXPECT_EQ(m_Peer.Read(5), std::string("\rAB\0C", 5));
   EXPECT_EQ(m_FrontEnd.trace, "<-- [CR]\r\n<-- AB[NUL]C\r\n");
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 2");
@@ -26,21 +26,21 @@ TEST_F(SendRowTest, SendsTheDecodedMessageAndCountsIt) {
 TEST_F(SendRowTest, RowsOutsideTheTableFailWithoutTouchingTheLink) {
   OpenTcpClientLink();
   for (int row : {-1, 0, 100, 1000}) {
-    EXPECT_FALSE(m_Doc.SendRow(row)) << row;
+    EXPECT_FALSE(m_Session.SendRow(row)) << row;
   }
   EXPECT_EQ(m_FrontEnd.playedSignals, (Signals{false, false, false, false}));
   EXPECT_EQ(m_FrontEnd.trace, "");
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 0");
-  EXPECT_FALSE(m_Doc.SendRow(99)) << "row 99 exists but is empty";
+  EXPECT_FALSE(m_Session.SendRow(99)) << "row 99 exists but is empty";
 }
 
 TEST_F(SendRowTest, AnEmptyMessageOrAClosedLinkFails) {
   m_Table.SetItemText(3, MessageTable::kMessageColumn, "X");
-  EXPECT_FALSE(m_Doc.SendRow(3)) << "link closed";
-  EXPECT_EQ(m_Doc.LastFailure(), "row 3: the link is not open");
+  EXPECT_FALSE(m_Session.SendRow(3)) << "link closed";
+  EXPECT_EQ(m_Session.LastError().Message(), "row 3: the link is not open");
   OpenTcpClientLink();
-  EXPECT_FALSE(m_Doc.SendRow(4)) << "empty message";
-  EXPECT_EQ(m_Doc.LastFailure(), "row 4: no message");
+  EXPECT_FALSE(m_Session.SendRow(4)) << "empty message";
+  EXPECT_EQ(m_Session.LastError().Message(), "row 4: no message");
   EXPECT_EQ(m_FrontEnd.trace, "");
   EXPECT_EQ(m_FrontEnd.playedSignals, (Signals{false, false}));
 }
@@ -48,11 +48,11 @@ TEST_F(SendRowTest, AnEmptyMessageOrAClosedLinkFails) {
 TEST_F(SendRowTest, TheBeepFollowsItsTwoSettings) {
   m_Table.SetItemText(1, MessageTable::kMessageColumn, "go");
   SetSetting("UserInterface", "BeepOnFailure", "0");
-  EXPECT_FALSE(m_Doc.SendRow(1));
+  EXPECT_FALSE(m_Session.SendRow(1));
   OpenTcpClientLink();
-  EXPECT_TRUE(m_Doc.SendRow(1));
+  EXPECT_TRUE(m_Session.SendRow(1));
   SetSetting("UserInterface", "BeepOnSuccess", "1");
-  EXPECT_TRUE(m_Doc.SendRow(1));
+  EXPECT_TRUE(m_Session.SendRow(1));
   EXPECT_EQ(m_FrontEnd.playedSignals, Signals{true});
 }
 
@@ -62,7 +62,7 @@ TEST_F(SendRowTest, ALinkThatFailsToSendFailsTheRow) {
   m_Peer.Close();
   // The closed peer shows in the receive polling or in the send itself; from then on the
   // row fails with the failure beep.
-  EXPECT_TRUE(TickUntil([this] { return !m_Doc.SendRow(2); }));
+  EXPECT_TRUE(TickUntil([this] { return !m_Session.SendRow(2); }));
   EXPECT_FALSE(m_FrontEnd.playedSignals.empty());
   EXPECT_FALSE(m_FrontEnd.playedSignals.back());
 }
@@ -76,8 +76,8 @@ TEST_F(SendRowTest, SentRowsAndAutoReplyHitsReachTheStatisticsAnsweredByTheNextP
   SetReplyRow(2, "PING[CR]", "PONG[CR]");
   m_Table.SetItemText(5, MessageTable::kMessageColumn, "HELLO");
   m_Table.SetItemText(6, MessageTable::kMessageColumn, "");
-  ASSERT_TRUE(m_Doc.SendRow(5));
-  EXPECT_FALSE(m_Doc.SendRow(6)) << "not sent, not counted";
+  ASSERT_TRUE(m_Session.SendRow(5));
+  EXPECT_FALSE(m_Session.SendRow(6)) << "not sent, not counted";
   PeerSends("PING\r");
   ASSERT_TRUE(TickUntil([this] { return m_Doc.Statistics().Hits(2) == 1; }));
   EXPECT_EQ(m_Peer.Read(10), "HELLOPONG\r");
@@ -106,7 +106,7 @@ TEST_F(SendRowTest, AUdpClientReplyAnswersTheRowInTheStatistics) {
       device.SendTo(sender, "YES\r");
     }
   });
-  EXPECT_TRUE(m_Doc.SendRow(4)) << m_Doc.LastFailure();
+  EXPECT_TRUE(m_Session.SendRow(4)) << m_Session.LastError().Message();
   answer.join();
   EXPECT_EQ(m_FrontEnd.trace, "<-- ASK[CR]\r\nYES\r\n");
   EXPECT_EQ(m_Doc.Statistics().RowFigures(4).answered, 1);

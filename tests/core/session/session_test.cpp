@@ -25,7 +25,7 @@ class SessionTest : public ::testing::Test {
     SetSetting("Connection", "Mode", "1");
     SetSetting("Connection", "ActAsServer", "0");
     SetSetting("Connection", "SocketPort", std::to_string(listener.Port()));
-    ASSERT_TRUE(m_Session.OpenConnection()) << m_Session.LastFailure();
+    ASSERT_TRUE(m_Session.OpenConnection()) << m_Session.LastError().Message();
     m_Peer = listener.Accept();
     ASSERT_TRUE(m_Peer.valid());
   }
@@ -95,16 +95,31 @@ TEST_F(SessionTest, WakeOnDataRunsTheReceiveTickWhenBytesArriveAndOnlyWhileTheLi
   EXPECT_TRUE(m_Session.WaitHandles().empty());
 }
 
+TEST_F(SessionTest, TheStatusIsShownWhenItChangesNotForEveryChunk) {
+  OpenTcpClient();
+  const int shownAfterOpen = m_FrontEnd.statusShows;
+  for (const std::string chunk : {"one", "two", "three"}) {
+    const size_t traced = m_FrontEnd.trace.size();
+    ASSERT_TRUE(m_Peer.Write(chunk));
+    ASSERT_TRUE(RunUntil([&] { return m_FrontEnd.trace.size() > traced; }));
+  }
+  EXPECT_EQ(m_FrontEnd.statusShows, shownAfterOpen);
+  m_Peer.Close();
+  ASSERT_TRUE(RunUntil([this] { return m_Session.LinkLost(); }));
+  EXPECT_EQ(m_FrontEnd.statusShows, shownAfterOpen + 1);
+  EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpClientClosed);
+}
+
 TEST_F(SessionTest, AFailedSendSaysWhy) {
   EXPECT_FALSE(m_Session.SendRow(100));
-  EXPECT_EQ(m_Session.LastFailure(), "no row 100 (rows are 1 … 99)");
+  EXPECT_EQ(m_Session.LastError().Message(), "no row 100 (rows are 1 … 99)");
   EXPECT_FALSE(m_Session.SendRow(2));
-  EXPECT_EQ(m_Session.LastFailure(), "row 2: no message");
+  EXPECT_EQ(m_Session.LastError().Message(), "row 2: no message");
   m_Session.Table().SetItemText(2, MessageTable::kMessageColumn, "X");
   EXPECT_FALSE(m_Session.SendRow(2));
-  EXPECT_EQ(m_Session.LastFailure(), "row 2: the link is not open");
+  EXPECT_EQ(m_Session.LastError().Message(), "row 2: the link is not open");
   EXPECT_FALSE(m_Session.SendMessage("X"));
-  EXPECT_EQ(m_Session.LastFailure(), "the link is not open");
+  EXPECT_EQ(m_Session.LastError().Message(), "the link is not open");
 }
 
 TEST_F(SessionTest, ToggleAutoSendSavesTheFlipAndStartsTheCycle) {
@@ -125,7 +140,7 @@ TEST_F(SessionTest, ToggleAutoSendSavesTheFlipAndStartsTheCycle) {
   CConfiguration::SetFilePath(dir.path());
   EXPECT_FALSE(m_Session.ToggleAutoSend()) << "a folder cannot be replaced by the file";
   EXPECT_TRUE(GetConfiguration().GetBool("AutoSend", "Enabled")) << "the flip holds in memory";
-  EXPECT_NE(m_Session.LastFailure().find("could not be saved"), std::string::npos);
+  EXPECT_NE(m_Session.LastError().Message().find("could not be saved"), std::string::npos);
 }
 
 }  // namespace

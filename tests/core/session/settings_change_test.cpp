@@ -22,7 +22,7 @@ class SettingsChangeTest : public ::testing::Test {
     SetSetting("Connection", "Mode", "1");
     SetSetting("Connection", "ActAsServer", "0");
     SetSetting("Connection", "SocketPort", std::to_string(listener.Port()));
-    EXPECT_TRUE(m_Session.OpenConnection()) << m_Session.LastFailure();
+    EXPECT_TRUE(m_Session.OpenConnection()) << m_Session.LastError().Message();
     return listener.Accept();
   }
 
@@ -57,7 +57,7 @@ TEST_F(SettingsChangeTest, AReopenThatFailsSaysWhyAndAClosedLinkStaysClosed) {
   SetSetting("Connection", "SocketPort", std::to_string(UnusedTcpPortNumber()));
   EXPECT_FALSE(ApplyChangedSettings(m_Session, GetConfiguration(), before));
   EXPECT_FALSE(m_Session.IsOpen());
-  EXPECT_FALSE(m_Session.LastFailure().empty());
+  EXPECT_FALSE(m_Session.LastError().Message().empty());
 
   before = ConnectionSignature(GetConfiguration());
   SetSetting("Connection", "SocketPort", std::to_string(listener.Port()));

@@ -10,12 +10,10 @@ namespace {
 
 class TickSchedulerTest : public LinkDocTest {
  protected:
-  TickSchedulerTest() : m_Timers(GetConfiguration(), m_Doc, m_Link) {}
-
-  // The link as TCP client of the test's listener, opened by the scheduler.
+  // The link as TCP client of the test's listener, opened by the session.
   void OpenConnection() {
     LoopbackSocket listener = UseTcpClientLink();
-    ASSERT_TRUE(m_Timers.OpenConnection()) << m_Link.LastFailure();
+    ASSERT_TRUE(m_Session.OpenConnection()) << m_Session.LastError().Message();
     m_Peer = listener.Accept();
     ASSERT_TRUE(m_Peer.valid());
   }
@@ -24,24 +22,24 @@ class TickSchedulerTest : public LinkDocTest {
   bool RunUntil(const std::function<bool()>& check) {
     const auto deadline = std::chrono::steady_clock::now() + LoopbackSocket::kPatience;
     while (!check()) {
-      const auto due = m_Timers.NextDue();
+      const auto due = m_Session.NextDue();
       if (!due || *due > deadline) {
         return false;
       }
       std::this_thread::sleep_until(*due);
-      m_Timers.RunDueTicks();
+      m_Session.RunDueTicks();
     }
     return true;
   }
 
-  TickScheduler m_Timers;
+  const TickScheduler& Timers() const { return m_Session.Timers(); }
 };
 
 TEST_F(TickSchedulerTest, NothingRunsBeforeTheLinkIsOpen) {
   SetSetting("AutoSend", "Enabled", "1");
-  m_Timers.StartAutoSend();
-  EXPECT_FALSE(m_Timers.NextDue().has_value());
-  EXPECT_FALSE(m_Timers.IsAutoSending()) << "AutoSend needs an open link";
+  m_Session.StartAutoSend();
+  EXPECT_FALSE(m_Session.NextDue().has_value());
+  EXPECT_FALSE(Timers().IsAutoSending()) << "AutoSend needs an open link";
 }
 
 TEST_F(TickSchedulerTest, AFailedOpenLeavesTheTimersStopped) {
@@ -49,9 +47,9 @@ TEST_F(TickSchedulerTest, AFailedOpenLeavesTheTimersStopped) {
   SetSetting("Connection", "ActAsServer", "0");
   SetSetting("Connection", "SocketPort", std::to_string(UnusedTcpPortNumber()));
   SetSetting("AutoSend", "Enabled", "1");
-  EXPECT_FALSE(m_Timers.OpenConnection());
-  EXPECT_FALSE(m_Timers.IsRxPolling());
-  EXPECT_FALSE(m_Timers.IsAutoSending());
+  EXPECT_FALSE(m_Session.OpenConnection());
+  EXPECT_FALSE(Timers().IsRxPolling());
+  EXPECT_FALSE(Timers().IsAutoSending());
 }
 
 TEST_F(TickSchedulerTest, AStreamIsTakenInShortTicksThatFollowEachOtherAtOnce) {
@@ -68,7 +66,7 @@ TEST_F(TickSchedulerTest, AStreamIsTakenInShortTicksThatFollowEachOtherAtOnce) {
   // instead of a polling period later.
   bool nextTickAtOnce = false;
   const bool allTaken = RunUntil([&] {
-    const auto due = m_Timers.NextDue();
+    const auto due = m_Session.NextDue();
     nextTickAtOnce = nextTickAtOnce || (due && *due <= TickScheduler::Clock::now());
     return m_FrontEnd.trace.size() >= kPackets * tracedPacket.size();
   });
@@ -82,39 +80,39 @@ TEST_F(TickSchedulerTest, AStreamIsTakenInShortTicksThatFollowEachOtherAtOnce) {
 TEST_F(TickSchedulerTest, OpeningPollsTheLinkAndClosingStopsBothTimers) {
   SetSetting("AutoSend", "Enabled", "1");
   OpenConnection();
-  EXPECT_TRUE(m_Timers.IsRxPolling());
-  EXPECT_TRUE(m_Timers.IsAutoSending());
+  EXPECT_TRUE(Timers().IsRxPolling());
+  EXPECT_TRUE(Timers().IsAutoSending());
   EXPECT_TRUE(m_Peer.Write("HELLO\r"));
   EXPECT_TRUE(RunUntil([this] { return m_FrontEnd.trace.find("HELLO[CR]\r\n") == 0; }));
-  EXPECT_TRUE(m_Timers.CloseConnection());
-  EXPECT_FALSE(m_Timers.NextDue().has_value());
-  EXPECT_FALSE(m_Timers.CloseConnection()) << "nothing left to close";
+  EXPECT_TRUE(m_Session.CloseConnection());
+  EXPECT_FALSE(m_Session.NextDue().has_value());
+  EXPECT_FALSE(m_Session.CloseConnection()) << "nothing left to close";
 }
 
 TEST_F(TickSchedulerTest, AutoSendRunsOnlyWhileEnabled) {
   SetReplyRow(2, "", "TICK[LF]");
   OpenConnection();
-  EXPECT_FALSE(m_Timers.IsAutoSending());
+  EXPECT_FALSE(Timers().IsAutoSending());
   SetSetting("AutoSend", "Enabled", "1");
   SetSetting("AutoSend", "CycleTime", "20");
-  m_Timers.StartAutoSend();
+  m_Session.StartAutoSend();
   EXPECT_TRUE(RunUntil([this] { return m_Link.TxCount() >= 3; }));
   EXPECT_EQ(m_Peer.Read(15), "TICK\nTICK\nTICK\n");
   SetSetting("AutoSend", "Enabled", "0");
-  m_Timers.StartAutoSend();
-  EXPECT_FALSE(m_Timers.IsAutoSending());
-  EXPECT_TRUE(m_Timers.IsRxPolling());
+  m_Session.StartAutoSend();
+  EXPECT_FALSE(Timers().IsAutoSending());
+  EXPECT_TRUE(Timers().IsRxPolling());
 }
 
 TEST_F(TickSchedulerTest, ATickSetsItsTimerAgainOnlyAfterItRan) {
   SetSetting("Connection", "RxPollingTime", "0");
   OpenConnection();
-  ASSERT_TRUE(m_Timers.NextDue().has_value());
-  std::this_thread::sleep_until(*m_Timers.NextDue());
+  ASSERT_TRUE(m_Session.NextDue().has_value());
+  std::this_thread::sleep_until(*m_Session.NextDue());
   const auto tickStart = TickScheduler::Clock::now();
-  m_Timers.RunDueTicks();
-  ASSERT_TRUE(m_Timers.NextDue().has_value());
-  EXPECT_GE(*m_Timers.NextDue(), tickStart + TickScheduler::kMinimumPeriod)
+  m_Session.RunDueTicks();
+  ASSERT_TRUE(m_Session.NextDue().has_value());
+  EXPECT_GE(*m_Session.NextDue(), tickStart + TickScheduler::kMinimumPeriod)
       << "a period of 0 is raised to the shortest period, counted from the end of the tick";
 }
 
