@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "link/commkit/connection.h"
+#include "link/udp/connection.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "link/serial_port.h"
-#include "link/xmodem_channel.h"
+#include "link/serial/serial_port.h"
+#include "link/xmodem/xmodem_channel.h"
 
 extern char** environ;
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "link/xmodem_engine.h"
+#include "link/xmodem/xmodem_engine.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 """Checks that the folders of src/core include each other in one downward order.
 
 Every `#include "x/y.h"` of a file in folder A that names a header of folder B is an edge
-A -> B (the top folder counts as "(root)"; link/commkit counts on its own). The script prints
-the folders from top to bottom with what each uses, and exits 1 naming the folders of every
-cycle it finds.
+A -> B (the top folder counts as "(root)"; a folder inside a folder counts as the outer one, so
+link/tcp is link). The script prints the folders from top to bottom with what each uses, and
+exits 1 naming the folders of every cycle it finds.
 """
 import pathlib
 import re
@@ -14,8 +14,8 @@ INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
 
 
 def folder_of(relative):
-    parent = relative.parent.as_posix()
-    return "(root)" if parent == "." else parent
+    parts = relative.parent.parts
+    return parts[0] if parts else "(root)"
 
 
 def include_graph(core):

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "link/http_client.h"
+#include "link/http/http_client.h"
 #include "support/test_support.h"
 
 extern char** environ;

@@ -3,8 +3,8 @@
 #include <chrono>
 #include <string>
 
-#include "link/serial_port.h"
-#include "link/xmodem_channel.h"
+#include "link/serial/serial_port.h"
+#include "link/xmodem/xmodem_channel.h"
 #include "support/pty_pair.h"
 
 namespace {

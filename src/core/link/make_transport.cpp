@@ -1,10 +1,10 @@
 #include "link/make_transport.h"
 
 #include "config/configuration.h"
-#include "link/http_transport.h"
-#include "link/serial_transport.h"
-#include "link/tcp_transport.h"
-#include "link/udp_transport.h"
+#include "link/http/http_transport.h"
+#include "link/serial/serial_transport.h"
+#include "link/tcp/tcp_transport.h"
+#include "link/udp/udp_transport.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "config/configuration.h"
 #include "diag/diag_log.h"
 #include "front_end/trace_text.h"
-#include "link/commkit/packet_extraction.h"
+#include "link/packet_extraction.h"
 #include "link/link_controller.h"
 
 namespace {

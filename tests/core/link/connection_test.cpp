@@ -1,4 +1,4 @@
-#include "link/commkit/connection.h"
+#include "link/udp/connection.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "codec/escape_codec.h"
-#include "link/commkit/packet_extraction.h"
+#include "link/packet_extraction.h"
 #include "scripted_peers.h"
 
 namespace {

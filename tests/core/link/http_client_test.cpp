@@ -1,4 +1,4 @@
-#include "link/http_client.h"
+#include "link/http/http_client.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "link/xmodem_channel.h"
+#include "link/xmodem/xmodem_channel.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "link/serial_port.h"
+#include "link/serial/serial_port.h"
 #include "support/pty_pair.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "link/xmodem_engine.h"
+#include "link/xmodem/xmodem_engine.h"
 
 #include <gtest/gtest.h>
 

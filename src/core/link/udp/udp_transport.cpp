@@ -1,11 +1,11 @@
-#include "link/udp_transport.h"
+#include "link/udp/udp_transport.h"
 
 #include <utility>
 
 #include "codec/escape_codec.h"
 #include "config/configuration.h"
-#include "link/commkit/connection.h"
-#include "link/socket_settings.h"
+#include "link/udp/connection.h"
+#include "link/net/socket_settings.h"
 
 bool UdpServerTransport::Open() {
   uint16_t port = 0;

@@ -1,4 +1,4 @@
-#include "link/tcp_link.h"
+#include "link/tcp/tcp_link.h"
 
 #include <algorithm>
 #include <string>
@@ -7,7 +7,7 @@
 #include <boost/asio/write.hpp>
 
 #include "diag/diag_log.h"
-#include "link/asio_wait.h"
+#include "link/net/asio_wait.h"
 
 using boost::asio::ip::tcp;
 

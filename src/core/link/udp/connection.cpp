@@ -1,4 +1,4 @@
-#include "link/commkit/connection.h"
+#include "link/udp/connection.h"
 
 #include <algorithm>
 #include <chrono>
@@ -7,7 +7,7 @@
 
 #include "codec/escape_codec.h"
 #include "diag/diag_log.h"
-#include "link/commkit/packet_extraction.h"
+#include "link/packet_extraction.h"
 
 namespace commkit {
 

@@ -1,11 +1,11 @@
-#include "link/xmodem_channel.h"
+#include "link/xmodem/xmodem_channel.h"
 
 #include <algorithm>
 #include <chrono>
 #include <optional>
 #include <thread>
 
-#include "link/serial_port.h"
+#include "link/serial/serial_port.h"
 
 namespace {
 

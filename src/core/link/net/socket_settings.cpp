@@ -1,4 +1,4 @@
-#include "link/socket_settings.h"
+#include "link/net/socket_settings.h"
 
 #include <limits>
 

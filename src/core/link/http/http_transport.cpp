@@ -1,9 +1,9 @@
-#include "link/http_transport.h"
+#include "link/http/http_transport.h"
 
 #include <utility>
 
 #include "config/configuration.h"
-#include "link/http_client.h"
+#include "link/http/http_client.h"
 
 namespace {
 

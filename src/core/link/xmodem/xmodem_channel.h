@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "link/xmodem_engine.h"
+#include "link/xmodem/xmodem_engine.h"
 
 class SerialPort;
 

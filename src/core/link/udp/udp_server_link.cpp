@@ -1,4 +1,4 @@
-#include "link/udp_server_link.h"
+#include "link/udp/udp_server_link.h"
 
 #include <algorithm>
 #include <utility>
@@ -6,7 +6,7 @@
 #include <boost/asio/ip/host_name.hpp>
 
 #include "diag/diag_log.h"
-#include "link/asio_wait.h"
+#include "link/net/asio_wait.h"
 
 using boost::asio::ip::udp;
 

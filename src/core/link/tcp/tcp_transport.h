@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/tcp_link.h"
+#include "link/tcp/tcp_link.h"
 #include "link/transport.h"
 
 class CConfiguration;

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "diag/diag_log.h"
-#include "link/serial_port.h"
+#include "link/serial/serial_port.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "link/serial_port.h"
+#include "link/serial/serial_port.h"
 
 #include <cctype>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "link/serial_transport.h"
+#include "link/serial/serial_transport.h"
 
 #include <algorithm>
 #include <vector>

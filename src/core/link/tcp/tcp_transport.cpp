@@ -1,7 +1,7 @@
-#include "link/tcp_transport.h"
+#include "link/tcp/tcp_transport.h"
 
 #include "config/configuration.h"
-#include "link/socket_settings.h"
+#include "link/net/socket_settings.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <boost/asio/buffer.hpp>
 
 #include "diag/diag_log.h"
-#include "link/commkit/connection.h"
-#include "link/commkit/socket_support.h"
+#include "link/udp/connection.h"
+#include "link/net/socket_support.h"
 
 namespace commkit {
 

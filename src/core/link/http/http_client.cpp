@@ -1,4 +1,4 @@
-#include "link/http_client.h"
+#include "link/http/http_client.h"
 
 #include <algorithm>
 #include <array>
@@ -12,9 +12,9 @@
 #include <boost/asio/write.hpp>
 
 #include "diag/diag_log.h"
-#include "link/asio_wait.h"
-#include "link/commkit/socket_support.h"
-#include "link/http_response_reader.h"
+#include "link/net/asio_wait.h"
+#include "link/net/socket_support.h"
+#include "link/http/http_response_reader.h"
 #include "link/transport.h"
 
 using boost::asio::ip::tcp;

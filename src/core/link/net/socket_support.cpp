@@ -1,4 +1,4 @@
-#include "link/commkit/socket_support.h"
+#include "link/net/socket_support.h"
 
 #include "diag/diag_log.h"
 

@@ -1,4 +1,4 @@
-#include "link/commkit/packet_extraction.h"
+#include "link/packet_extraction.h"
 
 #include "codec/escape_codec.h"
 #include "diag/diag_log.h"

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <chrono>
 
-#include "link/commkit/socket_support.h"
+#include "link/net/socket_support.h"
 
 namespace commkit {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/transport.h"
-#include "link/udp_server_link.h"
+#include "link/udp/udp_server_link.h"
 
 class CConfiguration;
 

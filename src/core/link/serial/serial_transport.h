@@ -1,8 +1,8 @@
 #pragma once
 
-#include "link/serial_port.h"
+#include "link/serial/serial_port.h"
 #include "link/transport.h"
-#include "link/xmodem_channel.h"
+#include "link/xmodem/xmodem_channel.h"
 
 class CConfiguration;
 
