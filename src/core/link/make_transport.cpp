@@ -5,6 +5,7 @@
 #include "link/serial/serial_transport.h"
 #include "link/tcp/tcp_transport.h"
 #include "link/udp/udp_transport.h"
+#include "link/xmodem/xmodem_transport.h"
 
 namespace {
 
