@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "link/serial/serial_port.h"
-#include "link/xmodem/xmodem_channel.h"
+#include "link/xmodem/serial_byte_channel.h"
 
 extern char** environ;
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "link/serial/serial_port.h"
-#include "link/xmodem/xmodem_channel.h"
+#include "link/xmodem/serial_byte_channel.h"
 #include "support/pty_pair.h"
 
 namespace {

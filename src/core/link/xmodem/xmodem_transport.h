@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "link/serial/serial_transport.h"
-#include "link/xmodem/xmodem_channel.h"
+#include "link/xmodem/serial_byte_channel.h"
 
 // Xmodem over the serial line: every send is one transfer, and a byte on the idle line starts
 // the reception of one message.

@@ -1,4 +1,4 @@
-#include "link/xmodem/xmodem_channel.h"
+#include "link/xmodem/serial_byte_channel.h"
 
 #include <gtest/gtest.h>
 
