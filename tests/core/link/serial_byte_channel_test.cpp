@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "link/serial/serial_port.h"
+#include "link/xmodem/xmodem_engine.h"
 #include "support/pty_pair.h"
 
 namespace {
@@ -17,41 +18,29 @@ using std::chrono::milliseconds;
 
 const std::string kCancelSequence = std::string(8, '\x18') + std::string(8, '\x08');
 
-TEST(XmodemChannelBinding, NeedsAnOpenPortAndBindsOnce) {
-  XmodemChannel channel;
+TEST(SerialByteChannel, AClosedPortTakesAndGivesNothing) {
   SerialPort closed;
-  EXPECT_FALSE(channel.Bind(nullptr, nullptr, nullptr, nullptr, 0, true));
-  EXPECT_FALSE(channel.Bind(&closed, nullptr, nullptr, nullptr, 0, true));
-  EXPECT_FALSE(channel.IsBound());
-  EXPECT_FALSE(channel.Release());
-  EXPECT_EQ(channel.LastResult(), kXmodemNullHandle);
-  char buffer[16];
-  EXPECT_FALSE(channel.Transmit(16, "abc", 3));
-  EXPECT_FALSE(channel.Receive(buffer, 16));
-
-  PtyPair pty;
-  ASSERT_TRUE(pty.ready());
-  SerialPort port;
-  ASSERT_TRUE(port.ParseSettings(pty.a() + ":9600,N,8,1"));
-  ASSERT_TRUE(port.OpenPort()) << port.LastError();
-  EXPECT_TRUE(channel.Bind(&port, nullptr, nullptr, nullptr, 0, true));
-  EXPECT_TRUE(channel.IsBound());
-  EXPECT_FALSE(channel.Bind(&port, nullptr, nullptr, nullptr, 0, true));
-  EXPECT_TRUE(channel.Release());
-  EXPECT_FALSE(channel.IsBound());
-  EXPECT_FALSE(channel.Release());
+  SerialByteChannel channel(closed);
+  std::uint8_t byte = 0;
+  EXPECT_FALSE(channel.WriteByte(0x43));
+  EXPECT_EQ(channel.ReadByte(1000, byte), ByteChannel::Read::kNothing);
+  XmodemEngine engine(channel, true);
+  EXPECT_FALSE(engine.Transmit(16, "abc"));
+  EXPECT_EQ(engine.LastError().Message(), "Modem is not online");
 }
 
 // Counts the idle hook's calls.
-class CountingChannel : public XmodemChannel {
+class CountingChannel : public SerialByteChannel {
  public:
+  explicit CountingChannel(SerialPort& port) : SerialByteChannel(port) {}
+
   int idleCalls = 0;
 
  protected:
   void OnIdle() override { ++idleCalls; }
 };
 
-// Our channel on end a of a pseudo-terminal pair, a scripted peer on end b.
+// Our engine on end a of a pseudo-terminal pair, a scripted peer on end b.
 class XmodemChannelOnPty : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -62,11 +51,11 @@ class XmodemChannelOnPty : public ::testing::Test {
 
   PtyPair m_Pty;
   SerialPort m_Port;
-  CountingChannel m_Channel;
+  CountingChannel m_Channel{m_Port};
 };
 
 TEST_F(XmodemChannelOnPty, TransmitsShortBlocksAfterWakeUp) {
-  ASSERT_TRUE(m_Channel.Bind(&m_Port, nullptr, nullptr, nullptr, 0, true));
+  XmodemEngine engine(m_Channel, true);
   std::string wakeUp;
   std::vector<std::string> blocks;
   std::string end;
@@ -82,18 +71,17 @@ TEST_F(XmodemChannelOnPty, TransmitsShortBlocksAfterWakeUp) {
     peer.Write("\x06");
   });
   const std::string message = "twenty bytes message";
-  EXPECT_TRUE(m_Channel.Transmit(16, message.data(), 20)) << XmodemMessage(m_Channel.LastResult());
+  EXPECT_TRUE(engine.Transmit(16, message)) << engine.LastError().Message();
   receiver.join();
   EXPECT_EQ(wakeUp, "\xAA");
   ASSERT_EQ(blocks.size(), 2u);
   EXPECT_EQ(blocks[0].substr(0, 19), "\x16\x01\xFE" + message.substr(0, 16));
   EXPECT_EQ(blocks[1].substr(0, 19), "\x16\x02\xFD" + message.substr(16) + std::string(12, '\x1A'));
   EXPECT_EQ(end, "\x04");
-  EXPECT_EQ(m_Channel.LastResult(), kXmodemSuccess);
 }
 
 TEST_F(XmodemChannelOnPty, SenderCancelEndsTheReception) {
-  ASSERT_TRUE(m_Channel.Bind(&m_Port, nullptr, nullptr, nullptr, 0, true));
+  XmodemEngine engine(m_Channel, true);
   std::string start;
   std::string afterCancel;
   std::thread sender([&] {
@@ -103,16 +91,16 @@ TEST_F(XmodemChannelOnPty, SenderCancelEndsTheReception) {
     afterCancel = peer.Read(kCancelSequence.size(), milliseconds(3000));
   });
   std::string buffer(64, '\0');
-  EXPECT_FALSE(m_Channel.Receive(buffer.data(), 64));
+  EXPECT_FALSE(engine.Receive(buffer));
   sender.join();
-  EXPECT_EQ(m_Channel.LastResult(), kXmodemSenderCancelled);
+  EXPECT_EQ(engine.LastError().Message(), "Sender cancelled the transfer");
   EXPECT_EQ(start, "C");
   EXPECT_EQ(afterCancel, kCancelSequence);
   EXPECT_EQ(buffer, std::string(64, '\x1A'));
 }
 
 TEST_F(XmodemChannelOnPty, ASenderStreamingGarbageEndsTheReceptionAfterTenRetries) {
-  ASSERT_TRUE(m_Channel.Bind(&m_Port, nullptr, nullptr, nullptr, 0, false));
+  XmodemEngine engine(m_Channel, false);
   std::atomic<bool> done{false};
   PtyEnd peer(m_Pty.b());
   // Every byte is SOH: each block starts well and fails its number check. The stream stops on
@@ -124,37 +112,29 @@ TEST_F(XmodemChannelOnPty, ASenderStreamingGarbageEndsTheReceptionAfterTenRetrie
     }
   });
   std::string buffer(2049, '\0');
-  EXPECT_FALSE(m_Channel.Receive(buffer.data(), 2049));
+  EXPECT_FALSE(engine.Receive(buffer));
   done = true;
   sender.join();
-  EXPECT_EQ(m_Channel.LastResult(), kXmodemBlockMismatch);
+  EXPECT_EQ(engine.LastError().Message(), "Block mismatch in packet header");
   // socat still holds garbage for our end; once it is taken, our answers reach the peer.
   PtyEnd(m_Pty.a()).ReadUntilQuiet(milliseconds(300));
   EXPECT_EQ(peer.ReadUntilQuiet(milliseconds(300)),
             "C" + std::string(10, '\x15') + kCancelSequence);
 }
 
-struct Observed {
+TEST_F(XmodemChannelOnPty, HooksAreAskedAndTheIdleHookRunsPerSlice) {
   std::vector<std::string> messages;
   int cancelChecks = 0;
-};
-
-TEST_F(XmodemChannelOnPty, CallbacksGetTheirUserDataAndTheIdleHookRunsPerSlice) {
-  Observed observed;
-  const auto status = [](void* data, std::int32_t, std::int32_t, const char* message) {
-    static_cast<Observed*>(data)->messages.emplace_back(message);
-  };
+  XmodemEngine engine(m_Channel, false);
   // Lets the first handshake try run, then cancels.
-  const auto cancel = [](void* data) -> std::int32_t {
-    return ++static_cast<Observed*>(data)->cancelChecks > 1 ? 1 : 0;
-  };
-  ASSERT_TRUE(m_Channel.Bind(&m_Port, status, &observed, cancel, 0, false));
-  char buffer[16];
-  EXPECT_FALSE(m_Channel.Receive(buffer, 16));
-  EXPECT_EQ(m_Channel.LastResult(), kXmodemUserCancelled);
-  ASSERT_FALSE(observed.messages.empty());
-  EXPECT_EQ(observed.messages.back(), "User cancelled the transfer");
-  EXPECT_EQ(observed.cancelChecks, 2);
+  engine.SetHooks({nullptr, [&](const std::string& text) { messages.push_back(text); },
+                   [&] { return ++cancelChecks > 1; }});
+  ByteString buffer(16, '\0');
+  EXPECT_FALSE(engine.Receive(buffer));
+  EXPECT_EQ(engine.LastError().Kind(), ErrorKind::kStopped);
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back(), "User cancelled the transfer");
+  EXPECT_EQ(cancelChecks, 2);
   // One unanswered 500 ms wait: slices of 200, 200 and 100 ms.
   EXPECT_EQ(m_Channel.idleCalls, 3);
   PtyEnd peer(m_Pty.b());

@@ -2,51 +2,27 @@
 
 #include <cstdint>
 
-#include "link/xmodem/xmodem_engine.h"
+#include "link/xmodem/byte_channel.h"
 
 class SerialPort;
 
-// Binds an Xmodem engine to an open serial port: the engine's byte callbacks read and write
-// that port. The link controller binds it after opening the port and releases it on close.
-class XmodemChannel {
+// The bytes of an Xmodem transfer over a serial port. A write that fails is tried again for a
+// second, so a line that is briefly full does not end a transfer; a read waits in slices of at
+// most 200 ms with the idle hook between them.
+class SerialByteChannel : public ByteChannel {
  public:
-  XmodemChannel() = default;
-  virtual ~XmodemChannel();
-  XmodemChannel(const XmodemChannel&) = delete;
-  XmodemChannel& operator=(const XmodemChannel&) = delete;
+  // The port must outlive the channel; it may open and close in between.
+  explicit SerialByteChannel(SerialPort& port) : m_Port(port) {}
 
-  // False when already bound, when port is null or not open, or when no engine can be made.
-  // status and cancel may be null; they receive userData. The port must outlive the binding.
-  bool Bind(SerialPort* port, XmodemStatus status, void* userData, XmodemCancelCheck cancel,
-            std::int32_t reserved, bool wakeUp);
-
-  // Destroys the engine and returns to unbound; false when unbound or the engine is busy.
-  bool Release();
-
-  bool IsBound() const { return m_Engine != nullptr; }
-
-  // True when bound and the transfer ended with kXmodemSuccess.
-  bool Transmit(std::int32_t blockSize, const void* data, std::int32_t length);
-  bool Receive(void* buffer, std::int32_t size);
-
-  // Result code of the last transfer (kXmodemNullHandle when unbound).
-  std::int32_t LastResult() const;
+  // Fails at once when the port is closed.
+  bool WriteByte(std::uint8_t byte) override;
+  // Never reports a reception error: the port clears line errors and reads them as no byte.
+  Read ReadByte(std::int32_t timeoutMs, std::uint8_t& byte) override;
 
  protected:
-  // Called between the 200 ms slices of a byte wait.
+  // Called after each slice of a read that brought nothing.
   virtual void OnIdle() {}
 
  private:
-  static std::int32_t PutByte(void* self, std::uint8_t byte);
-  static std::int32_t GetByte(void* self, std::int32_t timeoutMs, std::int32_t* error);
-  static void ForwardStatus(void* self, std::int32_t blocks, std::int32_t bytes,
-                            const char* message);
-  static std::int32_t ForwardCancel(void* self);
-
-  SerialPort* m_Port = nullptr;
-  XmodemEngine* m_Engine = nullptr;
-  void* m_UserData = nullptr;
-  std::int32_t m_Reserved = 0;
-  XmodemStatus m_Status = nullptr;
-  XmodemCancelCheck m_Cancel = nullptr;
+  SerialPort& m_Port;
 };

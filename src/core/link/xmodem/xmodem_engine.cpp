@@ -3,10 +3,29 @@
 #include <algorithm>
 #include <boost/crc.hpp>
 #include <chrono>
-#include <cstring>
-#include <iterator>
-#include <new>
-#include <vector>
+
+// How a transfer or one of its steps ended. kSuccess lets a step's caller go on.
+enum class XmodemEngine::Outcome {
+  kSuccess,
+  kReceiverCancelled,
+  kSenderCancelled,
+  kUserCancelled,
+  kAckTimeout,
+  kInitialNakTimeout,
+  kSohTimeout,
+  kDataTimeout,
+  kFinalAckTimeout,
+  kInvalidChar,
+  kBlockMismatch,
+  kBadCrc,
+  kBadChecksum,
+  kOutOfSequence,
+  kCharError,
+  kOffline,
+  kNakReceived,
+  kBufferTooSmall,
+  kBusy,
+};
 
 namespace {
 
@@ -19,7 +38,7 @@ constexpr std::uint8_t kNak = 0x15;
 constexpr std::uint8_t kCan = 0x18;
 constexpr std::uint8_t kCrcRequest = 'C';
 constexpr std::uint8_t kBackspace = 0x08;
-constexpr std::uint8_t kPadding = 0x1A;
+constexpr char kPadding = 0x1A;
 constexpr std::uint8_t kWakeUp = 0xAA;
 
 constexpr int kCancelRepeat = 8;
@@ -46,44 +65,13 @@ constexpr std::int32_t kCrcStartWaitMs = 500;
 constexpr int kHandshakeTries = 10;
 constexpr std::int32_t kHandshakeWaitMs = 1000;
 
-constexpr const char* kMessages[] = {
-    "Transmission Successful",
-    "Receiver cancelled the transfer",
-    "Sender cancelled the transfer",
-    "User cancelled the transfer",
-    "Buffer pointer is NULL",
-    "Char number pointer is NULL",
-    "Timed out waiting for data pack ACK",
-    "Timed out waiting for initial NAK",
-    "Timed out waiting for SOH",
-    "Timed out waiting for data",
-    "Timed out waiting for final ACK",
-    "Invalid char waiting for SOH",
-    "Block mismatch in packet header",
-    "CRC is incorrect",
-    "Checksum is incorrect",
-    "Block out of sequence",
-    "Received character error",
-    "Modem is not online",
-    "Nak Received",
-    "Receiver do not respond to Wakeup",
-    "Buffer is too small",
-    "Null Handle passed to Xmodem functions",
-    "Already Busy",
-};
-
-void IgnoreStatus(void*, std::int32_t, std::int32_t, const char*) {}
-std::int32_t NeverCancel(void*) {
-  return 0;
-}
-
 // Header byte and data size of a block.
 struct BlockKind {
   std::uint8_t header;
-  std::int32_t size;
+  int size;
 };
 
-BlockKind BlockKindForSize(std::int32_t blockSize) {
+BlockKind BlockKindForSize(int blockSize) {
   if (blockSize == 1024) {
     return {kStx, 1024};
   }
@@ -94,7 +82,7 @@ BlockKind BlockKindForSize(std::int32_t blockSize) {
 }
 
 // The data size a header byte announces, or 0 for any other byte.
-std::int32_t BlockSizeForHeader(std::int32_t header) {
+int BlockSizeForHeader(std::int32_t header) {
   switch (header) {
     case kSoh:
       return 128;
@@ -108,116 +96,161 @@ std::int32_t BlockSizeForHeader(std::int32_t header) {
 }
 
 // The check bytes behind a block's data: one checksum byte, or the CRC-16/XMODEM high first.
-std::vector<std::uint8_t> BlockCheck(const std::uint8_t* data, std::int32_t size, bool crc) {
+ByteString BlockCheck(const ByteString& data, bool crc) {
   if (!crc) {
     std::uint8_t sum = 0;
-    for (std::int32_t i = 0; i < size; ++i) {
-      sum = static_cast<std::uint8_t>(sum + data[i]);
+    for (const char byte : data) {
+      sum = static_cast<std::uint8_t>(sum + static_cast<std::uint8_t>(byte));
     }
-    return {sum};
+    return ByteString(1, static_cast<char>(sum));
   }
   boost::crc_optimal<16, 0x1021, 0, 0, false, false> crc16;
-  crc16.process_bytes(data, static_cast<std::size_t>(size));
+  crc16.process_bytes(data.data(), data.size());
   const auto value = crc16.checksum();
-  return {static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value & 0xFF)};
+  return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};
 }
 
-// One transfer over an engine: the byte primitives and both directions of the protocol.
-class Transfer {
- public:
-  explicit Transfer(XmodemEngine& engine) : m_Engine(engine) {}
+}  // namespace
 
-  std::int32_t Transmit(std::int32_t blockSize, const std::uint8_t* data, std::int32_t length);
-  std::int32_t Receive(std::uint8_t* buffer, std::int32_t size);
-
- private:
-  bool Put(std::uint8_t byte) { return m_Engine.m_PutByte(m_Engine.m_UserData, byte) == 0; }
-  bool PutAll(const std::vector<std::uint8_t>& bytes);
-
-  // The next byte or -1 on time-out; error tells of a reception error.
-  std::int32_t Get(std::int32_t timeoutMs, bool& error) {
-    std::int32_t failed = 0;
-    const std::int32_t byte = m_Engine.m_GetByte(m_Engine.m_UserData, timeoutMs, &failed);
-    error = failed != 0;
-    return error ? -1 : byte;
+Error XmodemEngine::ErrorOf(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::kSuccess:
+      return {};
+    case Outcome::kReceiverCancelled:
+      return {ErrorKind::kPeer, "Receiver cancelled the transfer"};
+    case Outcome::kSenderCancelled:
+      return {ErrorKind::kPeer, "Sender cancelled the transfer"};
+    case Outcome::kUserCancelled:
+      return {ErrorKind::kStopped, "User cancelled the transfer"};
+    case Outcome::kAckTimeout:
+      return {ErrorKind::kTimeout, "Timed out waiting for data pack ACK"};
+    case Outcome::kInitialNakTimeout:
+      return {ErrorKind::kTimeout, "Timed out waiting for initial NAK"};
+    case Outcome::kSohTimeout:
+      return {ErrorKind::kTimeout, "Timed out waiting for SOH"};
+    case Outcome::kDataTimeout:
+      return {ErrorKind::kTimeout, "Timed out waiting for data"};
+    case Outcome::kFinalAckTimeout:
+      return {ErrorKind::kTimeout, "Timed out waiting for final ACK"};
+    case Outcome::kInvalidChar:
+      return {ErrorKind::kPeer, "Invalid char waiting for SOH"};
+    case Outcome::kBlockMismatch:
+      return {ErrorKind::kPeer, "Block mismatch in packet header"};
+    case Outcome::kBadCrc:
+      return {ErrorKind::kPeer, "CRC is incorrect"};
+    case Outcome::kBadChecksum:
+      return {ErrorKind::kPeer, "Checksum is incorrect"};
+    case Outcome::kOutOfSequence:
+      return {ErrorKind::kPeer, "Block out of sequence"};
+    case Outcome::kCharError:
+      return {ErrorKind::kSystem, "Received character error"};
+    case Outcome::kOffline:
+      return {ErrorKind::kSystem, "Modem is not online"};
+    case Outcome::kNakReceived:
+      return {ErrorKind::kPeer, "Nak Received"};
+    case Outcome::kBufferTooSmall:
+      return {ErrorKind::kPeer, "Buffer is too small"};
+    case Outcome::kBusy:
+      return {ErrorKind::kState, "Already Busy"};
   }
+  return {};
+}
 
-  void Drain() {
-    bool error = false;
-    for (int taken = 0; taken < kMaxDrainBytes && Get(0, error) >= 0; ++taken) {
-    }
+bool XmodemEngine::Transmit(int blockSize, const ByteString& data) {
+  const Outcome outcome = Run([&] { return Send(blockSize, data); });
+  return outcome == Outcome::kSuccess || Fail(ErrorOf(outcome));
+}
+
+bool XmodemEngine::Receive(ByteString& buffer) {
+  const Outcome outcome = Run([&] { return Take(buffer); });
+  return outcome == Outcome::kSuccess || Fail(ErrorOf(outcome));
+}
+
+// Runs one transfer, refusing a second one started from inside it, and reports its outcome.
+XmodemEngine::Outcome XmodemEngine::Run(const std::function<Outcome()>& transfer) {
+  if (m_Busy) {
+    return Outcome::kBusy;
   }
-
-  bool CancelRequested() {
-    return (m_Engine.m_Flags & kXmodemCancelRequested) != 0 ||
-           m_Engine.m_CancelCheck(m_Engine.m_UserData) != 0;
+  m_Busy = true;
+  const Outcome outcome = transfer();
+  m_Busy = false;
+  Report(outcome);
+  if (outcome == Outcome::kSuccess) {
+    ClearError();
   }
+  return outcome;
+}
 
-  // Tells the peer the transfer is over: CAN eight times, then BS eight times to wipe them off
-  // a terminal screen.
-  void SendCancelSequence() {
-    for (int i = 0; i < kCancelRepeat; ++i) {
-      Put(kCan);
-    }
-    for (int i = 0; i < kCancelRepeat; ++i) {
-      Put(kBackspace);
-    }
+std::int32_t XmodemEngine::Get(std::int32_t timeoutMs, bool& error) {
+  std::uint8_t byte = 0;
+  const ByteChannel::Read read = m_Channel.ReadByte(timeoutMs, byte);
+  error = read == ByteChannel::Read::kFailed;
+  return read == ByteChannel::Read::kByte ? byte : -1;
+}
+
+void XmodemEngine::Drain() {
+  bool error = false;
+  for (int taken = 0; taken < kMaxDrainBytes && Get(0, error) >= 0; ++taken) {
   }
+}
 
-  std::int32_t CancelWith(std::int32_t code) {
-    SendCancelSequence();
-    return code;
+bool XmodemEngine::CancelRequested() const {
+  return m_Hooks.cancelled && m_Hooks.cancelled();
+}
+
+// Tells the peer the transfer is over: CAN eight times, then BS eight times to wipe them off a
+// terminal screen.
+void XmodemEngine::SendCancelSequence() {
+  for (int i = 0; i < kCancelRepeat; ++i) {
+    Put(kCan);
   }
-
-  void Report(std::int32_t code) {
-    m_Engine.m_Status(m_Engine.m_UserData, -1, -1, XmodemMessage(code));
+  for (int i = 0; i < kCancelRepeat; ++i) {
+    Put(kBackspace);
   }
+}
 
-  void Progress(std::int32_t blocks, std::int32_t bytes) {
-    m_Engine.m_Status(m_Engine.m_UserData, blocks, bytes, "");
+XmodemEngine::Outcome XmodemEngine::CancelWith(Outcome outcome) {
+  SendCancelSequence();
+  return outcome;
+}
+
+void XmodemEngine::Report(Outcome outcome) {
+  if (m_Hooks.notice) {
+    const Error error = ErrorOf(outcome);
+    m_Hooks.notice(error.Failed() ? error.Message() : "Transmission Successful");
   }
+}
 
-  std::int32_t AwaitStart(bool& crc);
-  std::int32_t SendBlock(const std::vector<std::uint8_t>& block);
-  std::int32_t AwaitBlockAnswer();
-  std::int32_t FinishTransmission();
-
-  std::int32_t Handshake(std::uint8_t send, int tries, std::int32_t timeoutMs, bool acceptEot,
-                         std::int32_t& answer);
-  std::int32_t ReadBlock(std::int32_t size, bool crc, std::uint8_t& number,
-                         std::vector<std::uint8_t>& data);
-
-  XmodemEngine& m_Engine;
-};
-
-bool Transfer::PutAll(const std::vector<std::uint8_t>& bytes) {
-  return std::all_of(bytes.begin(), bytes.end(), [this](std::uint8_t byte) { return Put(byte); });
+void XmodemEngine::Progress(int blocks, int bytes) {
+  if (m_Hooks.progress) {
+    m_Hooks.progress(blocks, bytes);
+  }
 }
 
 // Waits for NAK (checksum) or "C" (CRC) from the receiver.
-std::int32_t Transfer::AwaitStart(bool& crc) {
+XmodemEngine::Outcome XmodemEngine::AwaitStart(bool& crc) {
   bool sawCan = false;
   for (int invalid = 0; invalid < kStartInvalidLimit;) {
     bool restart = false;
     for (int wait = 0; wait < kStartWaitsPerCycle && !restart; ++wait) {
-      if (m_Engine.m_WakeUp != 0 && !Put(kWakeUp)) {
-        return CancelWith(kXmodemOffline);
+      if (m_WakeUp && !Put(kWakeUp)) {
+        return CancelWith(Outcome::kOffline);
       }
       bool error = false;
       const std::int32_t answer = Get(kStartWaitMs, error);
       if (error) {
-        return CancelWith(kXmodemCharError);
+        return CancelWith(Outcome::kCharError);
       }
       if (answer < 0) {
         if (CancelRequested()) {
-          return CancelWith(kXmodemUserCancelled);
+          return CancelWith(Outcome::kUserCancelled);
         }
       } else if (answer == kNak || answer == kCrcRequest) {
         crc = answer == kCrcRequest;
-        return kXmodemSuccess;
+        return Outcome::kSuccess;
       } else if (answer == kCan) {
         if (sawCan) {
-          return CancelWith(kXmodemReceiverCancelled);
+          return CancelWith(Outcome::kReceiverCancelled);
         }
         sawCan = true;
       } else {
@@ -227,14 +260,14 @@ std::int32_t Transfer::AwaitStart(bool& crc) {
       }
     }
     if (!restart) {
-      return CancelWith(kXmodemInitialNakTimeout);
+      return CancelWith(Outcome::kInitialNakTimeout);
     }
   }
-  return kXmodemInitialNakTimeout;
+  return Outcome::kInitialNakTimeout;
 }
 
 // Waits for the answer to one block within one answer time, however many other characters come.
-std::int32_t Transfer::AwaitBlockAnswer() {
+XmodemEngine::Outcome XmodemEngine::AwaitBlockAnswer() {
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(kAnswerWaitMs);
   bool sawCan = false;
@@ -244,16 +277,16 @@ std::int32_t Transfer::AwaitBlockAnswer() {
     const std::int32_t answer =
         left.count() > 0 ? Get(static_cast<std::int32_t>(left.count()), error) : -1;
     if (error) {
-      Report(kXmodemCharError);
+      Report(Outcome::kCharError);
     } else if (answer < 0) {
-      return kXmodemAckTimeout;
+      return Outcome::kAckTimeout;
     } else if (answer == kAck) {
-      return kXmodemSuccess;
+      return Outcome::kSuccess;
     } else if (answer == kNak) {
-      return kXmodemNakReceived;
+      return Outcome::kNakReceived;
     } else if (answer == kCan) {
       if (sawCan) {
-        return kXmodemReceiverCancelled;
+        return Outcome::kReceiverCancelled;
       }
       sawCan = true;
     } else {
@@ -262,71 +295,67 @@ std::int32_t Transfer::AwaitBlockAnswer() {
   }
 }
 
-std::int32_t Transfer::SendBlock(const std::vector<std::uint8_t>& block) {
+XmodemEngine::Outcome XmodemEngine::SendBlock(const ByteString& block) {
   for (int attempt = 0;; ++attempt) {
     if (attempt >= kMaxBlockAttempts) {
-      return CancelWith(kXmodemAckTimeout);
+      return CancelWith(Outcome::kAckTimeout);
     }
     if (CancelRequested()) {
-      return CancelWith(kXmodemUserCancelled);
+      return CancelWith(Outcome::kUserCancelled);
     }
-    if (!PutAll(block)) {
-      return kXmodemOffline;
+    if (!std::all_of(block.begin(), block.end(),
+                     [this](char byte) { return Put(static_cast<std::uint8_t>(byte)); })) {
+      return Outcome::kOffline;
     }
-    const std::int32_t answer = AwaitBlockAnswer();
-    if (answer == kXmodemSuccess) {
+    const Outcome answer = AwaitBlockAnswer();
+    if (answer == Outcome::kSuccess) {
       return answer;
     }
-    if (answer == kXmodemReceiverCancelled) {
+    if (answer == Outcome::kReceiverCancelled) {
       return CancelWith(answer);
     }
     Report(answer);
   }
 }
 
-std::int32_t Transfer::FinishTransmission() {
+XmodemEngine::Outcome XmodemEngine::FinishTransmission() {
   for (int attempt = 0; attempt < kMaxEotAttempts; ++attempt) {
     if (!Put(kEot)) {
-      return kXmodemOffline;
+      return Outcome::kOffline;
     }
     bool error = false;
     const std::int32_t answer = Get(kEotAnswerWaitMs, error);
     if (answer < 0 && !error) {
-      return kXmodemFinalAckTimeout;
+      return Outcome::kFinalAckTimeout;
     }
     if (answer == kAck) {
-      return kXmodemSuccess;
+      return Outcome::kSuccess;
     }
   }
-  return kXmodemFinalAckTimeout;
+  return Outcome::kFinalAckTimeout;
 }
 
-std::int32_t Transfer::Transmit(std::int32_t blockSize, const std::uint8_t* data,
-                                std::int32_t length) {
+XmodemEngine::Outcome XmodemEngine::Send(int blockSize, const ByteString& data) {
   Progress(0, 0);
   Drain();
   bool crc = false;
-  if (const std::int32_t code = AwaitStart(crc); code != kXmodemSuccess) {
-    return code;
+  if (const Outcome outcome = AwaitStart(crc); outcome != Outcome::kSuccess) {
+    return outcome;
   }
   const BlockKind kind = BlockKindForSize(blockSize);
   std::uint8_t number = 1;
-  std::int32_t blocks = 0;
-  std::int32_t bytes = 0;
-  for (std::int32_t offset = 0; offset < length; offset += kind.size) {
-    std::vector<std::uint8_t> block = {kind.header, number,
-                                       static_cast<std::uint8_t>(255 - number)};
-    const std::int32_t taken = std::min(kind.size, length - offset);
-    block.insert(block.end(), data + offset, data + offset + taken);
-    block.resize(block.size() + static_cast<std::size_t>(kind.size - taken), kPadding);
-    const auto check = BlockCheck(block.data() + 3, kind.size, crc);
-    block.insert(block.end(), check.begin(), check.end());
-    if (const std::int32_t code = SendBlock(block); code != kXmodemSuccess) {
-      return code;
+  int blocks = 0;
+  for (size_t offset = 0; offset < data.size(); offset += static_cast<size_t>(kind.size)) {
+    ByteString body = data.substr(offset, static_cast<size_t>(kind.size));
+    body.resize(static_cast<size_t>(kind.size), kPadding);
+    const ByteString header = {static_cast<char>(kind.header), static_cast<char>(number),
+                               static_cast<char>(255 - number)};
+    if (const Outcome outcome = SendBlock(header + body + BlockCheck(body, crc));
+        outcome != Outcome::kSuccess) {
+      return outcome;
     }
     ++blocks;
-    bytes += kind.size;
-    Progress(blocks, bytes);
+    Progress(blocks, blocks * kind.size);
     ++number;
   }
   return FinishTransmission();
@@ -334,190 +363,109 @@ std::int32_t Transfer::Transmit(std::int32_t blockSize, const std::uint8_t* data
 
 // Sends one character and waits for a block header (or EOT when acceptEot) in answer, trying
 // again on silence or any other character.
-std::int32_t Transfer::Handshake(std::uint8_t send, int tries, std::int32_t timeoutMs,
-                                 bool acceptEot, std::int32_t& answer) {
+XmodemEngine::Outcome XmodemEngine::Handshake(std::uint8_t send, int tries, std::int32_t timeoutMs,
+                                              bool acceptEot, std::int32_t& answer) {
   for (int attempt = 0; attempt < tries; ++attempt) {
     if (CancelRequested()) {
-      return CancelWith(kXmodemUserCancelled);
+      return CancelWith(Outcome::kUserCancelled);
     }
     if (!Put(send)) {
-      return kXmodemOffline;
+      return Outcome::kOffline;
     }
     bool error = false;
     answer = Get(timeoutMs, error);
     if (error) {
-      return kXmodemCharError;
+      return Outcome::kCharError;
     }
     if (answer == kCan || BlockSizeForHeader(answer) != 0 || (acceptEot && answer == kEot)) {
-      return kXmodemSuccess;
+      return Outcome::kSuccess;
     }
   }
-  return kXmodemSohTimeout;
+  return Outcome::kSohTimeout;
 }
 
 // Reads the rest of a block after its header, whole even when the number pair is already wrong,
 // so that a retransmission starts on a clean line.
-std::int32_t Transfer::ReadBlock(std::int32_t size, bool crc, std::uint8_t& number,
-                                 std::vector<std::uint8_t>& data) {
-  const std::size_t total = 2 + static_cast<std::size_t>(size) + (crc ? 2 : 1);
-  std::vector<std::uint8_t> bytes;
+XmodemEngine::Outcome XmodemEngine::ReadBlock(int size, bool crc, std::uint8_t& number,
+                                              ByteString& data) {
+  const size_t total = 2 + static_cast<size_t>(size) + (crc ? 2 : 1);
+  ByteString bytes;
   while (bytes.size() < total) {
     bool error = false;
     const std::int32_t byte = Get(kBlockByteWaitMs, error);
     if (error) {
-      return kXmodemCharError;
+      return Outcome::kCharError;
     }
     if (byte < 0) {
-      return kXmodemDataTimeout;
+      return Outcome::kDataTimeout;
     }
-    bytes.push_back(static_cast<std::uint8_t>(byte));
+    bytes.push_back(static_cast<char>(byte));
   }
-  number = bytes[0];
-  if (bytes[1] != 255 - number) {
-    return kXmodemBlockMismatch;
+  number = static_cast<std::uint8_t>(bytes[0]);
+  if (static_cast<std::uint8_t>(bytes[1]) != 255 - number) {
+    return Outcome::kBlockMismatch;
   }
-  data.assign(bytes.begin() + 2, bytes.begin() + 2 + size);
-  if (BlockCheck(data.data(), size, crc) != std::vector(bytes.begin() + 2 + size, bytes.end())) {
-    return crc ? kXmodemBadCrc : kXmodemBadChecksum;
+  data = bytes.substr(2, static_cast<size_t>(size));
+  if (BlockCheck(data, crc) != bytes.substr(2 + static_cast<size_t>(size))) {
+    return crc ? Outcome::kBadCrc : Outcome::kBadChecksum;
   }
-  return kXmodemSuccess;
+  return Outcome::kSuccess;
 }
 
-std::int32_t Transfer::Receive(std::uint8_t* buffer, std::int32_t size) {
-  std::memset(buffer, kPadding, static_cast<std::size_t>(size));
+XmodemEngine::Outcome XmodemEngine::Take(ByteString& buffer) {
+  std::fill(buffer.begin(), buffer.end(), kPadding);
   Progress(0, 0);
   bool crc = true;
   std::int32_t answer = -1;
-  std::int32_t code = Handshake(kCrcRequest, kCrcStartTries, kCrcStartWaitMs, false, answer);
-  if (code == kXmodemSohTimeout) {
+  Outcome outcome = Handshake(kCrcRequest, kCrcStartTries, kCrcStartWaitMs, false, answer);
+  if (outcome == Outcome::kSohTimeout) {
     crc = false;
-    code = Handshake(kNak, kHandshakeTries, kHandshakeWaitMs, false, answer);
+    outcome = Handshake(kNak, kHandshakeTries, kHandshakeWaitMs, false, answer);
   }
   std::uint8_t expected = 1;
   std::uint8_t lastAccepted = 1;
-  std::int32_t blocks = 0;
-  std::int32_t bytes = 0;
-  std::vector<std::uint8_t> data;
+  int blocks = 0;
+  size_t bytes = 0;
+  ByteString data;
   // Bad blocks in a row; a sender that keeps sending garbage ends the reception.
   int failedAttempts = 0;
-  while (code == kXmodemSuccess) {
+  while (outcome == Outcome::kSuccess) {
     if (answer == kEot) {
-      return Put(kAck) ? kXmodemSuccess : kXmodemOffline;
+      return Put(kAck) ? Outcome::kSuccess : Outcome::kOffline;
     }
     if (answer == kCan) {
       bool error = false;
-      return Get(kSecondCanWaitMs, error) == kCan ? CancelWith(kXmodemSenderCancelled)
-                                                  : kXmodemInvalidChar;
+      return Get(kSecondCanWaitMs, error) == kCan ? CancelWith(Outcome::kSenderCancelled)
+                                                  : Outcome::kInvalidChar;
     }
     // The handshakes let only CAN, EOT and block headers through.
-    const std::int32_t blockSize = BlockSizeForHeader(answer);
+    const int blockSize = BlockSizeForHeader(answer);
     std::uint8_t number = 0;
-    if (const std::int32_t failed = ReadBlock(blockSize, crc, number, data);
-        failed != kXmodemSuccess) {
+    if (const Outcome failed = ReadBlock(blockSize, crc, number, data);
+        failed != Outcome::kSuccess) {
       Report(failed);
       if (++failedAttempts >= kMaxBlockAttempts) {
         return CancelWith(failed);
       }
       Drain();
-      code = Handshake(kNak, kHandshakeTries, kHandshakeWaitMs, true, answer);
+      outcome = Handshake(kNak, kHandshakeTries, kHandshakeWaitMs, true, answer);
       continue;
     }
     failedAttempts = 0;
     if (number == expected) {
-      if (bytes + blockSize > size) {
-        return CancelWith(kXmodemBufferTooSmall);
+      if (bytes + data.size() > buffer.size()) {
+        return CancelWith(Outcome::kBufferTooSmall);
       }
-      std::copy(data.begin(), data.end(), buffer + bytes);
+      std::copy(data.begin(), data.end(), buffer.begin() + static_cast<std::ptrdiff_t>(bytes));
       ++blocks;
-      bytes += blockSize;
-      Progress(blocks, bytes);
+      bytes += data.size();
+      Progress(blocks, static_cast<int>(bytes));
       lastAccepted = expected;
       ++expected;
     } else if (number != lastAccepted) {
-      return CancelWith(kXmodemOutOfSequence);
+      return CancelWith(Outcome::kOutOfSequence);
     }
-    code = Handshake(kAck, kHandshakeTries, kHandshakeWaitMs, true, answer);
+    outcome = Handshake(kAck, kHandshakeTries, kHandshakeWaitMs, true, answer);
   }
-  return code;
-}
-
-// Runs one transfer with the busy flag set, then stores and reports its result.
-template <typename Run>
-std::int32_t RunTransfer(XmodemEngine& engine, std::int32_t busyFlag, Run run) {
-  engine.m_Flags |= busyFlag;
-  Transfer transfer(engine);
-  const std::int32_t code = run(transfer);
-  engine.m_Flags &= ~busyFlag;
-  engine.m_LastResult = code;
-  engine.m_Status(engine.m_UserData, -1, -1, XmodemMessage(code));
-  return code;
-}
-
-bool IsBusy(const XmodemEngine& engine) {
-  return (engine.m_Flags & (kXmodemReceiving | kXmodemSending)) != 0;
-}
-
-}  // namespace
-
-const char* XmodemMessage(std::int32_t code) {
-  return code >= 0 && code < static_cast<std::int32_t>(std::size(kMessages)) ? kMessages[code] : "";
-}
-
-XmodemEngine* XmodemCreate(XmodemPutByte putByte, XmodemGetByte getByte, XmodemStatus status,
-                           XmodemCancelCheck cancelCheck, void* userData, std::int32_t wakeUp) {
-  if (putByte == nullptr || getByte == nullptr) {
-    return nullptr;
-  }
-  auto* engine = new (std::nothrow) XmodemEngine;
-  if (engine != nullptr) {
-    engine->m_UserData = userData;
-    engine->m_PutByte = putByte;
-    engine->m_GetByte = getByte;
-    engine->m_Status = status != nullptr ? status : IgnoreStatus;
-    engine->m_CancelCheck = cancelCheck != nullptr ? cancelCheck : NeverCancel;
-    engine->m_WakeUp = wakeUp;
-  }
-  return engine;
-}
-
-std::int32_t XmodemDestroy(XmodemEngine* engine) {
-  if (engine == nullptr) {
-    return kXmodemNullHandle;
-  }
-  if (IsBusy(*engine)) {
-    return kXmodemBusy;
-  }
-  delete engine;
-  return kXmodemSuccess;
-}
-
-std::int32_t XmodemTransmit(XmodemEngine* engine, std::int32_t blockSize, const void* data,
-                            std::int32_t length) {
-  if (engine == nullptr) {
-    return kXmodemNullHandle;
-  }
-  if (data == nullptr || length < 0) {
-    return engine->m_LastResult = kXmodemNullBuffer;
-  }
-  if (IsBusy(*engine)) {
-    return engine->m_LastResult = kXmodemBusy;
-  }
-  return RunTransfer(*engine, kXmodemSending, [&](Transfer& transfer) {
-    return transfer.Transmit(blockSize, static_cast<const std::uint8_t*>(data), length);
-  });
-}
-
-std::int32_t XmodemReceive(XmodemEngine* engine, void* buffer, std::int32_t size) {
-  if (engine == nullptr) {
-    return kXmodemNullHandle;
-  }
-  if (IsBusy(*engine)) {
-    return engine->m_LastResult = kXmodemBusy;
-  }
-  if (buffer == nullptr || size < 0) {
-    return engine->m_LastResult = kXmodemNullBuffer;
-  }
-  return RunTransfer(*engine, kXmodemReceiving, [&](Transfer& transfer) {
-    return transfer.Receive(static_cast<std::uint8_t*>(buffer), size);
-  });
+  return outcome;
 }

@@ -1,7 +1,6 @@
 #include "link/xmodem/xmodem_transport.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -10,10 +9,12 @@ namespace {
 constexpr size_t kXmodemReceiveBuffer = 2049;
 constexpr size_t kXmodemShortMessage = 64;
 constexpr char kXmodemPadding = 0x1A;
+// The message a transport sends when it is not open, as the engine named it.
+constexpr const char* kNotOpen = "Null Handle passed to Xmodem functions";
 
 // The text of an Xmodem reception: up to the first 0x00; without one, up to the first padding
 // byte; without either, all but the last byte.
-ByteString XmodemText(const std::vector<char>& buffer) {
+ByteString XmodemText(const ByteString& buffer) {
   auto end = std::find(buffer.begin(), buffer.end(), '\0');
   if (end == buffer.end()) {
     end = std::find(buffer.begin(), buffer.end(), kXmodemPadding);
@@ -21,36 +22,23 @@ ByteString XmodemText(const std::vector<char>& buffer) {
   if (end == buffer.end()) {
     end = buffer.end() - 1;
   }
-  return ByteString(buffer.begin(), end);
+  return {buffer.begin(), end};
 }
 
 }  // namespace
 
-XmodemTransport::~XmodemTransport() {
-  m_Xmodem.Release();
-}
-
-bool XmodemTransport::Open() {
-  if (!SerialTransport::Open()) {
-    return false;
-  }
-  m_Xmodem.Bind(&m_SerialPort, &XmodemTransport::ReportProgress, this,
-                &XmodemTransport::CheckCancel, 0, true);
-  return true;
-}
-
-bool XmodemTransport::Close() {
-  m_Xmodem.Release();
-  return SerialTransport::Close();
+XmodemTransport::XmodemTransport(const CConfiguration& config)
+    : SerialTransport(config), m_Channel(m_SerialPort), m_Xmodem(m_Channel, true) {
+  m_Xmodem.SetHooks({[this](int blocks, int /*bytes*/) { ReportProgress(blocks); }, nullptr,
+                     [this] { return IsCancelled(Monitor()); }});
 }
 
 bool XmodemTransport::Send(const ByteString& message) {
-  const int32_t blockSize = message.size() < kXmodemShortMessage ? 16 : 128;
-  const int32_t length = static_cast<int32_t>(message.size());
-  m_TotalBlocks = (length + blockSize - 1) / blockSize;
-  const bool sent = m_Xmodem.Transmit(blockSize, message.data(), length);
-  return Check(sent,
-               std::string("Xmodem transfer failed: ") + XmodemMessage(m_Xmodem.LastResult()));
+  const int blockSize = message.size() < kXmodemShortMessage ? 16 : 128;
+  m_TotalBlocks = static_cast<int>((message.size() + blockSize - 1) / blockSize);
+  const bool sent = IsOpen() && m_Xmodem.Transmit(blockSize, message);
+  return Check(sent, std::string("Xmodem transfer failed: ") +
+                         (IsOpen() ? m_Xmodem.LastError().Message() : kNotOpen));
 }
 
 Arrival XmodemTransport::TakeWaiting(size_t /*limit*/) {
@@ -59,25 +47,17 @@ Arrival XmodemTransport::TakeWaiting(size_t /*limit*/) {
     return NothingWaiting();
   }
   m_TotalBlocks = 0;
-  std::vector<char> buffer(kXmodemReceiveBuffer);
+  ByteString buffer(kXmodemReceiveBuffer, '\0');
   Arrival arrival;
   arrival.wholeMessage = true;
-  if (m_Xmodem.Receive(buffer.data(), static_cast<int32_t>(buffer.size()))) {
+  if (m_Xmodem.Receive(buffer)) {
     arrival.bytes = XmodemText(buffer);
   }
   return arrival;
 }
 
-void XmodemTransport::ReportProgress(void* self, std::int32_t blocks, std::int32_t /*bytes*/,
-                                     const char* /*message*/) {
-  auto& transport = *static_cast<XmodemTransport*>(self);
-  // Messages come with a block count of -1; only progress is passed on.
-  if (blocks >= 0 && transport.Monitor().progress) {
-    transport.Monitor().progress(blocks, transport.m_TotalBlocks);
+void XmodemTransport::ReportProgress(int blocks) const {
+  if (Monitor().progress) {
+    Monitor().progress(blocks, m_TotalBlocks);
   }
-}
-
-std::int32_t XmodemTransport::CheckCancel(void* self) {
-  const auto& transport = *static_cast<XmodemTransport*>(self);
-  return IsCancelled(transport.Monitor()) ? 1 : 0;
 }
