@@ -28,7 +28,7 @@ struct LrzszLine {
       : program("sleep 0.2 ; " + command), engine(channel, wakeUp) {
     EXPECT_TRUE(program.ready()) << "socat did not make the pseudo-terminal";
     EXPECT_TRUE(port.ParseSettings(program.path() + ":115200,N,8,1"));
-    EXPECT_TRUE(port.OpenPort()) << port.LastError();
+    EXPECT_TRUE(port.OpenPort()) << port.LastError().Message();
   }
 
   PtyProgram program;

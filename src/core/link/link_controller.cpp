@@ -64,7 +64,7 @@ bool CLinkController::OpenWith(std::unique_ptr<Transport> transport) {
   m_TxCount = 0;
   ShowTxCount();
   transport->SetMonitor(m_Monitor);
-  const bool result = transport->Open() || Failed(transport->LastFailure());
+  const bool result = transport->Open() || Failed(transport->LastError().Message());
   if (result) {
     m_Opened = std::move(transport);
     m_NewLink = true;
@@ -120,7 +120,7 @@ bool CLinkController::Send(const ByteString& message) {
   if (!transport.Send(message)) {
     // A failed send may have dropped the peer.
     UpdateStatus();
-    return Failed(transport.LastFailure());
+    return Failed(transport.LastError().Message());
   }
   if (tracing == SendTracing::kSentLine) {
     m_Trace.Write(message, TraceDirection::kSent, true);
@@ -151,7 +151,7 @@ void CLinkController::EndGathering() {
   }
   ShowTxCount();
   if (m_Opened && !m_Opened->EndGathering()) {
-    Failed(m_Opened->LastFailure());
+    Failed(m_Opened->LastError().Message());
     DiagLog('W', "CLinkController::Send() gathered messages not sent: %s", m_LastFailure.c_str());
     UpdateStatus();
     PlayResultBeep(m_Config, m_FrontEnd, false);
@@ -185,7 +185,7 @@ Arrival CLinkController::Receive() {
 }
 
 void CLinkController::LoseLink() {
-  m_LastFailure = m_Opened->LastFailure();
+  m_LastFailure = m_Opened->LastError().Message();
   DiagLog('W', "CLinkController::Receive() link lost: %s", m_LastFailure.c_str());
   m_Opened->Close();
   m_Opened.reset();

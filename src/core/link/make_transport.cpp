@@ -14,7 +14,9 @@ class NoTransport : public Transport {
  public:
   explicit NoTransport(int32_t mode) : m_Mode(mode) {}
 
-  bool Open() override { return Check(false, "no link for mode " + std::to_string(m_Mode)); }
+  bool Open() override {
+    return Fail(ErrorKind::kSetting, "no link for mode " + std::to_string(m_Mode));
+  }
   bool Close() override { return false; }
   bool IsOpen() const override { return false; }
   bool Send(const ByteString& /*message*/) override { return Open(); }

@@ -46,7 +46,7 @@ class XmodemChannelOnPty : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(m_Pty.ready()) << "socat did not make the pseudo-terminals";
     ASSERT_TRUE(m_Port.ParseSettings(m_Pty.a() + ":115200,N,8,1"));
-    ASSERT_TRUE(m_Port.OpenPort()) << m_Port.LastError();
+    ASSERT_TRUE(m_Port.OpenPort()) << m_Port.LastError().Message();
   }
 
   PtyPair m_Pty;

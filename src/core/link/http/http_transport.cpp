@@ -36,8 +36,9 @@ bool HttpTransport::Send(const ByteString& message) {
   m_Reply.clear();
   const bool answered = HttpExchange(url, header, body, m_Config.GetInt(setting::kResponseTimeout),
                                      std::nullopt, Monitor().cancelled);
-  if (!CheckExchange(answered, "an HTTP response from " + url, "no HTTP response from " + url)) {
-    return false;
+  if (!answered) {
+    return FailExchange("an HTTP response from " + url,
+                        {ErrorKind::kPeer, "no HTTP response from " + url});
   }
   m_Reply = {std::move(header), ByteString(), std::move(body)};
   return true;

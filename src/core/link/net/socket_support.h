@@ -4,6 +4,9 @@
 
 #include <boost/asio/ip/udp.hpp>
 #include <boost/system/error_code.hpp>
+#include <string>
+
+#include "error.h"
 
 namespace commkit {
 
@@ -17,7 +20,14 @@ enum class WaitOutcome { kReady, kTimedOut, kFailed };
 WaitOutcome WaitReadable(NativeSocket socket, int32_t milliseconds,
                          boost::system::error_code& error);
 
-// Records `error` as the last socket error and writes the "Socket error" line.
+// Writes the "Socket error" line for `error`.
 void LogSocketFailure(const boost::system::error_code& error);
+
+// Writes the "<context> ... Error" line for `error`.
+void ReportSocketFailure(const char* context, const boost::system::error_code& error);
+
+// The error of `what` failing because of `error`: a time-out, or the system refusing, with the
+// system's text behind `what`.
+Error SocketFailure(const std::string& what, const boost::system::error_code& error);
 
 }  // namespace commkit

@@ -157,8 +157,7 @@ std::string SerialPort::FormatSettings() const {
 
 bool SerialPort::WriteBytes(const void* bytes, std::size_t length) {
   if (!IsOpen()) {
-    m_LastError = "port is not open";
-    return false;
+    return Fail(ErrorKind::kState, "port is not open");
   }
   const auto* next = static_cast<const char*>(bytes);
   std::size_t remaining = length;
@@ -179,11 +178,11 @@ bool SerialPort::WriteBytes(const void* bytes, std::size_t length) {
       return true;
     }
     if (std::chrono::steady_clock::now() > *deadline) {
-      m_LastError = "write to " + DeviceName() + " timed out with " + std::to_string(remaining) +
-                    " bytes left";
+      Fail(ErrorKind::kTimeout, "write to " + DeviceName() + " timed out with " +
+                                    std::to_string(remaining) + " bytes left");
       break;
     }
   }
-  DiagLog('E', "SerialPort::WriteBytes() failed: %s", m_LastError.c_str());
+  DiagLog('E', "SerialPort::WriteBytes() failed: %s", LastError().Message().c_str());
   return false;
 }

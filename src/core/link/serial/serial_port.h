@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "byte_string.h"
+#include "error.h"
 
 // Parity codes, numbered as the settings have always stored them.
 enum SerialParity : std::uint8_t {
@@ -40,8 +41,10 @@ struct SerialSettings {
 class SerialDevice;
 
 // One serial port: its settings, their text form "COM%d:%d,%c,%d,%s" (or "<path>:%d,%c,%d,%s"),
-// and the open device. The port always runs without handshake, with DTR and RTS on.
-class SerialPort {
+// and the open device. The port always runs without handshake, with DTR and RTS on. Why the last
+// OpenPort, ClosePort, WriteBytes or WriteSome failed is its LastError, e.g. "cannot open
+// /dev/ttyUSB9: No such file or directory".
+class SerialPort : public LastErrorHolder {
  public:
   SerialPort();
   ~SerialPort();
@@ -95,12 +98,7 @@ class SerialPort {
   // The device the settings name: the path, or the platform's name for COMn.
   std::string DeviceName() const;
 
-  // Why the last OpenPort, WriteBytes or WriteSome failed, e.g.
-  // "cannot open /dev/ttyUSB9: No such file or directory".
-  const std::string& LastError() const { return m_LastError; }
-
  private:
   SerialSettings m_Settings;
   std::unique_ptr<SerialDevice> m_Device;
-  std::string m_LastError;
 };

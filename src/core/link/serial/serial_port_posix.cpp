@@ -168,10 +168,10 @@ bool SerialPort::OpenPort() {
   boost::system::error_code error;
   device->m_Port.open(path, error);
   if (error) {
-    m_LastError = "cannot open " + path + ": " + error.message();
+    Fail(ErrorKind::kSystem, "cannot open " + path + ": " + error.message());
   } else if (const auto refused = ApplyLineSettings(*device, m_Settings);
              !refused.empty() && HasModemLines(device->Fd())) {
-    m_LastError = "cannot set up " + path + ": " + refused;
+    Fail(ErrorKind::kSetting, "cannot set up " + path + ": " + refused);
   } else {
     if (!refused.empty()) {
       DiagLog('W', "SerialPort::OpenPort() %s keeps its own line settings: %s", path.c_str(),
@@ -181,10 +181,10 @@ bool SerialPort::OpenPort() {
     ::ioctl(device->Fd(), TIOCEXCL);
     SetModemLines(device->Fd(), TIOCM_DTR | TIOCM_RTS, true);
     m_Device = std::move(device);
-    m_LastError.clear();
+    ClearError();
     return true;
   }
-  DiagLog('E', "SerialPort::OpenPort() failed: %s", m_LastError.c_str());
+  DiagLog('E', "SerialPort::OpenPort() failed: %s", LastError().Message().c_str());
   return false;
 }
 
@@ -200,8 +200,7 @@ bool SerialPort::ClosePort() {
   // The descriptor is released even when close reports an error, so the port counts as closed.
   m_Device.reset();
   if (error) {
-    m_LastError = "closing " + DeviceName() + ": " + error.message();
-    return false;
+    return Fail(ErrorKind::kSystem, "closing " + DeviceName() + ": " + error.message());
   }
   return true;
 }
@@ -216,7 +215,7 @@ std::int32_t SerialPort::ReadByte() {
 
 std::int64_t SerialPort::WriteSome(const void* bytes, std::size_t length) {
   if (!m_Device) {
-    m_LastError = "port is not open";
+    Fail(ErrorKind::kState, "port is not open");
     return -1;
   }
   const int fd = m_Device->Fd();
@@ -230,7 +229,7 @@ std::int64_t SerialPort::WriteSome(const void* bytes, std::size_t length) {
       continue;
     }
     if (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-      m_LastError = "write to " + DeviceName() + " failed: " + ErrnoText();
+      Fail(ErrorKind::kSystem, "write to " + DeviceName() + " failed: " + ErrnoText());
       return written > 0 ? static_cast<std::int64_t>(written) : -1;
     }
     const int left = MillisecondsUntil(deadline);

@@ -4,11 +4,11 @@
 
 bool SerialTransport::Open() {
   const std::string setting = m_Config.GetString(setting::kCommConfig);
-  if (!Check(m_SerialPort.ParseSettings(setting),
-             "CommConfig \"" + setting + "\" is not a serial setting such as COM1:9600,N,8,1")) {
-    return false;
+  if (!m_SerialPort.ParseSettings(setting)) {
+    return Fail(ErrorKind::kSetting,
+                "CommConfig \"" + setting + "\" is not a serial setting such as COM1:9600,N,8,1");
   }
-  return Check(m_SerialPort.OpenPort(), m_SerialPort.LastError());
+  return m_SerialPort.OpenPort() || Fail(m_SerialPort.LastError());
 }
 
 bool SerialTransport::Close() {
@@ -16,7 +16,7 @@ bool SerialTransport::Close() {
 }
 
 bool SerialTransport::Send(const ByteString& message) {
-  return Check(m_SerialPort.WriteBytes(message), m_SerialPort.LastError());
+  return m_SerialPort.WriteBytes(message) || Fail(m_SerialPort.LastError());
 }
 
 Arrival SerialTransport::TakeWaiting(size_t limit) {
@@ -33,7 +33,10 @@ Arrival SerialTransport::TakeWaiting(size_t limit) {
 
 Arrival SerialTransport::NothingWaiting() {
   Arrival arrival;
-  arrival.lost = !Check(!m_SerialPort.HungUp(), "the serial line hung up");
+  if (m_SerialPort.HungUp()) {
+    arrival.lost = true;
+    Fail(ErrorKind::kPeer, "the serial line hung up");
+  }
   return arrival;
 }
 

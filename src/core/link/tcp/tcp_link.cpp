@@ -8,6 +8,7 @@
 
 #include "diag/diag_log.h"
 #include "link/net/asio_wait.h"
+#include "link/net/socket_support.h"
 
 using boost::asio::ip::tcp;
 
@@ -52,13 +53,11 @@ TcpLink::~TcpLink() {
 }
 
 bool TcpLink::Failed(const char* context, const boost::system::error_code& error,
-                     std::string what) {
-  SetLastSocketError(error.value(), error.message());
+                     const std::string& what) {
   if (context != nullptr) {
-    ReportSocketError(context);
+    commkit::ReportSocketFailure(context, error);
   }
-  m_LastError = std::move(what) + ": " + error.message();
-  return false;
+  return Fail(commkit::SocketFailure(what, error));
 }
 
 bool TcpLink::Listen(uint16_t port) {
@@ -169,8 +168,7 @@ ByteString TcpLink::ReadWaiting(size_t limit, bool& peerGone) {
 
 bool TcpLink::Send(const ByteString& bytes) {
   if (!m_MessageSocket) {
-    m_LastError = "no TCP peer connected";
-    return false;
+    return Fail(ErrorKind::kState, "no TCP peer connected");
   }
   if (!m_Gathering) {
     return SendNow(bytes);

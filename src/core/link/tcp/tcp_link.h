@@ -9,11 +9,13 @@
 #include <boost/asio/ip/tcp.hpp>
 
 #include "byte_string.h"
+#include "error.h"
 
 // The TCP side of the link: a listening socket that serves one peer at a time, or one
 // connection made to a server. Nothing here waits for the network except Connect and Send,
 // which are bounded by kSocketWaitLimit; peers are taken in and their data fetched by polling.
-class TcpLink {
+// Why the last Listen, Connect or Send failed is its LastError.
+class TcpLink : public LastErrorHolder {
  public:
   // What one poll of the listening socket did.
   struct AcceptResult {
@@ -66,20 +68,17 @@ class TcpLink {
   // "--> address:port" of the peer; empty when there is none.
   const std::string& PeerText() const { return m_PeerText; }
 
-  // Why the last Listen, Connect or Send failed, in words for a person.
-  const std::string& LastError() const { return m_LastError; }
-
  private:
   void TakePeer(boost::asio::ip::tcp::socket socket);
   bool SendNow(const ByteString& bytes);
   bool SendGathered();
-  bool Failed(const char* context, const boost::system::error_code& error, std::string what);
+  // Writes the socket error line of `context`, when given, and fails with `what` and `error`.
+  bool Failed(const char* context, const boost::system::error_code& error, const std::string& what);
 
   boost::asio::io_context m_Io;
   boost::asio::ip::tcp::acceptor m_ListenSocket;
   std::unique_ptr<boost::asio::ip::tcp::socket> m_MessageSocket;
   std::string m_PeerText;
-  std::string m_LastError;
   bool m_Gathering = false;
   ByteString m_Gathered;
 };

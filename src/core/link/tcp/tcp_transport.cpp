@@ -16,11 +16,11 @@ bool TcpTransport::Close() {
 }
 
 bool TcpTransport::Send(const ByteString& message) {
-  return Check(m_Tcp.Send(message), m_Tcp.LastError());
+  return m_Tcp.Send(message) || Fail(m_Tcp.LastError());
 }
 
 bool TcpTransport::EndGathering() {
-  return Check(m_Tcp.EndGathering(), m_Tcp.LastError());
+  return m_Tcp.EndGathering() || Fail(m_Tcp.LastError());
 }
 
 std::string TcpTransport::Description() const {
@@ -29,11 +29,10 @@ std::string TcpTransport::Description() const {
 
 bool TcpServerTransport::Open() {
   uint16_t port = 0;
-  std::string reason;
-  if (!Check(ReadSocketPort(m_Config, port, reason), reason)) {
-    return false;
+  if (Error error = ReadSocketPort(m_Config, port); error.Failed()) {
+    return Fail(std::move(error));
   }
-  m_IsOpen = Check(m_Tcp.Listen(port), m_Tcp.LastError());
+  m_IsOpen = m_Tcp.Listen(port) || Fail(m_Tcp.LastError());
   return m_IsOpen;
 }
 
@@ -65,12 +64,11 @@ LinkState TcpServerTransport::State() const {
 
 bool TcpClientTransport::Open() {
   uint16_t port = 0;
-  std::string reason;
-  if (!Check(ReadSocketPort(m_Config, port, reason), reason)) {
-    return false;
+  if (Error error = ReadSocketPort(m_Config, port); error.Failed()) {
+    return Fail(std::move(error));
   }
   m_IsOpen =
-      Check(m_Tcp.Connect(m_Config.GetString(setting::kSocketHost), port), m_Tcp.LastError());
+      m_Tcp.Connect(m_Config.GetString(setting::kSocketHost), port) || Fail(m_Tcp.LastError());
   return m_IsOpen;
 }
 
@@ -80,7 +78,9 @@ Arrival TcpClientTransport::TakeWaiting(size_t limit) {
   arrival.bytes = m_Tcp.ReadWaiting(limit, peerGone);
   // A send that failed has dropped the connection too.
   arrival.lost = peerGone || !m_Tcp.HasPeer();
-  Check(!arrival.lost, kServerClosed);
+  if (arrival.lost) {
+    Fail(ErrorKind::kPeer, kServerClosed);
+  }
   arrival.statusChanged = !arrival.bytes.empty();
   return arrival;
 }

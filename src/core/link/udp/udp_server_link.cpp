@@ -7,6 +7,7 @@
 
 #include "diag/diag_log.h"
 #include "link/net/asio_wait.h"
+#include "link/net/socket_support.h"
 
 using boost::asio::ip::udp;
 
@@ -53,11 +54,9 @@ UdpServerLink::~UdpServerLink() {
 }
 
 bool UdpServerLink::Failed(const char* context, const boost::system::error_code& error,
-                           std::string what) {
-  SetLastSocketError(error.value(), error.message());
-  ReportSocketError(context);
-  m_LastError = std::move(what) + ": " + error.message();
-  return false;
+                           const std::string& what) {
+  commkit::ReportSocketFailure(context, error);
+  return Fail(commkit::SocketFailure(what, error));
 }
 
 bool UdpServerLink::Bind(uint16_t port) {

@@ -10,12 +10,13 @@
 #include <boost/asio/ip/udp.hpp>
 
 #include "byte_string.h"
+#include "error.h"
 
 // The UDP server side of the link: a datagram socket bound to a local port that answers
 // whoever sent the last datagram. Reading never waits; the socket asks for a receive buffer that
 // holds 100 ms of small datagrams at 50,000 a second, so a burst between two polls is kept by
-// the system.
-class UdpServerLink {
+// the system. Why the last Bind or SendToPeer failed is its LastError.
+class UdpServerLink : public LastErrorHolder {
  public:
   UdpServerLink();
   ~UdpServerLink();
@@ -47,9 +48,6 @@ class UdpServerLink {
   // "--> hostname:port" of the local end while bound; empty otherwise.
   const std::string& PeerText() const { return m_PeerText; }
 
-  // Why the last Bind or SendToPeer failed, in words for a person.
-  const std::string& LastError() const { return m_LastError; }
-
  private:
   struct Datagram {
     boost::asio::ip::udp::endpoint sender;
@@ -58,13 +56,13 @@ class UdpServerLink {
 
   // The held-back datagram, else the next waiting one; nothing when none is waiting.
   std::optional<Datagram> NextDatagram();
-  bool Failed(const char* context, const boost::system::error_code& error, std::string what);
+  // Writes the socket error line of `context` and fails with `what` and `error`.
+  bool Failed(const char* context, const boost::system::error_code& error, const std::string& what);
 
   boost::asio::io_context m_Io;
   boost::asio::ip::udp::socket m_UdpSocket;
   boost::asio::ip::udp::endpoint m_UdpPeer;
   std::string m_PeerText;
-  std::string m_LastError;
   std::vector<char> m_Datagram;
   // A datagram read from a sender other than the peer of the call that read it.
   std::optional<Datagram> m_HeldBack;

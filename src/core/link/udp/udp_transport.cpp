@@ -4,16 +4,15 @@
 
 #include "codec/escape_codec.h"
 #include "config/configuration.h"
-#include "link/udp/connection.h"
 #include "link/net/socket_settings.h"
+#include "link/udp/connection.h"
 
 bool UdpServerTransport::Open() {
   uint16_t port = 0;
-  std::string reason;
-  if (!Check(ReadSocketPort(m_Config, port, reason), reason)) {
-    return false;
+  if (Error error = ReadSocketPort(m_Config, port); error.Failed()) {
+    return Fail(std::move(error));
   }
-  m_IsOpen = Check(m_UdpServer.Bind(port), m_UdpServer.LastError());
+  m_IsOpen = m_UdpServer.Bind(port) || Fail(m_UdpServer.LastError());
   return m_IsOpen;
 }
 
@@ -24,7 +23,7 @@ bool UdpServerTransport::Close() {
 }
 
 bool UdpServerTransport::Send(const ByteString& message) {
-  return Check(m_UdpServer.SendToPeer(message), m_UdpServer.LastError());
+  return m_UdpServer.SendToPeer(message) || Fail(m_UdpServer.LastError());
 }
 
 Arrival UdpServerTransport::TakeWaiting(size_t limit) {
@@ -48,7 +47,7 @@ LinkState UdpServerTransport::State() const {
 }
 
 bool UdpClientTransport::Open() {
-  return Check(false, "the UDP client needs no opening");
+  return Fail(ErrorKind::kState, "the UDP client needs no opening");
 }
 
 bool UdpClientTransport::Send(const ByteString& message) {
@@ -72,8 +71,9 @@ bool UdpClientTransport::Send(const ByteString& message) {
     m_Reply.push_back(std::move(reply));
   }
   const std::string peer = host + ":" + std::to_string(port);
-  return CheckExchange(replied, "a reply from " + peer,
-                       "no reply from " + peer + " within " + std::to_string(timeout) + " ms");
+  return replied || FailExchange("a reply from " + peer,
+                                 {ErrorKind::kTimeout, "no reply from " + peer + " within " +
+                                                           std::to_string(timeout) + " ms"});
 }
 
 std::vector<ByteString> UdpClientTransport::TakeReply() {

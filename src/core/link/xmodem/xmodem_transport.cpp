@@ -36,9 +36,10 @@ XmodemTransport::XmodemTransport(const CConfiguration& config)
 bool XmodemTransport::Send(const ByteString& message) {
   const int blockSize = message.size() < kXmodemShortMessage ? 16 : 128;
   m_TotalBlocks = static_cast<int>((message.size() + blockSize - 1) / blockSize);
-  const bool sent = IsOpen() && m_Xmodem.Transmit(blockSize, message);
-  return Check(sent, std::string("Xmodem transfer failed: ") +
-                         (IsOpen() ? m_Xmodem.LastError().Message() : kNotOpen));
+  if (!IsOpen()) {
+    return FailTransfer({ErrorKind::kState, kNotOpen});
+  }
+  return m_Xmodem.Transmit(blockSize, message) || FailTransfer(m_Xmodem.LastError());
 }
 
 Arrival XmodemTransport::TakeWaiting(size_t /*limit*/) {
@@ -54,6 +55,10 @@ Arrival XmodemTransport::TakeWaiting(size_t /*limit*/) {
     arrival.bytes = XmodemText(buffer);
   }
   return arrival;
+}
+
+bool XmodemTransport::FailTransfer(const Error& reason) {
+  return Fail(reason.Kind(), "Xmodem transfer failed: " + reason.Message());
 }
 
 void XmodemTransport::ReportProgress(int blocks) const {

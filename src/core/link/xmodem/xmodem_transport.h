@@ -14,6 +14,8 @@ class XmodemTransport : public SerialTransport {
   Arrival TakeWaiting(size_t limit) override;
 
  private:
+  // Fails a send with the reason the transfer gave.
+  bool FailTransfer(const Error& reason);
   void ReportProgress(int blocks) const;
 
   SerialByteChannel m_Channel;
