@@ -12,9 +12,9 @@
 #include <boost/asio/write.hpp>
 
 #include "diag/diag_log.h"
+#include "link/http/http_response_reader.h"
 #include "link/net/asio_wait.h"
 #include "link/net/socket_support.h"
-#include "link/http/http_response_reader.h"
 #include "link/transport.h"
 
 using boost::asio::ip::tcp;
@@ -173,7 +173,6 @@ ReadResult WaitForData(tcp::socket& socket, const ResponseWait& wait) {
   for (std::chrono::milliseconds left = TimeLeft(wait.deadline); left.count() > 0;
        left = TimeLeft(wait.deadline)) {
     if (wait.cancelled && wait.cancelled()) {
-      DiagLog('W', "MySendHTTP() : stopped while waiting for the response\n");
       return ReadResult::kCancelled;
     }
     const std::chrono::milliseconds slice =
@@ -189,8 +188,6 @@ ReadResult WaitForData(tcp::socket& socket, const ResponseWait& wait) {
         break;
     }
   }
-  DiagLog('W', "MySendHTTP() : recv Timeout elapsed (Timeout = %ld msec)\n",
-          static_cast<long>(wait.timeoutMilliseconds));
   return ReadResult::kTimedOut;
 }
 
@@ -211,31 +208,45 @@ ReadResult ReadSome(tcp::socket& socket, HttpResponseReader& reader, const Respo
   return ReadResult::kData;
 }
 
-// Whether the response came whole; writes the "W" line that says what is missing when not. A
-// server that closes in the middle of the header, or before the body length it announced, has
-// failed: what came is not the answer it meant to give.
-bool IsWhole(const HttpResponseReader& reader) {
-  if (IsTooLarge(reader)) {
-    DiagLog('W', "MySendHTTP() : response larger than %zu bytes; not read to its end\n",
-            kMaxResponseBytes);
-    return false;
-  }
-  if (!reader.HeaderComplete()) {
-    DiagLog('W', "MySendHTTP() : connection closed inside the response header\n");
-    return false;
-  }
-  if (reader.ContentLength() && !reader.BodyComplete()) {
-    DiagLog('W', "MySendHTTP() : connection closed after %zu of %llu body bytes\n",
-            reader.Body().size(), static_cast<unsigned long long>(*reader.ContentLength()));
-    return false;
-  }
-  return true;
+// Fails with `reason`, which the "W" line gives too.
+Error ResponseFailure(ErrorKind kind, const std::string& reason) {
+  DiagLog('W', "MySendHTTP() : %s\n", reason.c_str());
+  return {kind, reason};
 }
 
-// Reads the header, then the body; 0 when the response ended whole (server closed, or the
-// announced body length came), 1 when the time ran out or the response was cut short.
+// Whether the response came whole; what is missing when not. A server that closes in the middle
+// of the header, or before the body length it announced, has failed: what came is not the answer
+// it meant to give.
+Error CheckWhole(const HttpResponseReader& reader) {
+  if (IsTooLarge(reader)) {
+    return ResponseFailure(ErrorKind::kPeer, "response larger than " +
+                                                 std::to_string(kMaxResponseBytes) +
+                                                 " bytes; not read to its end");
+  }
+  if (!reader.HeaderComplete()) {
+    return ResponseFailure(ErrorKind::kPeer, "connection closed inside the response header");
+  }
+  if (reader.ContentLength() && !reader.BodyComplete()) {
+    return ResponseFailure(ErrorKind::kPeer,
+                           "connection closed after " + std::to_string(reader.Body().size()) +
+                               " of " + std::to_string(*reader.ContentLength()) + " body bytes");
+  }
+  return {};
+}
+
+// What ended a read that was not the stream's end, as the "W" line says it.
+Error WaitFailure(ReadResult last, int32_t timeoutMilliseconds) {
+  if (last == ReadResult::kCancelled) {
+    return ResponseFailure(ErrorKind::kStopped, "stopped while waiting for the response");
+  }
+  return ResponseFailure(ErrorKind::kTimeout, "recv Timeout elapsed (Timeout = " +
+                                                  std::to_string(timeoutMilliseconds) + " msec)");
+}
+
+// Reads the header, then the body; succeeds when the response ended whole (server closed, or the
+// announced body length came), fails when the time ran out or the response was cut short.
 // `response` gets what was read in either case.
-int ReadResponse(tcp::socket& socket, HttpResponse& response, const ResponseWait& wait) {
+Error ReadResponse(tcp::socket& socket, HttpResponse& response, const ResponseWait& wait) {
   HttpResponseReader reader;
   ReadResult last = ReadResult::kData;
   DiagLog(' ', "... First read HTTP headers ...\n");
@@ -251,11 +262,14 @@ int ReadResponse(tcp::socket& socket, HttpResponse& response, const ResponseWait
   }
   response.header = reader.Header();
   response.body = reader.Body();
-  if (last == ReadResult::kTimedOut || last == ReadResult::kCancelled || !IsWhole(reader)) {
-    return 1;
+  if (last == ReadResult::kTimedOut || last == ReadResult::kCancelled) {
+    return WaitFailure(last, wait.timeoutMilliseconds);
+  }
+  if (Error cut = CheckWhole(reader); cut.Failed()) {
+    return cut;
   }
   DiagLog(' ', "... HTTP body read.\n");
-  return 0;
+  return {};
 }
 
 }  // namespace
@@ -291,14 +305,14 @@ SplitUrlResult SplitUrl(const std::string& url) {
   return parts;
 }
 
-int MySendHTTP(const std::string& url, const std::string& contentType,
-               const std::string& extraHeaderLines, const std::optional<ByteString>& body,
-               HttpResponse& response, int32_t timeoutMilliseconds,
-               const std::optional<std::string>& userAgent,
-               const std::function<bool()>& cancelled) {
+Error MySendHTTP(const std::string& url, const std::string& contentType,
+                 const std::string& extraHeaderLines, const std::optional<ByteString>& body,
+                 HttpResponse& response, int32_t timeoutMilliseconds,
+                 const std::optional<std::string>& userAgent,
+                 const std::function<bool()>& cancelled) {
   const SplitUrlResult parts = SplitUrl(url);
   if (parts.protocol != "HTTP") {
-    return 1;
+    return {ErrorKind::kSetting, "only HTTP is spoken, not " + parts.protocol};
   }
   boost::asio::io_context io;
   tcp::socket socket(io);
@@ -307,14 +321,14 @@ int MySendHTTP(const std::string& url, const std::string& contentType,
   if (error) {
     DiagLog('E', "socket() failed");
     commkit::LogSocketFailure(error);
-    return 1;
+    return commkit::SocketFailure("cannot open a socket", error);
   }
   // Connect and request share one deadline, the bound the TCP link uses for its connect and send.
   const Clock::time_point requestDeadline = Clock::now() + kSocketWaitLimit;
   if (!Connect(io, socket, parts, requestDeadline, error)) {
     DiagLog('E', "connect() failed");
     commkit::LogSocketFailure(error);
-    return 1;
+    return commkit::SocketFailure("cannot connect to " + parts.host, error);
   }
   // The request goes out in many small pieces; without this each would wait for the peer's
   // acknowledgement of the previous one.
@@ -326,16 +340,19 @@ int MySendHTTP(const std::string& url, const std::string& contentType,
                        Clock::now() + std::chrono::milliseconds(timeoutMilliseconds), cancelled});
 }
 
-bool HttpExchange(const std::string& url, ByteString& header, ByteString& body,
-                  int32_t timeoutMilliseconds, const std::optional<std::string>& userAgent,
-                  const std::function<bool()>& cancelled) {
+Error HttpExchange(const std::string& url, ByteString& header, ByteString& body,
+                   int32_t timeoutMilliseconds, const std::optional<std::string>& userAgent,
+                   const std::function<bool()>& cancelled) {
   DiagLog(' ', ">*** HTTP request (\"%s\"): \n\r", url.c_str());
   HttpResponse response;
-  const int result = MySendHTTP(url, std::string(), std::string(), std::nullopt, response,
-                                timeoutMilliseconds, userAgent, cancelled);
-  if (result != 0 || response.header.empty()) {
+  Error error = MySendHTTP(url, std::string(), std::string(), std::nullopt, response,
+                           timeoutMilliseconds, userAgent, cancelled);
+  if (!error.Failed() && response.header.empty()) {
+    error = Error(ErrorKind::kPeer, "the response has no header");
+  }
+  if (error.Failed()) {
     DiagLog(' ', "<*** no HTTP response \n\r");
-    return false;
+    return error;
   }
   header = response.header;
   body = response.body;
@@ -344,5 +361,5 @@ bool HttpExchange(const std::string& url, ByteString& header, ByteString& body,
   DiagLog(' ', "<*** HTTP response message:\n\r");
   DiagLog(' ', "%s\n\r", body.c_str());
   DiagLog(' ', "<*** end of HTTP response\n\r");
-  return true;
+  return {};
 }

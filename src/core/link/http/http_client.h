@@ -6,6 +6,7 @@
 #include <string>
 
 #include "byte_string.h"
+#include "error.h"
 
 // A URL split into its parts. Protocol and host come out upper-cased; the path keeps the case
 // it was written in and includes any query text.
@@ -34,18 +35,19 @@ struct HttpResponse {
 // empty content type or extra header text adds no line; `extraHeaderLines` must carry its own
 // line ends. A user agent that is given but empty sends a default one. `cancelled`, when given,
 // is asked while the response is awaited (see kCancelCheckPeriod) and ends the exchange when
-// it says stop. Returns 0 on success, 1 on failure (non-HTTP protocol, no connection, time ran
-// out, stopped, or the server closed inside the header or before the announced body length;
-// what was read so far stays in `response`).
-int MySendHTTP(const std::string& url, const std::string& contentType,
-               const std::string& extraHeaderLines, const std::optional<ByteString>& body,
-               HttpResponse& response, int32_t timeoutMilliseconds,
-               const std::optional<std::string>& userAgent,
-               const std::function<bool()>& cancelled = {});
+// it says stop. Fails for a protocol other than HTTP (kSetting), no connection (kSystem, or
+// kTimeout), the time running out (kTimeout), a stop (kStopped), or the server closing inside
+// the header or before the announced body length (kPeer); what was read so far stays in
+// `response`.
+Error MySendHTTP(const std::string& url, const std::string& contentType,
+                 const std::string& extraHeaderLines, const std::optional<ByteString>& body,
+                 HttpResponse& response, int32_t timeoutMilliseconds,
+                 const std::optional<std::string>& userAgent,
+                 const std::function<bool()>& cancelled = {});
 
-// A GET of `url` with the request and response written to the diagnostic log. True only when
-// the exchange succeeded and a non-empty header came back; then `header` and `body` hold them.
-bool HttpExchange(const std::string& url, ByteString& header, ByteString& body,
-                  int32_t timeoutMilliseconds,
-                  const std::optional<std::string>& userAgent = std::nullopt,
-                  const std::function<bool()>& cancelled = {});
+// A GET of `url` with the request and response written to the diagnostic log. Succeeds only
+// when the exchange did and a non-empty header came back; then `header` and `body` hold them.
+Error HttpExchange(const std::string& url, ByteString& header, ByteString& body,
+                   int32_t timeoutMilliseconds,
+                   const std::optional<std::string>& userAgent = std::nullopt,
+                   const std::function<bool()>& cancelled = {});

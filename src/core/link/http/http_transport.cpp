@@ -34,11 +34,11 @@ bool HttpTransport::Send(const ByteString& message) {
   ByteString header;
   ByteString body;
   m_Reply.clear();
-  const bool answered = HttpExchange(url, header, body, m_Config.GetInt(setting::kResponseTimeout),
-                                     std::nullopt, Monitor().cancelled);
-  if (!answered) {
+  const Error error = HttpExchange(url, header, body, m_Config.GetInt(setting::kResponseTimeout),
+                                   std::nullopt, Monitor().cancelled);
+  if (error.Failed()) {
     return FailExchange("an HTTP response from " + url,
-                        {ErrorKind::kPeer, "no HTTP response from " + url});
+                        {error.Kind(), "no HTTP response from " + url});
   }
   m_Reply = {std::move(header), ByteString(), std::move(body)};
   return true;
