@@ -262,7 +262,8 @@ TEST(UdpClientConnection, ClosedConnectionRefusesEveryOperation) {
   ByteString reply;
   EXPECT_FALSE(connection.Close());
   EXPECT_FALSE(connection.Send("A", 1));
-  EXPECT_EQ(connection.Receive(), -1);
+  EXPECT_EQ(connection.Receive(), 0u);
+  EXPECT_EQ(connection.LastError().Kind(), ErrorKind::kState);
   EXPECT_FALSE(connection.SendCommand("A", ByteString(), ByteString(), reply));
   EXPECT_TRUE(log.Has('E', "-> Connection::SendCommand() FAILED"));
   EXPECT_EQ(log.Lines().size(), 2u);

@@ -17,6 +17,8 @@ namespace {
 // the closer must not make it grow without end.
 constexpr size_t kRxBufferLimit = 4096;
 
+constexpr const char* kNotOpen = "the connection is not open";
+
 std::string EscapedOrNull(const std::optional<ByteString>& bytes) {
   return bytes ? BytesToText(*bytes, false) : "<null>";
 }
@@ -31,7 +33,7 @@ Connection::~Connection() = default;
 
 bool Connection::Open() {
   if (m_IsOpen) {
-    return false;
+    return Fail(ErrorKind::kState, "the connection is already open");
   }
   const bool opened = DoOpen();
   if (opened) {
@@ -43,7 +45,7 @@ bool Connection::Open() {
 
 bool Connection::Close() {
   if (!m_IsOpen) {
-    return false;
+    return Fail(ErrorKind::kState, kNotOpen);
   }
   const bool closed = DoClose();
   if (closed) {
@@ -54,7 +56,7 @@ bool Connection::Close() {
 
 bool Connection::Send(const char* data, int32_t length) {
   if (!m_IsOpen) {
-    return false;
+    return Fail(ErrorKind::kState, kNotOpen);
   }
   if (length < 0) {
     length = data == nullptr ? 0 : static_cast<int32_t>(std::strlen(data));
@@ -67,22 +69,23 @@ bool Connection::Send(const char* data, int32_t length) {
   return sent;
 }
 
-int32_t Connection::Receive() {
+size_t Connection::Receive() {
   if (!m_IsOpen) {
-    return -1;
+    Fail(ErrorKind::kState, kNotOpen);
+    return 0;
   }
-  const int32_t count = DoReceive();
+  size_t count = 0;
   ByteString fresh;
-  if (count > 0) {
-    fresh.assign(m_Chunk.data(), static_cast<size_t>(count));
-    DiagLog(' ', ">Rx (len = %d) \"%s\"", count, BytesToText(fresh, false).c_str());
+  if (DoReceive(count) && count > 0) {
+    fresh.assign(m_Chunk.data(), count);
+    DiagLog(' ', ">Rx (len = %zu) \"%s\"", count, BytesToText(fresh, false).c_str());
   }
   if (m_RxBuffer.size() > kRxBufferLimit) {
     DiagLog('W', "Connection::Receive() : m_RxBuffer truncated; rx data lost");
     m_RxBuffer.clear();
   }
   m_RxBuffer += fresh;
-  return std::max(count, 0);
+  return fresh.size();
 }
 
 bool Connection::ExtractReply(const ByteString& opener, const ByteString& closer, ByteString& reply,
@@ -104,8 +107,8 @@ bool Connection::SendCommand(const ByteString& command, const std::optional<Byte
           "Timeout = %ld [ms]\n",
           BytesToText(command, false).c_str(), EscapedOrNull(opener).c_str(),
           EscapedOrNull(closer).c_str(), static_cast<long>(m_Timeout));
-  bool replied = false;
-  if (m_IsOpen) {
+  bool replied = m_IsOpen || Fail(ErrorKind::kState, kNotOpen);
+  if (replied) {
     DiscardInput();
     replied = Send(command.data(), static_cast<int32_t>(command.size())) &&
               PollForReply(opener.value_or(ByteString()), closer.value_or(ByteString()), reply);
@@ -137,8 +140,11 @@ bool Connection::PollForReply(const ByteString& opener, const ByteString& closer
       return true;
     }
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0 || (m_Cancelled && m_Cancelled())) {
-      return false;
+    if (left.count() <= 0) {
+      return Fail(ErrorKind::kTimeout, "no reply within " + std::to_string(m_Timeout) + " ms");
+    }
+    if (m_Cancelled && m_Cancelled()) {
+      return Fail(ErrorKind::kStopped, "stopped while waiting for a reply");
     }
     WaitForInput(static_cast<int32_t>(std::clamp<int64_t>(pause, 1, left.count())));
   }

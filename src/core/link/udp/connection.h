@@ -12,14 +12,16 @@
 #include <boost/asio/ip/udp.hpp>
 
 #include "byte_string.h"
+#include "error.h"
 
 namespace commkit {
 
 // A request/response connection: open/closed state, a receive buffer that collects incoming
 // bytes across reads, and the command exchange `SendCommand` (send, then poll for a reply framed
 // by an opener and a closer until a time-out). Derived classes supply the four transport
-// primitives. Every byte sent and received leaves a line in the diagnostic log.
-class Connection {
+// primitives. Every byte sent and received leaves a line in the diagnostic log. Why the last
+// operation failed is its LastError.
+class Connection : public LastErrorHolder {
  public:
   Connection();
   virtual ~Connection();
@@ -38,10 +40,11 @@ class Connection {
   // on failure) for a non-empty send and returns the transport's result.
   bool Send(const char* data, int32_t length);
 
-  // Reads what is waiting (one transport read) into the receive buffer. Returns -1 when closed,
-  // else the number of new bytes (0 when none came or the read failed). A buffer already above
-  // 4096 bytes is emptied first, with a warning line.
-  int32_t Receive();
+  // Reads what is waiting (one transport read) into the receive buffer and returns the number of
+  // new bytes: 0 when none came, and also when the connection is closed or the read failed,
+  // with LastError telling why. A buffer already above 4096 bytes is emptied first, with a
+  // warning line.
+  size_t Receive();
 
   // Cuts a reply out of the receive buffer. With an opener or a closer: the bytes between the
   // first opener (an empty one matches at the start) and the next closer (an empty one matches
@@ -58,7 +61,7 @@ class Connection {
   // follows the last pause. However many reads stray input takes, the reply counts when it comes
   // within the time-out. A cancel check (SetCancelCheck) that says stop ends the wait as a
   // failure. Writes the "Connection::SendCommand()" progress lines. `reply` is meaningful only when
-  // the result is true.
+  // the result is true; a failure leaves LastError telling why.
   bool SendCommand(const ByteString& command, const std::optional<ByteString>& opener,
                    const std::optional<ByteString>& closer, ByteString& reply);
 
@@ -93,9 +96,9 @@ class Connection {
   virtual bool DoClose() = 0;
   // Sends all `length` bytes (length >= 0); false on a transport error.
   virtual bool DoSend(const char* data, int32_t length) = 0;
-  // Reads whatever is waiting into the chunk without blocking; returns the number of bytes read,
-  // 0 when nothing is waiting, -1 on a transport error.
-  virtual int32_t DoReceive() = 0;
+  // Reads whatever is waiting into the chunk without blocking and sets `received` to the number
+  // of bytes read, 0 when nothing is waiting; false on a transport error.
+  virtual bool DoReceive(size_t& received) = 0;
   // Returns when input is waiting or after `milliseconds`, whichever comes first. This version
   // cannot see input and just sleeps.
   virtual void WaitForInput(int32_t milliseconds);
@@ -137,10 +140,13 @@ class UdpClientConnection : public Connection {
   bool DoOpen() override;
   bool DoClose() override;
   bool DoSend(const char* data, int32_t length) override;
-  int32_t DoReceive() override;
+  bool DoReceive(size_t& received) override;
   void WaitForInput(int32_t milliseconds) override;
 
  private:
+  // Writes the "Socket error" line and fails with `what` and `error`.
+  bool Failed(const boost::system::error_code& error, const std::string& what);
+
   std::string m_Host;
   int32_t m_Port = 0;
   boost::asio::io_context m_Io;

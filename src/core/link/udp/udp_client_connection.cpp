@@ -4,8 +4,8 @@
 #include <boost/asio/buffer.hpp>
 
 #include "diag/diag_log.h"
-#include "link/udp/connection.h"
 #include "link/net/socket_support.h"
+#include "link/udp/connection.h"
 
 namespace commkit {
 
@@ -40,13 +40,11 @@ bool UdpClientConnection::DoOpen() {
   const auto found =
       resolver.resolve(udp::v4(), m_Host, "0", udp::resolver::numeric_service, error);
   if (error || found.empty()) {
-    LogSocketFailure(error ? error : boost::asio::error::host_not_found);
-    return false;
+    return Failed(error ? error : boost::asio::error::host_not_found, "cannot resolve " + m_Host);
   }
   m_Socket.open(udp::v4(), error);
   if (error) {
-    LogSocketFailure(error);
-    return false;
+    return Failed(error, "cannot open a UDP socket");
   }
   m_HostEntry = found.begin()->endpoint().address().to_v4();
   return true;
@@ -72,8 +70,7 @@ bool UdpClientConnection::DoSend(const char* data, int32_t length) {
     const int32_t result = error ? -1 : static_cast<int32_t>(sent);
     DiagLog(' ', "sento() --> %d", result);
     if (error) {
-      LogSocketFailure(error);
-      return false;
+      return Failed(error, "UDP send failed");
     }
     offset += result;
   }
@@ -82,15 +79,15 @@ bool UdpClientConnection::DoSend(const char* data, int32_t length) {
 
 // Takes one whole datagram: when it is larger than the chunk, the chunk grows to hold it rather
 // than losing its tail.
-int32_t UdpClientConnection::DoReceive() {
+bool UdpClientConnection::DoReceive(size_t& received) {
+  received = 0;
   boost::system::error_code error;
   const WaitOutcome outcome = WaitReadable(m_Socket.native_handle(), 0, error);
   if (outcome == WaitOutcome::kFailed) {
-    LogSocketFailure(error);
-    return -1;
+    return Failed(error, "UDP receive failed");
   }
   if (outcome == WaitOutcome::kTimedOut) {
-    return 0;
+    return true;
   }
   std::vector<char>& chunk = Chunk();
   const size_t waiting = m_Socket.available(error);
@@ -98,12 +95,17 @@ int32_t UdpClientConnection::DoReceive() {
     chunk.resize(waiting);
   }
   udp::endpoint sender;
-  const size_t received = m_Socket.receive_from(boost::asio::buffer(chunk), sender, 0, error);
+  received = m_Socket.receive_from(boost::asio::buffer(chunk), sender, 0, error);
   if (error) {
-    LogSocketFailure(error);
-    return -1;
+    received = 0;
+    return Failed(error, "UDP receive failed");
   }
-  return static_cast<int32_t>(received);
+  return true;
+}
+
+bool UdpClientConnection::Failed(const boost::system::error_code& error, const std::string& what) {
+  LogSocketFailure(error);
+  return Fail(SocketFailure(what, error));
 }
 
 void UdpClientConnection::WaitForInput(int32_t milliseconds) {
