@@ -128,9 +128,12 @@ TEST(SerialPortDevice, MissingDeviceFailsWithAReadableReason) {
 TEST(SerialPortDevice, ClosedPortRefusesEverything) {
   SerialPort port;
   EXPECT_FALSE(port.ClosePort());
-  EXPECT_EQ(port.ReadByte(), -1);
+  EXPECT_FALSE(port.ReadByte());
   EXPECT_FALSE(port.WriteBytes("x", 1));
-  EXPECT_EQ(port.WriteSome("x", 1), -1);
+  std::size_t written = 1;
+  EXPECT_FALSE(port.WriteSome("x", 1, written));
+  EXPECT_EQ(written, 0u);
+  EXPECT_EQ(port.LastError().Kind(), ErrorKind::kState);
   EXPECT_FALSE(port.WaitReadable(10));
 }
 
@@ -149,8 +152,8 @@ class SerialPortPair : public ::testing::Test {
   static std::string ReadAll(SerialPort& port) {
     std::string bytes;
     while (port.WaitReadable(500)) {
-      for (int byte = port.ReadByte(); byte >= 0; byte = port.ReadByte()) {
-        bytes.push_back(static_cast<char>(byte));
+      for (auto byte = port.ReadByte(); byte; byte = port.ReadByte()) {
+        bytes.push_back(static_cast<char>(*byte));
       }
     }
     return bytes;
@@ -170,7 +173,7 @@ TEST_F(SerialPortPair, BytesCrossTheLineUnchanged) {
 }
 
 TEST_F(SerialPortPair, IdleLineReadsAsNoByte) {
-  EXPECT_EQ(m_A.ReadByte(), -1);
+  EXPECT_FALSE(m_A.ReadByte());
   EXPECT_FALSE(m_A.WaitReadable(0));
 }
 
@@ -241,7 +244,7 @@ TEST_F(SerialPortPair, ClosingDiscardsWhatWasWaiting) {
   ASSERT_TRUE(m_B.WaitReadable(1000));
   ASSERT_TRUE(m_B.ClosePort());
   EXPECT_FALSE(m_B.IsOpen());
-  EXPECT_EQ(m_B.ReadByte(), -1);
+  EXPECT_FALSE(m_B.ReadByte());
   ASSERT_TRUE(m_B.OpenPort());
   EXPECT_EQ(ReadAll(m_B), "");
 }

@@ -163,12 +163,12 @@ bool SerialPort::WriteBytes(const void* bytes, std::size_t length) {
   std::size_t remaining = length;
   std::optional<std::chrono::steady_clock::time_point> deadline;
   for (;;) {
-    const std::int64_t written = WriteSome(next, remaining);
-    if (written < 0) {
+    std::size_t written = 0;
+    if (!WriteSome(next, remaining, written)) {
       break;
     }
     next += written;
-    remaining -= static_cast<std::size_t>(written);
+    remaining -= written;
     if (remaining > 0 && !deadline) {
       deadline = std::chrono::steady_clock::now() + kPartialWriteGrace;
     }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -75,13 +76,14 @@ class SerialPort : public LastErrorHolder {
   bool WriteBytes(const void* bytes, std::size_t length);
   bool WriteBytes(const ByteString& bytes) { return WriteBytes(bytes.data(), bytes.size()); }
 
-  // The next received byte (0 to 255), or -1 when none is waiting or the port is closed.
-  // Never waits; line errors are cleared and read as no byte.
-  std::int32_t ReadByte();
+  // The next received byte, or nothing when none is waiting or the port is closed. Never
+  // waits; line errors are cleared and read as no byte.
+  std::optional<std::uint8_t> ReadByte();
 
-  // One write call for the byte-by-byte users (Xmodem): the number of bytes written (which may
-  // be fewer than asked), or -1 on failure or when closed. Waits at most 5000 ms for room.
-  std::int64_t WriteSome(const void* bytes, std::size_t length);
+  // One write call for the byte-by-byte users (Xmodem): `written` gets the number of bytes
+  // written, which may be fewer than asked. False when the port is closed or the write failed
+  // before any byte went out. Waits at most 5000 ms for room.
+  bool WriteSome(const void* bytes, std::size_t length, std::size_t& written);
 
   // True when the line hung up: the far side of a pseudo-terminal closed, or the device went
   // away. Never waits; false when the port is closed.

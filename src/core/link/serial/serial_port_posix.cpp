@@ -205,22 +205,21 @@ bool SerialPort::ClosePort() {
   return true;
 }
 
-std::int32_t SerialPort::ReadByte() {
-  if (!m_Device) {
-    return -1;
+std::optional<std::uint8_t> SerialPort::ReadByte() {
+  std::uint8_t byte = 0;
+  if (!m_Device || ::read(m_Device->Fd(), &byte, 1) != 1) {
+    return std::nullopt;
   }
-  unsigned char byte = 0;
-  return ::read(m_Device->Fd(), &byte, 1) == 1 ? byte : -1;
+  return byte;
 }
 
-std::int64_t SerialPort::WriteSome(const void* bytes, std::size_t length) {
+bool SerialPort::WriteSome(const void* bytes, std::size_t length, std::size_t& written) {
+  written = 0;
   if (!m_Device) {
-    Fail(ErrorKind::kState, "port is not open");
-    return -1;
+    return Fail(ErrorKind::kState, "port is not open");
   }
   const int fd = m_Device->Fd();
   const auto* next = static_cast<const char*>(bytes);
-  std::size_t written = 0;
   const auto deadline = Clock::now() + std::chrono::milliseconds(kWriteTimeoutMs);
   while (written < length) {
     const ssize_t count = ::write(fd, next + written, length - written);
@@ -229,15 +228,16 @@ std::int64_t SerialPort::WriteSome(const void* bytes, std::size_t length) {
       continue;
     }
     if (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+      // What went out before the failure counts; the next call reports the failure alone.
       Fail(ErrorKind::kSystem, "write to " + DeviceName() + " failed: " + ErrnoText());
-      return written > 0 ? static_cast<std::int64_t>(written) : -1;
+      return written > 0;
     }
     const int left = MillisecondsUntil(deadline);
     if (left == 0 || (PollFor(fd, POLLOUT, left) & POLLOUT) == 0) {
       break;
     }
   }
-  return static_cast<std::int64_t>(written);
+  return true;
 }
 
 bool SerialPort::HungUp() const {

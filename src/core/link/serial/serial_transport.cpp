@@ -22,11 +22,11 @@ bool SerialTransport::Send(const ByteString& message) {
 Arrival SerialTransport::TakeWaiting(size_t limit) {
   Arrival arrival;
   while (arrival.bytes.size() < limit) {
-    const int32_t byte = m_SerialPort.ReadByte();
-    if (byte < 0) {
+    const std::optional<std::uint8_t> byte = m_SerialPort.ReadByte();
+    if (!byte) {
       break;
     }
-    arrival.bytes.push_back(static_cast<char>(byte));
+    arrival.bytes.push_back(static_cast<char>(*byte));
   }
   return arrival.bytes.empty() ? NothingWaiting() : arrival;
 }

@@ -26,7 +26,8 @@ std::int32_t MillisecondsUntil(Clock::time_point deadline) {
 bool SerialByteChannel::WriteByte(std::uint8_t byte) {
   std::optional<Clock::time_point> deadline;
   while (m_Port.IsOpen()) {
-    if (m_Port.WriteSome(&byte, 1) == 1) {
+    std::size_t written = 0;
+    if (m_Port.WriteSome(&byte, 1, written) && written == 1) {
       return true;
     }
     if (!deadline) {
@@ -40,24 +41,24 @@ bool SerialByteChannel::WriteByte(std::uint8_t byte) {
 }
 
 ByteChannel::Read SerialByteChannel::ReadByte(std::int32_t timeoutMs, std::uint8_t& byte) {
-  std::int32_t read = m_Port.ReadByte();
-  while (read < 0 && timeoutMs > 0 && m_Port.IsOpen()) {
+  std::optional<std::uint8_t> read = m_Port.ReadByte();
+  while (!read && timeoutMs > 0 && m_Port.IsOpen()) {
     const std::int32_t slice = std::min(timeoutMs, kWaitSliceMs);
     const auto sliceEnd = Clock::now() + std::chrono::milliseconds(slice);
-    for (std::int32_t left = slice; read < 0 && left > 0; left = MillisecondsUntil(sliceEnd)) {
-      if (m_Port.WaitReadable(left) && (read = m_Port.ReadByte()) < 0) {
+    for (std::int32_t left = slice; !read && left > 0; left = MillisecondsUntil(sliceEnd)) {
+      if (m_Port.WaitReadable(left) && !(read = m_Port.ReadByte())) {
         // Readable yet nothing to read: the line hung up. Pause instead of spinning.
         std::this_thread::sleep_for(std::chrono::milliseconds(std::max(slice / 10, 1)));
       }
     }
-    if (read < 0) {
+    if (!read) {
       OnIdle();
       timeoutMs -= slice;
     }
   }
-  if (read < 0) {
+  if (!read) {
     return Read::kNothing;
   }
-  byte = static_cast<std::uint8_t>(read);
+  byte = *read;
   return Read::kByte;
 }

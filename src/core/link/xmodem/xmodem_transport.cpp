@@ -44,7 +44,7 @@ bool XmodemTransport::Send(const ByteString& message) {
 
 Arrival XmodemTransport::TakeWaiting(size_t /*limit*/) {
   // A byte on the idle line announces a sender; the byte itself is not data.
-  if (m_SerialPort.ReadByte() < 0) {
+  if (!m_SerialPort.ReadByte()) {
     return NothingWaiting();
   }
   m_TotalBlocks = 0;
