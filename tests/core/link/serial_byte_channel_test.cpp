@@ -41,7 +41,7 @@ class CountingChannel : public SerialByteChannel {
 };
 
 // Our engine on end a of a pseudo-terminal pair, a scripted peer on end b.
-class XmodemChannelOnPty : public ::testing::Test {
+class XmodemOnPty : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(m_Pty.ready()) << "socat did not make the pseudo-terminals";
@@ -54,7 +54,7 @@ class XmodemChannelOnPty : public ::testing::Test {
   CountingChannel m_Channel{m_Port};
 };
 
-TEST_F(XmodemChannelOnPty, TransmitsShortBlocksAfterWakeUp) {
+TEST_F(XmodemOnPty, TransmitsShortBlocksAfterWakeUp) {
   XmodemEngine engine(m_Channel, true);
   std::string wakeUp;
   std::vector<std::string> blocks;
@@ -80,7 +80,7 @@ TEST_F(XmodemChannelOnPty, TransmitsShortBlocksAfterWakeUp) {
   EXPECT_EQ(end, "\x04");
 }
 
-TEST_F(XmodemChannelOnPty, SenderCancelEndsTheReception) {
+TEST_F(XmodemOnPty, SenderCancelEndsTheReception) {
   XmodemEngine engine(m_Channel, true);
   std::string start;
   std::string afterCancel;
@@ -99,7 +99,7 @@ TEST_F(XmodemChannelOnPty, SenderCancelEndsTheReception) {
   EXPECT_EQ(buffer, std::string(64, '\x1A'));
 }
 
-TEST_F(XmodemChannelOnPty, ASenderStreamingGarbageEndsTheReceptionAfterTenRetries) {
+TEST_F(XmodemOnPty, ASenderStreamingGarbageEndsTheReceptionAfterTenRetries) {
   XmodemEngine engine(m_Channel, false);
   std::atomic<bool> done{false};
   PtyEnd peer(m_Pty.b());
@@ -122,7 +122,7 @@ TEST_F(XmodemChannelOnPty, ASenderStreamingGarbageEndsTheReceptionAfterTenRetrie
             "C" + std::string(10, '\x15') + kCancelSequence);
 }
 
-TEST_F(XmodemChannelOnPty, HooksAreAskedAndTheIdleHookRunsPerSlice) {
+TEST_F(XmodemOnPty, HooksAreAskedAndTheIdleHookRunsPerSlice) {
   std::vector<std::string> messages;
   int cancelChecks = 0;
   XmodemEngine engine(m_Channel, false);
