@@ -3,8 +3,6 @@
 #include "codec/escape_codec.h"
 #include "diag/diag_log.h"
 
-namespace commkit {
-
 bool ExtractPacket(ByteString& buffer, const ByteString& opener, const ByteString& closer,
                    ByteString& body, bool consume) {
   body.clear();
@@ -33,5 +31,3 @@ void LogMatchFound(const ByteString& body) {
 void LogMatchNotFound() {
   DiagLog(' ', "Match not found");
 }
-
-}  // namespace commkit

@@ -2,8 +2,6 @@
 
 #include "byte_string.h"
 
-namespace commkit {
-
 // The packet extraction rule shared by command replies and the receive cycle: find `opener` from
 // the start of `buffer` (an empty opener matches at position 0), then `closer` from the byte
 // behind the opener (an empty closer matches at once). When both are found, `body` is the bytes
@@ -17,5 +15,3 @@ bool ExtractPacket(ByteString& buffer, const ByteString& opener, const ByteStrin
 // The trace lines of a packet search, for searchers that find packets their own way.
 void LogMatchFound(const ByteString& body);
 void LogMatchNotFound();
-
-}  // namespace commkit

@@ -178,13 +178,12 @@ ReadResult WaitForData(tcp::socket& socket, const ResponseWait& wait) {
     const std::chrono::milliseconds slice =
         wait.cancelled ? std::min(left, kCancelCheckPeriod) : left;
     boost::system::error_code error;
-    switch (
-        commkit::WaitReadable(socket.native_handle(), static_cast<int32_t>(slice.count()), error)) {
-      case commkit::WaitOutcome::kReady:
+    switch (WaitReadable(socket.native_handle(), static_cast<int32_t>(slice.count()), error)) {
+      case WaitOutcome::kReady:
         return ReadResult::kData;
-      case commkit::WaitOutcome::kFailed:
+      case WaitOutcome::kFailed:
         return ReadResult::kEndOfStream;
-      case commkit::WaitOutcome::kTimedOut:
+      case WaitOutcome::kTimedOut:
         break;
     }
   }
@@ -320,15 +319,15 @@ Error MySendHTTP(const std::string& url, const std::string& contentType,
   socket.open(tcp::v4(), error);
   if (error) {
     DiagLog('E', "socket() failed");
-    commkit::LogSocketFailure(error);
-    return commkit::SocketFailure("cannot open a socket", error);
+    LogSocketFailure(error);
+    return SocketFailure("cannot open a socket", error);
   }
   // Connect and request share one deadline, the bound the TCP link uses for its connect and send.
   const Clock::time_point requestDeadline = Clock::now() + kSocketWaitLimit;
   if (!Connect(io, socket, parts, requestDeadline, error)) {
     DiagLog('E', "connect() failed");
-    commkit::LogSocketFailure(error);
-    return commkit::SocketFailure("cannot connect to " + parts.host, error);
+    LogSocketFailure(error);
+    return SocketFailure("cannot connect to " + parts.host, error);
   }
   // The request goes out in many small pieces; without this each would wait for the peer's
   // acknowledgement of the previous one.

@@ -4,8 +4,6 @@
 
 #include "diag/diag_log.h"
 
-namespace commkit {
-
 void LogSocketFailure(const boost::system::error_code& error) {
   LogSocketError(error.value(), error.message());
 }
@@ -19,5 +17,3 @@ Error SocketFailure(const std::string& what, const boost::system::error_code& er
       error == boost::asio::error::timed_out ? ErrorKind::kTimeout : ErrorKind::kSystem;
   return {kind, what + ": " + error.message()};
 }
-
-}  // namespace commkit

@@ -5,8 +5,6 @@
 
 #include "link/net/socket_support.h"
 
-namespace commkit {
-
 WaitOutcome WaitReadable(NativeSocket socket, int32_t milliseconds,
                          boost::system::error_code& error) {
   using Clock = std::chrono::steady_clock;
@@ -28,5 +26,3 @@ WaitOutcome WaitReadable(NativeSocket socket, int32_t milliseconds,
     }
   }
 }
-
-}  // namespace commkit

@@ -55,9 +55,9 @@ TcpLink::~TcpLink() {
 bool TcpLink::Failed(const char* context, const boost::system::error_code& error,
                      const std::string& what) {
   if (context != nullptr) {
-    commkit::ReportSocketFailure(context, error);
+    ReportSocketFailure(context, error);
   }
-  return Fail(commkit::SocketFailure(what, error));
+  return Fail(SocketFailure(what, error));
 }
 
 bool TcpLink::Listen(uint16_t port) {

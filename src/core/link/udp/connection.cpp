@@ -9,8 +9,6 @@
 #include "diag/diag_log.h"
 #include "link/packet_extraction.h"
 
-namespace commkit {
-
 namespace {
 
 // Above this many uncollected bytes the receive buffer is given up: a peer that never sends
@@ -168,5 +166,3 @@ void Connection::WaitForInput(int32_t milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
   }
 }
-
-}  // namespace commkit

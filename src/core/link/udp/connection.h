@@ -14,8 +14,6 @@
 #include "byte_string.h"
 #include "error.h"
 
-namespace commkit {
-
 // A request/response connection: open/closed state, a receive buffer that collects incoming
 // bytes across reads, and the command exchange `SendCommand` (send, then poll for a reply framed
 // by an opener and a closer until a time-out). Derived classes supply the four transport
@@ -153,5 +151,3 @@ class UdpClientConnection : public Connection {
   boost::asio::ip::udp::socket m_Socket;
   std::optional<boost::asio::ip::address_v4> m_HostEntry;
 };
-
-}  // namespace commkit

@@ -7,8 +7,6 @@
 #include "link/net/socket_support.h"
 #include "link/udp/connection.h"
 
-namespace commkit {
-
 using boost::asio::ip::udp;
 
 namespace {
@@ -112,5 +110,3 @@ void UdpClientConnection::WaitForInput(int32_t milliseconds) {
   boost::system::error_code ignored;
   WaitReadable(m_Socket.native_handle(), milliseconds, ignored);
 }
-
-}  // namespace commkit

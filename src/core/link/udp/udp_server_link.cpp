@@ -55,8 +55,8 @@ UdpServerLink::~UdpServerLink() {
 
 bool UdpServerLink::Failed(const char* context, const boost::system::error_code& error,
                            const std::string& what) {
-  commkit::ReportSocketFailure(context, error);
-  return Fail(commkit::SocketFailure(what, error));
+  ReportSocketFailure(context, error);
+  return Fail(SocketFailure(what, error));
 }
 
 bool UdpServerLink::Bind(uint16_t port) {

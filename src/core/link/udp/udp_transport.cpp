@@ -54,7 +54,7 @@ bool UdpClientTransport::Send(const ByteString& message) {
   const std::string host = m_Config.GetString(setting::kSocketHost);
   const int32_t port = m_Config.GetInt(setting::kSocketPort);
   const int32_t timeout = m_Config.GetInt(setting::kResponseTimeout);
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   connection.SetDestination(host, port);
   connection.SetTimeout(timeout);
   connection.SetPollInterval(0);
