@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "link/commkit/connection.h"
+#include "link/udp/connection.h"
 
 namespace {
 
@@ -101,7 +101,7 @@ void MeasureEach(benchmark::State& state, Body body) {
 void BM_UdpSendCommandPerMessage(benchmark::State& state) {
   EchoPeer peer;
   MeasureEach(state, [&peer] {
-    commkit::UdpClientConnection connection;
+    UdpClientConnection connection;
     connection.SetDestination("127.0.0.1", peer.Port());
     connection.SetTimeout(1000);
     connection.SetPollInterval(0);
@@ -117,7 +117,7 @@ BENCHMARK(BM_UdpSendCommandPerMessage)->UseRealTime()->Unit(benchmark::kMicrosec
 // The command exchange alone on a connection that stays open.
 void BM_UdpSendCommandOpenConnection(benchmark::State& state) {
   EchoPeer peer;
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   connection.SetDestination("127.0.0.1", peer.Port());
   connection.SetTimeout(1000);
   connection.Open();

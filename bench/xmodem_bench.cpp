@@ -12,8 +12,9 @@
 #include <string>
 #include <thread>
 
-#include "link/serial_port.h"
-#include "link/xmodem_channel.h"
+#include "link/serial/serial_port.h"
+#include "link/xmodem/serial_byte_channel.h"
+#include "link/xmodem/xmodem_engine.h"
 
 extern char** environ;
 
@@ -97,16 +98,15 @@ void BM_EngineSendsToRx(benchmark::State& state) {
   for (auto _ : state) {
     RxLine line;
     SerialPort port;
-    XmodemChannel channel;
-    if (!port.ParseSettings(line.Tty() + ":115200,N,8,1") || !port.OpenPort() ||
-        !channel.Bind(&port, nullptr, nullptr, nullptr, 0, false)) {
+    SerialByteChannel channel(port);
+    XmodemEngine engine(channel, false);
+    if (!port.ParseSettings(line.Tty() + ":115200,N,8,1") || !port.OpenPort()) {
       state.SkipWithError("cannot open the pseudo-terminal");
       break;
     }
     const auto start = Clock::now();
     line.Go();
-    const bool sent =
-        channel.Transmit(128, payload.data(), static_cast<std::int32_t>(payload.size()));
+    const bool sent = engine.Transmit(128, payload);
     if (!line.Finish(payload) || !sent) {
       state.SkipWithError("transfer failed");
       break;

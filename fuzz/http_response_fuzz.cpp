@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "link/http_response_reader.h"
+#include "link/http/http_response_reader.h"
 
 namespace {
 

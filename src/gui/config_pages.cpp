@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "link/serial_port.h"
+#include "link/serial/serial_port.h"
 #include "numeric_edit.h"
 #include "serial_settings_dialog.h"
 

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "link/serial_port.h"
+#include "link/serial/serial_port.h"
 
 class QComboBox;
 

@@ -10,7 +10,7 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/udp.hpp>
 
-#include "link/asio_wait.h"
+#include "link/net/asio_wait.h"
 #include "support/loopback_socket.h"
 #include "support/running_cli.h"
 #include "support/test_support.h"

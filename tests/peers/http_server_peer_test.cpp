@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "link/http_client.h"
+#include "link/http/http_client.h"
 #include "support/test_support.h"
 
 extern char** environ;
@@ -118,7 +118,7 @@ std::unique_ptr<PythonHttpServer> HttpServerPeer::s_Server;
 TEST_F(HttpServerPeer, FileComesBackWithItsHeader) {
   ByteString header;
   ByteString body;
-  ASSERT_TRUE(HttpExchange(s_Server->Url("/base/status"), header, body, 5000));
+  ASSERT_FALSE(HttpExchange(s_Server->Url("/base/status"), header, body, 5000).Failed());
   EXPECT_EQ(header.rfind("HTTP/1.0 200 OK\r\n", 0), 0u) << header;
   EXPECT_NE(header.find("Content-Length: 9\r\n"), std::string::npos) << header;
   EXPECT_EQ(header.substr(header.size() - 4), "\r\n\r\n");
@@ -133,7 +133,7 @@ TEST_F(HttpServerPeer, LargeBinaryFileArrivesIntact) {
   WriteFileBytes(s_Folder->path() / "blob.bin", content);
   ByteString header;
   ByteString body;
-  ASSERT_TRUE(HttpExchange(s_Server->Url("/blob.bin"), header, body, 5000));
+  ASSERT_FALSE(HttpExchange(s_Server->Url("/blob.bin"), header, body, 5000).Failed());
   EXPECT_EQ(body.size(), content.size());
   EXPECT_TRUE(body == content);
 }
@@ -141,7 +141,7 @@ TEST_F(HttpServerPeer, LargeBinaryFileArrivesIntact) {
 TEST_F(HttpServerPeer, MissingFileIsStillAResponse) {
   ByteString header;
   ByteString body;
-  ASSERT_TRUE(HttpExchange(s_Server->Url("/base/nothing"), header, body, 5000));
+  ASSERT_FALSE(HttpExchange(s_Server->Url("/base/nothing"), header, body, 5000).Failed());
   EXPECT_EQ(header.rfind("HTTP/1.0 404 ", 0), 0u) << header;
   EXPECT_NE(body.find("404"), std::string::npos);
 }
@@ -150,7 +150,7 @@ TEST_F(HttpServerPeer, RequestsInARowEachGetTheirOwnConnection) {
   for (int i = 0; i < 5; ++i) {
     ByteString header;
     ByteString body;
-    ASSERT_TRUE(HttpExchange(s_Server->Url("/base/status"), header, body, 5000));
+    ASSERT_FALSE(HttpExchange(s_Server->Url("/base/status"), header, body, 5000).Failed());
     EXPECT_EQ(body, "STATUS-OK");
   }
 }

@@ -3,8 +3,9 @@
 #include <chrono>
 #include <string>
 
-#include "link/serial_port.h"
-#include "link/xmodem_channel.h"
+#include "link/serial/serial_port.h"
+#include "link/xmodem/serial_byte_channel.h"
+#include "link/xmodem/xmodem_engine.h"
 #include "support/pty_pair.h"
 
 namespace {
@@ -19,27 +20,27 @@ std::string Pattern(std::size_t length) {
   return bytes;
 }
 
-// An lrzsz program on the far side of a pseudo-terminal and our channel bound to the near side.
+// An lrzsz program on the far side of a pseudo-terminal and our engine on the near side.
 // The program starts a moment late, so that the engine's initial drain cannot swallow its first
 // start character.
 struct LrzszLine {
   explicit LrzszLine(const std::string& command, bool wakeUp = true)
-      : program("sleep 0.2 ; " + command) {
+      : program("sleep 0.2 ; " + command), engine(channel, wakeUp) {
     EXPECT_TRUE(program.ready()) << "socat did not make the pseudo-terminal";
     EXPECT_TRUE(port.ParseSettings(program.path() + ":115200,N,8,1"));
-    EXPECT_TRUE(port.OpenPort()) << port.LastError();
-    EXPECT_TRUE(channel.Bind(&port, nullptr, nullptr, nullptr, 0, wakeUp));
+    EXPECT_TRUE(port.OpenPort()) << port.LastError().Message();
   }
 
   PtyProgram program;
   SerialPort port;
-  XmodemChannel channel;
+  SerialByteChannel channel{port};
+  XmodemEngine engine;
 };
 
 TEST(XmodemWithLrzsz, TransmitsToRx) {
   struct Case {
     const char* rxOptions;
-    std::int32_t blockSize;
+    int blockSize;
     std::size_t length;
     bool wakeUp;
   };
@@ -55,9 +56,7 @@ TEST(XmodemWithLrzsz, TransmitsToRx) {
                  " length " + std::to_string(c.length));
     LrzszLine line(std::string("rx -q ") + c.rxOptions + " received", c.wakeUp);
     const std::string data = Pattern(c.length);
-    EXPECT_TRUE(
-        line.channel.Transmit(c.blockSize, data.data(), static_cast<std::int32_t>(c.length)))
-        << XmodemMessage(line.channel.LastResult());
+    EXPECT_TRUE(line.engine.Transmit(c.blockSize, data)) << line.engine.LastError().Message();
     EXPECT_EQ(line.program.Wait(seconds(20)), 0);
     const std::string received = ReadFileBytes(line.program.dir() / "received");
     ASSERT_GE(received.size(), data.size());
@@ -73,8 +72,7 @@ TEST(XmodemWithLrzsz, ReceivesFromSx) {
     LrzszLine line(std::string("sx -q -X ") + sxOptions + " outgoing");
     WriteFileBytes(line.program.dir() / "outgoing", data);
     std::string buffer(2049, '\0');
-    EXPECT_TRUE(line.channel.Receive(buffer.data(), 2049))
-        << XmodemMessage(line.channel.LastResult());
+    EXPECT_TRUE(line.engine.Receive(buffer)) << line.engine.LastError().Message();
     EXPECT_EQ(line.program.Wait(seconds(20)), 0);
     EXPECT_EQ(buffer.substr(0, data.size()), data);
     EXPECT_EQ(buffer.substr(data.size()), std::string(2049 - data.size(), '\x1A'));
@@ -85,9 +83,9 @@ TEST(XmodemWithLrzsz, SenderCancelEndsTheReception) {
   // sx gives up on a file it cannot read by cancelling the transfer it was asked for.
   LrzszLine line("sx -q -X missing-file");
   std::string buffer(2049, '\0');
-  EXPECT_FALSE(line.channel.Receive(buffer.data(), 2049));
+  EXPECT_FALSE(line.engine.Receive(buffer));
   EXPECT_NE(line.program.Wait(seconds(20)), 0);
-  EXPECT_NE(line.channel.LastResult(), kXmodemSuccess);
+  EXPECT_EQ(line.engine.LastError().Kind(), ErrorKind::kPeer);
 }
 
 }  // namespace

@@ -24,17 +24,6 @@ DiagState& State() {
   return *state;
 }
 
-// Trivially destructible on purpose: a thread's own objects are destroyed before the objects
-// with static storage, so a std::string here would already be freed when a static object's
-// destructor reports a socket error. Longer texts are cut; system texts are far shorter.
-struct SocketError {
-  int code = 0;
-  size_t textLength = 0;
-  char text[512] = {};
-};
-
-thread_local SocketError lastSocketError;
-
 // The program's file name up to its first dot, worked out for every line.
 std::string ModuleName() {
   std::string name = ProgramPath().filename().string();
@@ -83,11 +72,9 @@ void WriteLines(char level, std::string_view text) {
   }
 }
 
-std::string LastSocketErrorText() {
-  if (lastSocketError.textLength == 0) {
-    return SystemErrorText(lastSocketError.code);
-  }
-  return std::string(lastSocketError.text, lastSocketError.textLength);
+// The text a socket error line gives: the one given, or the system's for the code.
+std::string SocketErrorText(int code, const std::string& text) {
+  return text.empty() ? SystemErrorText(code) : text;
 }
 
 }  // namespace
@@ -126,26 +113,15 @@ bool DiagLog(char level, const char* format, ...) {
   return true;
 }
 
-void SetLastSocketError(int code, std::string text) {
-  lastSocketError.code = code;
-  lastSocketError.textLength = std::min(text.size(), sizeof lastSocketError.text);
-  std::memcpy(lastSocketError.text, text.data(), lastSocketError.textLength);
-}
-
-int LastSocketError() {
-  return lastSocketError.code;
-}
-
-void ReportSocketError(const char* context) {
-  if (lastSocketError.code <= 0) {
+void ReportSocketError(const char* context, int code, const std::string& text) {
+  if (code <= 0) {
     return;
   }
-  DiagLog('E', "%s ... Error %d : %s", context, lastSocketError.code,
-          LastSocketErrorText().c_str());
+  DiagLog('E', "%s ... Error %d : %s", context, code, SocketErrorText(code, text).c_str());
 }
 
-void LogSocketError() {
-  DiagLog('E', "Socket error %d : %s\n", lastSocketError.code, LastSocketErrorText().c_str());
+void LogSocketError(int code, const std::string& text) {
+  DiagLog('E', "Socket error %d : %s\n", code, SocketErrorText(code, text).c_str());
 }
 
 std::string SystemErrorText(int code) {

@@ -26,16 +26,12 @@ bool DiagRequestedByEnvironment();
 // drops empty lines and writes one output line per remaining line. Always returns true.
 bool DiagLog(char level, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-// Records the calling thread's last socket error: its code and the system's text for it (an
-// empty text means the system's text for that code number).
-void SetLastSocketError(int code, std::string text = {});
-int LastSocketError();
-
-// Writes "<context> ... Error <code> : <text>" at level E when the last socket error is positive.
-void ReportSocketError(const char* context);
+// Writes "<context> ... Error <code> : <text>" at level E when `code` is positive. An empty
+// `text` stands for the system's text for the code.
+void ReportSocketError(const char* context, int code, const std::string& text = {});
 
 // Writes "Socket error <code> : <text>" at level E, whatever the code.
-void LogSocketError();
+void LogSocketError(int code, const std::string& text = {});
 
 // The system's message text for an error number (errno values on POSIX).
 std::string SystemErrorText(int code);

@@ -38,10 +38,6 @@ bool CLinkController::NeedsNoOpening() const {
   return !m_Opened && Active().IsOpen();
 }
 
-bool CLinkController::FailOf(const Transport& transport, ErrorKind kind) {
-  return Fail(kind, transport.LastFailure());
-}
-
 bool CLinkController::Open() {
   if (m_Opened) {
     return Fail(ErrorKind::kState, "the link is already open");
@@ -55,7 +51,7 @@ bool CLinkController::OpenWith(std::unique_ptr<Transport> transport) {
   m_TxCount = 0;
   transport->SetMonitor(m_Monitor);
   if (!transport->Open()) {
-    return FailOf(*transport, ErrorKind::kSystem);
+    return Fail(transport->LastError());
   }
   m_Opened = std::move(transport);
   m_NewLink = true;
@@ -68,7 +64,7 @@ bool CLinkController::Close() {
     return Fail(ErrorKind::kState, "the link is not open");
   }
   if (!m_Opened->Close()) {
-    return FailOf(*m_Opened, ErrorKind::kSystem);
+    return Fail(m_Opened->LastError());
   }
   m_Opened.reset();
   return true;
@@ -103,7 +99,7 @@ bool CLinkController::Send(const ByteString& message, SentLines& lines) {
   const SendTracing tracing = transport.Tracing();
   lines.message = tracing == SendTracing::kExchange;
   if (!transport.Send(message)) {
-    return FailOf(transport, ErrorKind::kSystem);
+    return Fail(transport.LastError());
   }
   lines.message = tracing != SendTracing::kResponseOnly;
   lines.replies = transport.TakeReply();
@@ -123,7 +119,7 @@ bool CLinkController::EndGathering() {
   if (!std::exchange(m_Gathering, false) || !m_Opened || m_Opened->EndGathering()) {
     return true;
   }
-  FailOf(*m_Opened, ErrorKind::kSystem);
+  Fail(m_Opened->LastError());
   DiagLog('W', "CLinkController::Send() gathered messages not sent: %s",
           LastError().Message().c_str());
   return false;
@@ -157,7 +153,7 @@ Arrival CLinkController::Receive() {
 }
 
 void CLinkController::LoseLink() {
-  FailOf(*m_Opened, ErrorKind::kPeer);
+  Fail(ErrorKind::kPeer, m_Opened->LastError().Message());
   DiagLog('W', "CLinkController::Receive() link lost: %s", LastError().Message().c_str());
   m_Opened->Close();
   m_Opened.reset();

@@ -103,7 +103,6 @@ class CLinkController : public LastErrorHolder {
   // The open transport, else one of the configured kind, made anew when the kind changed.
   Transport& Active() const;
   void LoseLink();
-  bool FailOf(const Transport& transport, ErrorKind kind);
 
   const CConfiguration& m_Config;
   TransferMonitor m_Monitor;

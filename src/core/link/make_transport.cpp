@@ -1,10 +1,11 @@
 #include "link/make_transport.h"
 
 #include "config/configuration.h"
-#include "link/http_transport.h"
-#include "link/serial_transport.h"
-#include "link/tcp_transport.h"
-#include "link/udp_transport.h"
+#include "link/http/http_transport.h"
+#include "link/serial/serial_transport.h"
+#include "link/tcp/tcp_transport.h"
+#include "link/udp/udp_transport.h"
+#include "link/xmodem/xmodem_transport.h"
 
 namespace {
 
@@ -13,7 +14,9 @@ class NoTransport : public Transport {
  public:
   explicit NoTransport(int32_t mode) : m_Mode(mode) {}
 
-  bool Open() override { return Check(false, "no link for mode " + std::to_string(m_Mode)); }
+  bool Open() override {
+    return Fail(ErrorKind::kSetting, "no link for mode " + std::to_string(m_Mode));
+  }
   bool Close() override { return false; }
   bool IsOpen() const override { return false; }
   bool Send(const ByteString& /*message*/) override { return Open(); }

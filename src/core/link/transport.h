@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "byte_string.h"
+#include "error.h"
 #include "link/link_state.h"
 #include "link/wait_handle.h"
 
@@ -23,7 +24,7 @@ struct Arrival {
   bool statusChanged = false;
   // Connections closed at once because a peer was already connected.
   int refusedPeers = 0;
-  // The link is gone (the line hung up, the server closed the connection); LastFailure says why.
+  // The link is gone (the line hung up, the server closed the connection); LastError says why.
   bool lost = false;
 };
 
@@ -52,22 +53,23 @@ inline constexpr std::chrono::milliseconds kCancelCheckPeriod{100};
 
 // One kind of link: serial line, TCP server or client, UDP server or client, HTTP, Xmodem. The
 // link controller holds the one it opened and talks to every kind through these calls; the
-// settings are read when a call needs them. No call blocks without a bound.
-class Transport {
+// settings are read when a call needs them. No call blocks without a bound. Why the last call
+// failed is its LastError.
+class Transport : public LastErrorHolder {
  public:
   virtual ~Transport() = default;
 
-  // False, with LastFailure telling why, when the link did not open.
+  // False, with LastError telling why, when the link did not open.
   virtual bool Open() = 0;
   // False when the link refused to close; it then counts as still open.
   virtual bool Close() = 0;
   virtual bool IsOpen() const = 0;
 
-  // Sends the whole message, or fails with LastFailure telling why.
+  // Sends the whole message, or fails with LastError telling why.
   virtual bool Send(const ByteString& message) = 0;
   // Between StartGathering and EndGathering a transport may keep sent messages back and send
   // them together when the gathering ends, so a burst of short messages costs one system call.
-  // Transports without this send each message at once. EndGathering fails, with LastFailure
+  // Transports without this send each message at once. EndGathering fails, with LastError
   // telling why, when what was kept did not go out.
   virtual void StartGathering() {}
   virtual bool EndGathering() { return true; }
@@ -91,28 +93,18 @@ class Transport {
   // transfers or exchanges wait for the peer.
   void SetMonitor(const TransferMonitor& monitor) { m_Monitor = monitor; }
 
-  const std::string& LastFailure() const { return m_LastFailure; }
-
  protected:
-  // Keeps `reason` as LastFailure when `succeeded` is false; returns `succeeded`.
-  bool Check(bool succeeded, const std::string& reason) {
-    if (!succeeded) {
-      m_LastFailure = reason;
+  // Fails an exchange that waited for `awaited`: when the monitor said stop, the stop is the
+  // reason, else `reason`.
+  bool FailExchange(const std::string& awaited, Error reason) {
+    if (IsCancelled(m_Monitor)) {
+      return Fail(ErrorKind::kStopped, "stopped while waiting for " + awaited);
     }
-    return succeeded;
-  }
-
-  // Check for an exchange that waited for `awaited`: when it failed because the monitor said
-  // stop, that is the reason given.
-  bool CheckExchange(bool succeeded, const std::string& awaited, const std::string& reason) {
-    return Check(succeeded, !succeeded && IsCancelled(m_Monitor)
-                                ? "stopped while waiting for " + awaited
-                                : reason);
+    return Fail(std::move(reason));
   }
 
   const TransferMonitor& Monitor() const { return m_Monitor; }
 
  private:
   TransferMonitor m_Monitor;
-  std::string m_LastFailure;
 };

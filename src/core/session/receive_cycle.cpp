@@ -6,7 +6,7 @@
 #include "config/configuration.h"
 #include "diag/diag_log.h"
 #include "front_end/trace_text.h"
-#include "link/commkit/packet_extraction.h"
+#include "link/packet_extraction.h"
 #include "link/transport.h"
 
 namespace {
@@ -30,11 +30,11 @@ void TraceChunk(TraceWriter& trace, std::string_view chunk, size_t chunkAt,
 void LogPacketMatches(const ByteString& buffer, const std::vector<PacketSpan>& packets,
                       size_t openerSize, size_t closerSize) {
   if (packets.empty()) {
-    commkit::LogMatchNotFound();
+    LogMatchNotFound();
   }
   for (const PacketSpan& packet : packets) {
     const size_t bodyAt = packet.begin + openerSize;
-    commkit::LogMatchFound(buffer.substr(bodyAt, packet.end - closerSize - bodyAt));
+    LogMatchFound(buffer.substr(bodyAt, packet.end - closerSize - bodyAt));
   }
 }
 

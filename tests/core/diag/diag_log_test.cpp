@@ -24,13 +24,13 @@ std::string ExpectedModule() {
 
 const std::string kHeader = "|app                 |c|message\n";
 
-// Set for a child run of this program that records a socket error at start-up and logs it
-// again from the destructor of a static object, after the thread's own objects are gone.
+// Set for a child run of this program that logs a socket error from the destructor of a static
+// object, after the thread's own objects are gone.
 constexpr const char* kLogAtExitVariable = "LINKWRIGHT_DIAG_LOG_AT_EXIT";
 const std::string kLongSocketErrorText = "Connection reset by peer while closing the link";
 
 struct SocketErrorLoggedOnDestruction {
-  ~SocketErrorLoggedOnDestruction() { LogSocketError(); }
+  ~SocketErrorLoggedOnDestruction() { LogSocketError(104, kLongSocketErrorText); }
 };
 
 const bool kArmedLogAtExit = [] {
@@ -39,7 +39,6 @@ const bool kArmedLogAtExit = [] {
   }
   static SocketErrorLoggedOnDestruction atExit;
   SetDiagToStandardError();
-  SetLastSocketError(104, kLongSocketErrorText);
   return true;
 }();
 
@@ -144,19 +143,15 @@ TEST(DiagLog, CutsTheTextAt2560Characters) {
 
 TEST(ReportSocketError, WritesNothingForCodeZeroOrBelow) {
   CapturedLines captured;
-  SetLastSocketError(0);
-  ReportSocketError("connect()");
-  SetLastSocketError(-1, "negative");
-  ReportSocketError("connect()");
+  ReportSocketError("connect()", 0);
+  ReportSocketError("connect()", -1, "negative");
   EXPECT_TRUE(captured.All().empty());
 }
 
 TEST(ReportSocketError, WritesContextCodeAndSystemTextWithoutItsLineBreak) {
   CapturedLines captured;
-  SetLastSocketError(ECONNREFUSED);
-  ReportSocketError("CLinkController::Open()");
-  SetLastSocketError(10061, "No connection could be made.\r\n");
-  ReportSocketError("connect()");
+  ReportSocketError("CLinkController::Open()", ECONNREFUSED);
+  ReportSocketError("connect()", 10061, "No connection could be made.\r\n");
   EXPECT_EQ(captured.Body(),
             (std::vector<std::string>{
                 Line('E', "CLinkController::Open() ... Error " + std::to_string(ECONNREFUSED) +
@@ -167,17 +162,14 @@ TEST(ReportSocketError, WritesContextCodeAndSystemTextWithoutItsLineBreak) {
 
 TEST(LogSocketError, WritesEvenForCodeZero) {
   CapturedLines captured;
-  SetLastSocketError(0);
-  LogSocketError();
-  SetLastSocketError(10054, "Connection reset by peer");
-  LogSocketError();
+  LogSocketError(0);
+  LogSocketError(10054, "Connection reset by peer");
   EXPECT_EQ(captured.Body(),
             (std::vector<std::string>{Line('E', "Socket error 0 : " + SystemErrorText(0)),
                                       Line('E', "Socket error 10054 : Connection reset by peer")}));
-  SetLastSocketError(0);
 }
 
-TEST(LogSocketError, StillWritesTheRecordedTextFromStaticDestructors) {
+TEST(LogSocketError, StillWritesFromStaticDestructors) {
   ASSERT_FALSE(kArmedLogAtExit);
   ASSERT_EQ(setenv(kLogAtExitVariable, "1", 1), 0);
   ProcessResult result = RunProgram(ProgramPath().string(), {"--gtest_filter=-*"});

@@ -1,4 +1,4 @@
-#include "link/commkit/connection.h"
+#include "link/udp/connection.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "codec/escape_codec.h"
-#include "link/commkit/packet_extraction.h"
+#include "link/packet_extraction.h"
 #include "scripted_peers.h"
 
 namespace {
@@ -56,7 +56,7 @@ TEST_P(PacketExtraction, CutsTheBodyBetweenOpenerAndCloser) {
   CapturedLog log;
   ByteString buffer = c.buffer;
   ByteString body = "stale";
-  EXPECT_EQ(commkit::ExtractPacket(buffer, c.opener, c.closer, body, c.consume), c.found);
+  EXPECT_EQ(ExtractPacket(buffer, c.opener, c.closer, body, c.consume), c.found);
   EXPECT_EQ(body, c.body);
   EXPECT_EQ(buffer, c.left);
   EXPECT_EQ(log.Has(' ', "Match not found"), !c.found);
@@ -75,15 +75,15 @@ TEST(PacketExtraction, TraceShowsTheBodyAndTheRestInEscapeSyntax) {
       "A\x01\x03"
       "B";
   ByteString body;
-  ASSERT_TRUE(commkit::ExtractPacket(buffer, "\x02", "\x03", body, true));
+  ASSERT_TRUE(ExtractPacket(buffer, "\x02", "\x03", body, true));
   ASSERT_EQ(log.Lines().size(), 2u);
   EXPECT_EQ(log.Lines()[0].text, "Match found; TargetText=\"A[SOH]\"");
   EXPECT_EQ(log.Lines()[1].text, "Match pattern removed; SourceText=\"B\"");
 }
 
 // A UDP client aimed at a scripted peer on loopback.
-commkit::UdpClientConnection& Aim(commkit::UdpClientConnection& connection,
-                                  const UdpScriptedPeer& peer, int32_t timeout = 1000) {
+UdpClientConnection& Aim(UdpClientConnection& connection, const UdpScriptedPeer& peer,
+                         int32_t timeout = 1000) {
   connection.SetDestination("127.0.0.1", peer.Port());
   connection.SetTimeout(timeout);
   connection.SetPollInterval(0);
@@ -93,7 +93,7 @@ commkit::UdpClientConnection& Aim(commkit::UdpClientConnection& connection,
 
 TEST(UdpClientConnection, EchoedCommandComesBackAsTheReplyWithoutTheCloser) {
   UdpScriptedPeer peer(Script{}, true);
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   Aim(connection, peer);
   CapturedLog log;
   ByteString reply;
@@ -112,7 +112,7 @@ TEST(UdpClientConnection, EchoedCommandComesBackAsTheReplyWithoutTheCloser) {
 
 TEST(UdpClientConnection, NullOpenerAndCloserAreNamedInTheLog) {
   UdpScriptedPeer peer(Script{}, true);
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   Aim(connection, peer);
   CapturedLog log;
   ByteString reply;
@@ -125,7 +125,7 @@ TEST(UdpClientConnection, NullOpenerAndCloserAreNamedInTheLog) {
 
 TEST(UdpClientConnection, SendTraceShowsTwentyCharactersOfTheDataAndTheLength) {
   UdpScriptedPeer peer(Script{}, true);
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   Aim(connection, peer);
   CapturedLog log;
   ASSERT_TRUE(connection.Send("HELLO WORLD 12345678901234", -1));
@@ -135,7 +135,7 @@ TEST(UdpClientConnection, SendTraceShowsTwentyCharactersOfTheDataAndTheLength) {
 
 TEST(UdpClientConnection, NegativeLengthSendsUpToTheFirstZeroByte) {
   UdpScriptedPeer peer(Script{});
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   Aim(connection, peer);
   const char data[] = {'A', 'B', '\0', 'C', 'D'};
   ASSERT_TRUE(connection.Send(data, -1));
@@ -153,7 +153,7 @@ TEST(UdpClientConnection, CloserInALaterDatagramCompletesTheReplyAndDropsLeading
   UdpScriptedPeer peer(Script{{{"xx\x02"
                                 "AB"},
                                {"C\x03yy", milliseconds(30)}}});
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   Aim(connection, peer);
   ByteString reply;
   ASSERT_TRUE(connection.SendCommand("GET", ByteString("\x02"), ByteString("\x03"), reply));
@@ -163,7 +163,7 @@ TEST(UdpClientConnection, CloserInALaterDatagramCompletesTheReplyAndDropsLeading
 
 TEST(UdpClientConnection, WithoutOpenerAndCloserTheFirstDatagramIsTheWholeReply) {
   UdpScriptedPeer peer(Script{{{"first"}, {"second", milliseconds(30)}}});
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   Aim(connection, peer);
   ByteString reply;
   ASSERT_TRUE(connection.SendCommand("GET", ByteString(), ByteString(), reply));
@@ -173,7 +173,7 @@ TEST(UdpClientConnection, WithoutOpenerAndCloserTheFirstDatagramIsTheWholeReply)
 
 TEST(UdpClientConnection, InputBeforeTheCommandIsNotTakenAsItsReply) {
   UdpScriptedPeer peer(Script{{{"old\r"}}, {{"new\r"}}});
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   Aim(connection, peer);
   ByteString reply;
   ASSERT_TRUE(connection.SendCommand("one", ByteString(), ByteString("\r"), reply));
@@ -184,7 +184,7 @@ TEST(UdpClientConnection, InputBeforeTheCommandIsNotTakenAsItsReply) {
 
 TEST(UdpClientConnection, SilentPeerEndsInFailureAfterTheTimeout) {
   UdpScriptedPeer peer(Script{});
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   Aim(connection, peer, 100);
   CapturedLog log;
   ByteString reply;
@@ -195,7 +195,7 @@ TEST(UdpClientConnection, SilentPeerEndsInFailureAfterTheTimeout) {
 
 TEST(UdpClientConnection, ReplyWithoutTheCloserIsNoReply) {
   UdpScriptedPeer peer(Script{{{"PONG"}}});
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   Aim(connection, peer, 100);
   ByteString reply;
   EXPECT_FALSE(connection.SendCommand("PING", ByteString(), ByteString("\r"), reply));
@@ -204,7 +204,7 @@ TEST(UdpClientConnection, ReplyWithoutTheCloserIsNoReply) {
 
 TEST(UdpClientConnection, TinyTimeoutPollsWithoutWaitingForALateReply) {
   UdpScriptedPeer peer(Script{{{"late\r", milliseconds(300)}}});
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   Aim(connection, peer, 5);
   ByteString reply;
   EXPECT_FALSE(connection.SendCommand("PING", ByteString(), ByteString("\r"), reply));
@@ -212,7 +212,7 @@ TEST(UdpClientConnection, TinyTimeoutPollsWithoutWaitingForALateReply) {
 
 TEST(UdpClientConnection, PollIntervalSetsThePauseBetweenReads) {
   UdpScriptedPeer peer(Script{{{"x"}, {"y"}, {"z"}, {"\r", milliseconds(40)}}});
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   Aim(connection, peer);
   connection.SetPollInterval(100);
   ByteString reply;
@@ -224,7 +224,7 @@ TEST(UdpClientConnection, StrayDatagramsBeforeTheReplyDoNotUseUpTheWait) {
   std::vector<ScriptedDatagram> datagrams(12, ScriptedDatagram{"~"});
   datagrams.push_back({"OK\r"});
   UdpScriptedPeer peer(Script{datagrams});
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   Aim(connection, peer);
   ByteString reply;
   ASSERT_TRUE(connection.SendCommand("PING", ByteString(), ByteString("\r"), reply));
@@ -234,7 +234,7 @@ TEST(UdpClientConnection, StrayDatagramsBeforeTheReplyDoNotUseUpTheWait) {
 TEST(UdpClientConnection, BufferAbove4096BytesIsDroppedWithAWarning) {
   const std::string block(1000, 'a');
   UdpScriptedPeer peer(Script{{{block}, {block}, {block}, {block}, {block}, {"OK\r"}}});
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   Aim(connection, peer);
   CapturedLog log;
   ByteString reply;
@@ -246,7 +246,7 @@ TEST(UdpClientConnection, BufferAbove4096BytesIsDroppedWithAWarning) {
 TEST(UdpClientConnection, DatagramLargerThanTheChunkArrivesWhole) {
   const std::string large = std::string(3000, 'L') + "\r";
   UdpScriptedPeer peer(Script{{{large}}});
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   Aim(connection, peer);
   connection.SetChunkSize(16);
   ByteString reply;
@@ -256,13 +256,14 @@ TEST(UdpClientConnection, DatagramLargerThanTheChunkArrivesWhole) {
 
 TEST(UdpClientConnection, ClosedConnectionRefusesEveryOperation) {
   UdpScriptedPeer peer(Script{}, true);
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   connection.SetDestination("127.0.0.1", peer.Port());
   CapturedLog log;
   ByteString reply;
   EXPECT_FALSE(connection.Close());
   EXPECT_FALSE(connection.Send("A", 1));
-  EXPECT_EQ(connection.Receive(), -1);
+  EXPECT_EQ(connection.Receive(), 0u);
+  EXPECT_EQ(connection.LastError().Kind(), ErrorKind::kState);
   EXPECT_FALSE(connection.SendCommand("A", ByteString(), ByteString(), reply));
   EXPECT_TRUE(log.Has('E', "-> Connection::SendCommand() FAILED"));
   EXPECT_EQ(log.Lines().size(), 2u);
@@ -271,7 +272,7 @@ TEST(UdpClientConnection, ClosedConnectionRefusesEveryOperation) {
 
 TEST(UdpClientConnection, OpenAndCloseFollowTheState) {
   UdpScriptedPeer peer(Script{}, true);
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   connection.SetDestination("localhost", peer.Port());
   EXPECT_TRUE(connection.Open());
   EXPECT_FALSE(connection.Open());
@@ -285,7 +286,7 @@ TEST(UdpClientConnection, OpenAndCloseFollowTheState) {
 }
 
 TEST(UdpClientConnection, UnknownHostFailsToOpenWithASocketErrorLine) {
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   connection.SetDestination("no-such-host.invalid", 7);
   CapturedLog log;
   EXPECT_FALSE(connection.Open());
@@ -298,7 +299,7 @@ TEST(UdpClientConnection, UnknownHostFailsToOpenWithASocketErrorLine) {
 }
 
 TEST(UdpClientConnection, ChunkSizeIgnoresValuesBelowOne) {
-  commkit::UdpClientConnection connection;
+  UdpClientConnection connection;
   EXPECT_EQ(connection.ChunkSize(), 1024);
   connection.SetChunkSize(0);
   connection.SetChunkSize(-5);

@@ -1,4 +1,4 @@
-#include "link/http_client.h"
+#include "link/http/http_client.h"
 
 #include <gtest/gtest.h>
 
@@ -60,7 +60,8 @@ TEST(HttpExchange, SendsTheGetRequestByteForByte) {
   TcpScriptedServer server("HTTP/1.0 200 OK\r\n\r\nfine", AfterResponse::kClose);
   ByteString header;
   ByteString body;
-  ASSERT_TRUE(HttpExchange(UrlOf(server, "localhost", "/Base/Status?Q=a b"), header, body, 2000));
+  ASSERT_FALSE(
+      HttpExchange(UrlOf(server, "localhost", "/Base/Status?Q=a b"), header, body, 2000).Failed());
   EXPECT_EQ(server.Request(),
             "GET /Base/Status?Q=a b HTTP/1.0\r\n" + kAcceptLines + "Host: LOCALHOST\r\n\r\n");
   EXPECT_EQ(header, "HTTP/1.0 200 OK\r\n\r\n");
@@ -71,7 +72,7 @@ TEST(HttpExchange, EmptyPathBecomesSlash) {
   TcpScriptedServer server("HTTP/1.0 204 No Content\r\n\r\n", AfterResponse::kClose);
   ByteString header;
   ByteString body;
-  ASSERT_TRUE(HttpExchange(UrlOf(server, "127.0.0.1", ""), header, body, 2000));
+  ASSERT_FALSE(HttpExchange(UrlOf(server, "127.0.0.1", ""), header, body, 2000).Failed());
   EXPECT_EQ(server.Request(), "GET / HTTP/1.0\r\n" + kAcceptLines + "Host: 127.0.0.1\r\n\r\n");
   EXPECT_TRUE(body.empty());
 }
@@ -80,9 +81,9 @@ TEST(MySendHTTP, PostCarriesTypeLengthAgentExtraLinesAndBody) {
   TcpScriptedServer server("HTTP/1.0 200 OK\r\n\r\n", AfterResponse::kClose);
   HttpResponse response;
   const ByteString body("a\0b", 3);
-  ASSERT_EQ(MySendHTTP(UrlOf(server, "127.0.0.1", "/post"), "text/plain", "X-One: 1\r\n", body,
-                       response, 2000, std::string()),
-            0);
+  ASSERT_FALSE(MySendHTTP(UrlOf(server, "127.0.0.1", "/post"), "text/plain", "X-One: 1\r\n", body,
+                          response, 2000, std::string())
+                   .Failed());
   EXPECT_EQ(server.Request(), "POST /post HTTP/1.0\r\n" + kAcceptLines +
                                   "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0)\r\n"
                                   "Content-Type: text/plain\r\n"
@@ -96,9 +97,9 @@ TEST(MySendHTTP, PostCarriesTypeLengthAgentExtraLinesAndBody) {
 TEST(MySendHTTP, GivenUserAgentIsSentAsItIs) {
   TcpScriptedServer server("HTTP/1.0 200 OK\r\n\r\n", AfterResponse::kClose);
   HttpResponse response;
-  ASSERT_EQ(MySendHTTP(UrlOf(server, "127.0.0.1", "/"), "", "", std::nullopt, response, 2000,
-                       std::string("probe/1")),
-            0);
+  ASSERT_FALSE(MySendHTTP(UrlOf(server, "127.0.0.1", "/"), "", "", std::nullopt, response, 2000,
+                          std::string("probe/1"))
+                   .Failed());
   EXPECT_NE(server.Request().find("\r\nUser-Agent: probe/1\r\nHost: 127.0.0.1\r\n"),
             std::string::npos);
 }
@@ -109,7 +110,7 @@ TEST(HttpExchange, ServerKeepingTheConnectionOpenEndsWithContentLength) {
   CapturedLog log;
   ByteString header;
   ByteString body;
-  ASSERT_TRUE(HttpExchange(UrlOf(server, "127.0.0.1", "/k"), header, body, 5000));
+  ASSERT_FALSE(HttpExchange(UrlOf(server, "127.0.0.1", "/k"), header, body, 5000).Failed());
   EXPECT_EQ(header, "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n");
   EXPECT_EQ(body, "hello");
   EXPECT_TRUE(log.Has(' ', "... HTTP body read."));
@@ -120,7 +121,7 @@ TEST(HttpExchange, ServerKeepingTheConnectionOpenWithoutLengthTimesOut) {
   CapturedLog log;
   ByteString header = "untouched";
   ByteString body;
-  EXPECT_FALSE(HttpExchange(UrlOf(server, "127.0.0.1", "/k"), header, body, 150));
+  EXPECT_TRUE(HttpExchange(UrlOf(server, "127.0.0.1", "/k"), header, body, 150).Failed());
   EXPECT_EQ(header, "untouched");
   EXPECT_TRUE(log.Has('W', "MySendHTTP() : recv Timeout elapsed (Timeout = 150 msec)"));
   EXPECT_TRUE(log.Has(' ', "<*** no HTTP response "));
@@ -133,7 +134,7 @@ TEST(HttpExchange, AResponseThatNeverEndsIsCutOffInsteadOfFillingMemory) {
   ByteString received = "untouched";
   ByteString body;
   // The time-out bounds the whole response: generous, so that the size limit ends it.
-  EXPECT_FALSE(HttpExchange(UrlOf(server, "127.0.0.1", "/stream"), received, body, 120000));
+  EXPECT_TRUE(HttpExchange(UrlOf(server, "127.0.0.1", "/stream"), received, body, 120000).Failed());
   EXPECT_EQ(received, "untouched");
   EXPECT_TRUE(
       log.Has('W', "MySendHTTP() : response larger than 67108864 bytes; not read to its end"));
@@ -145,7 +146,8 @@ TEST(HttpExchange, SilentServerTimesOutWhileWaitingForTheHeader) {
   CapturedLog log;
   ByteString header;
   ByteString body;
-  EXPECT_FALSE(HttpExchange(UrlOf(server, "127.0.0.1", "/"), header, body, 100));
+  EXPECT_EQ(HttpExchange(UrlOf(server, "127.0.0.1", "/"), header, body, 100).Kind(),
+            ErrorKind::kTimeout);
   EXPECT_TRUE(log.Has('W', "MySendHTTP() : recv Timeout elapsed (Timeout = 100 msec)"));
   EXPECT_FALSE(log.Has(' ', "... HTTP headers read."));
   EXPECT_TRUE(log.Has(' ', "<*** no HTTP response "));
@@ -156,7 +158,7 @@ TEST(HttpExchange, BareLineFeedsEndTheHeader) {
                            AfterResponse::kClose);
   ByteString header;
   ByteString body;
-  ASSERT_TRUE(HttpExchange(UrlOf(server, "127.0.0.1", "/"), header, body, 2000));
+  ASSERT_FALSE(HttpExchange(UrlOf(server, "127.0.0.1", "/"), header, body, 2000).Failed());
   EXPECT_EQ(header, "HTTP/1.0 200 OK\nServer: tiny\n\n");
   EXPECT_EQ(body, "line one\nline two");
 }
@@ -173,7 +175,7 @@ TEST(HttpExchange, AResponseCutShortIsAFailure) {
     CapturedLog log;
     ByteString header = "untouched";
     ByteString body;
-    EXPECT_FALSE(HttpExchange(UrlOf(server, "127.0.0.1", "/"), header, body, 2000));
+    EXPECT_TRUE(HttpExchange(UrlOf(server, "127.0.0.1", "/"), header, body, 2000).Failed());
     EXPECT_EQ(header, "untouched");
     EXPECT_TRUE(log.Has('W', "MySendHTTP() : " + warning)) << warning;
     EXPECT_TRUE(log.Has(' ', "<*** no HTTP response "));
@@ -197,7 +199,7 @@ TEST(HttpExchange, AServerDrippingBytesCannotOutlastTheResponseTimeout) {
   ByteString header;
   ByteString body;
   const std::string url = "http://127.0.0.1:" + std::to_string(listener.Port()) + "/drip";
-  EXPECT_FALSE(HttpExchange(url, header, body, 300));
+  EXPECT_TRUE(HttpExchange(url, header, body, 300).Failed());
   EXPECT_TRUE(log.Has('W', "MySendHTTP() : recv Timeout elapsed (Timeout = 300 msec)"));
   server.join();
 }
@@ -207,7 +209,7 @@ TEST(HttpExchange, ServerClosingWithoutAnswerIsNoResponse) {
   CapturedLog log;
   ByteString header;
   ByteString body;
-  EXPECT_FALSE(HttpExchange(UrlOf(server, "127.0.0.1", "/"), header, body, 2000));
+  EXPECT_TRUE(HttpExchange(UrlOf(server, "127.0.0.1", "/"), header, body, 2000).Failed());
   EXPECT_TRUE(log.Has(' ', "<*** no HTTP response "));
 }
 
@@ -217,7 +219,7 @@ TEST(HttpExchange, LogShowsRequestAndResponse) {
   CapturedLog log;
   ByteString header;
   ByteString body;
-  ASSERT_TRUE(HttpExchange(url, header, body, 2000));
+  ASSERT_FALSE(HttpExchange(url, header, body, 2000).Failed());
   const std::vector<std::string> expected = {
       ">*** HTTP request (\"" + url + "\"): ",
       "GET ",
@@ -253,8 +255,10 @@ TEST(HttpExchange, OnlyHttpIsSpokenAndNothingIsLoggedForOtherSchemes) {
   CapturedLog log;
   ByteString header;
   ByteString body;
-  EXPECT_FALSE(
-      HttpExchange("https://127.0.0.1:" + std::to_string(server.Port()) + "/", header, body, 2000));
+  EXPECT_EQ(
+      HttpExchange("https://127.0.0.1:" + std::to_string(server.Port()) + "/", header, body, 2000)
+          .Kind(),
+      ErrorKind::kSetting);
   ASSERT_EQ(log.Lines().size(), 2u);
   EXPECT_EQ(log.Lines()[1].text, "<*** no HTTP response ");
   EXPECT_TRUE(server.Request().empty());
@@ -264,8 +268,9 @@ TEST(MySendHTTP, RefusedConnectionFailsWithConnectLine) {
   CapturedLog log;
   HttpResponse response;
   EXPECT_EQ(MySendHTTP("http://127.0.0.1:" + std::to_string(UnusedTcpPortNumber()) + "/", "", "",
-                       std::nullopt, response, 2000, std::nullopt),
-            1);
+                       std::nullopt, response, 2000, std::nullopt)
+                .Kind(),
+            ErrorKind::kSystem);
   EXPECT_TRUE(log.Has('E', "connect() failed"));
   EXPECT_TRUE(response.header.empty());
 }
@@ -273,17 +278,18 @@ TEST(MySendHTTP, RefusedConnectionFailsWithConnectLine) {
 TEST(MySendHTTP, HostThatDoesNotResolveFailsWithConnectLine) {
   CapturedLog log;
   HttpResponse response;
-  EXPECT_EQ(MySendHTTP("http://no-such-host.invalid/", "", "", std::nullopt, response, 2000,
-                       std::nullopt),
-            1);
+  EXPECT_TRUE(
+      MySendHTTP("http://no-such-host.invalid/", "", "", std::nullopt, response, 2000, std::nullopt)
+          .Failed());
   EXPECT_TRUE(log.Has('E', "connect() failed"));
 }
 
 TEST(MySendHTTP, PortOutsideTheValidRangeFailsWithConnectLine) {
   CapturedLog log;
   HttpResponse response;
-  EXPECT_EQ(
-      MySendHTTP("http://127.0.0.1:70000/", "", "", std::nullopt, response, 2000, std::nullopt), 1);
+  EXPECT_TRUE(
+      MySendHTTP("http://127.0.0.1:70000/", "", "", std::nullopt, response, 2000, std::nullopt)
+          .Failed());
   EXPECT_TRUE(log.Has('E', "connect() failed"));
 }
 

@@ -1,4 +1,4 @@
-#include "link/http_response_reader.h"
+#include "link/http/http_response_reader.h"
 
 #include <gtest/gtest.h>
 

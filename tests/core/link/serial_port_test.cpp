@@ -1,4 +1,4 @@
-#include "link/serial_port.h"
+#include "link/serial/serial_port.h"
 
 #include <gtest/gtest.h>
 
@@ -120,16 +120,20 @@ TEST(SerialPortDevice, MissingDeviceFailsWithAReadableReason) {
   ASSERT_TRUE(port.ParseSettings((dir / "ttyUSB9").string() + ":9600,N,8,1"));
   EXPECT_FALSE(port.OpenPort());
   EXPECT_FALSE(port.IsOpen());
-  EXPECT_EQ(port.LastError(),
+  EXPECT_EQ(port.LastError().Message(),
             "cannot open " + (dir / "ttyUSB9").string() + ": No such file or directory");
+  EXPECT_EQ(port.LastError().Kind(), ErrorKind::kSystem);
 }
 
 TEST(SerialPortDevice, ClosedPortRefusesEverything) {
   SerialPort port;
   EXPECT_FALSE(port.ClosePort());
-  EXPECT_EQ(port.ReadByte(), -1);
+  EXPECT_FALSE(port.ReadByte());
   EXPECT_FALSE(port.WriteBytes("x", 1));
-  EXPECT_EQ(port.WriteSome("x", 1), -1);
+  std::size_t written = 1;
+  EXPECT_FALSE(port.WriteSome("x", 1, written));
+  EXPECT_EQ(written, 0u);
+  EXPECT_EQ(port.LastError().Kind(), ErrorKind::kState);
   EXPECT_FALSE(port.WaitReadable(10));
 }
 
@@ -140,16 +144,16 @@ class SerialPortPair : public ::testing::Test {
     ASSERT_TRUE(m_Pty.ready()) << "socat did not make the pseudo-terminals";
     ASSERT_TRUE(m_A.ParseSettings(m_Pty.a() + ":115200,N,8,1"));
     ASSERT_TRUE(m_B.ParseSettings(m_Pty.b() + ":115200,N,8,1"));
-    ASSERT_TRUE(m_A.OpenPort()) << m_A.LastError();
-    ASSERT_TRUE(m_B.OpenPort()) << m_B.LastError();
+    ASSERT_TRUE(m_A.OpenPort()) << m_A.LastError().Message();
+    ASSERT_TRUE(m_B.OpenPort()) << m_B.LastError().Message();
   }
 
   // Everything that arrives at port until it has been quiet for a while.
   static std::string ReadAll(SerialPort& port) {
     std::string bytes;
     while (port.WaitReadable(500)) {
-      for (int byte = port.ReadByte(); byte >= 0; byte = port.ReadByte()) {
-        bytes.push_back(static_cast<char>(byte));
+      for (auto byte = port.ReadByte(); byte; byte = port.ReadByte()) {
+        bytes.push_back(static_cast<char>(*byte));
       }
     }
     return bytes;
@@ -169,7 +173,7 @@ TEST_F(SerialPortPair, BytesCrossTheLineUnchanged) {
 }
 
 TEST_F(SerialPortPair, IdleLineReadsAsNoByte) {
-  EXPECT_EQ(m_A.ReadByte(), -1);
+  EXPECT_FALSE(m_A.ReadByte());
   EXPECT_FALSE(m_A.WaitReadable(0));
 }
 
@@ -202,7 +206,7 @@ TEST_F(SerialPortPair, EverySupportedLineSettingOpens) {
   for (const char* mode : {"300,O,5,1.5", "57600,M,8,1", "2400,S,6,2", "230400,N,8,2"}) {
     SCOPED_TRACE(mode);
     EXPECT_TRUE(m_A.ParseSettings(m_Pty.a() + ":" + mode));
-    EXPECT_TRUE(m_A.IsOpen()) << m_A.LastError();
+    EXPECT_TRUE(m_A.IsOpen()) << m_A.LastError().Message();
   }
 }
 
@@ -210,7 +214,7 @@ TEST_F(SerialPortPair, PseudoTerminalKeepsItsFramingWithoutFailing) {
   for (const char* mode : {"9600,N,4,1", "12345,E,7,1", "9600,M,6,2"}) {
     SCOPED_TRACE(mode);
     EXPECT_TRUE(m_A.ParseSettings(m_Pty.a() + ":" + mode));
-    ASSERT_TRUE(m_A.IsOpen()) << m_A.LastError();
+    ASSERT_TRUE(m_A.IsOpen()) << m_A.LastError().Message();
     ASSERT_TRUE(m_A.WriteBytes("\xff", 1));
     EXPECT_EQ(ReadAll(m_B), "\xff");
   }
@@ -221,16 +225,18 @@ TEST(SerialPortHardware, RefusedLineSettingsFailWithTheReason) {
   SerialPort port;
   ASSERT_TRUE(port.ParseSettings("COM1:9600,N,8,1"));
   if (!port.OpenPort()) {
-    GTEST_SKIP() << port.LastError();
+    GTEST_SKIP() << port.LastError().Message();
   }
   ASSERT_TRUE(port.ParseSettings("COM1:9600,N,4,1"));
   EXPECT_FALSE(port.IsOpen());
-  EXPECT_EQ(port.LastError(), "cannot set up /dev/ttyS0: 4 data bits not supported");
+  EXPECT_EQ(port.LastError().Message(), "cannot set up /dev/ttyS0: 4 data bits not supported");
+  EXPECT_EQ(port.LastError().Kind(), ErrorKind::kSetting);
   ASSERT_TRUE(port.ParseSettings("COM1:12345,N,8,1"));
   EXPECT_FALSE(port.OpenPort());
-  EXPECT_EQ(port.LastError().rfind("cannot set up /dev/ttyS0: baud rate 12345 not supported", 0),
+  EXPECT_EQ(port.LastError().Message().rfind(
+                "cannot set up /dev/ttyS0: baud rate 12345 not supported", 0),
             0u)
-      << port.LastError();
+      << port.LastError().Message();
 }
 
 TEST_F(SerialPortPair, ClosingDiscardsWhatWasWaiting) {
@@ -238,7 +244,7 @@ TEST_F(SerialPortPair, ClosingDiscardsWhatWasWaiting) {
   ASSERT_TRUE(m_B.WaitReadable(1000));
   ASSERT_TRUE(m_B.ClosePort());
   EXPECT_FALSE(m_B.IsOpen());
-  EXPECT_EQ(m_B.ReadByte(), -1);
+  EXPECT_FALSE(m_B.ReadByte());
   ASSERT_TRUE(m_B.OpenPort());
   EXPECT_EQ(ReadAll(m_B), "");
 }

@@ -1,7 +1,8 @@
-#include "link/xmodem_engine.h"
+#include "link/xmodem/xmodem_engine.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -64,73 +65,72 @@ std::string Pattern(std::size_t length, int seed = 0) {
 
 // The far end of the line, played by a script: on every byte request the script sees what the
 // engine sent since the last request and the time-out asked for, and returns the bytes that
-// arrive next. When nothing is pending the request times out at once.
-class ScriptedLine {
+// arrive next. When nothing is pending the request times out at once. The line also records
+// what the engine reports.
+class ScriptedLine : public ByteChannel {
  public:
   using Script = std::function<std::string(const std::string& fresh, std::int32_t timeoutMs)>;
 
   explicit ScriptedLine(Script script) : m_Script(std::move(script)) {}
 
-  XmodemEngine* Create(bool wakeUp, XmodemCancelCheck cancel = nullptr) {
-    return XmodemCreate(&Put, &Get, &Status, cancel, this, wakeUp ? 1 : 0);
+  // Hooks that record the engine's reports here and ask `cancelled`.
+  XmodemHooks Hooks(std::function<bool()> cancelled = nullptr) {
+    return {[this](int blocks, int bytes) { progress.emplace_back(blocks, bytes); },
+            [this](const std::string& text) { messages.push_back(text); }, std::move(cancelled)};
   }
 
   std::string sent;
   std::vector<std::int32_t> timeouts;  // time-outs of requests that found nothing
   std::vector<std::string> messages;
-  std::vector<std::pair<std::int32_t, std::int32_t>> progress;
+  std::vector<std::pair<int, int>> progress;
   int failPutsAfter = -1;  // the put with this index and all after it fail
   std::function<void(ScriptedLine&)> onGet;
 
+  bool WriteByte(std::uint8_t byte) override {
+    if (failPutsAfter >= 0 && sent.size() >= static_cast<size_t>(failPutsAfter)) {
+      return false;
+    }
+    sent.push_back(static_cast<char>(byte));
+    return true;
+  }
+
+  Read ReadByte(std::int32_t timeoutMs, std::uint8_t& byte) override {
+    if (onGet) {
+      onGet(*this);
+    }
+    const std::string fresh = sent.substr(m_Seen);
+    m_Seen = sent.size();
+    const std::string arriving = m_Script(fresh, timeoutMs);
+    m_Pending.insert(m_Pending.end(), arriving.begin(), arriving.end());
+    if (m_Pending.empty()) {
+      timeouts.push_back(timeoutMs);
+      return Read::kNothing;
+    }
+    byte = static_cast<std::uint8_t>(m_Pending.front());
+    m_Pending.pop_front();
+    return Read::kByte;
+  }
+
  private:
-  static std::int32_t Put(void* self, std::uint8_t byte) {
-    auto& line = *static_cast<ScriptedLine*>(self);
-    if (line.failPutsAfter >= 0 && line.sent.size() >= static_cast<size_t>(line.failPutsAfter)) {
-      return 1;
-    }
-    line.sent.push_back(static_cast<char>(byte));
-    return 0;
-  }
-
-  static std::int32_t Get(void* self, std::int32_t timeoutMs, std::int32_t* error) {
-    auto& line = *static_cast<ScriptedLine*>(self);
-    *error = 0;
-    if (line.onGet) {
-      line.onGet(line);
-    }
-    const std::string fresh = line.sent.substr(line.m_Seen);
-    line.m_Seen = line.sent.size();
-    const std::string arriving = line.m_Script(fresh, timeoutMs);
-    line.m_Pending.insert(line.m_Pending.end(), arriving.begin(), arriving.end());
-    if (line.m_Pending.empty()) {
-      line.timeouts.push_back(timeoutMs);
-      return -1;
-    }
-    const auto byte = static_cast<unsigned char>(line.m_Pending.front());
-    line.m_Pending.pop_front();
-    return byte;
-  }
-
-  static void Status(void* self, std::int32_t blocks, std::int32_t bytes, const char* message) {
-    auto& line = *static_cast<ScriptedLine*>(self);
-    if (blocks == -1 && bytes == -1) {
-      line.messages.emplace_back(message);
-    } else {
-      line.progress.emplace_back(blocks, bytes);
-    }
-  }
-
   Script m_Script;
   std::size_t m_Seen = 0;
   std::deque<char> m_Pending;
 };
 
-// Owns an engine for the length of a test.
-struct EngineGuard {
-  explicit EngineGuard(XmodemEngine* created) : engine(created) {}
-  ~EngineGuard() { XmodemDestroy(engine); }
-  XmodemEngine* engine;
-};
+const std::string kSuccess = "Transmission Successful";
+
+// The text of an engine's outcome: its error, or success.
+std::string OutcomeOf(bool succeeded, const XmodemEngine& engine) {
+  return succeeded ? kSuccess : engine.LastError().Message();
+}
+
+// Sends `data` over the line as one transmission; the text of the outcome.
+std::string Transmit(ScriptedLine& line, int blockSize, const std::string& data,
+                     bool wakeUp = false, std::function<bool()> cancelled = nullptr) {
+  XmodemEngine engine(line, wakeUp);
+  engine.SetHooks(line.Hooks(std::move(cancelled)));
+  return OutcomeOf(engine.Transmit(blockSize, data), engine);
+}
 
 // A receiver that starts with `start`, then answers each block, and EOT, from `answers` in
 // turn (ACK when they run out).
@@ -169,7 +169,7 @@ TEST(XmodemTransmit, BlockSizeAndCheckFollowTheReceiver) {
   struct Case {
     const char* name;
     std::string start;
-    std::int32_t blockSize;
+    int blockSize;
     std::size_t wireSize;
     std::size_t length;
   };
@@ -184,26 +184,19 @@ TEST(XmodemTransmit, BlockSizeAndCheckFollowTheReceiver) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ScriptedLine line(Receiver(c.start));
-    EngineGuard guard(line.Create(false));
     const std::string data = Pattern(c.length);
-    EXPECT_EQ(XmodemTransmit(guard.engine, c.blockSize, data.data(),
-                             static_cast<std::int32_t>(data.size())),
-              kXmodemSuccess);
+    EXPECT_EQ(Transmit(line, c.blockSize, data), kSuccess);
     EXPECT_EQ(line.sent, ExpectedTransmission(data, c.wireSize, c.start == "C"));
     ASSERT_FALSE(line.messages.empty());
-    EXPECT_EQ(line.messages.back(), "Transmission Successful");
-    EXPECT_EQ(guard.engine->m_LastResult, kXmodemSuccess);
-    const auto blocks = static_cast<std::int32_t>((c.length + c.wireSize - 1) / c.wireSize);
-    EXPECT_EQ(line.progress.back(),
-              std::make_pair(blocks, blocks * static_cast<std::int32_t>(c.wireSize)));
+    EXPECT_EQ(line.messages.back(), kSuccess);
+    const auto blocks = static_cast<int>((c.length + c.wireSize - 1) / c.wireSize);
+    EXPECT_EQ(line.progress.back(), std::make_pair(blocks, blocks * static_cast<int>(c.wireSize)));
   }
 }
 
 TEST(XmodemTransmit, TwentyBytesInShortBlocksPadTheSecondWithTwelveBytes) {
   ScriptedLine line(Receiver("C"));
-  EngineGuard guard(line.Create(false));
-  const std::string data = Pattern(20, 3);
-  ASSERT_EQ(XmodemTransmit(guard.engine, 16, data.data(), 20), kXmodemSuccess);
+  ASSERT_EQ(Transmit(line, 16, Pattern(20, 3)), kSuccess);
   ASSERT_EQ(line.sent.size(), 2 * 21 + 1u);
   EXPECT_EQ(line.sent.substr(21, 3), std::string("\x16\x02\xFD"));
   EXPECT_EQ(line.sent.substr(24 + 4, 12), std::string(12, '\x1A'));
@@ -211,16 +204,14 @@ TEST(XmodemTransmit, TwentyBytesInShortBlocksPadTheSecondWithTwelveBytes) {
 
 TEST(XmodemTransmit, EmptyMessageSendsOnlyEot) {
   ScriptedLine line(Receiver(kNak));
-  EngineGuard guard(line.Create(false));
-  EXPECT_EQ(XmodemTransmit(guard.engine, 128, "", 0), kXmodemSuccess);
+  EXPECT_EQ(Transmit(line, 128, ""), kSuccess);
   EXPECT_EQ(line.sent, kEot);
   EXPECT_TRUE(line.progress.size() == 1 && line.progress[0] == std::make_pair(0, 0));
 }
 
 TEST(XmodemTransmit, WakeUpByteGoesBeforeEveryWaitForStart) {
   ScriptedLine line([](const std::string&, std::int32_t) { return std::string(); });
-  EngineGuard guard(line.Create(true));
-  EXPECT_EQ(XmodemTransmit(guard.engine, 16, "x", 1), kXmodemInitialNakTimeout);
+  EXPECT_EQ(Transmit(line, 16, "x", true), "Timed out waiting for initial NAK");
   EXPECT_EQ(line.sent, std::string(6, '\xAA') + kCancelSequence);
   // One drain read, then six one-second waits.
   EXPECT_EQ(line.timeouts, (std::vector<std::int32_t>{0, 1000, 1000, 1000, 1000, 1000, 1000}));
@@ -231,15 +222,15 @@ TEST(XmodemTransmit, StartWaitOutcomes) {
   struct Case {
     const char* name;
     std::string fromReceiver;  // delivered one byte per wait
-    std::int32_t code;
+    std::string outcome;
     bool cancelSequence;
   };
   const Case cases[] = {
-      {"one CAN is ignored", kCan + "C", kXmodemSuccess, false},
-      {"two CANs cancel", kCan + kCan, kXmodemReceiverCancelled, true},
-      {"CAN memory is cleared by other bytes", kCan + "x" + kCan + kNak, kXmodemSuccess, false},
-      {"five invalid bytes give up quietly", "abcde", kXmodemInitialNakTimeout, false},
-      {"four invalid bytes still wait", "abcdC", kXmodemSuccess, false},
+      {"one CAN is ignored", kCan + "C", kSuccess, false},
+      {"two CANs cancel", kCan + kCan, "Receiver cancelled the transfer", true},
+      {"CAN memory is cleared by other bytes", kCan + "x" + kCan + kNak, kSuccess, false},
+      {"five invalid bytes give up quietly", "abcde", "Timed out waiting for initial NAK", false},
+      {"four invalid bytes still wait", "abcdC", kSuccess, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -252,29 +243,25 @@ TEST(XmodemTransmit, StartWaitOutcomes) {
       }
       return fresh.empty() ? std::string() : kAck;
     });
-    EngineGuard guard(line.Create(false));
-    EXPECT_EQ(XmodemTransmit(guard.engine, 16, "", 0), c.code);
+    EXPECT_EQ(Transmit(line, 16, ""), c.outcome);
     EXPECT_EQ(line.sent.ends_with(kCancelSequence), c.cancelSequence) << line.sent.size();
-    EXPECT_EQ(line.messages.back(), XmodemMessage(c.code));
+    EXPECT_EQ(line.messages.back(), c.outcome);
   }
 }
 
 TEST(XmodemTransmit, NakAndSilenceRetryTheBlock) {
   ScriptedLine line(Receiver("C", {kNak, "", "zz" + kAck}));
-  EngineGuard guard(line.Create(false));
   const std::string data = Pattern(10);
-  ASSERT_EQ(XmodemTransmit(guard.engine, 16, data.data(), 10), kXmodemSuccess);
+  ASSERT_EQ(Transmit(line, 16, data), kSuccess);
   const std::string block = Block(1, data, 16, true);
   EXPECT_EQ(line.sent, block + block + block + kEot);
-  EXPECT_EQ(line.messages,
-            (std::vector<std::string>{"Nak Received", "Timed out waiting for data pack ACK",
-                                      "Transmission Successful"}));
+  EXPECT_EQ(line.messages, (std::vector<std::string>{
+                               "Nak Received", "Timed out waiting for data pack ACK", kSuccess}));
 }
 
 TEST(XmodemTransmit, UnacknowledgedBlockGivesUpAfterElevenAttempts) {
   ScriptedLine line(Receiver("C", std::vector<std::string>(20, kNak)));
-  EngineGuard guard(line.Create(false));
-  EXPECT_EQ(XmodemTransmit(guard.engine, 16, "abc", 3), kXmodemAckTimeout);
+  EXPECT_EQ(Transmit(line, 16, "abc"), "Timed out waiting for data pack ACK");
   const std::string block = Block(1, "abc", 16, true);
   std::string expected;
   for (int i = 0; i < 11; ++i) {
@@ -285,8 +272,7 @@ TEST(XmodemTransmit, UnacknowledgedBlockGivesUpAfterElevenAttempts) {
 
 TEST(XmodemTransmit, TwoCansWhileWaitingForAckCancel) {
   ScriptedLine line(Receiver("C", {kCan + kCan}));
-  EngineGuard guard(line.Create(false));
-  EXPECT_EQ(XmodemTransmit(guard.engine, 16, "abc", 3), kXmodemReceiverCancelled);
+  EXPECT_EQ(Transmit(line, 16, "abc"), "Receiver cancelled the transfer");
   EXPECT_TRUE(line.sent.ends_with(kCancelSequence));
   EXPECT_EQ(line.messages.back(), "Receiver cancelled the transfer");
 }
@@ -294,14 +280,12 @@ TEST(XmodemTransmit, TwoCansWhileWaitingForAckCancel) {
 TEST(XmodemTransmit, EotIsRepeatedUntilAcknowledgedWithinABound) {
   {
     ScriptedLine line(Receiver("C", {kAck, kNak, kAck}));
-    EngineGuard guard(line.Create(false));
-    EXPECT_EQ(XmodemTransmit(guard.engine, 16, "abc", 3), kXmodemSuccess);
+    EXPECT_EQ(Transmit(line, 16, "abc"), kSuccess);
     EXPECT_TRUE(line.sent.ends_with(kEot + kEot));
   }
   {
     ScriptedLine line(Receiver("C", {kAck, "", ""}));
-    EngineGuard guard(line.Create(false));
-    EXPECT_EQ(XmodemTransmit(guard.engine, 16, "abc", 3), kXmodemFinalAckTimeout);
+    EXPECT_EQ(Transmit(line, 16, "abc"), "Timed out waiting for final ACK");
     EXPECT_EQ(line.messages.back(), "Timed out waiting for final ACK");
   }
   {
@@ -312,8 +296,7 @@ TEST(XmodemTransmit, EotIsRepeatedUntilAcknowledgedWithinABound) {
       return fresh == kEot ? kNak : fresh.empty() ? std::string() : kAck;
     };
     ScriptedLine stubborn(answers);
-    EngineGuard stubbornGuard(stubborn.Create(false));
-    EXPECT_EQ(XmodemTransmit(stubbornGuard.engine, 16, "abc", 3), kXmodemFinalAckTimeout);
+    EXPECT_EQ(Transmit(stubborn, 16, "abc"), "Timed out waiting for final ACK");
     EXPECT_EQ(stubborn.sent.substr(21), std::string(10, '\x04'));
   }
 }
@@ -321,62 +304,61 @@ TEST(XmodemTransmit, EotIsRepeatedUntilAcknowledgedWithinABound) {
 TEST(XmodemTransmit, FailedPutMeansModemOffline) {
   ScriptedLine line(Receiver("C"));
   line.failPutsAfter = 5;
-  EngineGuard guard(line.Create(false));
-  EXPECT_EQ(XmodemTransmit(guard.engine, 16, "abc", 3), kXmodemOffline);
+  EXPECT_EQ(Transmit(line, 16, "abc"), "Modem is not online");
   EXPECT_EQ(line.messages.back(), "Modem is not online");
 
   ScriptedLine silent([](const std::string&, std::int32_t) { return std::string(); });
   silent.failPutsAfter = 0;
-  EngineGuard wakeUpGuard(silent.Create(true));
-  EXPECT_EQ(XmodemTransmit(wakeUpGuard.engine, 16, "abc", 3), kXmodemOffline);
+  EXPECT_EQ(Transmit(silent, 16, "abc", true), "Modem is not online");
 }
 
 TEST(XmodemTransmit, CancelCheckStopsTheWaitForStart) {
   ScriptedLine line([](const std::string&, std::int32_t) { return std::string(); });
-  EngineGuard guard(line.Create(false, [](void*) -> std::int32_t { return 1; }));
-  EXPECT_EQ(XmodemTransmit(guard.engine, 16, "abc", 3), kXmodemUserCancelled);
+  EXPECT_EQ(Transmit(line, 16, "abc", false, [] { return true; }), "User cancelled the transfer");
   EXPECT_EQ(line.sent, kCancelSequence);
   EXPECT_EQ(line.messages.back(), "User cancelled the transfer");
 }
 
-TEST(XmodemEngine, RefusesMissingPiecesAndBusyCalls) {
-  std::int32_t (*put)(void*, std::uint8_t) = [](void*, std::uint8_t) -> std::int32_t { return 0; };
-  std::int32_t (*get)(void*, std::int32_t, std::int32_t*) =
-      [](void*, std::int32_t, std::int32_t*) -> std::int32_t { return -1; };
-  EXPECT_EQ(XmodemCreate(nullptr, get, nullptr, nullptr, nullptr, 0), nullptr);
-  EXPECT_EQ(XmodemCreate(put, nullptr, nullptr, nullptr, nullptr, 0), nullptr);
-  EXPECT_EQ(XmodemDestroy(nullptr), kXmodemNullHandle);
-  char buffer[16];
-  EXPECT_EQ(XmodemTransmit(nullptr, 16, "a", 1), kXmodemNullHandle);
-  EXPECT_EQ(XmodemReceive(nullptr, buffer, 16), kXmodemNullHandle);
-
+TEST(XmodemEngine, RefusesATransferStartedFromInsideAnother) {
   ScriptedLine line(Receiver("C"));
-  EngineGuard guard(line.Create(false));
-  EXPECT_EQ(XmodemTransmit(guard.engine, 16, nullptr, 1), kXmodemNullBuffer);
-  EXPECT_EQ(guard.engine->m_LastResult, kXmodemNullBuffer);
-  EXPECT_EQ(XmodemReceive(guard.engine, nullptr, 16), kXmodemNullBuffer);
-  EXPECT_TRUE(line.messages.empty());
-
-  // Calls made from inside a running transfer are refused.
-  std::vector<std::int32_t> nested;
+  XmodemEngine engine(line, false);
+  engine.SetHooks(line.Hooks());
+  std::vector<std::string> nested;
   line.onGet = [&](ScriptedLine&) {
     if (nested.empty()) {
-      nested.push_back(XmodemTransmit(guard.engine, 16, "a", 1));
-      nested.push_back(XmodemReceive(guard.engine, buffer, 16));
-      nested.push_back(XmodemDestroy(guard.engine));
+      ByteString buffer(16, '\0');
+      nested.push_back(OutcomeOf(engine.Transmit(16, "a"), engine));
+      nested.push_back(OutcomeOf(engine.Receive(buffer), engine));
     }
   };
-  EXPECT_EQ(XmodemTransmit(guard.engine, 16, "abc", 3), kXmodemSuccess);
-  EXPECT_EQ(nested, (std::vector<std::int32_t>{kXmodemBusy, kXmodemBusy, kXmodemBusy}));
+  EXPECT_EQ(OutcomeOf(engine.Transmit(16, "abc"), engine), kSuccess);
+  EXPECT_EQ(nested, (std::vector<std::string>{"Already Busy", "Already Busy"}));
+  EXPECT_EQ(std::count(line.messages.begin(), line.messages.end(), "Already Busy"), 0);
 }
 
-TEST(XmodemEngine, EveryCodeHasItsText) {
-  EXPECT_STREQ(XmodemMessage(kXmodemSuccess), "Transmission Successful");
-  EXPECT_STREQ(XmodemMessage(kXmodemSohTimeout), "Timed out waiting for SOH");
-  EXPECT_STREQ(XmodemMessage(kXmodemNoWakeupResponse), "Receiver do not respond to Wakeup");
-  EXPECT_STREQ(XmodemMessage(kXmodemBusy), "Already Busy");
-  EXPECT_STREQ(XmodemMessage(23), "");
-  EXPECT_STREQ(XmodemMessage(-1), "");
+TEST(XmodemEngine, FailuresCarryAKindToReactTo) {
+  struct Case {
+    const char* name;
+    ScriptedLine::Script script;
+    std::function<bool()> cancelled;
+    ErrorKind kind;
+  };
+  const ScriptedLine::Script silent = [](const std::string&, std::int32_t) {
+    return std::string();
+  };
+  const Case cases[] = {
+      {"stop asked for", silent, [] { return true; }, ErrorKind::kStopped},
+      {"silent receiver", silent, nullptr, ErrorKind::kTimeout},
+      {"receiver cancels", Receiver(kCan + kCan), nullptr, ErrorKind::kPeer},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedLine line(c.script);
+    XmodemEngine engine(line, false);
+    engine.SetHooks(line.Hooks(c.cancelled));
+    EXPECT_FALSE(engine.Transmit(16, "abc"));
+    EXPECT_EQ(engine.LastError().Kind(), c.kind);
+  }
 }
 
 // A sender that answers the receiver's start character and each ACK with the next piece of
@@ -406,16 +388,17 @@ ScriptedLine::Script Sender(std::vector<std::string> pieces, std::string startsO
 }
 
 struct Received {
-  std::int32_t code;
+  std::string outcome;
   std::string buffer;
 };
 
-Received ReceiveWith(ScriptedLine& line, std::size_t size) {
-  EngineGuard guard(line.Create(false));
+Received ReceiveWith(ScriptedLine& line, std::size_t size,
+                     std::function<bool()> cancelled = nullptr) {
+  XmodemEngine engine(line, false);
+  engine.SetHooks(line.Hooks(std::move(cancelled)));
   std::string buffer(size, '\0');
-  const std::int32_t code =
-      XmodemReceive(guard.engine, buffer.data(), static_cast<std::int32_t>(size));
-  return {code, buffer};
+  const bool received = engine.Receive(buffer);
+  return {OutcomeOf(received, engine), buffer};
 }
 
 TEST(XmodemReceive, TakesEveryBlockKindWithCrc) {
@@ -425,13 +408,13 @@ TEST(XmodemReceive, TakesEveryBlockKindWithCrc) {
     const std::string second = Pattern(size / 2, 2);
     ScriptedLine line(Sender({Block(1, first, size, true), Block(2, second, size, true), kEot}));
     const auto result = ReceiveWith(line, 2049);
-    EXPECT_EQ(result.code, kXmodemSuccess);
+    EXPECT_EQ(result.outcome, kSuccess);
     std::string expected = first + second;
     expected.resize(2049, '\x1A');
     EXPECT_EQ(result.buffer, expected);
     EXPECT_EQ(line.sent, "C" + kAck + kAck + kAck);
-    EXPECT_EQ(line.progress.back(), std::make_pair(2, static_cast<std::int32_t>(2 * size)));
-    EXPECT_EQ(line.messages.back(), "Transmission Successful");
+    EXPECT_EQ(line.progress.back(), std::make_pair(2, static_cast<int>(2 * size)));
+    EXPECT_EQ(line.messages.back(), kSuccess);
   }
 }
 
@@ -439,7 +422,7 @@ TEST(XmodemReceive, FallsBackToChecksumWhenCIsIgnored) {
   const std::string data = Pattern(100);
   ScriptedLine line(Sender({Block(1, data, 128, false), kEot}, kNak));
   const auto result = ReceiveWith(line, 256);
-  EXPECT_EQ(result.code, kXmodemSuccess);
+  EXPECT_EQ(result.outcome, kSuccess);
   EXPECT_EQ(result.buffer.substr(0, 100), data);
   EXPECT_EQ(line.sent.substr(0, 5), "CCCC" + kNak);
   EXPECT_EQ(line.timeouts, (std::vector<std::int32_t>{500, 500, 500, 500}));
@@ -448,7 +431,7 @@ TEST(XmodemReceive, FallsBackToChecksumWhenCIsIgnored) {
 TEST(XmodemReceive, SilentSenderTimesOutWaitingForSoh) {
   ScriptedLine line([](const std::string&, std::int32_t) { return std::string(); });
   const auto result = ReceiveWith(line, 128);
-  EXPECT_EQ(result.code, kXmodemSohTimeout);
+  EXPECT_EQ(result.outcome, "Timed out waiting for SOH");
   EXPECT_EQ(line.sent, "CCCC" + std::string(10, '\x15'));
   EXPECT_EQ(line.messages.back(), "Timed out waiting for SOH");
   EXPECT_EQ(result.buffer, std::string(128, '\x1A'));
@@ -484,7 +467,7 @@ TEST(XmodemReceive, BadBlocksAreRefusedWithNakAndTakenWhenResent) {
       return fresh == kAck ? kEot : std::string();
     });
     const auto result = ReceiveWith(line, 64);
-    EXPECT_EQ(result.code, kXmodemSuccess);
+    EXPECT_EQ(result.outcome, kSuccess);
     EXPECT_EQ(result.buffer.substr(0, 16), data);
     EXPECT_EQ(line.sent, "C" + kNak + kAck + kAck);
     EXPECT_EQ(line.messages.front(), c.message);
@@ -505,7 +488,7 @@ TEST(XmodemReceive, BadChecksumIsNamedAsSuch) {
     return fresh == kAck ? kEot : std::string();
   });
   const auto result = ReceiveWith(line, 128);
-  EXPECT_EQ(result.code, kXmodemSuccess);
+  EXPECT_EQ(result.outcome, kSuccess);
   EXPECT_EQ(line.messages.front(), "Checksum is incorrect");
   EXPECT_EQ(result.buffer.substr(0, 4), "abc\x1A");
 }
@@ -516,7 +499,7 @@ TEST(XmodemReceive, RepeatedBlockIsAcknowledgedButStoredOnce) {
   ScriptedLine line(
       Sender({Block(1, one, 16, true), Block(1, one, 16, true), Block(2, two, 16, true), kEot}));
   const auto result = ReceiveWith(line, 48);
-  EXPECT_EQ(result.code, kXmodemSuccess);
+  EXPECT_EQ(result.outcome, kSuccess);
   EXPECT_EQ(result.buffer, one + two + std::string(16, '\x1A'));
   EXPECT_EQ(line.sent, "C" + kAck + kAck + kAck + kAck);
 }
@@ -532,7 +515,7 @@ TEST(XmodemReceive, BlockNumberWrapsFrom255ToZero) {
   pieces.push_back(kEot);
   ScriptedLine line(Sender(pieces));
   const auto result = ReceiveWith(line, expected.size());
-  EXPECT_EQ(result.code, kXmodemSuccess);
+  EXPECT_EQ(result.outcome, kSuccess);
   EXPECT_EQ(result.buffer, expected);
 }
 
@@ -541,7 +524,7 @@ TEST(XmodemReceive, FatalConditionsEndTheReception) {
     const char* name;
     std::vector<std::string> pieces;
     std::size_t size;
-    std::int32_t code;
+    std::string outcome;
     bool cancelSequence;
   };
   const std::string data = Pattern(16);
@@ -549,26 +532,30 @@ TEST(XmodemReceive, FatalConditionsEndTheReception) {
       {"more data than the buffer holds",
        {Block(1, data, 16, true), Block(2, data, 16, true)},
        20,
-       kXmodemBufferTooSmall,
+       "Buffer is too small",
        true},
       {"block out of sequence",
        {Block(1, data, 16, true), Block(3, data, 16, true)},
        64,
-       kXmodemOutOfSequence,
+       "Block out of sequence",
        true},
-      {"first block numbered 2", {Block(2, data, 16, true)}, 64, kXmodemOutOfSequence, true},
-      {"sender cancels", {kCan + kCan}, 64, kXmodemSenderCancelled, true},
-      {"CAN followed by something else", {kCan + "x"}, 64, kXmodemInvalidChar, false},
-      {"lone CAN", {kCan}, 64, kXmodemInvalidChar, false},
-      {"only garbage after a block", {Block(1, data, 16, true), "x"}, 64, kXmodemSohTimeout, false},
+      {"first block numbered 2", {Block(2, data, 16, true)}, 64, "Block out of sequence", true},
+      {"sender cancels", {kCan + kCan}, 64, "Sender cancelled the transfer", true},
+      {"CAN followed by something else", {kCan + "x"}, 64, "Invalid char waiting for SOH", false},
+      {"lone CAN", {kCan}, 64, "Invalid char waiting for SOH", false},
+      {"only garbage after a block",
+       {Block(1, data, 16, true), "x"},
+       64,
+       "Timed out waiting for SOH",
+       false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ScriptedLine line(Sender(c.pieces));
     const auto result = ReceiveWith(line, c.size);
-    EXPECT_EQ(result.code, c.code);
+    EXPECT_EQ(result.outcome, c.outcome);
     EXPECT_EQ(line.sent.ends_with(kCancelSequence), c.cancelSequence);
-    EXPECT_EQ(line.messages.back(), XmodemMessage(c.code));
+    EXPECT_EQ(line.messages.back(), c.outcome);
   }
 }
 
@@ -576,15 +563,13 @@ TEST(XmodemReceive, OnlyTheFirstBlockFitsWhenTheBufferIsExact) {
   const std::string data = Pattern(16);
   ScriptedLine line(Sender({Block(1, data, 16, true), kEot}));
   const auto result = ReceiveWith(line, 16);
-  EXPECT_EQ(result.code, kXmodemSuccess);
+  EXPECT_EQ(result.outcome, kSuccess);
   EXPECT_EQ(result.buffer, data);
 }
 
 TEST(XmodemReceive, CancelCheckStopsBeforeTheNextTry) {
   ScriptedLine line([](const std::string&, std::int32_t) { return std::string(); });
-  EngineGuard guard(line.Create(false, [](void*) -> std::int32_t { return 1; }));
-  char buffer[16];
-  EXPECT_EQ(XmodemReceive(guard.engine, buffer, 16), kXmodemUserCancelled);
+  EXPECT_EQ(ReceiveWith(line, 16, [] { return true; }).outcome, "User cancelled the transfer");
   EXPECT_EQ(line.sent, kCancelSequence);
 }
 

@@ -1,0 +1,53 @@
+#include "link/http/http_transport.h"
+
+#include <utility>
+
+#include "config/configuration.h"
+#include "link/http/http_client.h"
+
+namespace {
+
+// The configured URL with the message appended as its path, with one slash between them
+// unless either side already brings one.
+std::string JoinedUrl(const std::string& base, const ByteString& message) {
+  std::string url = base;
+  if (!url.empty() && url.back() != '/' && !message.empty() && message.front() != '/') {
+    url += '/';
+  }
+  return url + message;
+}
+
+}  // namespace
+
+bool HttpTransport::Open() {
+  m_IsOpen = true;
+  return true;
+}
+
+bool HttpTransport::Close() {
+  m_IsOpen = false;
+  return true;
+}
+
+bool HttpTransport::Send(const ByteString& message) {
+  const std::string url = JoinedUrl(m_Config.GetString(setting::kHttpUrl), message);
+  ByteString header;
+  ByteString body;
+  m_Reply.clear();
+  const Error error = HttpExchange(url, header, body, m_Config.GetInt(setting::kResponseTimeout),
+                                   std::nullopt, Monitor().cancelled);
+  if (error.Failed()) {
+    return FailExchange("an HTTP response from " + url,
+                        {error.Kind(), "no HTTP response from " + url});
+  }
+  m_Reply = {std::move(header), ByteString(), std::move(body)};
+  return true;
+}
+
+std::vector<ByteString> HttpTransport::TakeReply() {
+  return std::exchange(m_Reply, {});
+}
+
+LinkState HttpTransport::State() const {
+  return m_IsOpen ? LinkState::kHttpOpen : LinkState::kHttpClosed;
+}

@@ -1,0 +1,268 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/serial_port.hpp>
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+#include "diag/diag_log.h"
+#include "link/serial/serial_port.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Asio = boost::asio::serial_port_base;
+
+constexpr int kWriteTimeoutMs = 5000;
+
+int MillisecondsUntil(Clock::time_point deadline) {
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+// Waits for one of the events on the descriptor; the events that came, or 0 on time-out.
+short PollFor(int fd, short events, int timeoutMs) {
+  pollfd entry{fd, events, 0};
+  const int ready = ::poll(&entry, 1, timeoutMs);
+  return ready > 0 ? entry.revents : 0;
+}
+
+// Pseudo-terminals and some adapters have no modem lines; refusing the call is not an error.
+void SetModemLines(int fd, int lines, bool on) {
+  ::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &lines);
+}
+
+// A device without modem lines is a pseudo-terminal or alike: it has no framing either, so the
+// kernel keeps its own character size and parity and refuses ours, which is harmless there.
+bool HasModemLines(int fd) {
+  int lines = 0;
+  return ::ioctl(fd, TIOCMGET, &lines) == 0;
+}
+
+#ifdef CMSPAR
+// Mark and space parity are "stick" parity: the parity bit is always 1 (mark) or 0 (space).
+bool SetStickParity(int fd, bool mark) {
+  termios state{};
+  if (::tcgetattr(fd, &state) != 0) {
+    return false;
+  }
+  state.c_cflag |= PARENB | CMSPAR;
+  state.c_cflag = mark ? (state.c_cflag | PARODD) : (state.c_cflag & ~tcflag_t{PARODD});
+  state.c_iflag &= ~tcflag_t{IGNPAR | PARMRK};
+  state.c_iflag |= INPCK;
+  return ::tcsetattr(fd, TCSANOW, &state) == 0;
+}
+#else
+bool SetStickParity(int, bool) {
+  errno = ENOTSUP;
+  return false;
+}
+#endif
+
+// POSIX has no 1.5 stop bits setting; UARTs send 1.5 stop bits for 5-bit characters when two
+// are asked for, which is the only combination where 1.5 is defined.
+bool SetOneAndHalfStopBits(int fd) {
+  termios state{};
+  if (::tcgetattr(fd, &state) != 0) {
+    return false;
+  }
+  state.c_cflag |= CSTOPB;
+  return ::tcsetattr(fd, TCSANOW, &state) == 0;
+}
+
+}  // namespace
+
+class SerialDevice {
+ public:
+  SerialDevice() : m_Port(m_Io) {}
+
+  int Fd() { return m_Port.native_handle(); }
+
+  boost::asio::io_context m_Io;
+  boost::asio::serial_port m_Port;
+};
+
+namespace {
+
+std::string ErrnoText() {
+  return SystemErrorText(errno);
+}
+
+// Applies every line setting; on failure returns the reason.
+std::string ApplyLineSettings(SerialDevice& device, const SerialSettings& settings) {
+  boost::system::error_code error;
+  const int fd = device.Fd();
+  device.m_Port.set_option(Asio::baud_rate(settings.m_Baud), error);
+  if (error) {
+    return "baud rate " + std::to_string(settings.m_Baud) + " not supported: " + error.message();
+  }
+  if (settings.m_DataBits < 5) {
+    return std::to_string(settings.m_DataBits) + " data bits not supported";
+  }
+  device.m_Port.set_option(Asio::character_size(settings.m_DataBits), error);
+  if (error) {
+    return std::to_string(settings.m_DataBits) + " data bits not supported: " + error.message();
+  }
+  switch (settings.m_Parity) {
+    case kParityNone:
+      device.m_Port.set_option(Asio::parity(Asio::parity::none), error);
+      break;
+    case kParityOdd:
+      device.m_Port.set_option(Asio::parity(Asio::parity::odd), error);
+      break;
+    case kParityEven:
+      device.m_Port.set_option(Asio::parity(Asio::parity::even), error);
+      break;
+    default:
+      if (!SetStickParity(fd, settings.m_Parity == kParityMark)) {
+        return "mark or space parity not supported: " + ErrnoText();
+      }
+  }
+  if (error) {
+    return "parity not supported: " + error.message();
+  }
+  if (settings.m_StopBits == kStopBitsOneAndHalf) {
+    if (!SetOneAndHalfStopBits(fd)) {
+      return "1.5 stop bits not supported: " + ErrnoText();
+    }
+  } else {
+    device.m_Port.set_option(
+        Asio::stop_bits(settings.m_StopBits == kStopBitsTwo ? Asio::stop_bits::two
+                                                            : Asio::stop_bits::one),
+        error);
+  }
+  if (!error) {
+    device.m_Port.set_option(Asio::flow_control(Asio::flow_control::none), error);
+  }
+  return error ? "line settings refused: " + error.message() : std::string();
+}
+
+}  // namespace
+
+SerialPort::SerialPort() = default;
+
+SerialPort::~SerialPort() {
+  ClosePort();
+}
+
+bool SerialPort::IsOpen() const {
+  return m_Device != nullptr;
+}
+
+std::vector<WaitHandle> SerialPort::WaitHandles() const {
+  if (!m_Device) {
+    return {};
+  }
+  return {m_Device->Fd()};
+}
+
+std::string SerialPort::DeviceName() const {
+  if (!m_Settings.m_Device.empty()) {
+    return m_Settings.m_Device;
+  }
+  return "/dev/ttyS" + std::to_string(static_cast<int>(m_Settings.m_Port) - 1);
+}
+
+bool SerialPort::OpenPort() {
+  ClosePort();
+  const std::string path = DeviceName();
+  auto device = std::make_unique<SerialDevice>();
+  boost::system::error_code error;
+  device->m_Port.open(path, error);
+  if (error) {
+    Fail(ErrorKind::kSystem, "cannot open " + path + ": " + error.message());
+  } else if (const auto refused = ApplyLineSettings(*device, m_Settings);
+             !refused.empty() && HasModemLines(device->Fd())) {
+    Fail(ErrorKind::kSetting, "cannot set up " + path + ": " + refused);
+  } else {
+    if (!refused.empty()) {
+      DiagLog('W', "SerialPort::OpenPort() %s keeps its own line settings: %s", path.c_str(),
+              refused.c_str());
+    }
+    // Exclusive use, as a serial port has only one user at a time.
+    ::ioctl(device->Fd(), TIOCEXCL);
+    SetModemLines(device->Fd(), TIOCM_DTR | TIOCM_RTS, true);
+    m_Device = std::move(device);
+    ClearError();
+    return true;
+  }
+  DiagLog('E', "SerialPort::OpenPort() failed: %s", LastError().Message().c_str());
+  return false;
+}
+
+bool SerialPort::ClosePort() {
+  if (!m_Device) {
+    return false;
+  }
+  const int fd = m_Device->Fd();
+  SetModemLines(fd, TIOCM_DTR, false);
+  ::tcflush(fd, TCIOFLUSH);
+  boost::system::error_code error;
+  m_Device->m_Port.close(error);
+  // The descriptor is released even when close reports an error, so the port counts as closed.
+  m_Device.reset();
+  if (error) {
+    return Fail(ErrorKind::kSystem, "closing " + DeviceName() + ": " + error.message());
+  }
+  return true;
+}
+
+std::optional<std::uint8_t> SerialPort::ReadByte() {
+  std::uint8_t byte = 0;
+  if (!m_Device || ::read(m_Device->Fd(), &byte, 1) != 1) {
+    return std::nullopt;
+  }
+  return byte;
+}
+
+bool SerialPort::WriteSome(const void* bytes, std::size_t length, std::size_t& written) {
+  written = 0;
+  if (!m_Device) {
+    return Fail(ErrorKind::kState, "port is not open");
+  }
+  const int fd = m_Device->Fd();
+  const auto* next = static_cast<const char*>(bytes);
+  const auto deadline = Clock::now() + std::chrono::milliseconds(kWriteTimeoutMs);
+  while (written < length) {
+    const ssize_t count = ::write(fd, next + written, length - written);
+    if (count > 0) {
+      written += static_cast<std::size_t>(count);
+      continue;
+    }
+    if (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+      // What went out before the failure counts; the next call reports the failure alone.
+      Fail(ErrorKind::kSystem, "write to " + DeviceName() + " failed: " + ErrnoText());
+      return written > 0;
+    }
+    const int left = MillisecondsUntil(deadline);
+    if (left == 0 || (PollFor(fd, POLLOUT, left) & POLLOUT) == 0) {
+      break;
+    }
+  }
+  return true;
+}
+
+bool SerialPort::HungUp() const {
+  return m_Device && (PollFor(m_Device->Fd(), POLLIN, 0) & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+bool SerialPort::WaitReadable(std::int32_t timeoutMs) {
+  if (!m_Device) {
+    return false;
+  }
+  const int timeout = timeoutMs > 0 ? timeoutMs : 0;
+  const short events = PollFor(m_Device->Fd(), POLLIN, timeout);
+  if ((events & POLLIN) != 0) {
+    return true;
+  }
+  // A hung-up line reports at once; waiting out the time keeps callers' loops from spinning.
+  if (events != 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(timeout));
+  }
+  return false;
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+
+#include "byte_string.h"
+#include "error.h"
+#include "link/wait_handle.h"
+
+// The TCP side of the link: a listening socket that serves one peer at a time, or one
+// connection made to a server. Nothing here waits for the network except Connect and Send,
+// which are bounded by kSocketWaitLimit; peers are taken in and their data fetched by polling.
+// Why the last Listen, Connect or Send failed is its LastError.
+class TcpLink : public LastErrorHolder {
+ public:
+  // What one poll of the listening socket did.
+  struct AcceptResult {
+    bool accepted = false;  // a peer was taken in and is now the message socket
+    int refused = 0;        // connections closed at once because a peer was already connected
+  };
+
+  TcpLink();
+  ~TcpLink();
+  TcpLink(const TcpLink&) = delete;
+  TcpLink& operator=(const TcpLink&) = delete;
+
+  // Listens on `port` of every local address with a backlog of 5. The address may be reused
+  // at once, so a link can be closed and opened again on the same port. Failures write a
+  // "bind()" or "listen()" socket error line.
+  bool Listen(uint16_t port);
+
+  // Connects to the first IPv4 address of `host` (a name or a dotted address). A failure,
+  // also of the look-up or by time-out, writes a "connect()" socket error line.
+  bool Connect(const std::string& host, uint16_t port);
+
+  // Takes in every waiting connection without blocking: the first becomes the peer when there
+  // is none, every other one is closed at once.
+  AcceptResult AcceptWaiting();
+
+  // Everything the peer has sent that is waiting, up to `limit` bytes. `peerGone` tells
+  // that the peer closed the connection or it failed; the socket is kept until ClosePeer.
+  ByteString ReadWaiting(size_t limit, bool& peerGone);
+
+  // Sends all bytes to the peer or fails: no peer, a connection error, or no progress within
+  // kSocketWaitLimit. A failed connection is closed, since an unknown part of the message went
+  // out.
+  bool Send(const ByteString& bytes);
+
+  // From StartGathering on, Send keeps the bytes back; they leave together, in one system
+  // call, when EndGathering is called or kGatherLimit bytes are kept. A burst of short replies
+  // then costs one call instead of one each. EndGathering is false, with LastError telling
+  // why, when sending what was kept failed (the peer is then closed, as by a failed Send).
+  void StartGathering() { m_Gathering = true; }
+  bool EndGathering();
+
+  // Shuts down the sending direction and closes the peer connection; false when there is none.
+  bool ClosePeer();
+
+  // Closes the peer connection and the listening socket.
+  void Close();
+
+  bool HasPeer() const { return m_MessageSocket != nullptr; }
+
+  // The listening socket while it listens and the peer's while there is one.
+  std::vector<WaitHandle> WaitHandles();
+
+  // "--> address:port" of the peer; empty when there is none.
+  const std::string& PeerText() const { return m_PeerText; }
+
+ private:
+  void TakePeer(boost::asio::ip::tcp::socket socket);
+  bool SendNow(const ByteString& bytes);
+  bool SendGathered();
+  // Writes the socket error line of `context`, when given, and fails with `what` and `error`.
+  bool Failed(const char* context, const boost::system::error_code& error, const std::string& what);
+
+  boost::asio::io_context m_Io;
+  boost::asio::ip::tcp::acceptor m_ListenSocket;
+  std::unique_ptr<boost::asio::ip::tcp::socket> m_MessageSocket;
+  std::string m_PeerText;
+  bool m_Gathering = false;
+  ByteString m_Gathered;
+};
