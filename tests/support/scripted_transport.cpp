@@ -31,7 +31,7 @@ bool ScriptedTransport::EndGathering() {
     return true;
   }
   if (m_Script->refuseGathered) {
-    return Check(false, "the scripted peer refused the gathered messages");
+    return Fail(ErrorKind::kPeer, "the scripted peer refused the gathered messages");
   }
   m_Script->sent.push_back(*gathered);
   return true;

@@ -20,8 +20,6 @@ struct Arrival {
   std::optional<size_t> newPeerAt;
   // The bytes are one whole message (an Xmodem transfer), not a piece of a stream.
   bool wholeMessage = false;
-  // Something the status shows changed: a peer came or went, or data arrived.
-  bool statusChanged = false;
   // Connections closed at once because a peer was already connected.
   int refusedPeers = 0;
   // The link is gone (the line hung up, the server closed the connection); LastError says why.

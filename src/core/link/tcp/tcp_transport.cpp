@@ -42,16 +42,13 @@ Arrival TcpServerTransport::TakeWaiting(size_t limit) {
   arrival.bytes = m_Tcp.ReadWaiting(limit, peerGone);
   if (peerGone) {
     m_Tcp.ClosePeer();
-    arrival.statusChanged = true;
   }
   // Taken in after reading, so a peer that closed makes room for one already waiting.
   const TcpLink::AcceptResult accept = m_Tcp.AcceptWaiting();
   arrival.refusedPeers = accept.refused;
   if (accept.accepted) {
     arrival.newPeerAt = arrival.bytes.size();
-    arrival.statusChanged = true;
   }
-  arrival.statusChanged = arrival.statusChanged || !arrival.bytes.empty();
   return arrival;
 }
 
@@ -81,7 +78,6 @@ Arrival TcpClientTransport::TakeWaiting(size_t limit) {
   if (arrival.lost) {
     Fail(ErrorKind::kPeer, kServerClosed);
   }
-  arrival.statusChanged = !arrival.bytes.empty();
   return arrival;
 }
 

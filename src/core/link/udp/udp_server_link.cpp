@@ -114,9 +114,9 @@ std::optional<UdpServerLink::Datagram> UdpServerLink::NextDatagram() {
   return datagram;
 }
 
-ByteString UdpServerLink::ReceiveWaiting(size_t limit, bool& arrived, bool& newSender) {
+ByteString UdpServerLink::ReceiveWaiting(size_t limit, bool& newSender) {
   ByteString data;
-  arrived = false;
+  bool arrived = false;
   newSender = false;
   if (!m_UdpSocket.is_open()) {
     return data;

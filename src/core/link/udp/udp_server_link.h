@@ -33,10 +33,9 @@ class UdpServerLink : public LastErrorHolder {
 
   // The waiting datagrams of one sender, joined, until about `limit` bytes have come; that
   // sender becomes the peer, so what is sent before the next call answers it. A datagram from
-  // another sender ends the call and is held back to begin the next one. `arrived` tells
-  // whether any datagram came, even an empty one; `newSender` whether the sender differs from
-  // the previous peer.
-  ByteString ReceiveWaiting(size_t limit, bool& arrived, bool& newSender);
+  // another sender ends the call and is held back to begin the next one. `newSender` tells
+  // whether the sender differs from the previous peer.
+  ByteString ReceiveWaiting(size_t limit, bool& newSender);
 
   // Sends the bytes as one datagram to the peer; an empty message sends nothing and succeeds.
   // Before any datagram arrived there is no peer and the send fails. Failures write a "sendto()

@@ -28,13 +28,11 @@ bool UdpServerTransport::Send(const ByteString& message) {
 
 Arrival UdpServerTransport::TakeWaiting(size_t limit) {
   Arrival arrival;
-  bool arrived = false;
   bool newSender = false;
-  arrival.bytes = m_UdpServer.ReceiveWaiting(limit, arrived, newSender);
+  arrival.bytes = m_UdpServer.ReceiveWaiting(limit, newSender);
   if (newSender) {
     arrival.newPeerAt = 0;
   }
-  arrival.statusChanged = arrived;
   return arrival;
 }
 
