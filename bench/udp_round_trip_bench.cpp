@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "link/udp/connection.h"
+#include "link/udp/udp_client_connection.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "link/udp/connection.h"
+#include "link/udp/udp_client_connection.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include "diag/diag_log.h"
 #include "link/net/socket_support.h"
-#include "link/udp/connection.h"
+#include "link/udp/udp_client_connection.h"
 
 using boost::asio::ip::udp;
 

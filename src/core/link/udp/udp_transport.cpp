@@ -5,7 +5,7 @@
 #include "codec/escape_codec.h"
 #include "config/configuration.h"
 #include "link/net/socket_settings.h"
-#include "link/udp/connection.h"
+#include "link/udp/udp_client_connection.h"
 
 bool UdpServerTransport::Open() {
   uint16_t port = 0;
