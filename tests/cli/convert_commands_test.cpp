@@ -107,9 +107,10 @@ std::optional<std::filesystem::path> OpenFileIn(pid_t pid, const std::filesystem
 
 TEST(ConvertCommandTest, ASaveStoppedBySignalLeavesNoTemporaryFile) {
   TempDir dir;
+  // Ten megabytes, so the save lasts long enough to be caught under way on a busy machine.
   std::string rows;
   for (int row = 1; row <= 99; ++row) {
-    rows += "F" + std::to_string(row) + " 1\n" + std::string(30000, 'm') + "\nT\n";
+    rows += "F" + std::to_string(row) + " 1\n" + std::string(100000, 'm') + "\nT\n";
   }
   WriteFileBytes(dir / "in.txt", rows);
   const std::filesystem::path out = dir / "out";
