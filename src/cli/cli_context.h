@@ -4,6 +4,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "error.h"
+
 // Exit codes of the console program.
 enum ExitCode { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 
@@ -16,6 +18,7 @@ struct CliContext {
 
 // Reports a failure as one line on standard error and returns kExitFailed.
 int Fail(const std::string& message);
+int Fail(const Error& error);
 
 // Loads the process-wide configuration for a command, from `--config FILE` when given.
 void LoadConfiguration(const CliContext& context);

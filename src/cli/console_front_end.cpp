@@ -27,8 +27,8 @@ void ConsoleFrontEnd::AppendTrace(const TraceBatch& pieces) {
     const int error = errno;
     m_TraceStopped = true;
     if (error != EPIPE) {
-      m_TraceError =
-          std::string("cannot write the trace: ") + std::strerror(error != 0 ? error : EIO);
+      m_TraceFailure = Error(ErrorKind::kSystem, std::string("cannot write the trace: ") +
+                                                     std::strerror(error != 0 ? error : EIO));
     }
   }
 }

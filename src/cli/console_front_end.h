@@ -3,6 +3,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "error.h"
 #include "front_end/front_end.h"
 #include "front_end/trace_timestamps.h"
 
@@ -12,7 +13,7 @@
 // whenever it changes) and notices go to standard error. Beeps, the link state and the
 // transmit pane have nothing to show on a console and are ignored. When a trace write fails,
 // nothing more is written and the command ends: with a closed pipe quietly, otherwise with
-// TraceError as its one error line. With timestamps shown, each trace line starts with the local
+// TraceFailure as its one error line. With timestamps shown, each trace line starts with the local
 // time it began ("HH:MM:SS.mmm ").
 class ConsoleFrontEnd : public FrontEnd {
  public:
@@ -30,15 +31,16 @@ class ConsoleFrontEnd : public FrontEnd {
 
   // A trace write failed; nothing more is written.
   bool TraceStopped() const { return m_TraceStopped; }
-  // Why, for the error line; empty when the reader went away (a closed pipe), which needs none.
-  const std::string& TraceError() const { return m_TraceError; }
+  // Why, for the error line; no failure when the reader went away (a closed pipe), which needs
+  // none.
+  const Error& TraceFailure() const { return m_TraceFailure; }
 
  private:
   std::ostream& m_Out;
   std::ostream& m_Err;
   std::string m_LinkPane;
   bool m_TraceStopped = false;
-  std::string m_TraceError;
+  Error m_TraceFailure;
   bool m_Timestamps = false;
   TraceTimestamper m_Stamper;
   std::string m_Text;

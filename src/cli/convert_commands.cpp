@@ -29,7 +29,7 @@ void AddConvertCommands(CLI::App& app, CliContext& context) {
       error = SaveMessageFile(table, options->output);
     }
     if (error.Failed()) {
-      context.exitCode = Fail(error.Message());
+      context.exitCode = Fail(error);
     }
   });
 }

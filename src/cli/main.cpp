@@ -16,6 +16,10 @@ int Fail(const std::string& message) {
   return kExitFailed;
 }
 
+int Fail(const Error& error) {
+  return Fail(error.Message());
+}
+
 namespace {
 
 // Whether standard output leads to a reader that went away, such as a pipe whose reading end

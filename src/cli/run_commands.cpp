@@ -92,20 +92,20 @@ void RunTimers(Session& session, const ConsoleFrontEnd& frontEnd,
 // Writes the response-time statistics as JSON and their summary to standard error.
 int WriteStatistics(const ResponseStatistics& statistics, const std::string& path) {
   if (Error written = WriteFileAtomically(path, StatisticsJson(statistics)); written.Failed()) {
-    return Fail(written.Message());
+    return Fail(written);
   }
   std::cerr << "stats: " << StatisticsSummary(statistics) << std::endl;
   return kExitOk;
 }
 
-// Closes the link (a lost one is closed already) and says why the run failed, or nothing.
-std::string EndRun(Session& session, const ConsoleFrontEnd& frontEnd) {
+// Closes the link (a lost one is closed already) and says why the run failed, if it did.
+Error EndRun(Session& session, const ConsoleFrontEnd& frontEnd) {
   if (session.LinkLost()) {
-    return session.LastError().Message();
+    return session.LastError();
   }
   session.CloseConnection();
   std::cout.flush();
-  return frontEnd.TraceError();
+  return frontEnd.TraceFailure();
 }
 
 int RunSimulator(const RunOptions& options, const CliContext& context) {
@@ -118,7 +118,7 @@ int RunSimulator(const RunOptions& options, const CliContext& context) {
   frontEnd.ShowTimestamps(options.timestamps);
   Session session(GetConfiguration(), frontEnd);
   if (const Error loaded = session.LoadTable(options.messageFile); loaded.Failed()) {
-    return Fail(loaded.Message());
+    return Fail(loaded);
   }
   // Caught from here on, so that a stop request always closes the link before the end.
   std::signal(SIGINT, RequestStop);
@@ -127,15 +127,15 @@ int RunSimulator(const RunOptions& options, const CliContext& context) {
   session.SetTransferMonitor(
       {nullptr, [&deadline] { return stopRequested != 0 || DeadlinePassed(deadline); }});
   if (!session.OpenConnection()) {
-    return Fail(session.LastError().Message());
+    return Fail(session.LastError());
   }
   RunTimers(session, frontEnd, deadline, options.wakeOnData);
-  const std::string failure = EndRun(session, frontEnd);
+  const Error failure = EndRun(session, frontEnd);
   // The figures of a failed run are written too: they show what happened up to the failure.
   const int statisticsExit = options.statsFile.empty()
                                  ? kExitOk
                                  : WriteStatistics(session.Statistics(), options.statsFile);
-  return failure.empty() ? statisticsExit : Fail(failure);
+  return failure.Failed() ? Fail(failure) : statisticsExit;
 }
 
 }  // namespace

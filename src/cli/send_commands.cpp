@@ -51,19 +51,23 @@ void CheckRowArguments(const SendOptions& options) {
   }
 }
 
-// Sends one argument: escaped text, or with --file the row it names through SendRow. Returns
-// the failure to report, or an empty text.
-std::string SendArgument(const SendOptions& options, Session& session, const std::string& text) {
+// The session's last failure as a failed send.
+Error SendFailure(const Session& session) {
+  return Error(session.LastError().Kind(), "send failed: " + session.LastError().Message());
+}
+
+// Sends one argument: escaped text, or with --file the row it names through SendRow.
+Error SendArgument(const SendOptions& options, Session& session, const std::string& text) {
   if (options.messageFile.empty()) {
-    return session.SendMessage(TextToBytes(text)) ? std::string()
-                                                  : "send failed: " + session.LastError().Message();
+    return session.SendMessage(TextToBytes(text)) ? Error() : SendFailure(session);
   }
   const int row = *RowArgument(text);
   if (row == 0 && text.find_first_not_of('0') != std::string::npos) {
     // Too large for a row number: reported as typed.
-    return "send failed: " + Session::NoRowFailure(text, session.Table().RowCount());
+    return Error(ErrorKind::kInput,
+                 "send failed: " + Session::NoRowFailure(text, session.Table().RowCount()));
   }
-  return session.SendRow(row) ? std::string() : "send failed: " + session.LastError().Message();
+  return session.SendRow(row) ? Error() : SendFailure(session);
 }
 
 // Runs the receive cycle for `milliseconds` as run does, the last tick at the end of the
@@ -120,32 +124,32 @@ void ReportResponseTime(Session& session, const ConsoleFrontEnd& frontEnd,
 }
 
 // Opens the link (the UDP client needs none), sends every text and receives as asked. Returns
-// the failure to report, or an empty text.
-std::string RunSend(const SendOptions& options) {
+// the first failure.
+Error RunSend(const SendOptions& options) {
   ConsoleFrontEnd frontEnd(std::cout, std::cerr);
   frontEnd.ShowTimestamps(options.timestamps);
   // Only run cycles through the rows.
   GetConfiguration().Set(setting::kAutoSendEnabled, "0");
   Session session(GetConfiguration(), frontEnd);
   if (!options.messageFile.empty()) {
-    if (const Error loaded = session.LoadTable(options.messageFile); loaded.Failed()) {
-      return loaded.Message();
+    if (Error loaded = session.LoadTable(options.messageFile); loaded.Failed()) {
+      return loaded;
     }
   }
   XmodemProgressLine progress(std::cerr, isatty(STDERR_FILENO) != 0);
   session.SetTransferMonitor(progress.Monitor());
   if (!session.OpenConnection()) {
-    return session.LastError().Message();
+    return session.LastError();
   }
   ReceiveFor(session, frontEnd, options.before, 0, options.wakeOnData);
-  std::string failure;
+  Error failure;
   for (const std::string& text : options.texts) {
     const SendStart start{Session::Clock::now(), session.PacketsReceived()};
-    std::string sendFailure = SendArgument(options, session, text);
-    if (options.stats && sendFailure.empty()) {
+    Error sendFailure = SendArgument(options, session, text);
+    if (options.stats && !sendFailure.Failed()) {
       ReportResponseTime(session, frontEnd, options, text, start);
     }
-    if (failure.empty()) {
+    if (!failure.Failed()) {
       failure = std::move(sendFailure);
     }
   }
@@ -153,7 +157,7 @@ std::string RunSend(const SendOptions& options) {
   ReceiveFor(session, frontEnd, options.stats ? 0 : options.wait, options.replies,
              options.wakeOnData);
   session.CloseConnection();
-  return frontEnd.TraceStopped() ? frontEnd.TraceError() : failure;
+  return frontEnd.TraceStopped() ? frontEnd.TraceFailure() : failure;
 }
 
 }  // namespace
@@ -199,8 +203,7 @@ void AddSendCommands(CLI::App& app, CliContext& context) {
     CheckRowArguments(*options);
     LoadConfiguration(context);
     ApplySettingOverrides(options->settings);
-    std::string failure = RunSend(*options);
-    if (!failure.empty()) {
+    if (const Error failure = RunSend(*options); failure.Failed()) {
       context.exitCode = Fail(failure);
     }
   });
