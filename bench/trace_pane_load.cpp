@@ -38,10 +38,10 @@
 #include "config/configuration.h"
 #include "front_end/front_end.h"
 #include "front_end/trace_timestamps.h"
-#include "message_view.h"
+#include "gui/table/message_view.h"
+#include "gui/trace/trace_find_bar.h"
+#include "gui/trace/trace_view.h"
 #include "session/session.h"
-#include "trace_find_bar.h"
-#include "trace_view.h"
 
 namespace {
 

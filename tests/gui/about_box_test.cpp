@@ -1,10 +1,10 @@
-#include "about_box.h"
+#include "gui/dialogs/about_box.h"
 
 #include <QDesktopServices>
 #include <QTest>
 #include <QUrl>
 
-#include "link_label.h"
+#include "gui/widgets/link_label.h"
 #include "version.h"
 
 // Stands in for the desktop's browser: records the addresses it is asked to open.

@@ -1,4 +1,4 @@
-#include "compute_crc_command.h"
+#include "gui/dialogs/compute_crc_command.h"
 
 #include <QAction>
 #include <QApplication>
@@ -10,7 +10,7 @@
 #include "checksum/crc_report.h"
 #include "config/configuration.h"
 #include "front_end/trace_text.h"
-#include "message_view.h"
+#include "gui/table/message_view.h"
 
 // Keeps what reaches the trace; the test support's recorder cannot be used beside Qt, whose
 // keyword macros clash with its member names.

@@ -1,4 +1,4 @@
-#include "config_editor.h"
+#include "gui/dialogs/config_editor.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -11,7 +11,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "numeric_edit.h"
+#include "gui/widgets/numeric_edit.h"
 #include "support/test_support.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "edit_commands.h"
+#include "gui/table/edit_commands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -7,7 +7,7 @@
 #include <QTest>
 #include <optional>
 
-#include "message_view.h"
+#include "gui/table/message_view.h"
 
 class EditCommandsTest : public QObject {
   Q_OBJECT

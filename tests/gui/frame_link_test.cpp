@@ -4,13 +4,13 @@
 #include <QtTest>
 #include <memory>
 
-#include "function_keys.h"
+#include "gui/app/main_frame.h"
+#include "gui/session/link_icons.h"
+#include "gui/table/function_keys.h"
+#include "gui/table/message_view.h"
+#include "gui/trace/trace_view.h"
 #include "gui_test_support.h"
-#include "link_icons.h"
-#include "main_frame.h"
-#include "message_view.h"
 #include "support/loopback_socket.h"
-#include "trace_view.h"
 
 // The window against a real peer: a TCP listener on loopback that the frame connects to.
 class FrameLinkTest : public QObject {

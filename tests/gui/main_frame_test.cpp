@@ -12,11 +12,11 @@
 #include <memory>
 
 #include "document/message_file.h"
+#include "gui/app/main_frame.h"
+#include "gui/app/window_state.h"
+#include "gui/table/message_view.h"
+#include "gui/trace/trace_view.h"
 #include "gui_test_support.h"
-#include "main_frame.h"
-#include "message_view.h"
-#include "trace_view.h"
-#include "window_state.h"
 
 using namespace std::string_literals;
 

@@ -7,7 +7,7 @@
 #include <QtTest>
 
 #include "config/configuration.h"
-#include "message_view.h"
+#include "gui/table/message_view.h"
 #include "session/session.h"
 #include "support/default_configuration.h"
 #include "support/loopback_socket.h"

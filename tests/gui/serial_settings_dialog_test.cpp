@@ -1,4 +1,4 @@
-#include "serial_settings_dialog.h"
+#include "gui/dialogs/serial_settings_dialog.h"
 
 #include <QApplication>
 #include <QComboBox>

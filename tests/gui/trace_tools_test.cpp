@@ -11,16 +11,16 @@
 #include <chrono>
 #include <filesystem>
 
+#include "gui/dialogs/statistics_dialog.h"
+#include "gui/table/message_table_model.h"
+#include "gui/trace/trace_commands.h"
+#include "gui/trace/trace_find_bar.h"
+#include "gui/trace/trace_log.h"
+#include "gui/trace/trace_view.h"
 #include "gui_test_support.h"
-#include "message_table_model.h"
 #include "session/response_statistics.h"
-#include "statistics_dialog.h"
 #include "support/file_size_limit.h"
 #include "support/test_support.h"
-#include "trace_commands.h"
-#include "trace_find_bar.h"
-#include "trace_log.h"
-#include "trace_view.h"
 
 namespace {
 

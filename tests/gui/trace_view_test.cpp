@@ -2,7 +2,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "trace_view.h"
+#include "gui/trace/trace_view.h"
 
 namespace {
 

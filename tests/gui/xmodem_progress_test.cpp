@@ -6,11 +6,11 @@
 #include <thread>
 
 #include "config/configuration.h"
+#include "gui/dialogs/xmodem_progress.h"
 #include "session/session.h"
 #include "support/default_configuration.h"
 #include "support/pty_pair.h"
 #include "support/recording_front_end.h"
-#include "xmodem_progress.h"
 
 namespace {
 

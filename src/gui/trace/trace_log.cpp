@@ -1,6 +1,6 @@
-#include "trace_log.h"
+#include "gui/trace/trace_log.h"
 
-#include "trace_bytes.h"
+#include "gui/trace/trace_bytes.h"
 
 bool CTraceLog::Start(const QString& path) {
   Stop();

@@ -1,4 +1,4 @@
-#include "wake_on_data.h"
+#include "gui/session/wake_on_data.h"
 
 #include <QAction>
 #include <QSettings>

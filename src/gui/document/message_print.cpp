@@ -1,4 +1,4 @@
-#include "message_print.h"
+#include "gui/document/message_print.h"
 
 #include <QDateTime>
 #include <QFontMetrics>

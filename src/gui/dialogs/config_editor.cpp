@@ -1,11 +1,11 @@
-#include "config_editor.h"
+#include "gui/dialogs/config_editor.h"
 
 #include <QDialogButtonBox>
 #include <QSettings>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "config_pages.h"
+#include "gui/dialogs/config_pages.h"
 
 namespace {
 

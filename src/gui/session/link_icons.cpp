@@ -1,4 +1,4 @@
-#include "link_icons.h"
+#include "gui/session/link_icons.h"
 
 namespace {
 

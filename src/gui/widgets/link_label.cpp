@@ -1,4 +1,4 @@
-#include "link_label.h"
+#include "gui/widgets/link_label.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,4 +1,4 @@
-#include "trace_view.h"
+#include "gui/trace/trace_view.h"
 
 #include <QEvent>
 #include <QFontDatabase>
@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <chrono>
 
-#include "trace_bytes.h"
-#include "trace_find_bar.h"
+#include "gui/trace/trace_bytes.h"
+#include "gui/trace/trace_find_bar.h"
 
 namespace {
 

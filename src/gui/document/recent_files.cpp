@@ -1,4 +1,4 @@
-#include "recent_files.h"
+#include "gui/document/recent_files.h"
 
 #include <QAction>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "about_box.h"
+#include "gui/dialogs/about_box.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -6,7 +6,7 @@
 #include <QIcon>
 #include <QPushButton>
 
-#include "link_label.h"
+#include "gui/widgets/link_label.h"
 #include "version.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "message_table_model.h"
+#include "gui/table/message_table_model.h"
 
 #include "session/response_statistics.h"
 

@@ -1,4 +1,4 @@
-#include "window_state.h"
+#include "gui/app/window_state.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "main_frame.h"
+#include "gui/app/main_frame.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -18,24 +18,24 @@
 #include <algorithm>
 #include <chrono>
 
-#include "about_box.h"
-#include "compute_crc_command.h"
 #include "config/configuration.h"
 #include "config/connection_signature.h"
-#include "config_editor.h"
-#include "edit_commands.h"
-#include "function_keys.h"
-#include "link_icons.h"
-#include "message_view.h"
-#include "recent_files.h"
+#include "gui/app/window_state.h"
+#include "gui/dialogs/about_box.h"
+#include "gui/dialogs/compute_crc_command.h"
+#include "gui/dialogs/config_editor.h"
+#include "gui/dialogs/statistics_dialog.h"
+#include "gui/dialogs/symbols_dialog.h"
+#include "gui/dialogs/xmodem_progress.h"
+#include "gui/document/recent_files.h"
+#include "gui/session/link_icons.h"
+#include "gui/session/wake_on_data.h"
+#include "gui/table/edit_commands.h"
+#include "gui/table/function_keys.h"
+#include "gui/table/message_view.h"
+#include "gui/trace/trace_commands.h"
+#include "gui/trace/trace_view.h"
 #include "session/settings_change.h"
-#include "statistics_dialog.h"
-#include "symbols_dialog.h"
-#include "trace_commands.h"
-#include "trace_view.h"
-#include "wake_on_data.h"
-#include "window_state.h"
-#include "xmodem_progress.h"
 
 namespace {
 

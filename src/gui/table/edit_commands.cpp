@@ -1,4 +1,4 @@
-#include "edit_commands.h"
+#include "gui/table/edit_commands.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -8,9 +8,9 @@
 #include <QLineEdit>
 #include <algorithm>
 
-#include "cell_editor.h"
 #include "document/table_clipboard.h"
-#include "message_table_model.h"
+#include "gui/table/cell_editor.h"
+#include "gui/table/message_table_model.h"
 
 CEditCommands::CEditCommands(QAbstractItemView& view, MessageTable& table, const Actions& actions,
                              QObject* parent)

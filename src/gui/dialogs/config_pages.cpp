@@ -1,4 +1,4 @@
-#include "config_pages.h"
+#include "gui/dialogs/config_pages.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,9 +10,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/dialogs/serial_settings_dialog.h"
+#include "gui/widgets/numeric_edit.h"
 #include "link/serial/serial_port.h"
-#include "numeric_edit.h"
-#include "serial_settings_dialog.h"
 
 namespace {
 

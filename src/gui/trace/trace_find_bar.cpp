@@ -1,4 +1,4 @@
-#include "trace_find_bar.h"
+#include "gui/trace/trace_find_bar.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -9,7 +9,7 @@
 #include <QTextBlock>
 #include <QToolButton>
 
-#include "trace_view.h"
+#include "gui/trace/trace_view.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "message_view.h"
+#include "gui/table/message_view.h"
 
 #include <QContextMenuEvent>
 #include <QFontDatabase>
@@ -11,8 +11,8 @@
 #include <QToolTip>
 #include <utility>
 
-#include "cell_editor.h"
-#include "message_print.h"
+#include "gui/document/message_print.h"
+#include "gui/table/cell_editor.h"
 
 namespace {
 

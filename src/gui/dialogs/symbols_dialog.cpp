@@ -1,4 +1,4 @@
-#include "symbols_dialog.h"
+#include "gui/dialogs/symbols_dialog.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

@@ -1,4 +1,4 @@
-#include "statistics_dialog.h"
+#include "gui/dialogs/statistics_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>

@@ -4,7 +4,7 @@
 
 #include "config/configuration.h"
 #include "diag/diag_log.h"
-#include "main_frame.h"
+#include "gui/app/main_frame.h"
 #include "version.h"
 
 namespace {

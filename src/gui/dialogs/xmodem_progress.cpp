@@ -1,4 +1,4 @@
-#include "xmodem_progress.h"
+#include "gui/dialogs/xmodem_progress.h"
 
 #include <QCoreApplication>
 #include <QProgressDialog>

@@ -3,7 +3,7 @@
 #include <QTableView>
 #include <functional>
 
-#include "message_table_model.h"
+#include "gui/table/message_table_model.h"
 
 class QMenu;
 class QPrinter;

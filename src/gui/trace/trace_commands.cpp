@@ -1,4 +1,4 @@
-#include "trace_commands.h"
+#include "gui/trace/trace_commands.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "atomic_file.h"
-#include "trace_bytes.h"
-#include "trace_view.h"
+#include "gui/trace/trace_bytes.h"
+#include "gui/trace/trace_view.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QString>
 
 #include "error.h"
-#include "trace_log.h"
+#include "gui/trace/trace_log.h"
 
 class CBottomView;
 class QAction;

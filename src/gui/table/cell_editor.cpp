@@ -1,4 +1,4 @@
-#include "cell_editor.h"
+#include "gui/table/cell_editor.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

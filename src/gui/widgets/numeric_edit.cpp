@@ -1,4 +1,4 @@
-#include "numeric_edit.h"
+#include "gui/widgets/numeric_edit.h"
 
 #include <QLineEdit>
 #include <algorithm>

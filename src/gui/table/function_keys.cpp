@@ -1,4 +1,4 @@
-#include "function_keys.h"
+#include "gui/table/function_keys.h"
 
 #include <QApplication>
 #include <QKeyEvent>

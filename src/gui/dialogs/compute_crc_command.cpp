@@ -1,13 +1,13 @@
-#include "compute_crc_command.h"
+#include "gui/dialogs/compute_crc_command.h"
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QLineEdit>
 
-#include "cell_editor.h"
 #include "checksum/crc_report.h"
 #include "codec/escape_codec.h"
 #include "front_end/trace_text.h"
+#include "gui/table/cell_editor.h"
 
 ByteString GetSelectedCellBytes(const QAbstractItemView& view) {
   QLineEdit* editor = CurrentCellEditor(view);
