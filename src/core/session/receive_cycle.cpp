@@ -27,13 +27,14 @@ void TraceChunk(TraceWriter& trace, std::string_view chunk, size_t chunkAt,
   }
 }
 
-void LogPacketMatches(const ByteString& buffer, const std::vector<PacketSpan>& packets,
+void LogPacketMatches(std::string_view buffer, const std::vector<PacketSpan>& packets,
                       size_t openerSize, size_t closerSize) {
   if (packets.empty()) {
     LogMatchNotFound();
   }
   for (const PacketSpan& packet : packets) {
     const size_t bodyAt = packet.begin + openerSize;
+    // A view: with the log off the body is never looked at, so it must cost no copy.
     LogMatchFound(buffer.substr(bodyAt, packet.end - closerSize - bodyAt));
   }
 }
