@@ -69,12 +69,13 @@ std::vector<ByteString> ReceiveCycle::TakeArrivedPackets(const Arrival& arrival)
     m_Trace.Write(arrival.bytes, TraceDirection::kReceived, true);
     return {arrival.bytes};
   }
-  const size_t newPeerAt =
-      std::min(arrival.newPeerAt.value_or(ByteString::npos), arrival.bytes.size());
-  std::vector<ByteString> packets = CutPackets(arrival.bytes.substr(0, newPeerAt));
+  // Views, not copies: a chunk is up to 64 kB and is copied into the packet buffer anyway.
+  const std::string_view bytes = arrival.bytes;
+  const size_t newPeerAt = std::min(arrival.newPeerAt.value_or(bytes.npos), bytes.size());
+  std::vector<ByteString> packets = CutPackets(bytes.substr(0, newPeerAt));
   if (arrival.newPeerAt) {
     StartNewPeer();
-    std::vector<ByteString> more = CutPackets(arrival.bytes.substr(newPeerAt));
+    std::vector<ByteString> more = CutPackets(bytes.substr(newPeerAt));
     packets.insert(packets.end(), more.begin(), more.end());
   }
   return packets;
@@ -93,7 +94,7 @@ void ReceiveCycle::EndTraceLine() {
   m_Trace.Write({}, TraceDirection::kReceived, true);
 }
 
-std::vector<ByteString> ReceiveCycle::CutPackets(const ByteString& chunk) {
+std::vector<ByteString> ReceiveCycle::CutPackets(std::string_view chunk) {
   if (chunk.empty()) {
     return {};
   }

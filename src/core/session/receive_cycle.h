@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <string_view>
 #include <vector>
 
 #include "byte_string.h"
@@ -55,7 +56,7 @@ class ReceiveCycle {
  private:
   std::vector<ByteString> Counted(std::vector<ByteString> packets);
   std::vector<ByteString> TakeArrivedPackets(const Arrival& arrival);
-  std::vector<ByteString> CutPackets(const ByteString& chunk);
+  std::vector<ByteString> CutPackets(std::string_view chunk);
   void StartNewPeer();
   // Ends the trace line on which the unfinished packet's pieces were shown.
   void EndTraceLine();
