@@ -158,6 +158,35 @@ size_t FindControlByte(std::string_view bytes, size_t from) {
   return from;
 }
 
+void AppendAllHexForm(std::string_view bytes, std::string& text) {
+  const size_t at = text.size();
+  text.resize(at + bytes.size() * 5);
+  char* out = text.data() + at;
+  for (unsigned char b : bytes) {
+    *out++ = '[';
+    *out++ = 'x';
+    *out++ = kHexDigits[b >> 4];
+    *out++ = kHexDigits[b & 0x0F];
+    *out++ = ']';
+  }
+}
+
+void AppendSymbolForm(std::string_view bytes, std::string& text) {
+  text.reserve(text.size() + bytes.size() + bytes.size() / 8);
+  // Runs of bytes shown as themselves are copied whole.
+  for (size_t run = 0; run < bytes.size();) {
+    const size_t control = FindControlByte(bytes, run);
+    text.append(bytes, run, control - run);
+    if (control == bytes.size()) {
+      break;
+    }
+    text.push_back('[');
+    text.append(kControlNames[static_cast<unsigned char>(bytes[control])]);
+    text.push_back(']');
+    run = control + 1;
+  }
+}
+
 }  // namespace
 
 std::string ControlSymbolName(int value) {
@@ -184,41 +213,29 @@ void TextToBytesInPlace(std::string& text) {
 
 std::string BytesToText(std::string_view bytes, bool allHex) {
   std::string text;
-  if (allHex) {
-    text.resize(bytes.size() * 5);
-    char* out = text.data();
-    for (unsigned char b : bytes) {
-      *out++ = '[';
-      *out++ = 'x';
-      *out++ = kHexDigits[b >> 4];
-      *out++ = kHexDigits[b & 0x0F];
-      *out++ = ']';
-    }
-    return text;
-  }
-  text.reserve(bytes.size() + bytes.size() / 8);
-  // Runs of bytes shown as themselves are copied whole.
-  for (size_t run = 0; run < bytes.size();) {
-    const size_t control = FindControlByte(bytes, run);
-    text.append(bytes, run, control - run);
-    if (control == bytes.size()) {
-      break;
-    }
-    text.push_back('[');
-    text.append(kControlNames[static_cast<unsigned char>(bytes[control])]);
-    text.push_back(']');
-    run = control + 1;
-  }
+  AppendBytesAsText(bytes, allHex, text);
   return text;
+}
+
+void AppendBytesAsText(std::string_view bytes, bool allHex, std::string& text) {
+  if (allHex) {
+    AppendAllHexForm(bytes, text);
+  } else {
+    AppendSymbolForm(bytes, text);
+  }
 }
 
 std::string HexDump(std::string_view bytes, const std::string& separator) {
   std::string text;
-  text.reserve(bytes.size() * (2 + separator.size()));
+  AppendHexDump(bytes, separator, text);
+  return text;
+}
+
+void AppendHexDump(std::string_view bytes, const std::string& separator, std::string& text) {
+  text.reserve(text.size() + bytes.size() * (2 + separator.size()));
   for (unsigned char b : bytes) {
     text.push_back(kHexDigits[b >> 4]);
     text.push_back(kHexDigits[b & 0x0F]);
     text.append(separator);
   }
-  return text;
 }
