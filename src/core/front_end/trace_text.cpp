@@ -47,6 +47,12 @@ void TraceWriter::HandOver() {
   TraceBatch pieces;
   pieces.swap(m_Pending);
   m_FrontEnd.AppendTrace(pieces);
+  // A stream's batches hold hundreds of pieces: the list's memory is kept for the next batch
+  // unless a write during the call started one already.
+  if (m_Pending.empty()) {
+    pieces.clear();
+    m_Pending.swap(pieces);
+  }
 }
 
 TraceWriter::Batch::Batch(TraceWriter& writer) : m_Writer(writer) {
