@@ -183,14 +183,14 @@ void Session::ShowRefusedPeers(const Arrival& arrival) {
   }
 }
 
-void Session::OfferPackets(const std::vector<ByteString>& packets) {
-  for (const ByteString& packet : packets) {
+void Session::OfferPackets(const PacketList& packets) {
+  for (size_t i = 0; i < packets.Count(); ++i) {
     m_Doc.Statistics().PacketCut();
-    AutoReply(packet);
+    AutoReply(packets.At(i));
   }
 }
 
-bool Session::AutoReply(const ByteString& packet) {
+bool Session::AutoReply(std::string_view packet) {
   const int row = m_Doc.AutoReplyRow(packet);
   if (row == 0) {
     return false;
