@@ -107,15 +107,20 @@ bool Session::SendRowBytes(int row) {
   if (!table.IsMessageRow(row)) {
     return Fail(ErrorKind::kInput, NoRowFailure(std::to_string(row), table.RowCount()));
   }
-  const std::string label = "row " + std::to_string(row) + ": ";
-  const ByteString message = TextToBytes(table.GetItemText(row, MessageTable::kMessageColumn));
+  // The cell's copy is decoded in place: every AutoReply answer passes here.
+  ByteString message = table.GetItemText(row, MessageTable::kMessageColumn);
+  TextToBytesInPlace(message);
   if (message.empty()) {
-    return Fail(ErrorKind::kInput, label + "no message");
+    return Fail(ErrorKind::kInput, RowLabel(row) + "no message");
   }
   if (!m_Link.IsOpen()) {
-    return Fail(ErrorKind::kState, label + "the link is not open");
+    return Fail(ErrorKind::kState, RowLabel(row) + "the link is not open");
   }
-  return SendTraced(message) || FailOfLink(label);
+  return SendTraced(message) || FailOfLink(RowLabel(row));
+}
+
+std::string Session::RowLabel(int row) {
+  return "row " + std::to_string(row) + ": ";
 }
 
 bool Session::SendTraced(const ByteString& message) {

@@ -143,6 +143,8 @@ class Session : public LastErrorHolder {
   // the result beep.
   bool SendRowMessage(int row, bool byAutoReply);
   bool SendRowBytes(int row);
+  // "row N: ", the start of a failed send's message; built only when a send fails.
+  static std::string RowLabel(int row);
   // Sends and traces what the link reports; clears the trace first when "ClearTextOnSend" is set.
   bool SendTraced(const ByteString& message);
   void OfferPackets(const PacketList& packets);
