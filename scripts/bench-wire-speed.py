@@ -17,8 +17,11 @@ each row side by side with a reference program doing the same job in the same ru
                                                                  -- against a socat echo
  10. an idle TCP server at the default RxPollingTime with wake on data: its CPU share
 
-Packets are 100 bytes: 99 digits and CR. The simulator's trace goes to /dev/null. Prints one
-table with the figures, the ratios and whether each goal is met.
+Packets are 100 bytes: 99 digits and CR. The simulator's trace goes to /dev/null, and so does
+what socat reads in the stream rows: both take the same bytes from the socket and write to the
+same kind of sink, the simulator its trace (104 bytes for each packet of 100: "[CR]" and a line
+feed for the CR) and socat the bytes themselves. Prints one table with the figures, the ratios
+and whether each goal is met.
 
 Usage: bench-wire-speed.py BUILD_DIR
 Environment: BENCH_MEGABYTES (stream size, default 200), BENCH_REPLIES (default 300000),

@@ -11,7 +11,7 @@
 AutoReplier::AutoReplier(const CConfiguration& config, MessageTable& table)
     : m_Config(config), m_Table(table), m_Triggers(table) {}
 
-int AutoReplier::AutoReply(const ByteString& packet) {
+int AutoReplier::AutoReply(std::string_view packet) {
   const bool useRegex = m_Config.GetBool(setting::kUseRegex);
   if (DiagEnabled()) {
     DiagLog(' ', "AutoReply test for \"%s\"", BytesToText(packet, false).c_str());
@@ -42,7 +42,7 @@ int AutoReplier::FirstRowToTest() {
 
 // Only active rows can match, so the ring runs over the list of active rows, from the first
 // one at or after `start`.
-int AutoReplier::FindMatchingRow(const ByteString& packet, int start, bool useRegex) {
+int AutoReplier::FindMatchingRow(std::string_view packet, int start, bool useRegex) {
   const std::vector<int>& active = m_Triggers.ActiveRows();
   const size_t count = active.size();
   const size_t first =
@@ -56,7 +56,7 @@ int AutoReplier::FindMatchingRow(const ByteString& packet, int start, bool useRe
   return 0;
 }
 
-bool AutoReplier::RowMatches(int row, const ByteString& packet, bool useRegex) {
+bool AutoReplier::RowMatches(int row, std::string_view packet, bool useRegex) {
   return m_Triggers.Bytes(row) == packet ||
          (useRegex && m_Triggers.Expression(row).CheckRegex(packet));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "automation/prepared_triggers.h"
 #include "byte_string.h"
 
@@ -20,7 +22,7 @@ class AutoReplier {
   // Tests the packet against the active rows. On a match the row is selected and returned.
   // Without a match the selection is cleared, the next scan without focus starts at row 1 and
   // the result is 0. Writes the "AutoReply test for" log line.
-  int AutoReply(const ByteString& packet);
+  int AutoReply(std::string_view packet);
 
   // Where the next scan starts when no row has the focus.
   int RememberedRow() const { return m_RememberedRow; }
@@ -28,8 +30,8 @@ class AutoReplier {
  private:
   int FirstRowToTest();
   // The first matching row of the ring start … last, 1 … start − 1; 0 when none matches.
-  int FindMatchingRow(const ByteString& packet, int start, bool useRegex);
-  bool RowMatches(int row, const ByteString& packet, bool useRegex);
+  int FindMatchingRow(std::string_view packet, int start, bool useRegex);
+  bool RowMatches(int row, std::string_view packet, bool useRegex);
 
   const CConfiguration& m_Config;
   MessageTable& m_Table;

@@ -8,8 +8,8 @@
 namespace {
 
 // The text up to its first 0x00 byte, as a zero-terminated string reads it.
-std::string_view UpToNul(const std::string& text) {
-  return std::string_view(text.c_str());
+std::string_view UpToNul(std::string_view text) {
+  return text.substr(0, text.find('\0'));
 }
 
 }  // namespace
@@ -27,7 +27,7 @@ bool RegexChecker::WarnInvalid() const {
   return false;
 }
 
-bool RegexChecker::CheckRegex(const std::string& subject) const {
+bool RegexChecker::CheckRegex(std::string_view subject) const {
   if (!m_Expression) {
     return WarnInvalid();
   }

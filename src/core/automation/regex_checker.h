@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include <boost/regex.hpp>
 
@@ -17,7 +18,7 @@ class RegexChecker {
   // True when the whole subject, up to its first 0x00 byte, matches the pattern. False when it
   // does not match, when the pattern is not a valid expression or when the expression is too
   // complex to match; those failures write the "Check regex" warning, again on every call.
-  bool CheckRegex(const std::string& subject) const;
+  bool CheckRegex(std::string_view subject) const;
 
  private:
   bool WarnInvalid() const;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -137,6 +138,55 @@ size_t DecodeInto(std::string_view text, char* out) {
   return written;
 }
 
+// The first byte below 0x20 (shown by its name) at or after `from`; the size when there is none.
+// Received data is mostly printable, so eight bytes are tested at a time: subtracting 0x20 from
+// each byte borrows into a byte's top bit, where it was clear, exactly when some byte is below
+// 0x20 (the lowest such byte always shows), and only then is the word looked at byte by byte.
+size_t FindControlByte(std::string_view bytes, size_t from) {
+  constexpr uint64_t kEachByte = 0x0101010101010101;
+  constexpr uint64_t kTopBits = 0x8080808080808080;
+  for (; from + sizeof(uint64_t) <= bytes.size(); from += sizeof(uint64_t)) {
+    uint64_t word;
+    std::memcpy(&word, bytes.data() + from, sizeof word);
+    if (((word - kEachByte * 0x20) & ~word & kTopBits) != 0) {
+      break;
+    }
+  }
+  while (from < bytes.size() && static_cast<unsigned char>(bytes[from]) >= 0x20) {
+    ++from;
+  }
+  return from;
+}
+
+void AppendAllHexForm(std::string_view bytes, std::string& text) {
+  const size_t at = text.size();
+  text.resize(at + bytes.size() * 5);
+  char* out = text.data() + at;
+  for (unsigned char b : bytes) {
+    *out++ = '[';
+    *out++ = 'x';
+    *out++ = kHexDigits[b >> 4];
+    *out++ = kHexDigits[b & 0x0F];
+    *out++ = ']';
+  }
+}
+
+void AppendSymbolForm(std::string_view bytes, std::string& text) {
+  text.reserve(text.size() + bytes.size() + bytes.size() / 8);
+  // Runs of bytes shown as themselves are copied whole.
+  for (size_t run = 0; run < bytes.size();) {
+    const size_t control = FindControlByte(bytes, run);
+    text.append(bytes, run, control - run);
+    if (control == bytes.size()) {
+      break;
+    }
+    text.push_back('[');
+    text.append(kControlNames[static_cast<unsigned char>(bytes[control])]);
+    text.push_back(']');
+    run = control + 1;
+  }
+}
+
 }  // namespace
 
 std::string ControlSymbolName(int value) {
@@ -163,42 +213,29 @@ void TextToBytesInPlace(std::string& text) {
 
 std::string BytesToText(std::string_view bytes, bool allHex) {
   std::string text;
-  if (allHex) {
-    text.resize(bytes.size() * 5);
-    char* out = text.data();
-    for (unsigned char b : bytes) {
-      *out++ = '[';
-      *out++ = 'x';
-      *out++ = kHexDigits[b >> 4];
-      *out++ = kHexDigits[b & 0x0F];
-      *out++ = ']';
-    }
-    return text;
-  }
-  text.reserve(bytes.size() + bytes.size() / 8);
-  // Runs of bytes shown as themselves are copied whole.
-  size_t run = 0;
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    const unsigned char b = static_cast<unsigned char>(bytes[i]);
-    if (b < 0x20) {
-      text.append(bytes, run, i - run);
-      text.push_back('[');
-      text.append(kControlNames[b]);
-      text.push_back(']');
-      run = i + 1;
-    }
-  }
-  text.append(bytes, run);
+  AppendBytesAsText(bytes, allHex, text);
   return text;
+}
+
+void AppendBytesAsText(std::string_view bytes, bool allHex, std::string& text) {
+  if (allHex) {
+    AppendAllHexForm(bytes, text);
+  } else {
+    AppendSymbolForm(bytes, text);
+  }
 }
 
 std::string HexDump(std::string_view bytes, const std::string& separator) {
   std::string text;
-  text.reserve(bytes.size() * (2 + separator.size()));
+  AppendHexDump(bytes, separator, text);
+  return text;
+}
+
+void AppendHexDump(std::string_view bytes, const std::string& separator, std::string& text) {
+  text.reserve(text.size() + bytes.size() * (2 + separator.size()));
   for (unsigned char b : bytes) {
     text.push_back(kHexDigits[b >> 4]);
     text.push_back(kHexDigits[b & 0x0F]);
     text.append(separator);
   }
-  return text;
 }

@@ -25,6 +25,10 @@ void TextToBytesInPlace(std::string& text);
 // Symbol form (control bytes as [NAME], everything else unchanged) or, with `allHex`,
 // every byte as [xHH].
 std::string BytesToText(std::string_view bytes, bool allHex);
+// The same appended to `text`, for a caller that builds a longer text around it.
+void AppendBytesAsText(std::string_view bytes, bool allHex, std::string& text);
 
 // Every byte as two upper-case hexadecimal digits followed by `separator`.
 std::string HexDump(std::string_view bytes, const std::string& separator);
+// The same appended to `text`.
+void AppendHexDump(std::string_view bytes, const std::string& separator, std::string& text);

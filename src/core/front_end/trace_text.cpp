@@ -5,24 +5,24 @@
 
 namespace {
 
-std::string TraceBody(const CConfiguration& config, std::string_view bytes) {
+void AppendTraceBody(const CConfiguration& config, std::string_view bytes, std::string& text) {
   if (!config.GetBool(setting::kHexTrace)) {
-    return BytesToText(bytes, false);
+    AppendBytesAsText(bytes, false, text);
+  } else if (config.GetBool(setting::kHexTrace2)) {
+    AppendBytesAsText(bytes, true, text);
+  } else {
+    AppendHexDump(bytes, " ", text);
   }
-  if (config.GetBool(setting::kHexTrace2)) {
-    return BytesToText(bytes, true);
-  }
-  return HexDump(bytes, " ");
 }
 
 }  // namespace
 
 TracePiece DataTracePiece(const CConfiguration& config, std::string_view bytes,
                           TraceDirection direction, bool endLine) {
-  if (direction != TraceDirection::kSent) {
-    return {direction, TraceBody(config, bytes), endLine};
-  }
-  return {direction, "<-- " + TraceBody(config, bytes), endLine};
+  // The text is built in place: one allocation per piece, the prefix included.
+  TracePiece piece{direction, direction == TraceDirection::kSent ? "<-- " : "", endLine};
+  AppendTraceBody(config, bytes, piece.text);
+  return piece;
 }
 
 TraceWriter::TraceWriter(const CConfiguration& config, FrontEnd& frontEnd)
@@ -47,6 +47,12 @@ void TraceWriter::HandOver() {
   TraceBatch pieces;
   pieces.swap(m_Pending);
   m_FrontEnd.AppendTrace(pieces);
+  // A stream's batches hold hundreds of pieces: the list's memory is kept for the next batch
+  // unless a write during the call started one already.
+  if (m_Pending.empty()) {
+    pieces.clear();
+    m_Pending.swap(pieces);
+  }
 }
 
 TraceWriter::Batch::Batch(TraceWriter& writer) : m_Writer(writer) {

@@ -22,7 +22,7 @@ bool ExtractPacket(ByteString& buffer, const ByteString& opener, const ByteStrin
   return true;
 }
 
-void LogMatchFound(const ByteString& body) {
+void LogMatchFound(std::string_view body) {
   if (DiagEnabled()) {
     DiagLog(' ', "Match found; TargetText=\"%s\"", BytesToText(body, false).c_str());
   }

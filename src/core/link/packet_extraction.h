@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "byte_string.h"
 
 // The packet extraction rule shared by command replies and the receive cycle: find `opener` from
@@ -13,5 +15,5 @@ bool ExtractPacket(ByteString& buffer, const ByteString& opener, const ByteStrin
                    ByteString& body, bool consume);
 
 // The trace lines of a packet search, for searchers that find packets their own way.
-void LogMatchFound(const ByteString& body);
+void LogMatchFound(std::string_view body);
 void LogMatchNotFound();

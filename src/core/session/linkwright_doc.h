@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "automation/auto_reply.h"
 #include "byte_string.h"
 #include "document/message_table.h"
@@ -27,7 +29,7 @@ class CLinkwrightDoc {
   const ReceiveCycle& Receiving() const { return m_ReceiveCycle; }
 
   // The row that answers a packet, selected; 0 when none matches (see AutoReplier).
-  int AutoReplyRow(const ByteString& packet) { return m_AutoReplier.AutoReply(packet); }
+  int AutoReplyRow(std::string_view packet) { return m_AutoReplier.AutoReply(packet); }
   // The row of the next AutoSend step, selected; 0 when no row is active (see auto_send.h).
   int AutoSendRow();
   int NextActiveRow(int start) const;

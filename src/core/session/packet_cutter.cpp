@@ -12,7 +12,7 @@ size_t ResumePoint(size_t size, size_t patternSize, size_t floor) {
 
 }  // namespace
 
-void PacketCutter::Append(ByteString& buffer, const ByteString& bytes) {
+void PacketCutter::Append(ByteString& buffer, std::string_view bytes) {
   Follow(buffer);
   buffer += bytes;
   m_Size = buffer.size();

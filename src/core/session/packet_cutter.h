@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 #include <vector>
 
 #include "byte_string.h"
@@ -23,7 +24,7 @@ struct PacketSpan {
 class PacketCutter {
  public:
   // Appends bytes at the buffer's end.
-  void Append(ByteString& buffer, const ByteString& bytes);
+  void Append(ByteString& buffer, std::string_view bytes);
 
   // Every complete packet in the buffer, in order; the buffer itself is not changed. The
   // caller then discards at least up to the end of the last packet. An empty closer finds

@@ -27,13 +27,14 @@ void TraceChunk(TraceWriter& trace, std::string_view chunk, size_t chunkAt,
   }
 }
 
-void LogPacketMatches(const ByteString& buffer, const std::vector<PacketSpan>& packets,
+void LogPacketMatches(std::string_view buffer, const std::vector<PacketSpan>& packets,
                       size_t openerSize, size_t closerSize) {
   if (packets.empty()) {
     LogMatchNotFound();
   }
   for (const PacketSpan& packet : packets) {
     const size_t bodyAt = packet.begin + openerSize;
+    // A view: with the log off the body is never looked at, so it must cost no copy.
     LogMatchFound(buffer.substr(bodyAt, packet.end - closerSize - bodyAt));
   }
 }
@@ -47,7 +48,7 @@ bool ReceiveCycle::Brings(const Arrival& arrival) {
   return !arrival.bytes.empty() || arrival.newPeerAt.has_value();
 }
 
-std::vector<ByteString> ReceiveCycle::TakeArrival(const Arrival& arrival, Clock::time_point now) {
+PacketList ReceiveCycle::TakeArrival(const Arrival& arrival, Clock::time_point now) {
   m_LastRxTime = now;
   if (arrival.bytes.empty()) {
     // A peer that came without bytes yet.
@@ -57,24 +58,26 @@ std::vector<ByteString> ReceiveCycle::TakeArrival(const Arrival& arrival, Clock:
   return Counted(TakeArrivedPackets(arrival));
 }
 
-std::vector<ByteString> ReceiveCycle::Counted(std::vector<ByteString> packets) {
-  m_PacketCount += packets.size();
+PacketList ReceiveCycle::Counted(PacketList packets) {
+  m_PacketCount += packets.Count();
   return packets;
 }
 
-std::vector<ByteString> ReceiveCycle::TakeArrivedPackets(const Arrival& arrival) {
+PacketList ReceiveCycle::TakeArrivedPackets(const Arrival& arrival) {
+  PacketList packets;
   if (arrival.wholeMessage) {
     m_Cutter.Clear(m_RxPacket);
     m_Trace.Write(arrival.bytes, TraceDirection::kReceived, true);
-    return {arrival.bytes};
+    packets.Add(arrival.bytes);
+    return packets;
   }
-  const size_t newPeerAt =
-      std::min(arrival.newPeerAt.value_or(ByteString::npos), arrival.bytes.size());
-  std::vector<ByteString> packets = CutPackets(arrival.bytes.substr(0, newPeerAt));
+  // Views, not copies: a chunk is up to 64 kB and is copied into the packet buffer anyway.
+  const std::string_view bytes = arrival.bytes;
+  const size_t newPeerAt = std::min(arrival.newPeerAt.value_or(bytes.npos), bytes.size());
+  CutPackets(bytes.substr(0, newPeerAt), packets);
   if (arrival.newPeerAt) {
     StartNewPeer();
-    std::vector<ByteString> more = CutPackets(arrival.bytes.substr(newPeerAt));
-    packets.insert(packets.end(), more.begin(), more.end());
+    CutPackets(bytes.substr(newPeerAt), packets);
   }
   return packets;
 }
@@ -92,9 +95,9 @@ void ReceiveCycle::EndTraceLine() {
   m_Trace.Write({}, TraceDirection::kReceived, true);
 }
 
-std::vector<ByteString> ReceiveCycle::CutPackets(const ByteString& chunk) {
+void ReceiveCycle::CutPackets(std::string_view chunk, PacketList& packets) {
   if (chunk.empty()) {
-    return {};
+    return;
   }
   const ByteString opener = TextToBytes(m_Config.GetString(setting::kPacketOpener));
   const ByteString closer = TextToBytes(m_Config.GetString(setting::kPacketCloser));
@@ -106,10 +109,11 @@ std::vector<ByteString> ReceiveCycle::CutPackets(const ByteString& chunk) {
   if (!closer.empty()) {
     LogPacketMatches(m_RxPacket, spans, opener.size(), closer.size());
   }
-  std::vector<ByteString> packets;
-  packets.reserve(spans.size());
+  if (!spans.empty()) {
+    packets.Reserve(spans.back().end - spans.front().begin, spans.size());
+  }
   for (const PacketSpan& span : spans) {
-    packets.push_back(m_RxPacket.substr(span.begin, span.end - span.begin));
+    packets.Add(std::string_view(m_RxPacket).substr(span.begin, span.end - span.begin));
   }
 
   // One erase for everything cut in this tick, and for the overflow of the buffer.
@@ -120,20 +124,22 @@ std::vector<ByteString> ReceiveCycle::CutPackets(const ByteString& chunk) {
             overflow - cut);
   }
   m_Cutter.Discard(m_RxPacket, std::max(cut, overflow));
-  return packets;
 }
 
-std::vector<ByteString> ReceiveCycle::TakeTimedOutPacket(Clock::time_point now) {
+PacketList ReceiveCycle::TakeTimedOutPacket(Clock::time_point now) {
   const std::chrono::milliseconds timeout{m_Config.GetInt(setting::kPacketBreakTimeout)};
   if (timeout.count() <= 0 || now - m_LastRxTime <= timeout) {
     return {};
   }
-  ByteString packet = std::move(m_RxPacket);
+  PacketList packets;
+  if (!m_RxPacket.empty()) {
+    packets.Add(m_RxPacket);
+  }
   m_Cutter.Clear(m_RxPacket);
   m_LastRxTime = now;
-  if (packet.empty()) {
-    return {};
+  if (packets.Count() == 0) {
+    return packets;
   }
   EndTraceLine();
-  return Counted({std::move(packet)});
+  return Counted(std::move(packets));
 }

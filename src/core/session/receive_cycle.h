@@ -1,10 +1,12 @@
 #pragma once
 
 #include <chrono>
+#include <string_view>
 #include <vector>
 
 #include "byte_string.h"
 #include "session/packet_cutter.h"
+#include "session/packet_list.h"
 
 class CConfiguration;
 class TraceWriter;
@@ -41,9 +43,9 @@ class ReceiveCycle {
   // True when a poll of the link brought something to take: bytes, or a new peer.
   static bool Brings(const Arrival& arrival);
   // Traces and cuts what arrived at time `now`; the packets cut, in order.
-  std::vector<ByteString> TakeArrival(const Arrival& arrival, Clock::time_point now);
+  PacketList TakeArrival(const Arrival& arrival, Clock::time_point now);
   // On a tick that brought nothing: the packet that the break time-out ends, if any.
-  std::vector<ByteString> TakeTimedOutPacket(Clock::time_point now);
+  PacketList TakeTimedOutPacket(Clock::time_point now);
 
   // The bytes of the packet being collected.
   const ByteString& RxPacket() const { return m_RxPacket; }
@@ -53,9 +55,10 @@ class ReceiveCycle {
   size_t PacketCount() const { return m_PacketCount; }
 
  private:
-  std::vector<ByteString> Counted(std::vector<ByteString> packets);
-  std::vector<ByteString> TakeArrivedPackets(const Arrival& arrival);
-  std::vector<ByteString> CutPackets(const ByteString& chunk);
+  PacketList Counted(PacketList packets);
+  PacketList TakeArrivedPackets(const Arrival& arrival);
+  // Adds the packets the chunk completes to `packets`.
+  void CutPackets(std::string_view chunk, PacketList& packets);
   void StartNewPeer();
   // Ends the trace line on which the unfinished packet's pieces were shown.
   void EndTraceLine();

@@ -107,15 +107,20 @@ bool Session::SendRowBytes(int row) {
   if (!table.IsMessageRow(row)) {
     return Fail(ErrorKind::kInput, NoRowFailure(std::to_string(row), table.RowCount()));
   }
-  const std::string label = "row " + std::to_string(row) + ": ";
-  const ByteString message = TextToBytes(table.GetItemText(row, MessageTable::kMessageColumn));
+  // The cell's copy is decoded in place: every AutoReply answer passes here.
+  ByteString message = table.GetItemText(row, MessageTable::kMessageColumn);
+  TextToBytesInPlace(message);
   if (message.empty()) {
-    return Fail(ErrorKind::kInput, label + "no message");
+    return Fail(ErrorKind::kInput, RowLabel(row) + "no message");
   }
   if (!m_Link.IsOpen()) {
-    return Fail(ErrorKind::kState, label + "the link is not open");
+    return Fail(ErrorKind::kState, RowLabel(row) + "the link is not open");
   }
-  return SendTraced(message) || FailOfLink(label);
+  return SendTraced(message) || FailOfLink(RowLabel(row));
+}
+
+std::string Session::RowLabel(int row) {
+  return "row " + std::to_string(row) + ": ";
 }
 
 bool Session::SendTraced(const ByteString& message) {
@@ -183,14 +188,14 @@ void Session::ShowRefusedPeers(const Arrival& arrival) {
   }
 }
 
-void Session::OfferPackets(const std::vector<ByteString>& packets) {
-  for (const ByteString& packet : packets) {
+void Session::OfferPackets(const PacketList& packets) {
+  for (size_t i = 0; i < packets.Count(); ++i) {
     m_Doc.Statistics().PacketCut();
-    AutoReply(packet);
+    AutoReply(packets.At(i));
   }
 }
 
-bool Session::AutoReply(const ByteString& packet) {
+bool Session::AutoReply(std::string_view packet) {
   const int row = m_Doc.AutoReplyRow(packet);
   if (row == 0) {
     return false;

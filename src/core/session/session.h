@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "byte_string.h"
@@ -10,6 +11,7 @@
 #include "front_end/trace_text.h"
 #include "link/link_controller.h"
 #include "session/linkwright_doc.h"
+#include "session/packet_list.h"
 #include "session/tick_scheduler.h"
 
 class CConfiguration;
@@ -76,7 +78,7 @@ class Session : public LastErrorHolder {
   void ReceiveNow() { ReceiveTick(Clock::now()); }
   // Answers a packet with the row AutoReply picks; true when it picked one, whatever the send
   // reported.
-  bool AutoReply(const ByteString& packet);
+  bool AutoReply(std::string_view packet);
   // One step of the AutoSend cycle: sends the next active row; true when there was one,
   // whatever the send reported.
   bool AutoSendStep();
@@ -141,9 +143,11 @@ class Session : public LastErrorHolder {
   // the result beep.
   bool SendRowMessage(int row, bool byAutoReply);
   bool SendRowBytes(int row);
+  // "row N: ", the start of a failed send's message; built only when a send fails.
+  static std::string RowLabel(int row);
   // Sends and traces what the link reports; clears the trace first when "ClearTextOnSend" is set.
   bool SendTraced(const ByteString& message);
-  void OfferPackets(const std::vector<ByteString>& packets);
+  void OfferPackets(const PacketList& packets);
   void ShowRefusedPeers(const Arrival& arrival);
   // Sends what the link gathered; the failure beep when it did not go out.
   void SendGathered();

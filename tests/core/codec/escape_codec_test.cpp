@@ -76,6 +76,34 @@ TEST(BytesToText, SymbolForm) {
   EXPECT_EQ(TextToBytes(BytesToText("[13]", false)), "\r");
 }
 
+// The symbol form byte by byte, to hold the word-at-a-time search against.
+std::string SymbolFormByteByByte(std::string_view bytes) {
+  std::string text;
+  for (unsigned char b : bytes) {
+    text += b < 0x20 ? "[" + ControlSymbolName(b) + "]" : std::string(1, static_cast<char>(b));
+  }
+  return text;
+}
+
+TEST(BytesToText, SymbolFormEqualsByteByByteAtEveryPositionOfAWord) {
+  // Bytes at and around the control range's edge, and with the top bit set, where a borrow
+  // or a sign could be misread.
+  const std::string tricky = "\x00\x01\x1F\x20\x21\x7F\x80\x9F\xA0\xFF"s;
+  for (size_t size = 0; size <= 19; ++size) {
+    for (size_t at = 0; at < size; ++at) {
+      for (char special : tricky) {
+        for (char filler : {'0', '\xA0', '\xFF', '\x20'}) {
+          ByteString bytes(size, filler);
+          bytes[at] = special;
+          EXPECT_EQ(BytesToText(bytes, false), SymbolFormByteByByte(bytes))
+              << "size " << size << ", byte " << int(static_cast<unsigned char>(special)) << " at "
+              << at;
+        }
+      }
+    }
+  }
+}
+
 TEST(BytesToText, AllHexForm) {
   EXPECT_EQ(BytesToText("A\r", true), "[x41][x0D]");
   EXPECT_EQ(BytesToText("\xFF\0"s, true), "[xFF][x00]");
