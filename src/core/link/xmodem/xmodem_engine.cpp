@@ -389,8 +389,8 @@ XmodemEngine::Outcome XmodemEngine::Handshake(std::uint8_t send, int tries, std:
 XmodemEngine::Outcome XmodemEngine::ReadBlock(int size, bool crc, std::uint8_t& number,
                                               ByteString& data) {
   const size_t total = 2 + static_cast<size_t>(size) + (crc ? 2 : 1);
-  ByteString bytes;
-  while (bytes.size() < total) {
+  ByteString bytes(total, '\0');
+  for (char& slot : bytes) {
     bool error = false;
     const std::int32_t byte = Get(kBlockByteWaitMs, error);
     if (error) {
@@ -399,7 +399,7 @@ XmodemEngine::Outcome XmodemEngine::ReadBlock(int size, bool crc, std::uint8_t& 
     if (byte < 0) {
       return Outcome::kDataTimeout;
     }
-    bytes.push_back(static_cast<char>(byte));
+    slot = static_cast<char>(byte);
   }
   number = static_cast<std::uint8_t>(bytes[0]);
   if (static_cast<std::uint8_t>(bytes[1]) != 255 - number) {
