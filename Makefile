@@ -44,7 +44,7 @@ build-fuzz: deps
 fuzz: build-fuzz
 	@scripts/run-fuzz.sh build/fuzz $(FUZZ_SECONDS)
 
-test: format-check unit asan fuzz
+test: format-check unit asan fuzz build-release
 
 bench: build-release
 	cmake -S . -B build/release -DLINKWRIGHT_BUILD_BENCH=ON
