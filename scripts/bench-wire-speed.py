@@ -224,6 +224,7 @@ PYTHON_UDP_ECHO = """
 import socket, sys
 s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
 s.bind(("127.0.0.1", int(sys.argv[1])))
+print("ready", flush=True)
 while True:
     data, sender = s.recvfrom(65536)
     s.sendto(data, sender)
@@ -231,8 +232,10 @@ while True:
 
 
 def python_udp_echo(port):
-    process = subprocess.Popen([sys.executable, "-c", PYTHON_UDP_ECHO, str(port)])
-    time.sleep(0.3)
+    """Starts the echo and returns once its socket is bound, however long the start takes."""
+    process = subprocess.Popen([sys.executable, "-c", PYTHON_UDP_ECHO, str(port)],
+                               stdout=subprocess.PIPE, text=True)
+    process.stdout.readline()
     return process
 
 
