@@ -57,6 +57,11 @@ void ListSettings() {
   const CConfiguration& configuration = GetConfiguration();
   const auto& table = CConfiguration::KeyTable();
   for (size_t i = 0; i < table.size(); ++i) {
+    // An added setting shows once it holds more than its default, so the list stays as it was
+    // for those who never use it.
+    if (i >= CConfiguration::kListedKeyCount && configuration.ValueAt(i) == table[i].defaultValue) {
+      continue;
+    }
     std::cout << table[i].section << '.' << table[i].key << '=' << configuration.ValueAt(i) << '\n';
   }
 }

@@ -10,7 +10,7 @@ struct SettingKey {
   size_t row;
 };
 
-// The 22 settings of the configuration file.
+// The settings of the configuration file: the 22 every file lists, then the added ones.
 namespace setting {
 inline constexpr SettingKey kTestMode{"General", "TestMode", 0};
 inline constexpr SettingKey kMode{"Connection", "Mode", 1};
@@ -34,4 +34,5 @@ inline constexpr SettingKey kClearTextOnSend{"UserInterface", "ClearTextOnSend",
 inline constexpr SettingKey kAutoSendEnabled{"AutoSend", "Enabled", 19};
 inline constexpr SettingKey kAutoSendCycleTime{"AutoSend", "CycleTime", 20};
 inline constexpr SettingKey kUseRegex{"AutoReply", "UseRegex", 21};
+inline constexpr SettingKey kSerialReconnect{"Connection", "SerialReconnect", 22};
 }  // namespace setting

@@ -92,8 +92,8 @@ Error FirstUnsavedValue(const std::vector<bool>& unsaved) {
 }
 
 // Writes the rows marked in `unsaved` into the file as it stands now, and the default of each
-// key the file lacks; every other line and value of the file stays. Clears the mark of each row
-// written. Fails when the old file cannot be read, a value cannot be stored (the other keys are
+// listed key the file lacks; every other line and value of the file stays. Clears the mark of each
+// row written. Fails when the old file cannot be read, a value cannot be stored (the other keys are
 // still written), or the write fails.
 Error WriteSettings(const std::filesystem::path& path, const std::vector<std::string>& values,
                     std::vector<bool>& unsaved) {
@@ -107,7 +107,7 @@ Error WriteSettings(const std::filesystem::path& path, const std::vector<std::st
   for (size_t i = 0; i < table.size(); ++i) {
     if (unsaved[i]) {
       left[i] = !file.Set(table[i].section, table[i].key, values[i]);
-    } else if (!file.Get(table[i].section, table[i].key)) {
+    } else if (i < CConfiguration::kListedKeyCount && !file.Get(table[i].section, table[i].key)) {
       file.Set(table[i].section, table[i].key, table[i].defaultValue);
     }
   }
@@ -193,6 +193,7 @@ constexpr DefaultedSetting kDefaults[] = {
     {setting::kAutoSendEnabled, "0"},
     {setting::kAutoSendCycleTime, "1000"},
     {setting::kUseRegex, "1"},
+    {setting::kSerialReconnect, "0"},
 };
 
 constexpr bool RowsMatchPositions() {

@@ -28,19 +28,23 @@ struct ConfigKey {
   const char* defaultValue;
 };
 
-// All settings: 22 text values by section and key, in key-table order. Values are read when
+// All settings: text values by section and key, in key-table order. Values are read when
 // they are needed and never cached elsewhere. Section and key names match without regard to
-// ASCII case.
+// ASCII case. The first 22 rows are the settings every saved file lists; the rows after them
+// are added settings, written to the file only once set, so that a file without them stays as
+// it is.
 class CConfiguration : public LastErrorHolder {
  public:
-  static constexpr size_t kKeyCount = 22;
+  static constexpr size_t kKeyCount = 23;
+  // The rows a saved file always lists.
+  static constexpr size_t kListedKeyCount = 22;
   // `SetFormatted` cuts longer values to this many characters.
   static constexpr size_t kMaxFormattedLength = 2047;
 
-  // 22 empty values.
+  // Empty values.
   CConfiguration();
 
-  // The fixed key table, rows 0 … 21.
+  // The fixed key table.
   static const std::vector<ConfigKey>& KeyTable();
 
   // The first key-table row whose section and key equal the given ones (ASCII case ignored),
@@ -53,7 +57,7 @@ class CConfiguration : public LastErrorHolder {
   bool Load();
 
   // Writes the values set since the last `Load` or `Save` into the file as it stands at that
-  // moment, and the default of each key the file lacks, so the file lists all 22 keys. Every
+  // moment, and the default of each listed key the file lacks, so the file lists all 22. Every
   // other value and line of the file stays: another process (the console's `config set`) may
   // have changed the file since it was loaded. The file is locked (see ConfigFileLock), read
   // again and replaced atomically, so a failed save leaves the old file as it was; the values in
@@ -106,7 +110,7 @@ class CConfiguration : public LastErrorHolder {
   bool ExchangeCombo(ExchangeDirection direction, ComboContent& combo, std::string_view section,
                      std::string_view key, std::string_view itemList, char separator);
 
-  // The value of row `index` (0 … 21).
+  // The value of row `index`.
   const std::string& ValueAt(size_t index) const { return m_Values[index]; }
 
   // The file the store loads and saves. Worked out once per process unless set (see

@@ -42,6 +42,7 @@ std::optional<IntegerRange> RangeOf(size_t index) {
       kSwitch,                 // AutoSend.Enabled
       kMilliseconds,           // AutoSend.CycleTime
       kSwitch,                 // AutoReply.UseRegex
+      kSwitch,                 // Connection.SerialReconnect
   };
   return index < CConfiguration::kKeyCount ? ranges[index] : std::nullopt;
 }

@@ -181,11 +181,32 @@ TEST_F(ConfigurationTest, SaveWritesAllKeysUnderTheFiveSections) {
   }
   EXPECT_NE(text.find("[General]\nTestMode=0\n"), std::string::npos);
   IniFile saved = IniFile::Parse(text);
-  EXPECT_EQ(saved.Keys().size(), CConfiguration::kKeyCount);
-  for (const ConfigKey& row : CConfiguration::KeyTable()) {
-    EXPECT_EQ(saved.Get(row.section, row.key), row.defaultValue) << row.key;
+  EXPECT_EQ(saved.Keys().size(), CConfiguration::kListedKeyCount);
+  const auto& table = CConfiguration::KeyTable();
+  for (size_t i = 0; i < table.size(); ++i) {
+    const auto value = saved.Get(table[i].section, table[i].key);
+    if (i < CConfiguration::kListedKeyCount) {
+      EXPECT_EQ(value, table[i].defaultValue) << table[i].key;
+    } else {
+      EXPECT_FALSE(value) << table[i].key << " is written only once set";
+    }
   }
   EXPECT_TRUE(m_Log.empty());
+}
+
+TEST_F(ConfigurationTest, AnAddedSettingIsWrittenOnceSetAndKeptAfterwards) {
+  CConfiguration configuration = Loaded("[Connection]\nSocketPort=8080\n");
+  configuration.Set(setting::kSocketPort, "9090");
+  ASSERT_TRUE(configuration.Save());
+  EXPECT_EQ(ReadFileBytes(m_File).find("SerialReconnect"), std::string::npos);
+
+  configuration.Set(setting::kSerialReconnect, "1");
+  ASSERT_TRUE(configuration.Save());
+  configuration.Set(setting::kSocketPort, "7070");
+  ASSERT_TRUE(configuration.Save());
+  IniFile saved = IniFile::Parse(ReadFileBytes(m_File));
+  EXPECT_EQ(saved.Get("Connection", "SerialReconnect"), "1");
+  EXPECT_EQ(saved.Keys().size(), CConfiguration::kListedKeyCount + 1);
 }
 
 TEST_F(ConfigurationTest, SaveKeepsLinesAndSectionsItDoesNotKnow) {
@@ -239,7 +260,7 @@ TEST_F(ConfigurationTest, SaveWritesWhatWasSetAndKeepsWhatAnotherProcessSavedMea
   EXPECT_EQ(saved.Get("Connection", "SocketHost"), "h1");
   EXPECT_EQ(saved.Get("Connection", "SocketPort"), "9");
   EXPECT_EQ(saved.Get("AutoSend", "Enabled"), "1") << "an override is for this run only";
-  EXPECT_EQ(saved.Keys().size(), CConfiguration::kKeyCount);
+  EXPECT_EQ(saved.Keys().size(), CConfiguration::kListedKeyCount);
 
   window.Set(setting::kAutoSendEnabled, "0");
   ASSERT_TRUE(window.Save());
