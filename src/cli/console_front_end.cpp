@@ -14,13 +14,11 @@ void ConsoleFrontEnd::AppendTrace(const TraceBatch& pieces) {
   }
   // The text buffer is kept between batches: a stream's batches are large, and new memory for
   // each would cost more than the copying.
-  m_Text.clear();
   if (m_Timestamps) {
-    AppendTraceText(m_Stamper.Stamp(pieces, std::chrono::system_clock::now()), m_Text);
+    SetTraceTextWithLineFeeds(m_Stamper.Stamp(pieces, std::chrono::system_clock::now()), m_Text);
   } else {
-    AppendTraceText(pieces, m_Text);
+    SetTraceTextWithLineFeeds(pieces, m_Text);
   }
-  TurnLineEndsIntoLineFeeds(m_Text);
   errno = 0;
   m_Out.write(m_Text.data(), static_cast<std::streamsize>(m_Text.size())).flush();
   if (!m_Out) {
@@ -42,6 +40,18 @@ void ConsoleFrontEnd::ShowLinkStatus(const std::string& description, LinkState /
 
 void ConsoleFrontEnd::ShowNotice(const std::string& text) {
   m_Err << text << std::endl;
+}
+
+void SetTraceTextWithLineFeeds(const TraceBatch& pieces, std::string& text) {
+  // The trace form of data holds no CR, so line feeds can go in as the line ends at once; only
+  // texts that hold a CR of their own are joined with CR LF and turned, which gives the same.
+  text.clear();
+  AppendTraceText(pieces, text, "\n");
+  if (text.find('\r') != std::string::npos) {
+    text.clear();
+    AppendTraceText(pieces, text);
+    TurnLineEndsIntoLineFeeds(text);
+  }
 }
 
 std::string WithLineFeeds(std::string text) {

@@ -46,6 +46,9 @@ class ConsoleFrontEnd : public FrontEnd {
   std::string m_Text;
 };
 
+// Sets `text` to the trace text of the pieces as TraceText gives it, with every CR LF pair
+// turned into a single LF; `text` keeps its memory.
+void SetTraceTextWithLineFeeds(const TraceBatch& pieces, std::string& text);
 // The text with every CR LF pair turned into a single LF.
 std::string WithLineFeeds(std::string text);
 // The same in place.

@@ -12,16 +12,16 @@ std::string TraceText(const TraceBatch& pieces) {
   return text;
 }
 
-void AppendTraceText(const TraceBatch& pieces, std::string& text) {
+void AppendTraceText(const TraceBatch& pieces, std::string& text, std::string_view lineEnd) {
   size_t size = text.size();
   for (const TracePiece& piece : pieces) {
-    size += piece.text.size() + (piece.endsLine ? 2 : 0);
+    size += piece.text.size() + (piece.endsLine ? lineEnd.size() : 0);
   }
   text.reserve(size);
   for (const TracePiece& piece : pieces) {
     text += piece.text;
     if (piece.endsLine) {
-      text += "\r\n";
+      text += lineEnd;
     }
   }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "link/link_state.h"
@@ -51,6 +52,7 @@ std::string LinkTitle(const std::string& description);
 
 // The text of the pieces as the trace shows it, "\r\n" after each piece that ends a line.
 std::string TraceText(const TraceBatch& pieces);
-// The same appended to `text`, which grows once; a caller that keeps `text` between batches
-// reuses its memory.
-void AppendTraceText(const TraceBatch& pieces, std::string& text);
+// The same appended to `text`, which grows once, with `lineEnd` after each piece that ends a
+// line; a caller that keeps `text` between batches reuses its memory.
+void AppendTraceText(const TraceBatch& pieces, std::string& text,
+                     std::string_view lineEnd = "\r\n");

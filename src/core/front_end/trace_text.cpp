@@ -17,22 +17,27 @@ void AppendTraceBody(const CConfiguration& config, std::string_view bytes, std::
 
 }  // namespace
 
-TracePiece DataTracePiece(const CConfiguration& config, std::string_view bytes,
-                          TraceDirection direction, bool endLine) {
-  // The text is built in place: one allocation per piece, the prefix included.
-  TracePiece piece{direction, direction == TraceDirection::kSent ? "<-- " : "", endLine};
-  AppendTraceBody(config, bytes, piece.text);
-  return piece;
-}
-
 TraceWriter::TraceWriter(const CConfiguration& config, FrontEnd& frontEnd)
     : m_Config(config), m_FrontEnd(frontEnd) {}
 
 void TraceWriter::Write(std::string_view bytes, TraceDirection direction, bool endLine) {
-  m_Pending.push_back(DataTracePiece(m_Config, bytes, direction, endLine));
+  TracePiece& piece = AddPiece(direction, endLine);
+  if (direction == TraceDirection::kSent) {
+    piece.text = "<-- ";
+  }
+  AppendTraceBody(m_Config, bytes, piece.text);
   if (m_OpenBatches == 0) {
     HandOver();
   }
+}
+
+TracePiece& TraceWriter::AddPiece(TraceDirection direction, bool endLine) {
+  std::string text;
+  if (!m_SpareTexts.empty()) {
+    text = std::move(m_SpareTexts.back());
+    m_SpareTexts.pop_back();
+  }
+  return m_Pending.emplace_back(TracePiece{direction, std::move(text), endLine});
 }
 
 void TraceWriter::Clear() {
@@ -47,8 +52,12 @@ void TraceWriter::HandOver() {
   TraceBatch pieces;
   pieces.swap(m_Pending);
   m_FrontEnd.AppendTrace(pieces);
-  // A stream's batches hold hundreds of pieces: the list's memory is kept for the next batch
-  // unless a write during the call started one already.
+  for (TracePiece& piece : pieces) {
+    piece.text.clear();
+    m_SpareTexts.push_back(std::move(piece.text));
+  }
+  // The list's memory is kept for the next batch too, unless a write during the call started
+  // one already.
   if (m_Pending.empty()) {
     pieces.clear();
     m_Pending.swap(pieces);

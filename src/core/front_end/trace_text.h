@@ -1,22 +1,22 @@
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "byte_string.h"
 #include "front_end/front_end.h"
 
 class CConfiguration;
 
-// The piece one trace write of data adds. The bytes are shown in the form the settings choose,
-// read anew on every call: "UserInterface"/"HexTrace" off gives the symbol form ([CR], other
-// bytes as themselves); on, with "HexTrace2" on, every byte as [xHH]; on, with "HexTrace2"
-// off, every byte as two hexadecimal digits and a blank. Sent data starts with "<-- ".
-TracePiece DataTracePiece(const CConfiguration& config, std::string_view bytes,
-                          TraceDirection direction, bool endLine);
-
 // The one way data reaches the trace. Outside a batch every write goes to the front-end at
 // once; while a Batch is alive the pieces gather and the outermost Batch hands them over in
 // one call when it ends, so a tick or a command reaches the front-end in one append.
+//
+// A write adds one piece. The bytes are shown in the form the settings choose, read anew on
+// every write: "UserInterface"/"HexTrace" off gives the symbol form ([CR], other bytes as
+// themselves); on, with "HexTrace2" on, every byte as [xHH]; on, with "HexTrace2" off, every
+// byte as two hexadecimal digits and a blank. Sent data starts with "<-- ".
 class TraceWriter {
  public:
   TraceWriter(const CConfiguration& config, FrontEnd& frontEnd);
@@ -40,9 +40,15 @@ class TraceWriter {
 
  private:
   void HandOver();
+  // A piece at the end of m_Pending, its text in memory an earlier piece used when there is
+  // some: a stream writes hundreds of pieces per tick, and new memory for each costs more than
+  // building their texts.
+  TracePiece& AddPiece(TraceDirection direction, bool endLine);
 
   const CConfiguration& m_Config;
   FrontEnd& m_FrontEnd;
   TraceBatch m_Pending;
+  // The emptied texts of handed-over pieces, kept for their memory.
+  std::vector<std::string> m_SpareTexts;
   int m_OpenBatches = 0;
 };

@@ -30,9 +30,13 @@ TEST_P(TraceTextTest, BuildsTheTextOfOneWrite) {
   SetSetting("UserInterface", "HexTrace", c.hexTrace);
   SetSetting("UserInterface", "HexTrace2", c.hexTrace2);
   const TraceDirection direction = c.isRx ? TraceDirection::kReceived : TraceDirection::kSent;
-  const TracePiece piece = DataTracePiece(GetConfiguration(), c.bytes, direction, c.endLine);
-  EXPECT_EQ(piece.direction, direction);
-  EXPECT_EQ(TraceText({piece}), c.expected);
+  RecordingFrontEnd frontEnd;
+  TraceWriter trace(GetConfiguration(), frontEnd);
+  trace.Write(c.bytes, direction, c.endLine);
+  ASSERT_EQ(frontEnd.batches.size(), 1u);
+  ASSERT_EQ(frontEnd.batches[0].size(), 1u);
+  EXPECT_EQ(frontEnd.batches[0][0].direction, direction);
+  EXPECT_EQ(frontEnd.appends[0], c.expected);
 }
 
 const ByteString kStxAbEtxCr(
@@ -70,6 +74,29 @@ TEST(TraceWriter, AppendsEachWriteAtOnceAndFollowsSettingChanges) {
   ASSERT_EQ(frontEnd.appends.size(), 2u);
   EXPECT_EQ(frontEnd.appends[0], "<-- A[CR]\r\n");
   EXPECT_EQ(frontEnd.appends[1], "41 0D ");
+}
+
+// Texts are reused from batch to batch: a short piece after a long one, or a received piece
+// after a sent one, must carry nothing of the earlier text.
+TEST(TraceWriter, APieceCarriesNothingOfTheTextsOfEarlierBatches) {
+  ResetConfigurationToDefaults();
+  RecordingFrontEnd frontEnd;
+  TraceWriter trace(GetConfiguration(), frontEnd);
+  {
+    TraceWriter::Batch batch(trace);
+    trace.Write(std::string(300, 'x'), TraceDirection::kSent, true);
+    trace.Write("B", TraceDirection::kReceived, false);
+  }
+  {
+    TraceWriter::Batch batch(trace);
+    trace.Write("C", TraceDirection::kReceived, true);
+    trace.Write("D", TraceDirection::kSent, false);
+    trace.Write("E", TraceDirection::kReceived, false);
+  }
+  ASSERT_EQ(frontEnd.batches.size(), 2u);
+  EXPECT_EQ(frontEnd.batches[1], (TraceBatch{{TraceDirection::kReceived, "C", true},
+                                             {TraceDirection::kSent, "<-- D", false},
+                                             {TraceDirection::kReceived, "E", false}}));
 }
 
 TEST(TraceWriter, NestedBatchesHandOverOnceWhenTheOutermostEnds) {
