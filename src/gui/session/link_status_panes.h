@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include "link/link_state.h"
+
+class QLabel;
+class QStatusBar;
+class QWidget;
+class SessionDriver;
+
+// The link's part of the status bar: the sent-count pane, the link state's icon and the link
+// description, kept in step with the driver. The window's title and icon follow the link too:
+// the title starts with the description, and the icon is the link state's, or the program's
+// while no kind of link is configured.
+class LinkStatusPanes : public QObject {
+  Q_OBJECT
+
+ public:
+  LinkStatusPanes(SessionDriver& driver, QStatusBar& bar, QWidget& window);
+
+ private:
+  void Show(const QString& description, LinkState state);
+
+  QWidget& m_Window;
+  QLabel* m_TxPane;
+  QLabel* m_LinkIcon;
+  QLabel* m_LinkPane;
+};
