@@ -10,22 +10,16 @@
 #include <algorithm>
 
 #include "gui/app/window_state.h"
-#include "gui/dialogs/about_box.h"
-#include "gui/dialogs/compute_crc_command.h"
-#include "gui/dialogs/statistics_dialog.h"
-#include "gui/dialogs/symbols_dialog.h"
-#include "gui/dialogs/xmodem_progress.h"
+#include "gui/dialogs/dialog_commands.h"
 #include "gui/document/document_commands.h"
 #include "gui/document/print_commands.h"
 #include "gui/session/link_commands.h"
 #include "gui/session/link_status_panes.h"
 #include "gui/session/session_driver.h"
-#include "gui/table/edit_commands.h"
-#include "gui/table/function_keys.h"
 #include "gui/table/message_view.h"
+#include "gui/table/table_commands.h"
 #include "gui/trace/trace_commands.h"
 #include "gui/trace/trace_view.h"
-#include "gui/widgets/notice_box.h"
 
 namespace {
 
@@ -78,7 +72,6 @@ void CMainFrame::CreateViews() {
   connect(&driver, &SessionDriver::TraceAppended, m_TracePane, &CBottomView::AppendTrace);
   connect(&driver, &SessionDriver::TraceCleared, m_TracePane, &CBottomView::Clear);
   m_TraceCommands = new TraceCommands(*this, *m_TracePane);
-  driver.ShowTransfersIn(*new CXmodemProgress(this));
 }
 
 // Every menu of the window is built here, from the actions of the window and of its parts.
@@ -151,28 +144,20 @@ void CMainFrame::CreateStatusBar() {
   });
   bar->showMessage(tr("Ready"));
   new LinkStatusPanes(*m_Driver, *bar, *this);
-  connect(m_Driver, &SessionDriver::CommandFailed, bar,
-          [bar](const QString& reason) { bar->showMessage(reason); });
-  connect(m_Driver, &SessionDriver::NoticeArrived, this, [this](const QString& text) {
-    ShowNoticeBox(this, QMessageBox::Information, QApplication::applicationName(), text);
-  });
 }
 
 void CMainFrame::WireCommands() {
   const WindowActions& a = m_Actions;
-  SessionDriver& driver = *m_Driver;
-  Session& session = driver.GetSession();
+  Session& session = m_Driver->GetSession();
   new PrintCommands(*m_MessageView, {a.filePrint, a.filePrintPreview, a.filePrintSetup}, *this);
   auto* link = new LinkCommands(
-      driver, {a.openConnection, a.closeConnection, a.autoSend, a.configuration}, *this);
+      *m_Driver, {a.openConnection, a.closeConnection, a.autoSend, a.configuration}, *this);
   connect(m_ToolsMenu, &QMenu::aboutToShow, link, &LinkCommands::UpdateStates);
   connect(link, &LinkCommands::SettingsApplied, this, &CMainFrame::ApplyWindowOptions);
-  // The edit commands and Compute CRC follow the message view's cell editor and selection.
-  new CEditCommands(*m_MessageView, session.Table(),
-                    {a.editUndo, a.editCut, a.editCopy, a.editPaste}, this);
-  new CComputeCrcCommand(*m_MessageView, a.computeCrc, session.Trace(), this);
-  qApp->installEventFilter(
-      new FunctionKeyFilter([&driver](int row) { driver.SendRow(row); }, this));
+  WireTableCommands(*m_MessageView, *m_Driver, {a.editUndo, a.editCut, a.editCopy, a.editPaste},
+                    this);
+  new DialogCommands(*m_Driver, *m_MessageView,
+                     {a.appAbout, a.viewSymbols, a.statistics, a.computeCrc}, *this);
 
   connect(a.appExit, &QAction::triggered, this, &QWidget::close);
   connect(a.clearTrace, &QAction::triggered, m_TracePane, &CBottomView::Clear);
@@ -180,10 +165,6 @@ void CMainFrame::WireCommands() {
   a.clearTrace->setEnabled(m_TracePane->HasText());
   connect(a.switchMessageTrigger, &QAction::triggered, this,
           [&session] { session.Table().SwitchMessageTrigger(); });
-  connect(a.appAbout, &QAction::triggered, this, [this] { CAboutBox(this).exec(); });
-  connect(a.viewSymbols, &QAction::triggered, this, [this] { CSymbolsDialog(this).exec(); });
-  connect(a.statistics, &QAction::triggered, this,
-          [this, &session] { ShowStatisticsDialog(session.Statistics(), this); });
   connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { SaveWindowState(); });
   WireViewToggles();
 }

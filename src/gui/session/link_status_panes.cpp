@@ -1,5 +1,6 @@
 #include "gui/session/link_status_panes.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
@@ -7,6 +8,7 @@
 
 #include "gui/session/link_icons.h"
 #include "gui/session/session_driver.h"
+#include "gui/widgets/notice_box.h"
 
 namespace {
 
@@ -34,6 +36,11 @@ LinkStatusPanes::LinkStatusPanes(SessionDriver& driver, QStatusBar& bar, QWidget
   bar.addPermanentWidget(m_LinkPane);
   connect(&driver, &SessionDriver::TxTextChanged, m_TxPane, &QLabel::setText);
   connect(&driver, &SessionDriver::LinkStatusChanged, this, &LinkStatusPanes::Show);
+  connect(&driver, &SessionDriver::CommandFailed, &bar,
+          [&bar](const QString& reason) { bar.showMessage(reason); });
+  connect(&driver, &SessionDriver::NoticeArrived, this, [&window](const QString& text) {
+    ShowNoticeBox(&window, QMessageBox::Information, QApplication::applicationName(), text);
+  });
 }
 
 void LinkStatusPanes::Show(const QString& description, LinkState state) {

@@ -10,10 +10,11 @@ class QStatusBar;
 class QWidget;
 class SessionDriver;
 
-// The link's part of the status bar: the sent-count pane, the link state's icon and the link
-// description, kept in step with the driver. The window's title and icon follow the link too:
-// the title starts with the description, and the icon is the link state's, or the program's
-// while no kind of link is configured.
+// What the session shows outside the trace: the status bar's sent-count pane, the link state's
+// icon and the link description, kept in step with the driver; the reason a command failed in
+// the status bar's message pane; the core's notices in boxes that do not stop the window. The
+// window's title and icon follow the link too: the title starts with the description, and the icon
+// is the link state's, or the program's while no kind of link is configured.
 class LinkStatusPanes : public QObject {
   Q_OBJECT
 

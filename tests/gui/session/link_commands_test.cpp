@@ -27,8 +27,6 @@ class LinkCommandsTest : public QObject {
                  new QAction(m_Window.get()), new QAction(m_Window.get())};
     new LinkStatusPanes(*m_Driver, *m_Window->statusBar(), *m_Window);
     new LinkCommands(*m_Driver, m_Actions, *m_Window);
-    connect(m_Driver, &SessionDriver::CommandFailed, m_Window->statusBar(),
-            [this](const QString& reason) { m_Window->statusBar()->showMessage(reason); });
     m_Driver->ShowStatus();
   }
   void cleanup() {
