@@ -6,6 +6,7 @@
 
 #include "gui/app/main_frame.h"
 #include "gui/session/link_icons.h"
+#include "gui/session/session_driver.h"
 #include "gui/table/function_keys.h"
 #include "gui/table/message_view.h"
 #include "gui/trace/trace_view.h"
@@ -25,7 +26,7 @@ class FrameLinkTest : public QObject {
     m_Frame = std::make_unique<CMainFrame>(GetConfiguration());
     m_Frame->show();
     QVERIFY(TriggerAction(*m_Frame, "openConnection"));
-    QVERIFY(m_Frame->GetSession().IsOpen());
+    QVERIFY(m_Frame->Driver().GetSession().IsOpen());
     m_Peer = std::make_unique<LoopbackSocket>(m_Listener->Accept());
     QVERIFY(m_Peer->valid());
   }
@@ -39,11 +40,11 @@ class FrameLinkTest : public QObject {
   // F-keys send their row even while a cell editor has the focus, and the editor never sees
   // the key.
   void FunctionKeysSendFromAnOpenCellEditor() {
-    MessageTable& table = m_Frame->GetSession().Table();
+    MessageTable& table = m_Frame->Driver().GetSession().Table();
     table.SetItemText(3, MessageTable::kMessageColumn, "ROW3[CR]");
     table.SetItemText(24, MessageTable::kMessageColumn, "ROW24[CR]");
     table.SetItemText(1, MessageTable::kMessageColumn, "typed");
-    CLinkwrightView* view = m_Frame->MessageView();
+    CLinkwrightView* view = m_Frame->findChild<CLinkwrightView*>();
     QApplication::setActiveWindow(m_Frame.get());
     QVERIFY(QTest::qWaitForWindowActive(m_Frame.get()));
     view->edit(view->model()->index(0, MessageTable::kMessageColumn));
@@ -70,13 +71,13 @@ class FrameLinkTest : public QObject {
   // Everything one tick traces reaches the pane in one insert: three packets in one read and
   // the three answers they trigger.
   void OneTraceAppendPerTick() {
-    MessageTable& table = m_Frame->GetSession().Table();
+    MessageTable& table = m_Frame->Driver().GetSession().Table();
     table.SetRow(1, {"PONG[CR]", "", 1, "PING[CR]"});
     int appends = 0;
     int mostAppendsInATick = 0;
-    QTextDocument* trace = m_Frame->TracePane()->document();
+    QTextDocument* trace = m_Frame->findChild<CBottomView*>()->document();
     connect(trace, &QTextDocument::contentsChange, this, [&] { ++appends; });
-    connect(m_Frame.get(), &CMainFrame::TicksRan, this, [&] {
+    connect(&m_Frame->Driver(), &SessionDriver::TicksRan, this, [&] {
       mostAppendsInATick = std::max(mostAppendsInATick, appends);
       appends = 0;
     });
@@ -91,14 +92,14 @@ class FrameLinkTest : public QObject {
   // With Tools › "Wake on Data" a request is answered when it arrives, not at the next receive
   // tick (a minute away here), and the choice is remembered.
   void WakeOnDataAnswersWithoutWaitingForTheNextTick() {
-    m_Frame->GetSession().Table().SetRow(1, {"PONG[CR]", "", 1, "PING[CR]"});
+    m_Frame->Driver().GetSession().Table().SetRow(1, {"PONG[CR]", "", 1, "PING[CR]"});
     QVERIFY(TriggerAction(*m_Frame, "closeConnection"));
     GetConfiguration().SetFormatted("Connection", "RxPollingTime", "%d", 60000);
     QVERIFY(TriggerAction(*m_Frame, "wakeOnData"));
     QVERIFY(TriggerAction(*m_Frame, "openConnection"));
     LoopbackSocket peer = m_Listener->Accept();
     QVERIFY(peer.Write("PING\r"));
-    QTRY_COMPARE(m_Frame->GetSession().PacketsReceived(), size_t{1});
+    QTRY_COMPARE(m_Frame->Driver().GetSession().PacketsReceived(), size_t{1});
     QCOMPARE(peer.Read(5), std::string("PONG\r"));
     QVERIFY(QSettings().value("Link/WakeOnData").toBool());
   }

@@ -14,6 +14,7 @@
 #include "document/message_file.h"
 #include "gui/app/main_frame.h"
 #include "gui/app/window_state.h"
+#include "gui/session/session_driver.h"
 #include "gui/table/message_view.h"
 #include "gui/trace/trace_view.h"
 #include "gui_test_support.h"
@@ -42,14 +43,14 @@ class MainFrameTest : public QObject {
       CMainFrame frame(GetConfiguration());
       frame.setGeometry(placement);
       frame.show();
-      frame.Splitter()->setSizes({210, 200});
+      frame.findChild<QSplitter*>()->setSizes({210, 200});
       frame.close();
     }
     CMainFrame again(GetConfiguration());
     QVERIFY(again.RestoreWindowState());
     again.show();
     QCOMPARE(again.geometry(), placement);
-    QCOMPARE(again.Splitter()->sizes().value(0), 210);
+    QCOMPARE(again.findChild<QSplitter*>()->sizes().value(0), 210);
 
     QSettings().remove("WindowState/y2");
     CMainFrame fresh(GetConfiguration());
@@ -83,14 +84,15 @@ class MainFrameTest : public QObject {
   void CloseAsksToSaveModifiedTable() {
     CMainFrame frame(GetConfiguration());
     frame.show();
-    FillRow(frame.GetSession().Table(), 2, "PING");
+    FillRow(frame.Driver().GetSession().Table(), 2, "PING");
     {
       MessageBoxAnswer answer(QMessageBox::Cancel);
       QVERIFY(!frame.close());
       QCOMPARE(answer.Text(), QString("Save changes to Untitled?"));
     }
     QVERIFY(frame.isVisible());
-    QCOMPARE(frame.GetSession().Table().GetItemText(2, MessageTable::kMessageColumn), "PING"s);
+    QCOMPARE(frame.Driver().GetSession().Table().GetItemText(2, MessageTable::kMessageColumn),
+             "PING"s);
   }
 
   // A document whose folder has gone cannot be saved: the window stays, with the table still
@@ -103,14 +105,14 @@ class MainFrameTest : public QObject {
     CMainFrame frame(GetConfiguration());
     frame.OpenStartupFile(unwritable);
     QVERIFY(QDir(folder).removeRecursively());
-    FillRow(frame.GetSession().Table(), 1, "KEEP");
+    FillRow(frame.Driver().GetSession().Table(), 1, "KEEP");
     {
       MessageBoxAnswer answer(QMessageBox::Yes);
       MessageBoxAnswer failure(QMessageBox::Ok);
       QVERIFY(!frame.close());
       QCOMPARE(failure.Text(), QString("Errore nella scrittura del file \"%1\"").arg(unwritable));
     }
-    QVERIFY(frame.GetSession().Table().IsModified());
+    QVERIFY(frame.Driver().GetSession().Table().IsModified());
     QCOMPARE(frame.DocumentPath(), unwritable);
   }
   // Yes saves before closing, No closes without saving.
@@ -120,20 +122,22 @@ class MainFrameTest : public QObject {
       SaveTableTo(MessageTable(), path);
       CMainFrame frame(GetConfiguration());
       frame.OpenStartupFile(path);
-      FillRow(frame.GetSession().Table(), 1, "HELLO");
+      FillRow(frame.Driver().GetSession().Table(), 1, "HELLO");
       MessageBoxAnswer answer(QMessageBox::Yes);
       QVERIFY(frame.close());
       QCOMPARE(answer.Text(), QString("Save changes to saved.xml?"));
     }
     CMainFrame reopened(GetConfiguration());
     reopened.OpenStartupFile(path);
-    QCOMPARE(reopened.GetSession().Table().GetItemText(1, MessageTable::kMessageColumn), "HELLO"s);
-    FillRow(reopened.GetSession().Table(), 1, "CHANGED");
+    QCOMPARE(reopened.Driver().GetSession().Table().GetItemText(1, MessageTable::kMessageColumn),
+             "HELLO"s);
+    FillRow(reopened.Driver().GetSession().Table(), 1, "CHANGED");
     MessageBoxAnswer answer(QMessageBox::No);
     QVERIFY(reopened.close());
     CMainFrame third(GetConfiguration());
     third.OpenStartupFile(path);
-    QCOMPARE(third.GetSession().Table().GetItemText(1, MessageTable::kMessageColumn), "HELLO"s);
+    QCOMPARE(third.Driver().GetSession().Table().GetItemText(1, MessageTable::kMessageColumn),
+             "HELLO"s);
   }
 
   // New and opening a recent file ask the same question; Cancel leaves the table as it was.
@@ -144,8 +148,8 @@ class MainFrameTest : public QObject {
     SaveTableTo(saved, other);
     CMainFrame frame(GetConfiguration());
     frame.OpenStartupFile(other);  // now the recent file list's first entry
-    FillRow(frame.GetSession().Table(), 1, "MINE");
-    MessageTable& table = frame.GetSession().Table();
+    FillRow(frame.Driver().GetSession().Table(), 1, "MINE");
+    MessageTable& table = frame.Driver().GetSession().Table();
 
     for (const char* command : {"fileNew", "recentFile1"}) {
       MessageBoxAnswer answer(QMessageBox::Cancel);
@@ -213,7 +217,7 @@ class MainFrameTest : public QObject {
     frame.show();
     QApplication::setActiveWindow(&frame);
     QVERIFY(QTest::qWaitForWindowActive(&frame));
-    CLinkwrightView* view = frame.MessageView();
+    CLinkwrightView* view = frame.findChild<CLinkwrightView*>();
     view->setCurrentIndex(view->model()->index(0, MessageTable::kMessageColumn));
     QTest::keyClick(view, Qt::Key_1);  // starts the edit
     auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
@@ -224,21 +228,22 @@ class MainFrameTest : public QObject {
     QTest::keyClick(editor, Qt::Key_T, Qt::AltModifier);
     auto* tools = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     QVERIFY(tools != nullptr);
-    QCOMPARE(frame.GetSession().Table().GetItemText(1, MessageTable::kMessageColumn), ""s);
+    QCOMPARE(frame.Driver().GetSession().Table().GetItemText(1, MessageTable::kMessageColumn), ""s);
     auto* computeCrc = frame.findChild<QAction*>("computeCrc");
     QVERIFY(computeCrc->isEnabled());
     tools->setActiveAction(computeCrc);
     QTest::keyClick(tools, Qt::Key_Return);
 
-    QTRY_VERIFY(frame.TracePane()->toPlainText().contains("*** CRC \"123456789\""));
+    QTRY_VERIFY(frame.findChild<CBottomView*>()->toPlainText().contains("*** CRC \"123456789\""));
     QCOMPARE(QApplication::focusWidget(), editor);
     QCOMPARE(editor->text(), QString("123456789"));
-    QCOMPARE(frame.GetSession().Table().GetItemText(1, MessageTable::kMessageColumn), ""s);
+    QCOMPARE(frame.Driver().GetSession().Table().GetItemText(1, MessageTable::kMessageColumn), ""s);
 
     QTest::keyClick(editor, Qt::Key_Alt);
     QVERIFY(qobject_cast<QMenuBar*>(QApplication::focusWidget()) != nullptr);
-    QTest::mouseClick(frame.TracePane()->viewport(), Qt::LeftButton);
-    QCOMPARE(frame.GetSession().Table().GetItemText(1, MessageTable::kMessageColumn), "123456789"s);
+    QTest::mouseClick(frame.findChild<CBottomView*>()->viewport(), Qt::LeftButton);
+    QCOMPARE(frame.Driver().GetSession().Table().GetItemText(1, MessageTable::kMessageColumn),
+             "123456789"s);
     QVERIFY(!computeCrc->isEnabled());
   }
 

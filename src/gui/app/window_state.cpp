@@ -6,11 +6,15 @@
 #include <QSplitter>
 #include <QStyle>
 #include <QWidget>
+#include <algorithm>
 #include <array>
+
+#include "config/configuration.h"
 
 namespace {
 
 constexpr const char* kGroup = "WindowState/";
+constexpr int kMaxTransparency = 255;
 
 QString Key(const char* name) {
   return QString(kGroup) + name;
@@ -94,4 +98,21 @@ bool RestoreWindowState(const QSettings& settings, QWidget& window) {
 
 int SavedUpperPaneHeight(const QSettings& settings) {
   return settings.value(Key("tvh"), kDefaultUpperPaneHeight).toInt();
+}
+
+void ApplyWindowOptions(QWidget& window, const CConfiguration& config) {
+  const bool onTop = config.GetBool("UserInterface", "AlwaysOnTop");
+  if (onTop != window.windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+    // Changing a window flag hides the window; it comes back where it was.
+    const bool visible = window.isVisible();
+    const QRect placement = window.geometry();
+    window.setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    window.setGeometry(placement);
+    if (visible) {
+      window.show();
+    }
+  }
+  const int transparency =
+      std::clamp(config.GetInt("UserInterface", "Transparency"), 0, kMaxTransparency);
+  window.setWindowOpacity(static_cast<double>(kMaxTransparency - transparency) / kMaxTransparency);
 }

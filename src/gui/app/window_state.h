@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QSize>
 
+class CConfiguration;
 class QSettings;
 class QSplitter;
 class QWidget;
@@ -30,3 +31,7 @@ int SavedUpperPaneHeight(const QSettings& settings);
 
 // A left/top corner moved back so that it lies at least `icon` inside a screen of `screen`.
 QPoint ClampedTopLeft(QPoint topLeft, QSize screen, QSize icon);
+
+// Puts the window in the top-most band or back ("UserInterface"/"AlwaysOnTop"), keeping its
+// position and size, and makes it as transparent as "Transparency" says (0 opaque).
+void ApplyWindowOptions(QWidget& window, const CConfiguration& config);

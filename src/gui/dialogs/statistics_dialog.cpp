@@ -97,3 +97,12 @@ void CStatisticsDialog::hideEvent(QHideEvent* event) {
   QDialog::hideEvent(event);
   m_Follow.stop();
 }
+
+void ShowStatisticsDialog(ResponseStatistics& statistics, QWidget* window) {
+  auto* dialog = window->findChild<CStatisticsDialog*>();
+  if (dialog == nullptr) {
+    dialog = new CStatisticsDialog(statistics, window);
+  }
+  dialog->show();
+  dialog->raise();
+}

@@ -33,3 +33,7 @@ class CStatisticsDialog : public QDialog {
   QTimer m_Follow;
   uint64_t m_ShownGeneration = 0;
 };
+
+// Tools › Statistics: shows the window's one statistics dialog, made on first use, and brings
+// it to the front.
+void ShowStatisticsDialog(ResponseStatistics& statistics, QWidget* window);

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QProgressDialog>
 
+#include "gui/session/transfer_display.h"
+
 class QWidget;
 
 // The progress of a long transfer (Xmodem send or receive) in the window. The transfer runs on
@@ -13,7 +15,7 @@ class QWidget;
 // window repaints at every report. Cancel makes Cancelled() true, which the transfer checks
 // between blocks to end with the cancel sequence. Finish ends the transfer's display. The
 // dialog is window-modal, so while it is up no other command of the window can start.
-class CXmodemProgress : public QObject {
+class CXmodemProgress : public QObject, public TransferDisplay {
   Q_OBJECT
 
  public:
@@ -23,14 +25,14 @@ class CXmodemProgress : public QObject {
   ~CXmodemProgress() override;
 
   // A block was done; `total` is 0 when the number of blocks is not known.
-  void Progress(int done, int total);
+  void Progress(int done, int total) override;
   // True once the user pressed Cancel during this transfer.
-  bool Cancelled() const;
+  bool Cancelled() const override;
   // The transfer ended: the dialog goes and the next report starts a new transfer.
-  void Finish();
+  void Finish() override;
   // A transfer has reported and not finished: the window's ticks wait, as they never overlap
   // a command.
-  bool Running() const { return m_Started.isValid(); }
+  bool Running() const override { return m_Started.isValid(); }
 
   QProgressDialog* Dialog() const { return m_Dialog; }
 

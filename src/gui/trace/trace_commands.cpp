@@ -13,6 +13,7 @@
 #include "atomic_file.h"
 #include "gui/trace/trace_bytes.h"
 #include "gui/trace/trace_view.h"
+#include "gui/widgets/notice_box.h"
 
 namespace {
 
@@ -120,9 +121,5 @@ void TraceCommands::LogFailed(const QString& reason) {
   StopLog();
   const QString text = tr("Trace log stopped: %1").arg(reason);
   m_Frame.statusBar()->showMessage(text);
-  // Not modal: the ticks go on while the message is up.
-  auto* box = new QMessageBox(QMessageBox::Warning, tr("Log Trace to File"), text, QMessageBox::Ok,
-                              &m_Frame);
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  box->show();
+  ShowNoticeBox(&m_Frame, QMessageBox::Warning, tr("Log Trace to File"), text);
 }

@@ -1,0 +1,15 @@
+#include "gui/table/table_commands.h"
+
+#include <QApplication>
+
+#include "gui/session/session_driver.h"
+#include "gui/table/function_keys.h"
+#include "gui/table/message_view.h"
+
+void WireTableCommands(CLinkwrightView& view, SessionDriver& driver,
+                       const CEditCommands::Actions& editActions, QObject* owner) {
+  new CEditCommands(view, driver.GetSession().Table(), editActions, owner);
+  // Before any widget, an open cell editor too.
+  qApp->installEventFilter(
+      new FunctionKeyFilter([&driver](int row) { driver.SendRow(row); }, owner));
+}
