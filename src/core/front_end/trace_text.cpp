@@ -29,7 +29,15 @@ TraceWriter::TraceWriter(const CConfiguration& config, FrontEnd& frontEnd)
     : m_Config(config), m_FrontEnd(frontEnd) {}
 
 void TraceWriter::Write(std::string_view bytes, TraceDirection direction, bool endLine) {
-  m_Pending.push_back(DataTracePiece(m_Config, bytes, direction, endLine));
+  Add(DataTracePiece(m_Config, bytes, direction, endLine));
+}
+
+void TraceWriter::WriteReport(std::string_view line) {
+  Add({TraceDirection::kReport, std::string(line), true});
+}
+
+void TraceWriter::Add(TracePiece piece) {
+  m_Pending.push_back(std::move(piece));
   if (m_OpenBatches == 0) {
     HandOver();
   }
