@@ -28,6 +28,7 @@
 #include "gui/dialogs/symbols_dialog.h"
 #include "gui/dialogs/xmodem_progress.h"
 #include "gui/document/recent_files.h"
+#include "gui/serial/serial_controls.h"
 #include "gui/session/link_icons.h"
 #include "gui/session/wake_on_data.h"
 #include "gui/table/edit_commands.h"
@@ -68,6 +69,8 @@ CMainFrame::CMainFrame(CConfiguration& config, QWidget* parent)
   CreateMenus();
   CreateToolBar();
   CreateStatusBar();
+  m_SerialControls = new SerialControls(m_Session, *menuBar(), *statusBar(), this);
+  connect(this, &CMainFrame::TicksRan, m_SerialControls, &SerialControls::Refresh);
 
   m_TickTimer.setSingleShot(true);
   m_TickTimer.setTimerType(Qt::PreciseTimer);
@@ -430,6 +433,9 @@ void CMainFrame::ShowLinkStatus(const std::string& description, LinkState state)
   m_LinkIcon->setPixmap(icon.pixmap(kLinkIconSize));
   setWindowIcon(icon.isNull() ? QIcon(kProgramIcon) : icon);
   UpdateCommandStates();
+  if (m_SerialControls != nullptr) {
+    m_SerialControls->Refresh();
+  }
 }
 
 void CMainFrame::ShowNotice(const std::string& text) {

@@ -15,6 +15,7 @@ class FunctionKeyFilter;
 class QAction;
 class RecentFileList;
 class TraceCommands;
+class SerialControls;
 class WakeOnData;
 class CXmodemProgress;
 class QLabel;
@@ -128,6 +129,7 @@ class CMainFrame : public QMainWindow, public FrontEnd {
   TraceCommands* m_TraceCommands = nullptr;
   CXmodemProgress* m_TransferProgress = nullptr;
   WakeOnData* m_WakeOnData = nullptr;
+  SerialControls* m_SerialControls = nullptr;
 
   struct Actions {
     QAction* fileNew;
