@@ -237,9 +237,9 @@ TEST(SerialPortHardware, RefusedLineSettingsFailWithTheReason) {
   // Off the classic list is fine; far beyond what the UART's clock divides to is not.
   ASSERT_TRUE(port.ParseSettings("COM1:4000000000,N,8,1"));
   EXPECT_FALSE(port.OpenPort());
-  EXPECT_EQ(port.LastError().Message().rfind(
-                "cannot set up /dev/ttyS0: baud rate 4000000000 refused", 0),
-            0u)
+  EXPECT_EQ(
+      port.LastError().Message().rfind("cannot set up /dev/ttyS0: baud rate 4000000000 refused", 0),
+      0u)
       << port.LastError().Message();
 }
 
