@@ -13,6 +13,7 @@ Usage: scripts/bench-serial-reconnect.py BUILD_DIR [ROUNDS] [WAIT]
 """
 import os
 import select
+import shutil
 import signal
 import subprocess
 import sys
@@ -105,6 +106,7 @@ def main():
         console.wait()
         socat.send_signal(signal.SIGTERM)
         socat.wait()
+        shutil.rmtree(folder, ignore_errors=True)
     print("return to reopened link (ms): " + ", ".join(f"{t * 1000:.0f}" for t in times))
     print(f"longest: {max(times) * 1000:.0f} ms (goal: at most 1000 ms)")
     print(f"processor while waiting: {cpu_share:.3f} % of one core over {wait:.0f} s "
