@@ -28,5 +28,6 @@ void AddCodecCommands(CLI::App& app, CliContext& context);
 void AddConvertCommands(CLI::App& app, CliContext& context);
 void AddConfigCommands(CLI::App& app, CliContext& context);
 void AddCrcCommands(CLI::App& app, CliContext& context);
+void AddPortCommands(CLI::App& app, CliContext& context);
 void AddRunCommands(CLI::App& app, CliContext& context);
 void AddSendCommands(CLI::App& app, CliContext& context);

@@ -101,6 +101,7 @@ int main(int argc, char** argv) {
   AddConvertCommands(app, context);
   AddConfigCommands(app, context);
   AddCrcCommands(app, context);
+  AddPortCommands(app, context);
   AddRunCommands(app, context);
   AddSendCommands(app, context);
 

@@ -13,6 +13,7 @@
 #include "codec/escape_codec.h"
 #include "config/configuration.h"
 #include "console_front_end.h"
+#include "link/serial/serial_lines.h"
 #include "session/session.h"
 #include "setting_overrides.h"
 #include "tick_wait.h"
@@ -29,8 +30,55 @@ struct SendOptions {
   bool stats = false;
   bool wakeOnData = false;
   std::string messageFile;
+  std::string dtr;
+  std::string rts;
+  std::string breakLength;
   std::vector<std::string> texts;
 };
+
+// The --dtr, --rts and --break commands in the order they run: DTR, RTS, then the break.
+std::vector<LineCommand> LineCommands(const SendOptions& options) {
+  std::vector<LineCommand> commands;
+  if (!options.dtr.empty()) {
+    commands.push_back(*ParseLineCommand(ControlLine::kDtr, options.dtr));
+  }
+  if (!options.rts.empty()) {
+    commands.push_back(*ParseLineCommand(ControlLine::kRts, options.rts));
+  }
+  if (!options.breakLength.empty()) {
+    commands.push_back(*ParseBreakCommand(options.breakLength));
+  }
+  return commands;
+}
+
+CLI::Validator LineCommandCheck(ControlLine line) {
+  return CLI::Validator(
+      [line](const std::string& text) {
+        return ParseLineCommand(line, text) ? std::string()
+                                            : "'" + text + "' is not on, off or pulse:MS (MS 1 … " +
+                                                  std::to_string(kMaxLineMilliseconds) + ")";
+      },
+      "on|off|pulse:MS");
+}
+
+// Runs the line commands before the texts. A device that refuses one (a pseudo-terminal has
+// no modem lines) is told on standard error and the texts still go; a link without control
+// lines is the command's failure.
+Error RunLineCommands(const SendOptions& options, Session& session) {
+  Error failure;
+  for (const LineCommand& command : LineCommands(options)) {
+    if (session.ApplyLineCommand(command)) {
+      continue;
+    }
+    const Error& error = session.LastError();
+    if (error.Kind() == ErrorKind::kState && !failure.Failed()) {
+      failure = error;
+    } else if (error.Kind() != ErrorKind::kState) {
+      std::cerr << "linkwright-cli: " << error.Message() << std::endl;
+    }
+  }
+  return failure;
+}
 
 // The row a ROW argument names. A number too large for a row number gives 0, which is no row
 // either; nothing when the argument is not a decimal number.
@@ -142,7 +190,7 @@ Error RunSend(const SendOptions& options) {
     return session.LastError();
   }
   ReceiveFor(session, frontEnd, options.before, 0, options.wakeOnData);
-  Error failure;
+  Error failure = RunLineCommands(options, session);
   for (const std::string& text : options.texts) {
     const SendStart start{Session::Clock::now(), session.PacketsReceived()};
     Error sendFailure = SendArgument(options, session, text);
@@ -193,13 +241,32 @@ void AddSendCommands(CLI::App& app, CliContext& context) {
   // would read "[CR]" or "[A],[B]" as the option library's own list syntax and strip or split
   // it; without them, a positional takes further arguments only while it has fewer than its
   // minimum, so the minimum is set out of reach and TakeAll keeps any number.
+  send->add_option("--dtr", options->dtr,
+                   "Serial link: set DTR on or off, or invert it for MS ms (a board's reset), "
+                   "before the texts")
+      ->check(LineCommandCheck(ControlLine::kDtr));
+  send->add_option("--rts", options->rts, "Serial link: the same for RTS, after DTR")
+      ->check(LineCommandCheck(ControlLine::kRts));
+  send->add_option("--break", options->breakLength,
+                   "Serial link: hold the line in break for MS ms, after DTR and RTS")
+      ->type_name("MS")
+      ->check(CLI::Validator(
+          [](const std::string& text) {
+            return ParseBreakCommand(text) ? std::string()
+                                           : "'" + text + "' is not a break length 1 … " +
+                                                 std::to_string(kMaxLineMilliseconds);
+          },
+          "MS"));
   send->add_option("TEXT", options->texts,
-                   "Escaped message text, sent in order; with --file a row number 1 … 99")
-      ->required()
+                   "Escaped message text, sent in order; with --file a row number 1 … 99; none "
+                   "needed with --dtr, --rts or --break")
       ->allow_extra_args(false)
       ->expected(CLI::detail::expected_max_vector_size, CLI::detail::expected_max_vector_size)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   send->callback([&context, options] {
+    if (options->texts.empty() && LineCommands(*options).empty()) {
+      throw CLI::RequiredError("TEXT");
+    }
     CheckRowArguments(*options);
     LoadConfiguration(context);
     ApplySettingOverrides(options->settings);

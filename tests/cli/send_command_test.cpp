@@ -226,7 +226,9 @@ TEST_F(SendCommandTest, MissingSerialDeviceFailsToOpen) {
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(FailureLines(result.err),
             std::vector<std::string>{"linkwright-cli: cannot open " + (m_Dir / "ttyNone").string() +
-                                     ": No such file or directory"});
+                                     ": No such file or directory. No serial device with a "
+                                     "name like it is present; `linkwright-cli ports` lists "
+                                     "those that are."});
 }
 
 struct UsageCase {

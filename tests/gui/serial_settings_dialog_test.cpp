@@ -94,7 +94,11 @@ class SerialSettingsDialogTest : public QObject {
     QVERIFY(port.ParseSettings("COM2:921600,N,8,1"));
     CSerialSettingsDialog dialog(port.Settings());
     QCOMPARE(List(dialog, "Baud")->currentIndex(), -1);
+    QCOMPARE(List(dialog, "Baud")->currentText(), QString("921600"));
     QCOMPARE(dialog.Chosen().m_Baud, 921600u);
+    // Any other speed may be typed.
+    List(dialog, "Baud")->setEditText("3000000");
+    QCOMPARE(dialog.Chosen().m_Baud, 3000000u);
   }
 
   void AConfiguredPseudoTerminalIsListedAndKeptAsAPath() {

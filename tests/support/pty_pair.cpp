@@ -39,8 +39,21 @@ bool WaitForPaths(const TempDir& dir, std::initializer_list<const char*> names) 
 
 }  // namespace
 
-PtyPair::PtyPair() : m_Socat(SocatCommand(m_Dir)) {
+PtyPair::PtyPair() {
+  Start();
+}
+
+void PtyPair::Stop() {
+  m_Socat.reset();
+  m_Ready = false;
+}
+
+bool PtyPair::Start() {
+  std::filesystem::remove(m_Dir / "a");
+  std::filesystem::remove(m_Dir / "b");
+  m_Socat = std::make_unique<BackgroundCommand>(SocatCommand(m_Dir));
   m_Ready = WaitForPaths(m_Dir, {"a", "b"});
+  return m_Ready;
 }
 
 PtyProgram::PtyProgram(const std::string& command) : m_Socat(ProgramCommand(m_Dir, command)) {

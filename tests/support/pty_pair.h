@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <string>
 
 #include "support/background_command.h"
@@ -20,9 +21,15 @@ class PtyPair {
   std::string b() const { return (m_Dir / "b").string(); }
   const TempDir& dir() const { return m_Dir; }
 
+  // Kills socat, as when a USB adapter is pulled: both ends hang up and their links go stale.
+  void Stop();
+  // Starts socat again on the same link names, as when the adapter comes back; true once both
+  // ends are there.
+  bool Start();
+
  private:
   TempDir m_Dir;
-  BackgroundCommand m_Socat;
+  std::unique_ptr<BackgroundCommand> m_Socat;
   bool m_Ready = false;
 };
 

@@ -26,6 +26,15 @@ void TraceWriter::Write(std::string_view bytes, TraceDirection direction, bool e
     piece.text = "<-- ";
   }
   AppendTraceBody(m_Config, bytes, piece.text);
+  HandOverUnlessBatched();
+}
+
+void TraceWriter::WriteReport(std::string_view line) {
+  AddPiece(TraceDirection::kReport, true).text = line;
+  HandOverUnlessBatched();
+}
+
+void TraceWriter::HandOverUnlessBatched() {
   if (m_OpenBatches == 0) {
     HandOver();
   }

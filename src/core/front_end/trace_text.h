@@ -24,6 +24,8 @@ class TraceWriter {
   TraceWriter& operator=(const TraceWriter&) = delete;
 
   void Write(std::string_view bytes, TraceDirection direction, bool endLine);
+  // A report line of the tool's own, shown as written whatever the trace's form.
+  void WriteReport(std::string_view line);
   // Drops what gathered so far and clears the front-end's trace.
   void Clear();
 
@@ -39,6 +41,7 @@ class TraceWriter {
   };
 
  private:
+  void HandOverUnlessBatched();
   void HandOver();
   // A piece at the end of m_Pending, its text in memory an earlier piece used when there is
   // some: a stream writes hundreds of pieces per tick, and new memory for each costs more than

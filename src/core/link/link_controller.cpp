@@ -74,6 +74,17 @@ bool CLinkController::CloseMessageSocket() {
   return Active().DropPeer() || Fail(ErrorKind::kState, "no TCP peer connected");
 }
 
+bool CLinkController::ApplyLineCommand(const LineCommand& command) {
+  if (!m_Opened) {
+    return Fail(ErrorKind::kState, "the link is not open");
+  }
+  return m_Opened->ApplyLineCommand(command) || Fail(m_Opened->LastError());
+}
+
+std::optional<ModemStatus> CLinkController::ReadModemStatus() const {
+  return m_Opened ? m_Opened->ReadModemStatus() : std::nullopt;
+}
+
 void CLinkController::SetTransferMonitor(const TransferMonitor& monitor) {
   m_Monitor = monitor;
   // A link that needs no opening (the UDP client) exchanges through the configured transport.

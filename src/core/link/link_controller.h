@@ -88,6 +88,13 @@ class CLinkController : public LastErrorHolder {
   // is no peer.
   bool CloseMessageSocket();
 
+  // Runs a command on the open serial link's control lines (see SerialPort::ApplyLineCommand);
+  // fails when nothing is open, the link is not serial or the device refuses. The link stays
+  // open either way.
+  bool ApplyLineCommand(const LineCommand& command);
+  // The open serial link's input lines; nothing otherwise.
+  std::optional<ModemStatus> ReadModemStatus() const;
+
   // Where long transfers (Xmodem) report progress and where transfers and exchanges (UDP
   // client, HTTP) ask whether to stop; kept for the present transport and every one made or
   // opened from now on.

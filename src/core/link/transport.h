@@ -10,6 +10,7 @@
 #include "byte_string.h"
 #include "error.h"
 #include "link/link_state.h"
+#include "link/serial/serial_lines.h"
 #include "link/wait_handle.h"
 
 // What one poll of a transport brought, besides the bytes.
@@ -24,6 +25,9 @@ struct Arrival {
   int refusedPeers = 0;
   // The link is gone (the line hung up, the server closed the connection); LastError says why.
   bool lost = false;
+  // A change of the link that the trace reports on a line of its own: a serial device went away
+  // and is waited for, or came back. Empty when nothing changed.
+  std::string report;
 };
 
 // How a transport's sends show in the trace.
@@ -87,6 +91,13 @@ class Transport : public LastErrorHolder {
   virtual std::vector<ByteString> TakeReply() { return {}; }
   // Closes the connection to the peer only, where a server has one; false when there is none.
   virtual bool DropPeer() { return false; }
+  // Serial links: runs a command on the control lines (see SerialPort::ApplyLineCommand).
+  // Other links have none and fail.
+  virtual bool ApplyLineCommand(const LineCommand& /*command*/) {
+    return Fail(ErrorKind::kState, "the link has no serial control lines");
+  }
+  // Serial links: the input lines; nothing for other links and devices without modem lines.
+  virtual std::optional<ModemStatus> ReadModemStatus() const { return std::nullopt; }
   // Where a transfer reports progress and asks whether to stop; used by transports whose
   // transfers or exchanges wait for the peer.
   void SetMonitor(const TransferMonitor& monitor) { m_Monitor = monitor; }

@@ -79,6 +79,11 @@ bool Session::SendRow(int row) {
   return SendRowMessage(row, false);
 }
 
+bool Session::ApplyLineCommand(const LineCommand& command) {
+  Scope scope(*this);
+  return m_Link.ApplyLineCommand(command) || FailOfLink();
+}
+
 bool Session::SendMessage(const ByteString& message) {
   Scope scope(*this);
   return SendTraced(message) || FailOfLink();
@@ -163,6 +168,9 @@ bool Session::ReceiveTick(Clock::time_point now) {
   for (bool first = true;; first = false) {
     const Arrival arrival = m_Link.IsOpen() ? m_Link.Receive() : Arrival();
     ShowRefusedPeers(arrival);
+    if (!arrival.report.empty()) {
+      m_Trace.WriteReport(arrival.report);
+    }
     if (!ReceiveCycle::Brings(arrival)) {
       if (first) {
         OfferPackets(cycle.TakeTimedOutPacket(now));

@@ -60,6 +60,12 @@ class Session : public LastErrorHolder {
   // when the link's send fails. A sent row starts its wait for an answer in the statistics,
   // which a reply coming back within the send (an exchanging link) ends at once.
   bool SendRow(int row);
+  // Sets, clears or pulses DTR or RTS of the open serial link, or sends a break. A device that
+  // refuses (a pseudo-terminal has no modem lines) fails the command, not the link.
+  bool ApplyLineCommand(const LineCommand& command);
+  // The input lines of the open serial link; nothing for other links and for devices without
+  // modem lines.
+  std::optional<ModemStatus> ReadModemStatus() const { return m_Link.ReadModemStatus(); }
   // Sends bytes over the link as they are.
   bool SendMessage(const ByteString& message);
   // The failure text for a row number (as the user wrote it) outside 1 … rowCount.

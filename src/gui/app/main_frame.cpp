@@ -13,6 +13,7 @@
 #include "gui/dialogs/dialog_commands.h"
 #include "gui/document/document_commands.h"
 #include "gui/document/print_commands.h"
+#include "gui/serial/serial_controls.h"
 #include "gui/session/link_commands.h"
 #include "gui/session/link_status_panes.h"
 #include "gui/session/session_driver.h"
@@ -38,6 +39,9 @@ CMainFrame::CMainFrame(CConfiguration& config, QWidget* parent)
   CreateToolBar();
   CreateStatusBar();
   WireCommands();
+  auto* serial = new SerialControls(m_Driver->GetSession(), *menuBar(), *statusBar(), this);
+  connect(m_Driver, &SessionDriver::TicksRan, serial, &SerialControls::Refresh);
+  connect(m_Driver, &SessionDriver::LinkStatusChanged, serial, &SerialControls::Refresh);
   resize(960, 720);
   m_Driver->ShowStatus();
 }

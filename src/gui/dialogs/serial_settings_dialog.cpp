@@ -3,12 +3,17 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QIntValidator>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QSerialPortInfo>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <initializer_list>
+#include <limits>
 #include <utility>
+
+#include "link/serial/serial_device_list.h"
 
 namespace {
 
@@ -40,10 +45,25 @@ int FlowChoiceOf(const SerialSettings& settings) {
   return settings.m_XonXoff != 0 ? kFlowXonXoff : kFlowNone;
 }
 
-QString PortLabel(const QSerialPortInfo& port) {
-  QString label = port.systemLocation();
-  if (!port.description().isEmpty()) {
-    label += QStringLiteral(u" \u2014 ") + port.description();
+QStringList ItemTexts(const QComboBox* list) {
+  QStringList texts;
+  for (int i = 0; i < list->count(); ++i) {
+    texts << list->itemText(i);
+  }
+  return texts;
+}
+
+// How often the port list is read again while the dialog is open, so a device plugged in or
+// pulled meanwhile shows: a look at a few small folders.
+constexpr int kPortRescanMs = 1000;
+
+QString PortLabel(const std::string& path, const SerialDeviceInfo& device) {
+  QString label = QString::fromStdString(path);
+  if (!device.description.empty()) {
+    label += QStringLiteral(u" \u2014 ") + QString::fromStdString(device.description);
+  }
+  if (!device.mayOpen) {
+    label += QObject::tr(" (no access)");
   }
   return label;
 }
@@ -62,10 +82,17 @@ CSerialSettingsDialog::CSerialSettingsDialog(const SerialSettings& settings, QWi
   setWindowTitle("Opzioni per porta seriale");
 
   FillPorts();
+  SelectValue(m_Port, m_Settings.m_Device.empty()
+                          ? QVariant(m_Settings.m_Port)
+                          : QVariant(QString::fromStdString(m_Settings.m_Device)));
   for (int baud : {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200,
                    128000, 256000}) {
     m_Baud->addItem(QString::number(baud), baud);
   }
+  // Any speed the driver takes may be typed.
+  m_Baud->setEditable(true);
+  m_Baud->setInsertPolicy(QComboBox::NoInsert);
+  m_Baud->lineEdit()->setValidator(new QIntValidator(1, std::numeric_limits<int>::max(), m_Baud));
   for (int bits = 4; bits <= 8; ++bits) {
     m_DataBits->addItem(QString::number(bits), bits);
   }
@@ -79,6 +106,9 @@ CSerialSettingsDialog::CSerialSettingsDialog(const SerialSettings& settings, QWi
            {{"Xon / Xoff", kFlowXonXoff}, {"Hardware", kFlowHardware}, {"None", kFlowNone}});
 
   SelectValue(m_Baud, static_cast<int>(settings.m_Baud));
+  if (m_Baud->currentIndex() < 0) {
+    m_Baud->setEditText(QString::number(settings.m_Baud));
+  }
   SelectValue(m_DataBits, settings.m_DataBits);
   SelectValue(m_Parity, settings.m_Parity);
   SelectValue(m_StopBits, settings.m_StopBits);
@@ -101,6 +131,10 @@ CSerialSettingsDialog::CSerialSettingsDialog(const SerialSettings& settings, QWi
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(buttons);
+
+  auto* rescan = new QTimer(this);
+  connect(rescan, &QTimer::timeout, this, &CSerialSettingsDialog::RefreshPorts);
+  rescan->start(kPortRescanMs);
 }
 
 QComboBox* CSerialSettingsDialog::NewList(const char* name) {
@@ -109,24 +143,35 @@ QComboBox* CSerialSettingsDialog::NewList(const char* name) {
   return list;
 }
 
-// Present ports first, by device path; then the configured path when it is absent now (a
-// pseudo-terminal is not enumerated, a USB adapter may be unplugged); then COM1 … COM16.
-// Paths carry their text as value, COMn its number.
+// Present ports first, each by its stable by-id name (kept across a replug) and by its path;
+// then the configured path when it is absent now (a pseudo-terminal is not listed, a USB
+// adapter may be unplugged); then COM1 … COM16. Paths carry their text as value, COMn its
+// number.
 void CSerialSettingsDialog::FillPorts() {
-  QString configured = QString::fromStdString(m_Settings.m_Device);
-  for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts()) {
-    m_Port->addItem(PortLabel(port), port.systemLocation());
+  m_Port->clear();
+  for (const SerialDeviceInfo& device : ListSerialDevices()) {
+    if (!device.byId.empty()) {
+      m_Port->addItem(PortLabel(device.byId, device), QString::fromStdString(device.byId));
+    }
+    m_Port->addItem(PortLabel(device.path, device), QString::fromStdString(device.path));
   }
+  const QString configured = QString::fromStdString(m_Settings.m_Device);
   if (!configured.isEmpty() && m_Port->findData(configured) < 0) {
     m_Port->addItem(configured, configured);
   }
   for (int number = 1; number <= 16; ++number) {
     m_Port->addItem(QString("COM%1").arg(number), number);
   }
-  if (configured.isEmpty()) {
-    SelectValue(m_Port, m_Settings.m_Port);
-  } else {
-    SelectValue(m_Port, configured);
+}
+
+void CSerialSettingsDialog::RefreshPorts() {
+  const QStringList before = ItemTexts(m_Port);
+  const QVariant chosen = m_Port->currentData();
+  const QSignalBlocker quiet(m_Port);
+  FillPorts();
+  SelectValue(m_Port, chosen);
+  if (ItemTexts(m_Port) != before) {
+    emit PortsChanged();
   }
 }
 
@@ -139,7 +184,9 @@ SerialSettings CSerialSettingsDialog::Chosen() const {
     chosen.m_Device.clear();
     chosen.m_Port = static_cast<std::uint8_t>(port.toInt());
   }
-  chosen.m_Baud = ValueOr(m_Baud, chosen.m_Baud);
+  bool typed = false;
+  const std::uint32_t baud = m_Baud->currentText().toUInt(&typed);
+  chosen.m_Baud = typed && baud > 0 ? baud : chosen.m_Baud;
   chosen.m_DataBits = ValueOr(m_DataBits, chosen.m_DataBits);
   chosen.m_Parity = ValueOr(m_Parity, chosen.m_Parity);
   chosen.m_StopBits = ValueOr(m_StopBits, chosen.m_StopBits);

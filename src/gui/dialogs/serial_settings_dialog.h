@@ -8,8 +8,9 @@ class QComboBox;
 
 // The serial settings dialog, "Opzioni per porta seriale": port, bits per second, data bits,
 // parity, stop bits and flow control as six drop-down lists, "OK" and "Cancella". The port
-// list offers the serial ports present on this machine (with their description), the
-// configured device when it is a path that is absent now, and COM1 … COM16.
+// list offers the serial ports present on this machine by their by-id names and paths (with
+// their description), the configured device when it is a path that is absent now, and COM1 …
+// COM16; it is read again every second while the dialog is open. Any speed may be typed.
 class CSerialSettingsDialog : public QDialog {
   Q_OBJECT
 
@@ -18,6 +19,12 @@ class CSerialSettingsDialog : public QDialog {
 
   // The settings with the lists' choices; a list without a selection keeps the field's value.
   SerialSettings Chosen() const;
+
+  // Reads the port list again, keeping the chosen port; PortsChanged when the list changed.
+  void RefreshPorts();
+
+ signals:
+  void PortsChanged();
 
  private:
   QComboBox* NewList(const char* name);

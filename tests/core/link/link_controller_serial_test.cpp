@@ -56,7 +56,9 @@ TEST_F(LinkControllerTest, CommWithAMissingDeviceStaysClosed) {
   Set("CommConfig", device + ":9600,N,8,1");
   EXPECT_FALSE(m_Session.OpenConnection());
   EXPECT_EQ(m_Session.LastError().Message(),
-            "cannot open " + device + ": No such file or directory");
+            "cannot open " + device +
+                ": No such file or directory. No serial device with a name like it is present; "
+                "`linkwright-cli ports` lists those that are.");
   EXPECT_FALSE(m_Link.IsOpen());
   EXPECT_EQ(m_FrontEnd.state, LinkState::kSerialClosed);
   EXPECT_EQ(m_FrontEnd.playedSignals, std::vector<bool>{false});

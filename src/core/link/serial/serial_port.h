@@ -10,6 +10,7 @@
 
 #include "byte_string.h"
 #include "error.h"
+#include "link/serial/serial_lines.h"
 #include "link/wait_handle.h"
 
 // Parity codes, numbered as the settings have always stored them.
@@ -44,9 +45,10 @@ struct SerialSettings {
 class SerialDevice;
 
 // One serial port: its settings, their text form "COM%d:%d,%c,%d,%s" (or "<path>:%d,%c,%d,%s"),
-// and the open device. The port always runs without handshake, with DTR and RTS on. Why the last
-// OpenPort, ClosePort, WriteBytes or WriteSome failed is its LastError, e.g. "cannot open
-// /dev/ttyUSB9: No such file or directory".
+// and the open device. The port opens without handshake, with DTR and RTS on; the lines can be
+// changed while it is open. The baud may be any number the driver takes. Why the last call
+// failed is its LastError, e.g. "cannot open /dev/ttyUSB9: No such file or directory. Present
+// now: …", with what to do where the system tells enough.
 class SerialPort : public LastErrorHolder {
  public:
   SerialPort();
@@ -66,6 +68,8 @@ class SerialPort : public LastErrorHolder {
   // Opens the device with the current settings, closing it first if open. On failure returns
   // false and LastError() tells why.
   bool OpenPort();
+  // The same with another path naming the device (its by-id name, say); the settings stay.
+  bool OpenPortAt(const std::string& path);
 
   // Lowers DTR, discards both queues and closes. False when the port was not open.
   bool ClosePort();
@@ -97,6 +101,15 @@ class SerialPort : public LastErrorHolder {
   // Waits up to timeoutMs for a byte to become readable; true when one is waiting. False at
   // once when the port is closed.
   bool WaitReadable(std::int32_t timeoutMs);
+
+  // Sets, clears or pulses DTR or RTS, or sends a break; a pulse or break waits out its length.
+  // False when the port is closed or the device has no such line (a pseudo-terminal); the port
+  // stays open either way.
+  bool ApplyLineCommand(const LineCommand& command);
+  // The input lines; nothing when the port is closed or the device has no modem lines.
+  std::optional<ModemStatus> ReadModemStatus() const;
+  // The speed the driver runs the open device at; nothing when closed or it cannot tell.
+  std::optional<std::uint32_t> LineSpeed() const;
 
   const SerialSettings& Settings() const { return m_Settings; }
   // Replaces the settings without touching an open port (the settings dialog's use).

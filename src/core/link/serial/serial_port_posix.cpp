@@ -11,6 +11,8 @@
 #include <thread>
 
 #include "diag/diag_log.h"
+#include "link/serial/line_speed.h"
+#include "link/serial/open_failure.h"
 #include "link/serial/serial_port.h"
 
 namespace {
@@ -97,10 +99,6 @@ std::string ErrnoText() {
 std::string ApplyLineSettings(SerialDevice& device, const SerialSettings& settings) {
   boost::system::error_code error;
   const int fd = device.Fd();
-  device.m_Port.set_option(Asio::baud_rate(settings.m_Baud), error);
-  if (error) {
-    return "baud rate " + std::to_string(settings.m_Baud) + " not supported: " + error.message();
-  }
   if (settings.m_DataBits < 5) {
     return std::to_string(settings.m_DataBits) + " data bits not supported";
   }
@@ -139,7 +137,59 @@ std::string ApplyLineSettings(SerialDevice& device, const SerialSettings& settin
   if (!error) {
     device.m_Port.set_option(Asio::flow_control(Asio::flow_control::none), error);
   }
-  return error ? "line settings refused: " + error.message() : std::string();
+  if (error) {
+    return "line settings refused: " + error.message();
+  }
+  // Last, since the classic calls above would put a speed off the classic list back on it.
+  const std::string refused = SetLineSpeed(fd, settings.m_Baud);
+  return refused.empty() ? refused
+                         : "baud rate " + std::to_string(settings.m_Baud) + " refused: " + refused;
+}
+
+int ModemLineBit(ControlLine line) {
+  return line == ControlLine::kDtr ? TIOCM_DTR : TIOCM_RTS;
+}
+
+bool LineIsOn(int fd, ControlLine line) {
+  int lines = 0;
+  return ::ioctl(fd, TIOCMGET, &lines) == 0 && (lines & ModemLineBit(line)) != 0;
+}
+
+bool SwitchLine(int fd, ControlLine line, bool on) {
+  int bit = ModemLineBit(line);
+  return ::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bit) == 0;
+}
+
+// Holds the line at the opposite level for the time, then puts it back.
+bool PulseLine(int fd, ControlLine line, std::int32_t milliseconds) {
+  const bool wasOn = LineIsOn(fd, line);
+  if (!SwitchLine(fd, line, !wasOn)) {
+    return false;
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  return SwitchLine(fd, line, wasOn);
+}
+
+bool SendBreak(int fd, std::int32_t milliseconds) {
+  if (::ioctl(fd, TIOCSBRK) != 0) {
+    return false;
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  return ::ioctl(fd, TIOCCBRK) == 0;
+}
+
+bool RunLineCommand(int fd, const LineCommand& command) {
+  switch (command.action) {
+    case LineCommand::Action::kSet:
+      return SwitchLine(fd, command.line, true);
+    case LineCommand::Action::kClear:
+      return SwitchLine(fd, command.line, false);
+    case LineCommand::Action::kPulse:
+      return PulseLine(fd, command.line, command.milliseconds);
+    case LineCommand::Action::kBreak:
+      break;
+  }
+  return SendBreak(fd, command.milliseconds);
 }
 
 }  // namespace
@@ -169,13 +219,16 @@ std::string SerialPort::DeviceName() const {
 }
 
 bool SerialPort::OpenPort() {
+  return OpenPortAt(DeviceName());
+}
+
+bool SerialPort::OpenPortAt(const std::string& path) {
   ClosePort();
-  const std::string path = DeviceName();
   auto device = std::make_unique<SerialDevice>();
   boost::system::error_code error;
   device->m_Port.open(path, error);
   if (error) {
-    Fail(ErrorKind::kSystem, "cannot open " + path + ": " + error.message());
+    Fail(ErrorKind::kSystem, OpenFailureText(path, error.value()));
   } else if (const auto refused = ApplyLineSettings(*device, m_Settings);
              !refused.empty() && HasModemLines(device->Fd())) {
     Fail(ErrorKind::kSetting, "cannot set up " + path + ": " + refused);
@@ -265,4 +318,32 @@ bool SerialPort::WaitReadable(std::int32_t timeoutMs) {
     std::this_thread::sleep_for(std::chrono::milliseconds(timeout));
   }
   return false;
+}
+
+bool SerialPort::ApplyLineCommand(const LineCommand& command) {
+  if (!m_Device) {
+    return Fail(ErrorKind::kState, "port is not open");
+  }
+  const std::string what = DescribeLineCommand(command);
+  if (command.action != LineCommand::Action::kBreak && !HasModemLines(m_Device->Fd())) {
+    return Fail(ErrorKind::kSystem,
+                what + ": " + DeviceName() + " has no modem lines (a pseudo-terminal has none)");
+  }
+  if (!RunLineCommand(m_Device->Fd(), command)) {
+    return Fail(ErrorKind::kSystem, what + " on " + DeviceName() + " failed: " + ErrnoText());
+  }
+  return true;
+}
+
+std::optional<ModemStatus> SerialPort::ReadModemStatus() const {
+  int lines = 0;
+  if (!m_Device || ::ioctl(m_Device->Fd(), TIOCMGET, &lines) != 0) {
+    return std::nullopt;
+  }
+  return ModemStatus{(lines & TIOCM_CTS) != 0, (lines & TIOCM_DSR) != 0, (lines & TIOCM_CAR) != 0,
+                     (lines & TIOCM_RNG) != 0};
+}
+
+std::optional<std::uint32_t> SerialPort::LineSpeed() const {
+  return m_Device ? ::LineSpeed(m_Device->Fd()) : std::nullopt;
 }
