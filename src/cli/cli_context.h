@@ -30,3 +30,4 @@ void AddConfigCommands(CLI::App& app, CliContext& context);
 void AddCrcCommands(CLI::App& app, CliContext& context);
 void AddRunCommands(CLI::App& app, CliContext& context);
 void AddSendCommands(CLI::App& app, CliContext& context);
+void AddTestCommands(CLI::App& app, CliContext& context);

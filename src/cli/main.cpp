@@ -103,6 +103,7 @@ int main(int argc, char** argv) {
   AddCrcCommands(app, context);
   AddRunCommands(app, context);
   AddSendCommands(app, context);
+  AddTestCommands(app, context);
 
   return ExitAfterOutput(RunCommandLine(app, argc, argv, context));
 }
