@@ -8,6 +8,7 @@
 
 #include <yaml-cpp/yaml.h>
 
+#include "codec/escape_codec.h"
 #include "config/configuration.h"
 #include "config/setting_values.h"
 #include "document/message_table.h"
@@ -252,7 +253,7 @@ class StepReader {
       step.regex = CompileRegex(node);
       step.payload = node.Scalar();
       step.captureNames = NamedGroups(step.payload);
-      step.detail = "regex \"" + step.payload + "\"";
+      step.detail = "regex \"" + BytesToText(step.payload, false) + "\"";
     } else {
       step.form = PayloadForm::kText;
       step.payload = Scalar(node, "text");

@@ -5,15 +5,15 @@
 #include "codec/escape_codec.h"
 
 ScenarioRunner::ScenarioRunner(Session& session, const Scenario& scenario)
-    : m_Session(session), m_Scenario(scenario), m_Outcomes(scenario.tests.size()) {
+    : m_Session(session),
+      m_Scenario(scenario),
+      m_Outcomes(scenario.tests.size()),
+      m_Observer(std::make_shared<const Session::PacketObserver>(
+          [this](std::string_view packet) { Keep(packet); })) {
   for (size_t i = 0; i < scenario.tests.size(); ++i) {
     m_Outcomes[i].steps.resize(scenario.tests[i].steps.size());
   }
-  m_Session.SetPacketObserver([this](std::string_view packet) { Keep(packet); });
-}
-
-ScenarioRunner::~ScenarioRunner() {
-  m_Session.SetPacketObserver(nullptr);
+  m_Session.SetPacketObserver(m_Observer);
 }
 
 size_t CountState(const std::vector<TestOutcome>& outcomes, RunState state) {

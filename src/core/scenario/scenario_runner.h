@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -63,8 +64,8 @@ class ScenarioRunner {
   // Packets kept beyond this (a peer that streams while no expect waits) drop the oldest.
   static constexpr size_t kMaxKeptPackets = 4096;
 
+  // Watches the session's packets for as long as the runner lives; the session may go first.
   ScenarioRunner(Session& session, const Scenario& scenario);
-  ~ScenarioRunner();
   ScenarioRunner(const ScenarioRunner&) = delete;
   ScenarioRunner& operator=(const ScenarioRunner&) = delete;
 
@@ -116,6 +117,7 @@ class ScenarioRunner {
   bool m_StepRunning = false;
   Clock::time_point m_TestStart;
   Clock::time_point m_StepStart;
+  std::shared_ptr<const Session::PacketObserver> m_Observer;
   std::deque<ByteString> m_Kept;
   std::map<std::string, ByteString> m_Captures;
 };

@@ -198,8 +198,8 @@ void Session::OfferPackets(const PacketList& packets) {
 }
 
 void Session::ObservePacket(std::string_view packet) {
-  if (m_PacketObserver) {
-    m_PacketObserver(packet);
+  if (const std::shared_ptr<const PacketObserver> observer = m_PacketObserver.lock()) {
+    (*observer)(packet);
   }
 }
 

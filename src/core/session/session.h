@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -90,9 +91,12 @@ class Session : public LastErrorHolder {
   }
   // Called with every packet received, before AutoReply sees it: the packets the receive cycle
   // cuts and the replies that come back within a send over an exchanging link. A test runner
-  // watches the traffic through it; none is set by default.
+  // watches the traffic through it; none is set by default. The session holds it weakly, so
+  // either may go first: an observer whose owner let it go is no longer called.
   using PacketObserver = std::function<void(std::string_view packet)>;
-  void SetPacketObserver(PacketObserver observer) { m_PacketObserver = std::move(observer); }
+  void SetPacketObserver(std::weak_ptr<const PacketObserver> observer) {
+    m_PacketObserver = std::move(observer);
+  }
 
   // When the next tick is due; nothing while no timer runs.
   std::optional<Clock::time_point> NextDue() const { return m_Timers.NextDue(); }
@@ -169,7 +173,7 @@ class Session : public LastErrorHolder {
   CLinkController m_Link;
   CLinkwrightDoc m_Doc;
   TickScheduler m_Timers;
-  PacketObserver m_PacketObserver;
+  std::weak_ptr<const PacketObserver> m_PacketObserver;
   std::optional<LinkStatus> m_ShownStatus;
   int32_t m_ShownTxCount = 0;
 };
