@@ -28,6 +28,7 @@
 #include "gui/dialogs/symbols_dialog.h"
 #include "gui/dialogs/xmodem_progress.h"
 #include "gui/document/recent_files.h"
+#include "gui/scenario/scenario_panel.h"
 #include "gui/session/link_icons.h"
 #include "gui/session/wake_on_data.h"
 #include "gui/table/edit_commands.h"
@@ -252,6 +253,7 @@ void CMainFrame::CreateMenus() {
   tools->addAction(a.autoSend);
   tools->addSeparator();
   tools->addAction(a.statistics);
+  tools->addAction(tr("Run Scenario..."), this, [this] { ScenarioPanel::OpenFor(*this); });
   // The AutoSend setting may have been changed by another program or the configuration editor.
   connect(tools, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
 
