@@ -91,9 +91,9 @@ TEST(ScenarioPeersTest, TheExampleScenarioPassesAgainstTheSimulatorOverEveryLink
   }
 }
 
-// A device that answers wrongly: the failure names the step, what was expected and what came,
-// and the next test still runs.
-TEST(ScenarioPeersTest, AFailedExpectIsReportedAndTheNextTestRuns) {
+// A device that answers wrongly, then goes away: each failure names the step, what was expected
+// and what came (or why nothing could), and the next test still runs, over a link opened anew.
+TEST(ScenarioPeersTest, FailedTestsAreReportedAndTheNextTestRuns) {
   TempDir dir;
   LoopbackSocket listener = LoopbackSocket::TcpListener();
   WriteFileBytes(dir / "s.yaml",
@@ -103,7 +103,8 @@ TEST(ScenarioPeersTest, AFailedExpectIsReportedAndTheNextTestRuns) {
                      "\n"
                      "tests:\n"
                      "  - name: wrong\n    steps:\n      - send: A[CR]\n      - expect: B[CR]\n"
-                     "  - name: right\n    steps:\n      - send: C[CR]\n      - expect: D[CR]\n");
+                     "  - name: lost\n    steps:\n      - send: C[CR]\n      - expect: D[CR]\n"
+                     "  - name: right\n    steps:\n      - send: E[CR]\n      - expect: F[CR]\n");
   RunningCli tester(
       Command(dir, "test", {"--json", (dir / "r.json").string(), (dir / "s.yaml").string()}));
   LoopbackSocket device = listener.Accept();
@@ -111,7 +112,11 @@ TEST(ScenarioPeersTest, AFailedExpectIsReportedAndTheNextTestRuns) {
   EXPECT_EQ(device.Read(2), "A\r");
   ASSERT_TRUE(device.Write("X\r"));
   EXPECT_EQ(device.Read(2), "C\r");
-  ASSERT_TRUE(device.Write("D\r"));
+  device.Close();
+  LoopbackSocket again = listener.Accept();
+  ASSERT_TRUE(again.valid());
+  EXPECT_EQ(again.Read(2), "E\r");
+  ASSERT_TRUE(again.Write("F\r"));
   EXPECT_EQ(tester.Wait(), 1) << tester.Err();
   const std::string out = tester.Out();
   EXPECT_NE(out.find("FAIL  wrong"), std::string::npos) << out;
@@ -119,8 +124,10 @@ TEST(ScenarioPeersTest, AFailedExpectIsReportedAndTheNextTestRuns) {
             std::string::npos)
       << out;
   EXPECT_NE(out.find("arrived:  X[CR]"), std::string::npos) << out;
+  EXPECT_NE(out.find("FAIL  lost"), std::string::npos) << out;
+  EXPECT_NE(out.find("arrived:  link lost"), std::string::npos) << out;
   EXPECT_NE(out.find("PASS  right"), std::string::npos) << out;
-  EXPECT_NE(out.find("1 passed, 1 failed"), std::string::npos) << out;
+  EXPECT_NE(out.find("1 passed, 2 failed"), std::string::npos) << out;
   EXPECT_NE(ReadFileBytes(dir / "r.json").find("\"state\": \"failed\""), std::string::npos);
 }
 
