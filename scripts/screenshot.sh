@@ -4,13 +4,7 @@
 # trace with timestamps and colours.
 # Usage: scripts/screenshot.sh [BUILD_FOLDER [OUTPUT_PNG]]   (defaults: build/release, docs/window.png)
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$root/build/release}" && pwd)
-out=$(realpath -m "${2:-$root/docs/window.png}")
-
-if [ -z "${LINKWRIGHT_SCREENSHOT_DISPLAY:-}" ]; then
-  exec xvfb-run -a -s '-screen 0 1280x860x24' env LINKWRIGHT_SCREENSHOT_DISPLAY=1 "$0" "$build" "$out"
-fi
+source "$(dirname "$0")/screenshot-start.sh" window.png "$@"
 
 work=$(mktemp -d)
 app=

@@ -31,3 +31,4 @@ void AddCrcCommands(CLI::App& app, CliContext& context);
 void AddPortCommands(CLI::App& app, CliContext& context);
 void AddRunCommands(CLI::App& app, CliContext& context);
 void AddSendCommands(CLI::App& app, CliContext& context);
+void AddTestCommands(CLI::App& app, CliContext& context);

@@ -104,6 +104,7 @@ int main(int argc, char** argv) {
   AddPortCommands(app, context);
   AddRunCommands(app, context);
   AddSendCommands(app, context);
+  AddTestCommands(app, context);
 
   return ExitAfterOutput(RunCommandLine(app, argc, argv, context));
 }

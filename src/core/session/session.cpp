@@ -139,6 +139,7 @@ bool Session::SendTraced(const ByteString& message) {
   }
   for (const ByteString& reply : lines.replies) {
     m_Trace.Write(reply, TraceDirection::kReceived, true);
+    ObservePacket(reply);
   }
   return sent;
 }
@@ -199,7 +200,14 @@ void Session::ShowRefusedPeers(const Arrival& arrival) {
 void Session::OfferPackets(const PacketList& packets) {
   for (size_t i = 0; i < packets.Count(); ++i) {
     m_Doc.Statistics().PacketCut();
+    ObservePacket(packets.At(i));
     AutoReply(packets.At(i));
+  }
+}
+
+void Session::ObservePacket(std::string_view packet) {
+  if (const std::shared_ptr<const PacketObserver> observer = m_PacketObserver.lock()) {
+    (*observer)(packet);
   }
 }
 

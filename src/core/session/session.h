@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -93,6 +95,15 @@ class Session : public LastErrorHolder {
   size_t PacketsReceived() const {
     return m_Doc.Receiving().PacketCount() + m_Link.ExchangeReplies();
   }
+  // Called with every packet received, before AutoReply sees it: the packets the receive cycle
+  // cuts and the replies that come back within a send over an exchanging link. A test runner
+  // watches the traffic through it; none is set by default. The session holds it weakly, so
+  // either may go first: an observer whose owner let it go is no longer called.
+  using PacketObserver = std::function<void(std::string_view packet)>;
+  void SetPacketObserver(std::weak_ptr<const PacketObserver> observer) {
+    m_PacketObserver = std::move(observer);
+  }
+
   // When the next tick is due; nothing while no timer runs.
   std::optional<Clock::time_point> NextDue() const { return m_Timers.NextDue(); }
 
@@ -154,6 +165,7 @@ class Session : public LastErrorHolder {
   // Sends and traces what the link reports; clears the trace first when "ClearTextOnSend" is set.
   bool SendTraced(const ByteString& message);
   void OfferPackets(const PacketList& packets);
+  void ObservePacket(std::string_view packet);
   void ShowRefusedPeers(const Arrival& arrival);
   // Sends what the link gathered; the failure beep when it did not go out.
   void SendGathered();
@@ -167,6 +179,7 @@ class Session : public LastErrorHolder {
   CLinkController m_Link;
   CLinkwrightDoc m_Doc;
   TickScheduler m_Timers;
+  std::weak_ptr<const PacketObserver> m_PacketObserver;
   std::optional<LinkStatus> m_ShownStatus;
   int32_t m_ShownTxCount = 0;
 };

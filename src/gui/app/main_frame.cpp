@@ -13,6 +13,7 @@
 #include "gui/dialogs/dialog_commands.h"
 #include "gui/document/document_commands.h"
 #include "gui/document/print_commands.h"
+#include "gui/scenario/scenario_panel.h"
 #include "gui/serial/serial_controls.h"
 #include "gui/session/link_commands.h"
 #include "gui/session/link_status_panes.h"
@@ -114,6 +115,8 @@ void CMainFrame::CreateMenus() {
   m_ToolsMenu->addAction(a.autoSend);
   m_ToolsMenu->addSeparator();
   m_ToolsMenu->addAction(a.statistics);
+  m_ToolsMenu->addAction(tr("Run Scenario..."), this,
+                         [this] { ScenarioPanel::OpenFor(*m_Driver, *this); });
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->addAction(a.appAbout);

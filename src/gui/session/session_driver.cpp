@@ -43,6 +43,10 @@ QAction* SessionDriver::WakeOnDataToggle() const {
   return m_WakeOnData->Toggle();
 }
 
+void SessionDriver::ForceWakeOnData(bool forced) {
+  m_WakeOnData->SetForced(forced);
+}
+
 void SessionDriver::ShowTransfersIn(TransferDisplay& display) {
   m_Transfer = &display;
   m_Session.SetTransferMonitor({[&display](int done, int total) { display.Progress(done, total); },

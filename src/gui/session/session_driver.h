@@ -30,6 +30,9 @@ class SessionDriver : public QObject, public FrontEnd {
   CConfiguration& Configuration() { return m_Config; }
   // Tools › "Wake on Data".
   QAction* WakeOnDataToggle() const;
+  // Wakes on data whatever Tools › "Wake on Data" says, while `forced`: for a scenario run,
+  // whose steps must see each answer as it arrives.
+  void ForceWakeOnData(bool forced);
   // Long transfers report to `display`, which must outlive the driver's use of the session.
   void ShowTransfersIn(TransferDisplay& display);
 

@@ -23,7 +23,7 @@ WakeOnData::WakeOnData(QObject* parent)
 
 void WakeOnData::Watch(const std::vector<WaitHandle>& handles) {
   const std::vector<WaitHandle> wanted =
-      m_Toggle->isChecked() ? handles : std::vector<WaitHandle>();
+      m_Toggle->isChecked() || m_Forced ? handles : std::vector<WaitHandle>();
   if (wanted != m_Watched) {
     qDeleteAll(m_Notifiers);
     m_Notifiers.clear();

@@ -21,8 +21,12 @@ class WakeOnData : public QObject {
 
   QAction* Toggle() const { return m_Toggle; }
 
-  // Watches `handles` (none while the item is unchecked), making new notifiers only when the
-  // set changed, and lets every notifier fire again.
+  // Watches whatever the item says, as long as `forced` holds: a scenario run wants its answers
+  // at once. Takes effect at the next Watch.
+  void SetForced(bool forced) { m_Forced = forced; }
+
+  // Watches `handles` (none while the item is unchecked and nothing forces it), making new
+  // notifiers only when the set changed, and lets every notifier fire again.
   void Watch(const std::vector<WaitHandle>& handles);
 
  signals:
@@ -32,6 +36,7 @@ class WakeOnData : public QObject {
   void Quieten();
 
   QAction* m_Toggle;
+  bool m_Forced = false;
   std::vector<WaitHandle> m_Watched;
   std::vector<QSocketNotifier*> m_Notifiers;
 };
