@@ -35,7 +35,7 @@ bool HttpTransport::Send(const ByteString& message) {
   ByteString body;
   m_Reply.clear();
   const Error error = HttpExchange(url, header, body, m_Config.GetInt(setting::kResponseTimeout),
-                                   std::nullopt, Monitor().cancelled);
+                                   std::nullopt, Monitor().cancelled, ReadTlsSettings(m_Config));
   if (error.Failed()) {
     return FailExchange("an HTTP response from " + url,
                         {error.Kind(), "no HTTP response from " + url});
