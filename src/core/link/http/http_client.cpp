@@ -87,7 +87,7 @@ Error Connect(boost::asio::io_context& io, std::unique_ptr<NetStream>& stream,
     LogSocketFailure(error);
     return SocketFailure("cannot connect to " + parts.host, error);
   }
-  stream = std::make_unique<NetStream>(std::move(socket));
+  stream = std::make_unique<NetStream>(io, std::move(socket));
   if (parts.protocol != kSecureProtocol) {
     return {};
   }
@@ -96,7 +96,7 @@ Error Connect(boost::asio::io_context& io, std::unique_ptr<NetStream>& stream,
   if (!failed.Failed()) {
     const std::string peerName = tls.serverName.empty() ? LowerAscii(HostWithoutBrackets(parts.host))
                                                         : tls.serverName;
-    failed = stream->StartTls(io, std::move(context), TlsRole::kClient, peerName,
+    failed = stream->StartTls(std::move(context), TlsRole::kClient, peerName,
                               TimeLeft(deadline));
   }
   if (failed.Failed()) {
@@ -111,18 +111,16 @@ Error Connect(boost::asio::io_context& io, std::unique_ptr<NetStream>& stream,
 // failures are not checked: they show as a missing response.
 class PieceSender {
  public:
-  PieceSender(boost::asio::io_context& io, NetStream& stream, Clock::time_point deadline)
-      : m_Io(io), m_Stream(stream), m_Deadline(deadline) {}
+  PieceSender(NetStream& stream, Clock::time_point deadline)
+      : m_Stream(stream), m_Deadline(deadline) {}
 
   void operator()(std::string_view piece) const {
     const int length = static_cast<int>(piece.size());
     DiagLog(' ', "%*.*s", length, length, piece.data());
-    m_Stream.WriteAll(m_Io, boost::asio::buffer(piece.data(), piece.size()),
-                      TimeLeft(m_Deadline));
+    m_Stream.WriteAll(boost::asio::buffer(piece.data(), piece.size()), TimeLeft(m_Deadline));
   }
 
  private:
-  boost::asio::io_context& m_Io;
   NetStream& m_Stream;
   Clock::time_point m_Deadline;
 };
@@ -361,7 +359,7 @@ Error MySendHTTP(const std::string& url, const std::string& contentType,
   // acknowledgement of the previous one.
   boost::system::error_code ignored;
   stream->Socket().set_option(tcp::no_delay(true), ignored);
-  SendRequest(PieceSender(io, *stream, requestDeadline), parts, contentType, extraHeaderLines,
+  SendRequest(PieceSender(*stream, requestDeadline), parts, contentType, extraHeaderLines,
               body, userAgent);
   return ReadResponse(*stream, response,
                       {timeoutMilliseconds,

@@ -14,6 +14,8 @@ namespace ssl = boost::asio::ssl;
 
 namespace {
 
+constexpr std::chrono::milliseconds kCloseNotifyWait{200};
+
 // Names the peer for the certificate check: a host name is also sent to the server (SNI),
 // an address is checked against the certificate's address entries.
 void NamePeer(SSL* handle, const std::string& peerName) {
@@ -46,13 +48,14 @@ std::string HandshakeProblem(SSL* handle, const boost::system::error_code& error
 
 }  // namespace
 
-NetStream::NetStream(tcp::socket socket) : m_Socket(std::move(socket)) {}
+NetStream::NetStream(boost::asio::io_context& io, tcp::socket socket)
+    : m_Io(io), m_Socket(std::move(socket)) {}
 
 NetStream::~NetStream() {
   Close();
 }
 
-Error NetStream::StartTls(boost::asio::io_context& io, std::shared_ptr<ssl::context> context,
+Error NetStream::StartTls(std::shared_ptr<ssl::context> context,
                           TlsRole role, const std::string& peerName,
                           std::chrono::milliseconds limit) {
   m_Context = std::move(context);
@@ -63,7 +66,7 @@ Error NetStream::StartTls(boost::asio::io_context& io, std::shared_ptr<ssl::cont
   }
   auto& tls = *m_Tls;
   const boost::system::error_code error = RunWithin(
-      io, limit,
+      m_Io, limit,
       [&tls, client](auto handler) {
         tls.async_handshake(client ? ssl::stream_base::client : ssl::stream_base::server,
                             std::move(handler));
@@ -87,8 +90,17 @@ size_t NetStream::ReadSome(boost::asio::mutable_buffer buffer, boost::system::er
   return m_Tls ? m_Tls->read_some(buffer, error) : m_Socket.read_some(buffer, error);
 }
 
-boost::system::error_code NetStream::WriteAll(boost::asio::io_context& io,
-                                              boost::asio::const_buffer bytes,
+bool NetStream::MoreWaiting() {
+  if (!m_Tls) {
+    return false;
+  }
+  SSL* handle = m_Tls->native_handle();
+  boost::system::error_code error;
+  return SSL_pending(handle) > 0 || BIO_ctrl_pending(SSL_get_rbio(handle)) > 0 ||
+         m_Socket.available(error) > 0;
+}
+
+boost::system::error_code NetStream::WriteAll(boost::asio::const_buffer bytes,
                                               std::chrono::milliseconds limit) {
   size_t done = 0;
   boost::system::error_code error;
@@ -106,7 +118,7 @@ boost::system::error_code NetStream::WriteAll(boost::asio::io_context& io,
     }
   }
   return RunWithin(
-      io, limit,
+      m_Io, limit,
       [this, bytes, done](auto handler) {
         if (m_Tls) {
           boost::asio::async_write(*m_Tls, bytes, std::move(handler));
@@ -119,6 +131,13 @@ boost::system::error_code NetStream::WriteAll(boost::asio::io_context& io,
 
 void NetStream::Close() {
   boost::system::error_code ignored;
+  if (m_Tls && m_Socket.is_open()) {
+    // Tells the peer that the data ended here rather than being cut off. A peer that does not
+    // answer is not waited for long.
+    RunWithin(
+        m_Io, kCloseNotifyWait, [this](auto handler) { m_Tls->async_shutdown(std::move(handler)); },
+        [this] { m_Socket.cancel(); });
+  }
   if (m_Socket.is_open()) {
     m_Socket.shutdown(tcp::socket::shutdown_send, ignored);
     m_Socket.close(ignored);

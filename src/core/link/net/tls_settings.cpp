@@ -1,15 +1,23 @@
 #include "link/net/tls_settings.h"
 
+#include <filesystem>
+#include <fstream>
+
 #include "config/configuration.h"
 
 namespace ssl = boost::asio::ssl;
 
 namespace {
 
+// OpenSSL reports a file it cannot open with no words of its own; the file system says more.
 Error FileProblem(const char* settingName, const std::string& path,
                   const boost::system::error_code& error) {
-  return {ErrorKind::kSetting, std::string(settingName) + " '" + path +
-                                   "' cannot be used: " + error.message()};
+  std::error_code status;
+  const bool readable = std::filesystem::is_regular_file(path, status) &&
+                        std::ifstream(path, std::ios::binary).is_open();
+  const std::string reason = readable ? error.message() : "no readable file there";
+  return {ErrorKind::kSetting,
+          std::string(settingName) + " '" + path + "' cannot be used: " + reason};
 }
 
 }  // namespace

@@ -103,11 +103,11 @@ bool TcpLink::Connect(const std::string& host, uint16_t port) {
   if (error) {
     return Failed("connect()", error, what);
   }
-  auto stream = std::make_unique<NetStream>(std::move(socket));
+  auto stream = std::make_unique<NetStream>(m_Io, std::move(socket));
   if (m_TlsContext) {
     const std::string peerName = m_TlsPeerName.empty() ? HostWithoutBrackets(host) : m_TlsPeerName;
     Error handshake =
-        stream->StartTls(m_Io, m_TlsContext, TlsRole::kClient, peerName, kSocketWaitLimit);
+        stream->StartTls(m_TlsContext, TlsRole::kClient, peerName, kSocketWaitLimit);
     if (handshake.Failed()) {
       DiagLog('E', "TcpLink::Connect() : %s", handshake.Message().c_str());
       return Fail(handshake.Kind(), what + ": " + handshake.Message());
@@ -135,7 +135,7 @@ bool TcpLink::AcceptTls(NetStream& stream) {
   if (!m_TlsContext) {
     return true;
   }
-  Error handshake = stream.StartTls(m_Io, m_TlsContext, TlsRole::kServer, {}, kSocketWaitLimit);
+  Error handshake = stream.StartTls(m_TlsContext, TlsRole::kServer, {}, kSocketWaitLimit);
   if (handshake.Failed()) {
     DiagLog('W', "TcpLink::AcceptWaiting() : peer refused: %s", handshake.Message().c_str());
   }
@@ -163,7 +163,7 @@ TcpLink::AcceptResult TcpLink::AcceptWaiting() {
     if (error) {
       continue;
     }
-    auto stream = std::make_unique<NetStream>(std::move(socket));
+    auto stream = std::make_unique<NetStream>(m_Io, std::move(socket));
     if (AcceptTls(*stream)) {
       TakePeer(std::move(stream));
       result.accepted = true;
@@ -179,10 +179,12 @@ ByteString TcpLink::ReadWaiting(size_t limit, bool& peerGone) {
   }
   boost::system::error_code error;
   const size_t wanted = std::max<size_t>(limit, 1);
-  // Reads until nothing more is waiting: TLS hands out at most one record per read, and may
-  // hold decrypted bytes while the socket has none. A read is made even with nothing waiting,
-  // so a closed or failed connection shows itself.
-  while (!error && data.size() < wanted) {
+  // One read of what is waiting; with nothing waiting a read is still made, so a closed or
+  // failed connection shows itself. TLS hands out at most one record per read, and may hold
+  // records it took from the socket, so it reads on while more is there; an end met by such a
+  // further read is left for the next call, so the bytes before it are answered first, as on
+  // a plain connection.
+  for (;;) {
     const size_t waiting = m_MessageSocket->Socket().available(error);
     const size_t start = data.size();
     data.resize(start + std::clamp<size_t>(std::max(waiting, kLeastRead), 1, wanted - start));
@@ -190,6 +192,12 @@ ByteString TcpLink::ReadWaiting(size_t limit, bool& peerGone) {
         m_MessageSocket->ReadSome(boost::asio::buffer(data.data() + start, data.size() - start),
                                   error);
     data.resize(start + count);
+    if (error && start > 0) {
+      error.clear();
+    }
+    if (error || data.size() >= wanted || !m_MessageSocket->MoreWaiting()) {
+      break;
+    }
   }
   peerGone = error && error != boost::asio::error::would_block;
   return data;
@@ -220,7 +228,7 @@ bool TcpLink::SendGathered() {
 
 bool TcpLink::SendNow(const ByteString& bytes) {
   const boost::system::error_code error =
-      m_MessageSocket->WriteAll(m_Io, boost::asio::buffer(bytes), kSocketWaitLimit);
+      m_MessageSocket->WriteAll(boost::asio::buffer(bytes), kSocketWaitLimit);
   if (error) {
     Failed(nullptr, error, "TCP send failed");
     ClosePeer();
