@@ -9,6 +9,7 @@ for b in "$build"/bench/*_bench; do
 done
 "$(dirname "$0")/bench-simulator.sh" "$build"
 "$(dirname "$0")/bench-wire-speed.py" "$build"
+"$(dirname "$0")/bench-tls-speed.py" "$build"
 # The trace pane under a streaming peer, on Qt's offscreen platform (BENCH_TRACE_SECONDS per
 # feed, default 60).
 if [ -x "$build/bench/trace_pane_load" ]; then
