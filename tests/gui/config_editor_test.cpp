@@ -89,14 +89,22 @@ class ConfigEditorTest : public QObject {
     // Enabled: TlsEnabled, TlsCaFile, TlsCertFile, TlsKeyFile, TlsVerifyPeer, TlsServerName,
     // MulticastGroup, MulticastInterface, MulticastTtl.
     QTest::addColumn<QString>("enabled");
-    QTest::newRow("Tcp plain") << 1 << false << false << "" << "E--------";
-    QTest::newRow("Tcp TLS client") << 1 << false << true << "" << "ECFKVN---";
-    QTest::newRow("Tcp TLS server") << 1 << true << true << "" << "ECFKV----";
-    QTest::newRow("Http") << 3 << false << false << "" << "-CFKVN---";
-    QTest::newRow("Udp server") << 2 << true << true << "" << "------G--";
-    QTest::newRow("Udp server in a group") << 2 << true << false << "239.1.2.3" << "------GI-";
-    QTest::newRow("Udp client to a group") << 2 << false << false << "239.1.2.3" << "------GIT";
-    QTest::newRow("Comm") << 0 << false << true << "239.1.2.3" << "---------";
+    QTest::newRow("Tcp plain") << 1 << false << false << ""
+                               << "E--------";
+    QTest::newRow("Tcp TLS client") << 1 << false << true << ""
+                                    << "ECFKVN---";
+    QTest::newRow("Tcp TLS server") << 1 << true << true << ""
+                                    << "ECFKV----";
+    QTest::newRow("Http") << 3 << false << false << ""
+                          << "-CFKVN---";
+    QTest::newRow("Udp server") << 2 << true << true << ""
+                                << "------G--";
+    QTest::newRow("Udp server in a group") << 2 << true << false << "239.1.2.3"
+                                           << "------GI-";
+    QTest::newRow("Udp client to a group") << 2 << false << false << "239.1.2.3"
+                                           << "------GIT";
+    QTest::newRow("Comm") << 0 << false << true << "239.1.2.3"
+                          << "---------";
   }
   void NetworkControlsFollowModeRoleTlsAndGroup() {
     QFETCH(int, mode);
@@ -110,8 +118,8 @@ class ConfigEditorTest : public QObject {
     Find<QLineEdit>(editor, "MulticastGroup")->setText(group);
     Find<QComboBox>(editor, "Mode")->setCurrentIndex(mode);
     QString seen;
-    const char* keys[] = {"TlsEnabled",    "TlsCaFile",      "TlsCertFile",
-                          "TlsKeyFile",    "TlsVerifyPeer",  "TlsServerName",
+    const char* keys[] = {"TlsEnabled",     "TlsCaFile",          "TlsCertFile",
+                          "TlsKeyFile",     "TlsVerifyPeer",      "TlsServerName",
                           "MulticastGroup", "MulticastInterface", "MulticastTtl"};
     for (size_t i = 0; i < std::size(keys); ++i) {
       seen += Find<QWidget>(editor, keys[i])->isEnabled() ? QString(enabled[int(i)]) : "-";

@@ -109,13 +109,13 @@ TEST_F(SecureLinksTest, TlsClientTalksToOpensslServerOrSaysWhyTheHandshakeFailed
     const uint16_t port = UnusedTcpPortNumber();
     const std::string received = (m_Dir / "received").string();
     BackgroundCommand server("(printf 'HELLO\\n'; sleep 10) | openssl s_server -quiet -accept " +
-                             std::to_string(port) + " -cert " + Certs() / c.certificate +
-                             " -key " + Certs() / "server.key" + " > " + received + " 2>&1");
-    std::vector<std::string> args = Arguments(
-        "send", {"Mode=1", "ActAsServer=0", "SocketHost=localhost",
-                 "SocketPort=" + std::to_string(port), "TlsEnabled=1",
-                 "TlsCaFile=" + Certs() / c.caFile, "TlsServerName=" + c.serverName,
-                 "PacketCloser=[LF]"});
+                             std::to_string(port) + " -cert " + Certs() / c.certificate + " -key " +
+                             Certs() / "server.key" + " > " + received + " 2>&1");
+    std::vector<std::string> args =
+        Arguments("send", {"Mode=1", "ActAsServer=0", "SocketHost=localhost",
+                           "SocketPort=" + std::to_string(port), "TlsEnabled=1",
+                           "TlsCaFile=" + Certs() / c.caFile, "TlsServerName=" + c.serverName,
+                           "PacketCloser=[LF]"});
     args.insert(args.end(), {"--wait", "3000", "--replies", "1", "PING[LF]"});
     const ProcessResult result = RunUntilListening(args);
     if (c.expected.empty()) {
@@ -142,9 +142,9 @@ TEST_F(SecureLinksTest, TlsServerAnswersASocatClientOverIpv6) {
   RunningCli server(args);
   ASSERT_TRUE(server.WaitForErr("link: TCP ")) << server.Err();
   const ProcessResult client = RunProgram(
-      "sh", {"-c", "printf 'PING\\r' | timeout 10 socat -t 2 - OPENSSL:[::1]:" +
-                       std::to_string(port) + ",cafile=" + Certs() / "ca.pem" +
-                       ",commonname=localhost"});
+      "sh",
+      {"-c", "printf 'PING\\r' | timeout 10 socat -t 2 - OPENSSL:[::1]:" + std::to_string(port) +
+                 ",cafile=" + Certs() / "ca.pem" + ",commonname=localhost"});
   EXPECT_EQ(client.out, "PONG\r") << client.err;
   ASSERT_TRUE(server.Signal(SIGTERM));
   EXPECT_EQ(server.Wait(), 0);
@@ -156,10 +156,10 @@ TEST_F(SecureLinksTest, TlsServerAnswersASocatClientOverIpv6) {
 TEST_F(SecureLinksTest, HttpsFetchesFromAnIpv6UrlOverTls) {
   const uint16_t port = UnusedTcpPortNumber();
   WriteFileBytes(m_Dir / "hello.txt", "hello body\n");
-  BackgroundCommand server("cd " + m_Dir.path().string() +
-                           " && exec openssl s_server -quiet -WWW -accept '[::1]:" +
-                           std::to_string(port) + "' -cert " + Certs() / "server.pem" + " -key " +
-                           Certs() / "server.key");
+  BackgroundCommand server(
+      "cd " + m_Dir.path().string() +
+      " && exec openssl s_server -quiet -WWW -accept '[::1]:" + std::to_string(port) + "' -cert " +
+      Certs() / "server.pem" + " -key " + Certs() / "server.key");
   std::vector<std::string> args =
       Arguments("send", {"Mode=3", "HttpUrl=https://[::1]:" + std::to_string(port) + "/",
                          "TlsCaFile=" + Certs() / "ca.pem"});

@@ -235,8 +235,9 @@ void CConfigPageConnection::UpdateEnabling() {
   // TLS serves TCP when switched on, and https addresses whatever the switch says.
   const bool tls = (mode == kTcp && m_TlsEnabled->isChecked()) || mode == kHttp;
   m_TlsEnabled->setEnabled(mode == kTcp);
-  for (QWidget* control : {static_cast<QWidget*>(m_TlsCaFile), static_cast<QWidget*>(m_TlsCertFile),
-                           static_cast<QWidget*>(m_TlsKeyFile), static_cast<QWidget*>(m_TlsVerifyPeer)}) {
+  for (QWidget* control :
+       {static_cast<QWidget*>(m_TlsCaFile), static_cast<QWidget*>(m_TlsCertFile),
+        static_cast<QWidget*>(m_TlsKeyFile), static_cast<QWidget*>(m_TlsVerifyPeer)}) {
     control->setEnabled(tls);
   }
   m_TlsServerName->setEnabled(tls && (mode == kHttp || !server));

@@ -94,10 +94,9 @@ Error Connect(boost::asio::io_context& io, std::unique_ptr<NetStream>& stream,
   std::shared_ptr<boost::asio::ssl::context> context;
   Error failed = MakeTlsContext(tls, TlsRole::kClient, context);
   if (!failed.Failed()) {
-    const std::string peerName = tls.serverName.empty() ? LowerAscii(HostWithoutBrackets(parts.host))
-                                                        : tls.serverName;
-    failed = stream->StartTls(std::move(context), TlsRole::kClient, peerName,
-                              TimeLeft(deadline));
+    const std::string peerName =
+        tls.serverName.empty() ? LowerAscii(HostWithoutBrackets(parts.host)) : tls.serverName;
+    failed = stream->StartTls(std::move(context), TlsRole::kClient, peerName, TimeLeft(deadline));
   }
   if (failed.Failed()) {
     DiagLog('E', "MySendHTTP() : %s", failed.Message().c_str());
@@ -359,8 +358,8 @@ Error MySendHTTP(const std::string& url, const std::string& contentType,
   // acknowledgement of the previous one.
   boost::system::error_code ignored;
   stream->Socket().set_option(tcp::no_delay(true), ignored);
-  SendRequest(PieceSender(*stream, requestDeadline), parts, contentType, extraHeaderLines,
-              body, userAgent);
+  SendRequest(PieceSender(*stream, requestDeadline), parts, contentType, extraHeaderLines, body,
+              userAgent);
   return ReadResponse(*stream, response,
                       {timeoutMilliseconds,
                        Clock::now() + std::chrono::milliseconds(timeoutMilliseconds), cancelled});

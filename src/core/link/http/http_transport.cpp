@@ -40,9 +40,9 @@ bool HttpTransport::Send(const ByteString& message) {
     // Over TLS the reason matters to the user (a certificate refused, a name that does not
     // match), so it is said.
     const bool secure = SplitUrl(url).protocol == "HTTPS";
-    return FailExchange("an HTTP response from " + url,
-                        {error.Kind(), "no HTTP response from " + url +
-                                           (secure ? ": " + error.Message() : "")});
+    return FailExchange(
+        "an HTTP response from " + url,
+        {error.Kind(), "no HTTP response from " + url + (secure ? ": " + error.Message() : "")});
   }
   m_Reply = {std::move(header), ByteString(), std::move(body)};
   return true;

@@ -26,8 +26,7 @@ Error ParseMulticastGroup(const std::string& group, boost::asio::ip::address& ad
 // Joins `group` on the configured interface; the socket is open for the group's family.
 // kSetting for an interface that cannot be used, kSystem when the system refuses the join.
 Error JoinMulticastGroup(boost::asio::ip::udp::socket& socket,
-                         const boost::asio::ip::address& group,
-                         const MulticastSettings& settings);
+                         const boost::asio::ip::address& group, const MulticastSettings& settings);
 
 // Makes datagrams to a group leave by the configured interface, cross at most `ttl` routers and
 // reach this host's own members too.

@@ -55,9 +55,8 @@ NetStream::~NetStream() {
   Close();
 }
 
-Error NetStream::StartTls(std::shared_ptr<ssl::context> context,
-                          TlsRole role, const std::string& peerName,
-                          std::chrono::milliseconds limit) {
+Error NetStream::StartTls(std::shared_ptr<ssl::context> context, TlsRole role,
+                          const std::string& peerName, std::chrono::milliseconds limit) {
   m_Context = std::move(context);
   m_Tls = std::make_unique<ssl::stream<tcp::socket&>>(m_Socket, *m_Context);
   const bool client = role == TlsRole::kClient;
@@ -73,11 +72,12 @@ Error NetStream::StartTls(std::shared_ptr<ssl::context> context,
       },
       [this] { m_Socket.cancel(); });
   if (error == boost::asio::error::timed_out) {
-    return {ErrorKind::kTimeout, "TLS handshake: no answer within " +
-                                     std::to_string(limit.count()) + " ms"};
+    return {ErrorKind::kTimeout,
+            "TLS handshake: no answer within " + std::to_string(limit.count()) + " ms"};
   }
   if (error) {
-    return {ErrorKind::kPeer, "TLS handshake failed: " + HandshakeProblem(tls.native_handle(), error)};
+    return {ErrorKind::kPeer,
+            "TLS handshake failed: " + HandshakeProblem(tls.native_handle(), error)};
   }
   return {};
 }

@@ -27,8 +27,8 @@ class NetStream {
   // `peerName` (a host name or an address) when the context verifies, and names the host to the
   // server when it is not an address. Fails with kPeer saying why the handshake failed (the
   // certificate problem when one was found, else the protocol's alert or error), or kTimeout.
-  Error StartTls(std::shared_ptr<boost::asio::ssl::context> context,
-                 TlsRole role, const std::string& peerName, std::chrono::milliseconds limit);
+  Error StartTls(std::shared_ptr<boost::asio::ssl::context> context, TlsRole role,
+                 const std::string& peerName, std::chrono::milliseconds limit);
 
   // The protocol agreed ("TLSv1.3"); empty on a plain stream.
   std::string TlsVersion() const;

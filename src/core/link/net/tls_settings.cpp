@@ -39,8 +39,8 @@ Error MakeTlsContext(const TlsSettings& settings, TlsRole role,
   if (server && (settings.certFile.empty() || settings.keyFile.empty())) {
     return {ErrorKind::kSetting, "a TLS server needs TlsCertFile and TlsKeyFile"};
   }
-  auto made = std::make_shared<ssl::context>(server ? ssl::context::tls_server
-                                                    : ssl::context::tls_client);
+  auto made =
+      std::make_shared<ssl::context>(server ? ssl::context::tls_server : ssl::context::tls_client);
   boost::system::error_code error;
   made->set_options(ssl::context::default_workarounds | ssl::context::no_sslv2 |
                         ssl::context::no_sslv3 | ssl::context::no_tlsv1 | ssl::context::no_tlsv1_1,
@@ -68,9 +68,9 @@ Error MakeTlsContext(const TlsSettings& settings, TlsRole role,
     made->set_default_verify_paths(error);
   }
   const bool verify = settings.verifyPeer && (!server || !settings.caFile.empty());
-  made->set_verify_mode(
-      verify ? ssl::verify_peer | (server ? ssl::verify_fail_if_no_peer_cert : 0) : ssl::verify_none,
-      error);
+  made->set_verify_mode(verify ? ssl::verify_peer | (server ? ssl::verify_fail_if_no_peer_cert : 0)
+                               : ssl::verify_none,
+                        error);
   context = std::move(made);
   return {};
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-
 #include "diag/diag_log.h"
 #include "link/net/asio_wait.h"
 #include "link/net/host_address.h"
@@ -94,9 +93,9 @@ bool TcpLink::Listen(uint16_t port) {
 bool TcpLink::Connect(const std::string& host, uint16_t port) {
   const std::string what = "cannot connect to " + host + ":" + std::to_string(port);
   tcp::socket socket(m_Io);
-  boost::system::error_code error = ConnectToHost(
-      m_Io, socket, host, port, kSocketWaitLimit,
-      [this](tcp::socket& opened) { SizeReceiveBuffer(m_Io, opened); });
+  boost::system::error_code error =
+      ConnectToHost(m_Io, socket, host, port, kSocketWaitLimit,
+                    [this](tcp::socket& opened) { SizeReceiveBuffer(m_Io, opened); });
   if (!error) {
     socket.non_blocking(true, error);
   }
@@ -106,8 +105,7 @@ bool TcpLink::Connect(const std::string& host, uint16_t port) {
   auto stream = std::make_unique<NetStream>(m_Io, std::move(socket));
   if (m_TlsContext) {
     const std::string peerName = m_TlsPeerName.empty() ? HostWithoutBrackets(host) : m_TlsPeerName;
-    Error handshake =
-        stream->StartTls(m_TlsContext, TlsRole::kClient, peerName, kSocketWaitLimit);
+    Error handshake = stream->StartTls(m_TlsContext, TlsRole::kClient, peerName, kSocketWaitLimit);
     if (handshake.Failed()) {
       DiagLog('E', "TcpLink::Connect() : %s", handshake.Message().c_str());
       return Fail(handshake.Kind(), what + ": " + handshake.Message());
@@ -188,9 +186,8 @@ ByteString TcpLink::ReadWaiting(size_t limit, bool& peerGone) {
     const size_t waiting = m_MessageSocket->Socket().available(error);
     const size_t start = data.size();
     data.resize(start + std::clamp<size_t>(std::max(waiting, kLeastRead), 1, wanted - start));
-    const size_t count =
-        m_MessageSocket->ReadSome(boost::asio::buffer(data.data() + start, data.size() - start),
-                                  error);
+    const size_t count = m_MessageSocket->ReadSome(
+        boost::asio::buffer(data.data() + start, data.size() - start), error);
     data.resize(start + count);
     if (error && start > 0) {
       error.clear();

@@ -83,9 +83,9 @@ bool TcpClientTransport::Open() {
   if (Error error = ReadSocketPort(m_Config, port); error.Failed()) {
     return Fail(std::move(error));
   }
-  m_IsOpen = PrepareTls(TlsRole::kClient) &&
-             (m_Tcp.Connect(m_Config.GetString(setting::kSocketHost), port) ||
-              Fail(m_Tcp.LastError()));
+  m_IsOpen =
+      PrepareTls(TlsRole::kClient) &&
+      (m_Tcp.Connect(m_Config.GetString(setting::kSocketHost), port) || Fail(m_Tcp.LastError()));
   return m_IsOpen;
 }
 

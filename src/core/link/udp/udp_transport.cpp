@@ -14,8 +14,8 @@ bool UdpServerTransport::Open() {
   if (Error error = ReadSocketPort(m_Config, port); error.Failed()) {
     return Fail(std::move(error));
   }
-  m_IsOpen = m_UdpServer.Bind(port, ReadMulticastSettings(m_Config)) ||
-             Fail(m_UdpServer.LastError());
+  m_IsOpen =
+      m_UdpServer.Bind(port, ReadMulticastSettings(m_Config)) || Fail(m_UdpServer.LastError());
   return m_IsOpen;
 }
 
@@ -89,6 +89,5 @@ std::vector<ByteString> UdpClientTransport::TakeReply() {
 }
 
 std::string UdpClientTransport::Description() const {
-  return "UDP --> " + Destination() + ":" +
-         std::to_string(m_Config.GetInt(setting::kSocketPort));
+  return "UDP --> " + Destination() + ":" + std::to_string(m_Config.GetInt(setting::kSocketPort));
 }

@@ -26,9 +26,9 @@ class UdpServerTransport : public Transport {
 };
 
 // The UDP client: every send is an exchange with "SocketHost":"SocketPort" (or the multicast
-// group, when "MulticastGroup" names one) on a connection of its own, waiting up to "ResponseTimeout" for a reply framed by the packet opener and closer,
-// or until the monitor says stop.
-// It needs no opening and counts as open at all times.
+// group, when "MulticastGroup" names one) on a connection of its own, waiting up to
+// "ResponseTimeout" for a reply framed by the packet opener and closer, or until the monitor says
+// stop. It needs no opening and counts as open at all times.
 class UdpClientTransport : public Transport {
  public:
   explicit UdpClientTransport(const CConfiguration& config) : m_Config(config) {}
