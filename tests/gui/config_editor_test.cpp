@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <vector>
+
 #include "gui/widgets/numeric_edit.h"
 #include "support/test_support.h"
 
@@ -31,6 +33,16 @@ Control* Find(const QWidget& editor, const char* key) {
     qFatal("no control %s", key);
   }
   return control;
+}
+
+// For each control named in `keys`, its letter of `letters` when it is enabled, else "-".
+QString EnabledControls(const QWidget& editor, const std::vector<const char*>& keys,
+                        const QString& letters) {
+  QString seen;
+  for (size_t i = 0; i < keys.size(); ++i) {
+    seen += Find<QWidget>(editor, keys[i])->isEnabled() ? QString(letters[int(i)]) : "-";
+  }
+  return seen;
 }
 
 // Runs `interact` on the modal dialog once its event loop runs.
@@ -71,13 +83,11 @@ class ConfigEditorTest : public QObject {
     CConfigEditor editor(Defaults());
     Find<QCheckBox>(editor, "ActAsServer")->setChecked(server);
     Find<QComboBox>(editor, "Mode")->setCurrentIndex(mode);
-    QString seen;
-    const char* keys[] = {"ActAsServer", "SocketHost",       "SocketPort", "ResponseTimeout",
-                          "CommConfig",  "CommConfigButton", "HttpUrl",    "RxPollingTime"};
-    for (size_t i = 0; i < std::size(keys); ++i) {
-      seen += Find<QWidget>(editor, keys[i])->isEnabled() ? QString(enabled[int(i)]) : "-";
-    }
-    QCOMPARE(seen, enabled);
+    QCOMPARE(EnabledControls(editor,
+                             {"ActAsServer", "SocketHost", "SocketPort", "ResponseTimeout",
+                              "CommConfig", "CommConfigButton", "HttpUrl", "RxPollingTime"},
+                             enabled),
+             enabled);
     QVERIFY(Find<QLineEdit>(editor, "PacketCloser")->isEnabled());
   }
 
@@ -117,14 +127,12 @@ class ConfigEditorTest : public QObject {
     Find<QCheckBox>(editor, "TlsEnabled")->setChecked(tls);
     Find<QLineEdit>(editor, "MulticastGroup")->setText(group);
     Find<QComboBox>(editor, "Mode")->setCurrentIndex(mode);
-    QString seen;
-    const char* keys[] = {"TlsEnabled",     "TlsCaFile",          "TlsCertFile",
-                          "TlsKeyFile",     "TlsVerifyPeer",      "TlsServerName",
-                          "MulticastGroup", "MulticastInterface", "MulticastTtl"};
-    for (size_t i = 0; i < std::size(keys); ++i) {
-      seen += Find<QWidget>(editor, keys[i])->isEnabled() ? QString(enabled[int(i)]) : "-";
-    }
-    QCOMPARE(seen, enabled);
+    QCOMPARE(
+        EnabledControls(editor,
+                        {"TlsEnabled", "TlsCaFile", "TlsCertFile", "TlsKeyFile", "TlsVerifyPeer",
+                         "TlsServerName", "MulticastGroup", "MulticastInterface", "MulticastTtl"},
+                        enabled),
+        enabled);
   }
 
   void DependentControlsFollowTheirCheckBoxes() {

@@ -46,6 +46,18 @@ Error InterfaceIndex(const MulticastSettings& settings, unsigned& index) {
   return index == 0 ? InterfaceProblem(settings, "an interface name or index") : Error();
 }
 
+// The configured interface in the form the group's family needs it.
+struct LocalInterface {
+  boost::asio::ip::address_v4 address;
+  unsigned index = 0;
+};
+
+Error ReadInterface(const address& group, const MulticastSettings& settings,
+                    LocalInterface& local) {
+  return group.is_v4() ? InterfaceAddress(settings, local.address)
+                       : InterfaceIndex(settings, local.index);
+}
+
 Error Refused(const char* what, const MulticastSettings& settings,
               const boost::system::error_code& error) {
   return {ErrorKind::kSystem,
@@ -73,41 +85,31 @@ Error ParseMulticastGroup(const std::string& group, address& result) {
 
 Error JoinMulticastGroup(boost::asio::ip::udp::socket& socket, const address& group,
                          const MulticastSettings& settings) {
+  LocalInterface local;
+  if (Error problem = ReadInterface(group, settings, local); problem.Failed()) {
+    return problem;
+  }
   boost::system::error_code error;
   if (group.is_v4()) {
-    boost::asio::ip::address_v4 local;
-    if (Error problem = InterfaceAddress(settings, local); problem.Failed()) {
-      return problem;
-    }
-    socket.set_option(multicast::join_group(group.to_v4(), local), error);
+    socket.set_option(multicast::join_group(group.to_v4(), local.address), error);
   } else {
-    unsigned index = 0;
-    if (Error problem = InterfaceIndex(settings, index); problem.Failed()) {
-      return problem;
-    }
-    socket.set_option(multicast::join_group(group.to_v6(), index), error);
+    socket.set_option(multicast::join_group(group.to_v6(), local.index), error);
   }
   return error ? Refused("cannot join", settings, error) : Error();
 }
 
 Error PrepareMulticastSending(boost::asio::ip::udp::socket& socket, const address& group,
                               const MulticastSettings& settings) {
+  LocalInterface local;
+  if (Error problem = ReadInterface(group, settings, local); problem.Failed()) {
+    return problem;
+  }
   boost::system::error_code error;
-  if (group.is_v4()) {
-    boost::asio::ip::address_v4 local;
-    if (Error problem = InterfaceAddress(settings, local); problem.Failed()) {
-      return problem;
-    }
-    if (!settings.interfaceName.empty()) {
-      socket.set_option(multicast::outbound_interface(local), error);
-    }
-  } else {
-    unsigned index = 0;
-    if (Error problem = InterfaceIndex(settings, index); problem.Failed()) {
-      return problem;
-    }
-    if (index != 0) {
-      socket.set_option(multicast::outbound_interface(index), error);
+  if (!settings.interfaceName.empty()) {
+    if (group.is_v4()) {
+      socket.set_option(multicast::outbound_interface(local.address), error);
+    } else {
+      socket.set_option(multicast::outbound_interface(local.index), error);
     }
   }
   if (!error) {
