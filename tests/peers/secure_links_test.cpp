@@ -131,9 +131,10 @@ TEST_F(SecureLinksTest, TlsClientTalksToOpensslServerOrSaysWhyTheHandshakeFailed
   }
 }
 
-// A peer that sends its request and closes at once, over IPv6 to a server listening on "any":
-// its request is answered before its close is seen, as on a plain connection.
-TEST_F(SecureLinksTest, TlsServerAnswersASocatClientOverIpv6) {
+// Two socat clients over IPv6 to a server listening on "any": one that stays a moment, so the
+// status shows it, and one that sends its request and closes at once, whose request is still
+// answered before its close is seen, as on a plain connection.
+TEST_F(SecureLinksTest, TlsServerAnswersSocatClientsOverIpv6) {
   const uint16_t port = UnusedTcpPortNumber();
   std::vector<std::string> args = Arguments(
       "run", {"Mode=1", "ActAsServer=1", "SocketPort=" + std::to_string(port), "TlsEnabled=1",
@@ -141,14 +142,16 @@ TEST_F(SecureLinksTest, TlsServerAnswersASocatClientOverIpv6) {
   args.push_back(MessageFile());
   RunningCli server(args);
   ASSERT_TRUE(server.WaitForErr("link: TCP ")) << server.Err();
-  const ProcessResult client = RunProgram(
-      "sh",
-      {"-c", "printf 'PING\\r' | timeout 10 socat -t 2 - OPENSSL:[::1]:" + std::to_string(port) +
-                 ",cafile=" + Certs() / "ca.pem" + ",commonname=localhost"});
-  EXPECT_EQ(client.out, "PONG\r") << client.err;
+  const std::string socat = " | timeout 10 socat -t 2 - OPENSSL:[::1]:" + std::to_string(port) +
+                            ",cafile=" + Certs() / "ca.pem" + ",commonname=localhost";
+  for (const std::string request : {"(printf 'PING\\r'; sleep 1)", "printf 'PING\\r'"}) {
+    SCOPED_TRACE(request);
+    const ProcessResult client = RunProgram("sh", {"-c", request + socat});
+    EXPECT_EQ(client.out, "PONG\r") << client.err;
+  }
   ASSERT_TRUE(server.Signal(SIGTERM));
   EXPECT_EQ(server.Wait(), 0);
-  EXPECT_EQ(server.Out(), "PING[CR]\n<-- PONG[CR]\n");
+  EXPECT_EQ(server.Out(), "PING[CR]\n<-- PONG[CR]\nPING[CR]\n<-- PONG[CR]\n");
   EXPECT_NE(server.Err().find("link: TCP --> [::1]:"), std::string::npos) << server.Err();
   EXPECT_NE(server.Err().find("(TLSv1.3)"), std::string::npos) << server.Err();
 }

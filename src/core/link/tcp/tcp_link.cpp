@@ -179,23 +179,31 @@ ByteString TcpLink::ReadWaiting(size_t limit, bool& peerGone) {
   const size_t wanted = std::max<size_t>(limit, 1);
   // One read of what is waiting; with nothing waiting a read is still made, so a closed or
   // failed connection shows itself. TLS hands out at most one record per read, and may hold
-  // records it took from the socket, so it reads on while more is there; an end met by such a
-  // further read is left for the next call, so the bytes before it are answered first, as on
-  // a plain connection.
+  // records it took from the socket, so it reads on into the same buffer while more is there;
+  // an end met by such a further read is left for the next call, so the bytes before it are
+  // answered first, as on a plain connection.
+  const size_t waiting = m_MessageSocket->Socket().available(error);
+  data.resize(std::clamp<size_t>(std::max(waiting, kLeastRead), 1, wanted));
+  size_t filled = 0;
   for (;;) {
-    const size_t waiting = m_MessageSocket->Socket().available(error);
-    const size_t start = data.size();
-    data.resize(start + std::clamp<size_t>(std::max(waiting, kLeastRead), 1, wanted - start));
-    const size_t count = m_MessageSocket->ReadSome(
-        boost::asio::buffer(data.data() + start, data.size() - start), error);
-    data.resize(start + count);
-    if (error && start > 0) {
+    const size_t before = filled;
+    filled += m_MessageSocket->ReadSome(
+        boost::asio::buffer(data.data() + filled, data.size() - filled), error);
+    if (error && before > 0) {
       error.clear();
-    }
-    if (error || data.size() >= wanted || !m_MessageSocket->MoreWaiting()) {
       break;
     }
+    if (error || !m_MessageSocket->MoreWaiting()) {
+      break;
+    }
+    if (filled == data.size()) {
+      if (filled >= wanted) {
+        break;
+      }
+      data.resize(std::min(wanted, filled * 2));
+    }
   }
+  data.resize(filled);
   peerGone = error && error != boost::asio::error::would_block;
   return data;
 }
