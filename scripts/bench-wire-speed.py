@@ -70,7 +70,7 @@ def wait_for_text(path, text, seconds=10):
 class Simulator:
     """`linkwright-cli run` as a TCP or UDP server on a free port."""
 
-    def __init__(self, cli, work, mode, polling, rows, wake=False):
+    def __init__(self, cli, work, mode, polling, rows, wake=False, settings=()):
         self.port = free_port(socket.SOCK_DGRAM if mode == 2 else socket.SOCK_STREAM)
         err = os.path.join(work, "err-%d.txt" % self.port)
         self.process = subprocess.Popen(
@@ -78,6 +78,7 @@ class Simulator:
              "--set", "Connection.Mode=%d" % mode, "--set", "Connection.ActAsServer=1",
              "--set", "Connection.SocketPort=%d" % self.port,
              "--set", "Connection.RxPollingTime=%d" % polling]
+            + [arg for setting in settings for arg in ("--set", "Connection." + setting)]
             + (["--wake-on-data"] if wake else []) + [rows],
             stdout=subprocess.DEVNULL, stderr=open(err, "w"))
         wait_for_text(err, "link: TCP " if mode == 1 else "link: UDP ")

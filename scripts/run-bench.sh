@@ -10,6 +10,7 @@ done
 "$(dirname "$0")/bench-simulator.sh" "$build"
 "$(dirname "$0")/bench-wire-speed.py" "$build"
 "$(dirname "$0")/bench-scenario.sh" "$build"
+"$(dirname "$0")/bench-tls-speed.py" "$build"
 # The trace pane under a streaming peer, on Qt's offscreen platform (BENCH_TRACE_SECONDS per
 # feed, default 60).
 if [ -x "$build/bench/trace_pane_load" ]; then

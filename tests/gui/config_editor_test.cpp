@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <vector>
+
 #include "gui/widgets/numeric_edit.h"
 #include "support/test_support.h"
 
@@ -31,6 +33,16 @@ Control* Find(const QWidget& editor, const char* key) {
     qFatal("no control %s", key);
   }
   return control;
+}
+
+// For each control named in `keys`, its letter of `letters` when it is enabled, else "-".
+QString EnabledControls(const QWidget& editor, const std::vector<const char*>& keys,
+                        const QString& letters) {
+  QString seen;
+  for (size_t i = 0; i < keys.size(); ++i) {
+    seen += Find<QWidget>(editor, keys[i])->isEnabled() ? QString(letters[int(i)]) : "-";
+  }
+  return seen;
 }
 
 // Runs `interact` on the modal dialog once its event loop runs.
@@ -71,14 +83,56 @@ class ConfigEditorTest : public QObject {
     CConfigEditor editor(Defaults());
     Find<QCheckBox>(editor, "ActAsServer")->setChecked(server);
     Find<QComboBox>(editor, "Mode")->setCurrentIndex(mode);
-    QString seen;
-    const char* keys[] = {"ActAsServer", "SocketHost",       "SocketPort", "ResponseTimeout",
-                          "CommConfig",  "CommConfigButton", "HttpUrl",    "RxPollingTime"};
-    for (size_t i = 0; i < std::size(keys); ++i) {
-      seen += Find<QWidget>(editor, keys[i])->isEnabled() ? QString(enabled[int(i)]) : "-";
-    }
-    QCOMPARE(seen, enabled);
+    QCOMPARE(EnabledControls(editor,
+                             {"ActAsServer", "SocketHost", "SocketPort", "ResponseTimeout",
+                              "CommConfig", "CommConfigButton", "HttpUrl", "RxPollingTime"},
+                             enabled),
+             enabled);
     QVERIFY(Find<QLineEdit>(editor, "PacketCloser")->isEnabled());
+  }
+
+  void NetworkControlsFollowModeRoleTlsAndGroup_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("server");
+    QTest::addColumn<bool>("tls");
+    QTest::addColumn<QString>("group");
+    // Enabled: TlsEnabled, TlsCaFile, TlsCertFile, TlsKeyFile, TlsVerifyPeer, TlsServerName,
+    // MulticastGroup, MulticastInterface, MulticastTtl.
+    QTest::addColumn<QString>("enabled");
+    QTest::newRow("Tcp plain") << 1 << false << false << ""
+                               << "E--------";
+    QTest::newRow("Tcp TLS client") << 1 << false << true << ""
+                                    << "ECFKVN---";
+    QTest::newRow("Tcp TLS server") << 1 << true << true << ""
+                                    << "ECFKV----";
+    QTest::newRow("Http") << 3 << false << false << ""
+                          << "-CFKVN---";
+    QTest::newRow("Udp server") << 2 << true << true << ""
+                                << "------G--";
+    QTest::newRow("Udp server in a group") << 2 << true << false << "239.1.2.3"
+                                           << "------GI-";
+    QTest::newRow("Udp client to a group") << 2 << false << false << "239.1.2.3"
+                                           << "------GIT";
+    QTest::newRow("Comm") << 0 << false << true << "239.1.2.3"
+                          << "---------";
+  }
+  void NetworkControlsFollowModeRoleTlsAndGroup() {
+    QFETCH(int, mode);
+    QFETCH(bool, server);
+    QFETCH(bool, tls);
+    QFETCH(QString, group);
+    QFETCH(QString, enabled);
+    CConfigEditor editor(Defaults());
+    Find<QCheckBox>(editor, "ActAsServer")->setChecked(server);
+    Find<QCheckBox>(editor, "TlsEnabled")->setChecked(tls);
+    Find<QLineEdit>(editor, "MulticastGroup")->setText(group);
+    Find<QComboBox>(editor, "Mode")->setCurrentIndex(mode);
+    QCOMPARE(
+        EnabledControls(editor,
+                        {"TlsEnabled", "TlsCaFile", "TlsCertFile", "TlsKeyFile", "TlsVerifyPeer",
+                         "TlsServerName", "MulticastGroup", "MulticastInterface", "MulticastTtl"},
+                        enabled),
+        enabled);
   }
 
   void DependentControlsFollowTheirCheckBoxes() {

@@ -35,4 +35,13 @@ inline constexpr SettingKey kAutoSendEnabled{"AutoSend", "Enabled", 19};
 inline constexpr SettingKey kAutoSendCycleTime{"AutoSend", "CycleTime", 20};
 inline constexpr SettingKey kUseRegex{"AutoReply", "UseRegex", 21};
 inline constexpr SettingKey kSerialReconnect{"Connection", "SerialReconnect", 22};
+inline constexpr SettingKey kTlsEnabled{"Connection", "TlsEnabled", 23};
+inline constexpr SettingKey kTlsCaFile{"Connection", "TlsCaFile", 24};
+inline constexpr SettingKey kTlsCertFile{"Connection", "TlsCertFile", 25};
+inline constexpr SettingKey kTlsKeyFile{"Connection", "TlsKeyFile", 26};
+inline constexpr SettingKey kTlsVerifyPeer{"Connection", "TlsVerifyPeer", 27};
+inline constexpr SettingKey kTlsServerName{"Connection", "TlsServerName", 28};
+inline constexpr SettingKey kMulticastGroup{"Connection", "MulticastGroup", 29};
+inline constexpr SettingKey kMulticastInterface{"Connection", "MulticastInterface", 30};
+inline constexpr SettingKey kMulticastTtl{"Connection", "MulticastTtl", 31};
 }  // namespace setting

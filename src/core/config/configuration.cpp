@@ -194,6 +194,15 @@ constexpr DefaultedSetting kDefaults[] = {
     {setting::kAutoSendCycleTime, "1000"},
     {setting::kUseRegex, "1"},
     {setting::kSerialReconnect, "0"},
+    {setting::kTlsEnabled, "0"},
+    {setting::kTlsCaFile, ""},
+    {setting::kTlsCertFile, ""},
+    {setting::kTlsKeyFile, ""},
+    {setting::kTlsVerifyPeer, "1"},
+    {setting::kTlsServerName, ""},
+    {setting::kMulticastGroup, ""},
+    {setting::kMulticastInterface, ""},
+    {setting::kMulticastTtl, "1"},
 };
 
 constexpr bool RowsMatchPositions() {

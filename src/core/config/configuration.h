@@ -35,7 +35,7 @@ struct ConfigKey {
 // it is.
 class CConfiguration : public LastErrorHolder {
  public:
-  static constexpr size_t kKeyCount = 23;
+  static constexpr size_t kKeyCount = 32;
   // The rows a saved file always lists.
   static constexpr size_t kListedKeyCount = 22;
   // `SetFormatted` cuts longer values to this many characters.

@@ -43,6 +43,15 @@ std::optional<IntegerRange> RangeOf(size_t index) {
       kMilliseconds,           // AutoSend.CycleTime
       kSwitch,                 // AutoReply.UseRegex
       kSwitch,                 // Connection.SerialReconnect
+      kSwitch,                 // Connection.TlsEnabled
+      std::nullopt,            // Connection.TlsCaFile
+      std::nullopt,            // Connection.TlsCertFile
+      std::nullopt,            // Connection.TlsKeyFile
+      kSwitch,                 // Connection.TlsVerifyPeer
+      std::nullopt,            // Connection.TlsServerName
+      std::nullopt,            // Connection.MulticastGroup
+      std::nullopt,            // Connection.MulticastInterface
+      IntegerRange{0, 255},    // Connection.MulticastTtl: hops a sent multicast datagram may take
   };
   return index < CConfiguration::kKeyCount ? ranges[index] : std::nullopt;
 }

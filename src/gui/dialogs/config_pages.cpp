@@ -124,7 +124,16 @@ CConfigPageConnection::CConfigPageConnection(CConfiguration& configuration, QWid
       m_PacketBreakTimeout(NewNumericEdit("PacketBreakTimeout", 65000)),
       m_RxPollingTime(NewNumericEdit("RxPollingTime", 10000)),
       m_UseRegex(NewCheck("UseRegex", "User regex to match autoreply trigger")),
-      m_HttpUrl(NewEdit("HttpUrl")) {
+      m_HttpUrl(NewEdit("HttpUrl")),
+      m_TlsEnabled(NewCheck("TlsEnabled", "Use TLS")),
+      m_TlsCaFile(NewEdit("TlsCaFile")),
+      m_TlsCertFile(NewEdit("TlsCertFile")),
+      m_TlsKeyFile(NewEdit("TlsKeyFile")),
+      m_TlsVerifyPeer(NewCheck("TlsVerifyPeer", "Verify the peer's certificate")),
+      m_TlsServerName(NewEdit("TlsServerName")),
+      m_MulticastGroup(NewEdit("MulticastGroup")),
+      m_MulticastInterface(NewEdit("MulticastInterface")),
+      m_MulticastTtl(NewNumericEdit("MulticastTtl", 255)) {
   m_Mode->setObjectName("Mode");
   m_CommConfig->setReadOnly(true);
   m_CommConfigButton->setObjectName("CommConfigButton");
@@ -135,7 +144,13 @@ CConfigPageConnection::CConfigPageConnection(CConfiguration& configuration, QWid
   commConfigRow->addWidget(m_CommConfig);
   commConfigRow->addWidget(m_CommConfigButton);
 
-  auto* form = new QFormLayout(this);
+  auto* page = new QVBoxLayout(this);
+  auto* form = new QFormLayout;
+  page->addLayout(form);
+  auto* networkRow = new QHBoxLayout;
+  networkRow->addWidget(NewTlsGroup());
+  networkRow->addWidget(NewMulticastGroup());
+  page->addLayout(networkRow);
   form->addRow("Mode", m_Mode);
   form->addRow(QString(), m_ActAsServer);
   form->addRow("Host", m_Host);
@@ -152,6 +167,32 @@ CConfigPageConnection::CConfigPageConnection(CConfiguration& configuration, QWid
   connect(m_Mode, &QComboBox::currentIndexChanged, this, &CConfigPageConnection::UpdateEnabling);
   connect(m_ActAsServer, &QCheckBox::toggled, this, &CConfigPageConnection::UpdateEnabling);
   connect(m_CommConfigButton, &QPushButton::clicked, this, &CConfigPageConnection::EditCommConfig);
+  connect(m_TlsEnabled, &QCheckBox::toggled, this, &CConfigPageConnection::UpdateEnabling);
+  connect(m_MulticastGroup, &QLineEdit::textChanged, this, &CConfigPageConnection::UpdateEnabling);
+}
+
+QWidget* CConfigPageConnection::NewTlsGroup() {
+  auto* group = new QGroupBox("TLS (TCP, https)", this);
+  auto* form = new QFormLayout(group);
+  form->addRow(QString(), m_TlsEnabled);
+  form->addRow("CA file", m_TlsCaFile);
+  form->addRow("Certificate file", m_TlsCertFile);
+  form->addRow("Key file", m_TlsKeyFile);
+  form->addRow(QString(), m_TlsVerifyPeer);
+  form->addRow("Server name", m_TlsServerName);
+  m_TlsServerName->setPlaceholderText("the host");
+  return group;
+}
+
+QWidget* CConfigPageConnection::NewMulticastGroup() {
+  auto* group = new QGroupBox("UDP multicast", this);
+  auto* form = new QFormLayout(group);
+  form->addRow("Group", m_MulticastGroup);
+  form->addRow("Interface", m_MulticastInterface);
+  form->addRow("TTL", m_MulticastTtl);
+  m_MulticastGroup->setPlaceholderText("none");
+  m_MulticastInterface->setPlaceholderText("any");
+  return group;
 }
 
 void CConfigPageConnection::Exchange(ExchangeDirection direction) {
@@ -167,6 +208,15 @@ void CConfigPageConnection::Exchange(ExchangeDirection direction) {
   ExchangeNumber(direction, m_RxPollingTime, kConnection);
   ExchangeCheck(direction, m_UseRegex, kAutoReply);
   ExchangeText(direction, m_HttpUrl, kConnection);
+  ExchangeCheck(direction, m_TlsEnabled, kConnection);
+  ExchangeText(direction, m_TlsCaFile, kConnection);
+  ExchangeText(direction, m_TlsCertFile, kConnection);
+  ExchangeText(direction, m_TlsKeyFile, kConnection);
+  ExchangeCheck(direction, m_TlsVerifyPeer, kConnection);
+  ExchangeText(direction, m_TlsServerName, kConnection);
+  ExchangeText(direction, m_MulticastGroup, kConnection);
+  ExchangeText(direction, m_MulticastInterface, kConnection);
+  ExchangeNumber(direction, m_MulticastTtl, kConnection);
 }
 
 void CConfigPageConnection::UpdateEnabling() {
@@ -182,6 +232,19 @@ void CConfigPageConnection::UpdateEnabling() {
   m_CommConfigButton->setEnabled(serial);
   m_HttpUrl->setEnabled(mode == kHttp);
   m_RxPollingTime->setEnabled(mode != kHttp);
+  // TLS serves TCP when switched on, and https addresses whatever the switch says.
+  const bool tls = (mode == kTcp && m_TlsEnabled->isChecked()) || mode == kHttp;
+  m_TlsEnabled->setEnabled(mode == kTcp);
+  for (QWidget* control :
+       {static_cast<QWidget*>(m_TlsCaFile), static_cast<QWidget*>(m_TlsCertFile),
+        static_cast<QWidget*>(m_TlsKeyFile), static_cast<QWidget*>(m_TlsVerifyPeer)}) {
+    control->setEnabled(tls);
+  }
+  m_TlsServerName->setEnabled(tls && (mode == kHttp || !server));
+  const bool group = mode == kUdp && !m_MulticastGroup->text().trimmed().isEmpty();
+  m_MulticastGroup->setEnabled(mode == kUdp);
+  m_MulticastInterface->setEnabled(group);
+  m_MulticastTtl->setEnabled(group && !server);
 }
 
 void CConfigPageConnection::EditCommConfig() {

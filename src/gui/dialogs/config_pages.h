@@ -60,6 +60,8 @@ class CConfigPageConnection : public CConfigPage {
  private:
   // The "..." button: the serial settings dialog on the field's text.
   void EditCommConfig();
+  QWidget* NewTlsGroup();
+  QWidget* NewMulticastGroup();
 
   QComboBox* m_Mode;
   QCheckBox* m_ActAsServer;
@@ -74,6 +76,15 @@ class CConfigPageConnection : public CConfigPage {
   CNumericEdit* m_RxPollingTime;
   QCheckBox* m_UseRegex;
   QLineEdit* m_HttpUrl;
+  QCheckBox* m_TlsEnabled;
+  QLineEdit* m_TlsCaFile;
+  QLineEdit* m_TlsCertFile;
+  QLineEdit* m_TlsKeyFile;
+  QCheckBox* m_TlsVerifyPeer;
+  QLineEdit* m_TlsServerName;
+  QLineEdit* m_MulticastGroup;
+  QLineEdit* m_MulticastInterface;
+  CNumericEdit* m_MulticastTtl;
 };
 
 class CConfigPageUserInterface : public CConfigPage {

@@ -26,7 +26,9 @@ TEST(SplitUrl, SplitsIntoProtocolHostPortAndPath) {
       {"http://dev.local:8080/api/x?q=1", "HTTP", "DEV.LOCAL", 8080, "/api/x?q=1"},
       {"dev.local/api", "HTTP", "DEV.LOCAL", 80, "/api"},
       {"host:8080/api", "HOST", "8080", 80, "/api"},
-      {"https://secure.example/Path", "HTTPS", "SECURE.EXAMPLE", 80, "/Path"},
+      {"https://secure.example/Path", "HTTPS", "SECURE.EXAMPLE", 443, "/Path"},
+      {"http://[::1]:8080/p", "HTTP", "[::1]", 8080, "/p"},
+      {"https://[fe80::a]/x:1", "HTTPS", "[FE80::A]", 443, "/x:1"},
       {"http://127.0.0.1", "HTTP", "127.0.0.1", 80, ""},
       {"http:/single/Slash", "HTTP", "", 80, "/single/Slash"},
       {"http://h:81:82/p", "HTTP", "H", 81, "/p"},
@@ -250,13 +252,13 @@ TEST(HttpExchange, LogShowsRequestAndResponse) {
   EXPECT_EQ(texts, expected);
 }
 
-TEST(HttpExchange, OnlyHttpIsSpokenAndNothingIsLoggedForOtherSchemes) {
+TEST(HttpExchange, OnlyHttpAndHttpsAreSpokenAndNothingIsLoggedForOtherSchemes) {
   TcpScriptedServer server("HTTP/1.0 200 OK\r\n\r\n", AfterResponse::kClose);
   CapturedLog log;
   ByteString header;
   ByteString body;
   EXPECT_EQ(
-      HttpExchange("https://127.0.0.1:" + std::to_string(server.Port()) + "/", header, body, 2000)
+      HttpExchange("ftp://127.0.0.1:" + std::to_string(server.Port()) + "/", header, body, 2000)
           .Kind(),
       ErrorKind::kSetting);
   ASSERT_EQ(log.Lines().size(), 2u);

@@ -5,15 +5,17 @@
 #include <chrono>
 #include <string_view>
 
+#include <memory>
+
 #include <boost/asio/buffer.hpp>
-#include <boost/asio/connect.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
-#include <boost/asio/write.hpp>
 
 #include "diag/diag_log.h"
 #include "link/http/http_response_reader.h"
 #include "link/net/asio_wait.h"
+#include "link/net/host_address.h"
+#include "link/net/net_stream.h"
 #include "link/net/socket_support.h"
 #include "link/transport.h"
 
@@ -23,6 +25,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+constexpr const char* kSecureProtocol = "HTTPS";
+constexpr int32_t kSecurePort = 443;
 constexpr const char* kDefaultUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0)";
 constexpr size_t kBodyChunk = 1023;
 // A decimal port is read no further than this; any larger value is as invalid as 99999.
@@ -30,6 +34,13 @@ constexpr int32_t kPortCeiling = 1000000;
 
 char UpperAscii(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text) {
+    c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return text;
 }
 
 bool IsHostChar(char c) {
@@ -55,27 +66,43 @@ std::chrono::milliseconds TimeLeft(Clock::time_point deadline) {
                   std::chrono::milliseconds(0));
 }
 
-// Resolves the host to its first IPv4 address and connects to it before `deadline`; false on
-// any failure, with `error` telling why (timed_out when a listener never took the connection).
-bool Connect(boost::asio::io_context& io, tcp::socket& socket, const SplitUrlResult& parts,
-             Clock::time_point deadline, boost::system::error_code& error) {
+// Connects to one of the host's addresses before `deadline`, and for HTTPS runs the TLS
+// handshake too; fails with the reason when either does not succeed.
+Error Connect(boost::asio::io_context& io, std::unique_ptr<NetStream>& stream,
+              const SplitUrlResult& parts, const TlsSettings& tls, Clock::time_point deadline) {
+  boost::system::error_code error;
   if (parts.port <= 0 || parts.port > 0xFFFF) {
     error = boost::asio::error::invalid_argument;
-    return false;
   }
-  tcp::resolver resolver(socket.get_executor());
-  const auto found = resolver.resolve(tcp::v4(), parts.host, std::to_string(parts.port),
-                                      tcp::resolver::numeric_service, error);
-  if (error || found.empty()) {
-    error = error ? error : boost::asio::error::host_not_found;
-    return false;
+  tcp::socket socket(io);
+  if (!error) {
+    error = ConnectToHost(io, socket, parts.host, static_cast<uint16_t>(parts.port),
+                          TimeLeft(deadline));
   }
-  const tcp::endpoint target = found.begin()->endpoint();
-  error = RunWithin(
-      io, TimeLeft(deadline),
-      [&socket, &target](auto handler) { socket.async_connect(target, std::move(handler)); },
-      [&socket] { socket.close(); });
-  return !error;
+  if (!error) {
+    socket.non_blocking(true, error);
+  }
+  if (error) {
+    DiagLog('E', "connect() failed");
+    LogSocketFailure(error);
+    return SocketFailure("cannot connect to " + parts.host, error);
+  }
+  stream = std::make_unique<NetStream>(io, std::move(socket));
+  if (parts.protocol != kSecureProtocol) {
+    return {};
+  }
+  std::shared_ptr<boost::asio::ssl::context> context;
+  Error failed = MakeTlsContext(tls, TlsRole::kClient, context);
+  if (!failed.Failed()) {
+    const std::string peerName =
+        tls.serverName.empty() ? LowerAscii(HostWithoutBrackets(parts.host)) : tls.serverName;
+    failed = stream->StartTls(std::move(context), TlsRole::kClient, peerName, TimeLeft(deadline));
+  }
+  if (failed.Failed()) {
+    DiagLog('E', "MySendHTTP() : %s", failed.Message().c_str());
+    return {failed.Kind(), "cannot connect to " + parts.host + ": " + failed.Message()};
+  }
+  return {};
 }
 
 // Sends the pieces of a request, each with a send call of its own, and traces them. All sends
@@ -83,24 +110,17 @@ bool Connect(boost::asio::io_context& io, tcp::socket& socket, const SplitUrlRes
 // failures are not checked: they show as a missing response.
 class PieceSender {
  public:
-  PieceSender(boost::asio::io_context& io, tcp::socket& socket, Clock::time_point deadline)
-      : m_Io(io), m_Socket(socket), m_Deadline(deadline) {}
+  PieceSender(NetStream& stream, Clock::time_point deadline)
+      : m_Stream(stream), m_Deadline(deadline) {}
 
   void operator()(std::string_view piece) const {
     const int length = static_cast<int>(piece.size());
     DiagLog(' ', "%*.*s", length, length, piece.data());
-    RunWithin(
-        m_Io, TimeLeft(m_Deadline),
-        [this, piece](auto handler) {
-          boost::asio::async_write(m_Socket, boost::asio::buffer(piece.data(), piece.size()),
-                                   std::move(handler));
-        },
-        [this] { m_Socket.cancel(); });
+    m_Stream.WriteAll(boost::asio::buffer(piece.data(), piece.size()), TimeLeft(m_Deadline));
   }
 
  private:
-  boost::asio::io_context& m_Io;
-  tcp::socket& m_Socket;
+  NetStream& m_Stream;
   Clock::time_point m_Deadline;
 };
 
@@ -190,21 +210,26 @@ ReadResult WaitForData(tcp::socket& socket, const ResponseWait& wait) {
   return ReadResult::kTimedOut;
 }
 
-// Waits until the deadline for data and hands what one read brings to the reader. A failed wait
-// or read ends the stream, as the server closing it does.
-ReadResult ReadSome(tcp::socket& socket, HttpResponseReader& reader, const ResponseWait& wait) {
-  const ReadResult waited = WaitForData(socket, wait);
-  if (waited != ReadResult::kData) {
-    return waited;
-  }
+// Hands what one read brings to the reader, waiting until the deadline for it. A failed wait
+// or read ends the stream, as the server closing it does. The read comes before the wait:
+// TLS may hold decrypted bytes while the socket has nothing new.
+ReadResult ReadSome(NetStream& stream, HttpResponseReader& reader, const ResponseWait& wait) {
   std::array<char, kBodyChunk> chunk;
-  boost::system::error_code error;
-  const size_t received = socket.read_some(boost::asio::buffer(chunk), error);
-  if (received == 0) {
-    return ReadResult::kEndOfStream;
+  for (;;) {
+    boost::system::error_code error;
+    const size_t received = stream.ReadSome(boost::asio::buffer(chunk), error);
+    if (received > 0) {
+      reader.Take(std::string_view(chunk.data(), received));
+      return ReadResult::kData;
+    }
+    if (error != boost::asio::error::would_block) {
+      return ReadResult::kEndOfStream;
+    }
+    const ReadResult waited = WaitForData(stream.Socket(), wait);
+    if (waited != ReadResult::kData) {
+      return waited;
+    }
   }
-  reader.Take(std::string_view(chunk.data(), received));
-  return ReadResult::kData;
 }
 
 // Fails with `reason`, which the "W" line gives too.
@@ -245,7 +270,7 @@ Error WaitFailure(ReadResult last, int32_t timeoutMilliseconds) {
 // Reads the header, then the body; succeeds when the response ended whole (server closed, or the
 // announced body length came), fails when the time ran out or the response was cut short.
 // `response` gets what was read in either case.
-Error ReadResponse(tcp::socket& socket, HttpResponse& response, const ResponseWait& wait) {
+Error ReadResponse(NetStream& socket, HttpResponse& response, const ResponseWait& wait) {
   HttpResponseReader reader;
   ReadResult last = ReadResult::kData;
   DiagLog(' ', "... First read HTTP headers ...\n");
@@ -290,13 +315,22 @@ SplitUrlResult SplitUrl(const std::string& url) {
   if (upper.compare(rest, 2, "//") == 0) {
     rest += 2;
   }
+  // An IPv6 address comes in brackets, which stay part of the host (the Host line needs them).
   size_t hostEnd = rest;
+  if (hostEnd < upper.size() && upper[hostEnd] == '[') {
+    const size_t close = upper.find(']', hostEnd);
+    hostEnd = close == std::string::npos ? upper.size() : close + 1;
+  }
+  const size_t portSearchFrom = hostEnd - rest;
   while (hostEnd < upper.size() && IsHostChar(upper[hostEnd])) {
     ++hostEnd;
   }
   parts.host = upper.substr(rest, hostEnd - rest);
   parts.path = url.substr(hostEnd);
-  const size_t portColon = parts.host.find(':');
+  if (parts.protocol == kSecureProtocol) {
+    parts.port = kSecurePort;
+  }
+  const size_t portColon = parts.host.find(':', portSearchFrom);
   if (portColon != std::string::npos) {
     parts.port = LeadingDecimal(std::string_view(parts.host).substr(portColon + 1));
     parts.host.resize(portColon);
@@ -308,44 +342,36 @@ Error MySendHTTP(const std::string& url, const std::string& contentType,
                  const std::string& extraHeaderLines, const std::optional<ByteString>& body,
                  HttpResponse& response, int32_t timeoutMilliseconds,
                  const std::optional<std::string>& userAgent,
-                 const std::function<bool()>& cancelled) {
+                 const std::function<bool()>& cancelled, const TlsSettings& tls) {
   const SplitUrlResult parts = SplitUrl(url);
-  if (parts.protocol != "HTTP") {
-    return {ErrorKind::kSetting, "only HTTP is spoken, not " + parts.protocol};
+  if (parts.protocol != "HTTP" && parts.protocol != kSecureProtocol) {
+    return {ErrorKind::kSetting, "only HTTP and HTTPS are spoken, not " + parts.protocol};
   }
   boost::asio::io_context io;
-  tcp::socket socket(io);
-  boost::system::error_code error;
-  socket.open(tcp::v4(), error);
-  if (error) {
-    DiagLog('E', "socket() failed");
-    LogSocketFailure(error);
-    return SocketFailure("cannot open a socket", error);
-  }
+  std::unique_ptr<NetStream> stream;
   // Connect and request share one deadline, the bound the TCP link uses for its connect and send.
   const Clock::time_point requestDeadline = Clock::now() + kSocketWaitLimit;
-  if (!Connect(io, socket, parts, requestDeadline, error)) {
-    DiagLog('E', "connect() failed");
-    LogSocketFailure(error);
-    return SocketFailure("cannot connect to " + parts.host, error);
+  if (Error failed = Connect(io, stream, parts, tls, requestDeadline); failed.Failed()) {
+    return failed;
   }
   // The request goes out in many small pieces; without this each would wait for the peer's
   // acknowledgement of the previous one.
-  socket.set_option(tcp::no_delay(true), error);
-  SendRequest(PieceSender(io, socket, requestDeadline), parts, contentType, extraHeaderLines, body,
+  boost::system::error_code ignored;
+  stream->Socket().set_option(tcp::no_delay(true), ignored);
+  SendRequest(PieceSender(*stream, requestDeadline), parts, contentType, extraHeaderLines, body,
               userAgent);
-  return ReadResponse(socket, response,
+  return ReadResponse(*stream, response,
                       {timeoutMilliseconds,
                        Clock::now() + std::chrono::milliseconds(timeoutMilliseconds), cancelled});
 }
 
 Error HttpExchange(const std::string& url, ByteString& header, ByteString& body,
                    int32_t timeoutMilliseconds, const std::optional<std::string>& userAgent,
-                   const std::function<bool()>& cancelled) {
+                   const std::function<bool()>& cancelled, const TlsSettings& tls) {
   DiagLog(' ', ">*** HTTP request (\"%s\"): \n\r", url.c_str());
   HttpResponse response;
   Error error = MySendHTTP(url, std::string(), std::string(), std::nullopt, response,
-                           timeoutMilliseconds, userAgent, cancelled);
+                           timeoutMilliseconds, userAgent, cancelled, tls);
   if (!error.Failed() && response.header.empty()) {
     error = Error(ErrorKind::kPeer, "the response has no header");
   }

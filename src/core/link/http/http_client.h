@@ -7,6 +7,7 @@
 
 #include "byte_string.h"
 #include "error.h"
+#include "link/net/tls_settings.h"
 
 // A URL split into its parts. Protocol and host come out upper-cased; the path keeps the case
 // it was written in and includes any query text.
@@ -18,7 +19,8 @@ struct SplitUrlResult {
 };
 
 // Splits "[protocol:][//]host[:port][path]". Without a colon the protocol is "HTTP"; the host is
-// the longest run of letters, digits, '-', '.' and ':'; the port defaults to 80.
+// the longest run of letters, digits, '-', '.' and ':', or an IPv6 address in brackets (kept
+// with them); the port defaults to 80, for HTTPS to 443.
 SplitUrlResult SplitUrl(const std::string& url);
 
 // Header and body of an HTTP response, as received.
@@ -35,7 +37,9 @@ struct HttpResponse {
 // empty content type or extra header text adds no line; `extraHeaderLines` must carry its own
 // line ends. A user agent that is given but empty sends a default one. `cancelled`, when given,
 // is asked while the response is awaited (see kCancelCheckPeriod) and ends the exchange when
-// it says stop. Fails for a protocol other than HTTP (kSetting), no connection (kSystem, or
+// it says stop. An HTTPS URL is fetched over TLS set up by `tls` (its "enabled" is not asked).
+// Fails for a protocol other than HTTP or HTTPS (kSetting), a failed TLS handshake (kPeer,
+// saying why), no connection (kSystem, or
 // kTimeout), the time running out (kTimeout), a stop (kStopped), or the server closing inside
 // the header or before the announced body length (kPeer); what was read so far stays in
 // `response`.
@@ -43,11 +47,11 @@ Error MySendHTTP(const std::string& url, const std::string& contentType,
                  const std::string& extraHeaderLines, const std::optional<ByteString>& body,
                  HttpResponse& response, int32_t timeoutMilliseconds,
                  const std::optional<std::string>& userAgent,
-                 const std::function<bool()>& cancelled = {});
+                 const std::function<bool()>& cancelled = {}, const TlsSettings& tls = {});
 
 // A GET of `url` with the request and response written to the diagnostic log. Succeeds only
 // when the exchange did and a non-empty header came back; then `header` and `body` hold them.
 Error HttpExchange(const std::string& url, ByteString& header, ByteString& body,
                    int32_t timeoutMilliseconds,
                    const std::optional<std::string>& userAgent = std::nullopt,
-                   const std::function<bool()>& cancelled = {});
+                   const std::function<bool()>& cancelled = {}, const TlsSettings& tls = {});

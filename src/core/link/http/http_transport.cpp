@@ -35,10 +35,14 @@ bool HttpTransport::Send(const ByteString& message) {
   ByteString body;
   m_Reply.clear();
   const Error error = HttpExchange(url, header, body, m_Config.GetInt(setting::kResponseTimeout),
-                                   std::nullopt, Monitor().cancelled);
+                                   std::nullopt, Monitor().cancelled, ReadTlsSettings(m_Config));
   if (error.Failed()) {
-    return FailExchange("an HTTP response from " + url,
-                        {error.Kind(), "no HTTP response from " + url});
+    // Over TLS the reason matters to the user (a certificate refused, a name that does not
+    // match), so it is said.
+    const bool secure = SplitUrl(url).protocol == "HTTPS";
+    return FailExchange(
+        "an HTTP response from " + url,
+        {error.Kind(), "no HTTP response from " + url + (secure ? ": " + error.Message() : "")});
   }
   m_Reply = {std::move(header), ByteString(), std::move(body)};
   return true;

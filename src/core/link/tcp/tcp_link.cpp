@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <string>
 
-#include <boost/asio/connect.hpp>
-#include <boost/asio/write.hpp>
-
 #include "diag/diag_log.h"
 #include "link/net/asio_wait.h"
+#include "link/net/host_address.h"
 #include "link/net/socket_support.h"
 
 using boost::asio::ip::tcp;
@@ -40,8 +38,11 @@ void SizeReceiveBuffer(boost::asio::io_context& io, Socket& socket) {
   }
 }
 
-std::string EndpointText(const tcp::endpoint& endpoint) {
-  return "--> " + endpoint.address().to_string() + ":" + std::to_string(endpoint.port());
+// A read asks for at least a TLS record's worth of bytes.
+constexpr size_t kLeastRead = 16 << 10;
+
+std::string PeerTextOf(const tcp::endpoint& endpoint) {
+  return "--> " + EndpointText(endpoint.address(), endpoint.port());
 }
 
 }  // namespace
@@ -62,8 +63,8 @@ bool TcpLink::Failed(const char* context, const boost::system::error_code& error
 
 bool TcpLink::Listen(uint16_t port) {
   const std::string what = "cannot listen on TCP port " + std::to_string(port);
-  boost::system::error_code error;
-  m_ListenSocket.open(tcp::v4(), error);
+  tcp protocol = tcp::v4();
+  boost::system::error_code error = OpenBothFamilies(m_ListenSocket, protocol);
   if (!error) {
     m_ListenSocket.set_option(tcp::acceptor::reuse_address(true), error);
   }
@@ -72,7 +73,7 @@ bool TcpLink::Listen(uint16_t port) {
     SizeReceiveBuffer(m_Io, m_ListenSocket);
   }
   if (!error) {
-    m_ListenSocket.bind(tcp::endpoint(boost::asio::ip::address_v4::any(), port), error);
+    m_ListenSocket.bind(tcp::endpoint(protocol, port), error);
   }
   if (error) {
     m_ListenSocket.close();
@@ -91,37 +92,52 @@ bool TcpLink::Listen(uint16_t port) {
 
 bool TcpLink::Connect(const std::string& host, uint16_t port) {
   const std::string what = "cannot connect to " + host + ":" + std::to_string(port);
-  boost::system::error_code error;
-  tcp::resolver resolver(m_Io);
-  auto addresses = resolver.resolve(tcp::v4(), host, std::to_string(port), error);
-  if (error) {
-    return Failed("connect()", error, what);
-  }
   tcp::socket socket(m_Io);
-  tcp::endpoint target = addresses.begin()->endpoint();
-  socket.open(tcp::v4(), error);
-  if (!error) {
-    SizeReceiveBuffer(m_Io, socket);
-    error = RunWithin(
-        m_Io, kSocketWaitLimit,
-        [&socket, &target](auto handler) { socket.async_connect(target, std::move(handler)); },
-        [&socket] { socket.close(); });
-  }
+  boost::system::error_code error =
+      ConnectToHost(m_Io, socket, host, port, kSocketWaitLimit,
+                    [this](tcp::socket& opened) { SizeReceiveBuffer(m_Io, opened); });
   if (!error) {
     socket.non_blocking(true, error);
   }
   if (error) {
     return Failed("connect()", error, what);
   }
-  TakePeer(std::move(socket));
+  auto stream = std::make_unique<NetStream>(m_Io, std::move(socket));
+  if (m_TlsContext) {
+    const std::string peerName = m_TlsPeerName.empty() ? HostWithoutBrackets(host) : m_TlsPeerName;
+    Error handshake = stream->StartTls(m_TlsContext, TlsRole::kClient, peerName, kSocketWaitLimit);
+    if (handshake.Failed()) {
+      DiagLog('E', "TcpLink::Connect() : %s", handshake.Message().c_str());
+      return Fail(handshake.Kind(), what + ": " + handshake.Message());
+    }
+  }
+  TakePeer(std::move(stream));
   return true;
 }
 
-void TcpLink::TakePeer(tcp::socket socket) {
+void TcpLink::UseTls(std::shared_ptr<boost::asio::ssl::context> context,
+                     const std::string& peerName) {
+  m_TlsContext = std::move(context);
+  m_TlsPeerName = peerName;
+}
+
+void TcpLink::TakePeer(std::unique_ptr<NetStream> stream) {
   boost::system::error_code error;
-  tcp::endpoint peer = socket.remote_endpoint(error);
-  m_PeerText = EndpointText(peer);
-  m_MessageSocket = std::make_unique<tcp::socket>(std::move(socket));
+  tcp::endpoint peer = stream->Socket().remote_endpoint(error);
+  m_PeerText = PeerTextOf(peer);
+  m_MessageSocket = std::move(stream);
+}
+
+// A peer that fails the handshake is closed and written to the log; the server keeps listening.
+bool TcpLink::AcceptTls(NetStream& stream) {
+  if (!m_TlsContext) {
+    return true;
+  }
+  Error handshake = stream.StartTls(m_TlsContext, TlsRole::kServer, {}, kSocketWaitLimit);
+  if (handshake.Failed()) {
+    DiagLog('W', "TcpLink::AcceptWaiting() : peer refused: %s", handshake.Message().c_str());
+  }
+  return !handshake.Failed();
 }
 
 TcpLink::AcceptResult TcpLink::AcceptWaiting() {
@@ -142,8 +158,12 @@ TcpLink::AcceptResult TcpLink::AcceptWaiting() {
       continue;
     }
     socket.non_blocking(true, error);
-    if (!error) {
-      TakePeer(std::move(socket));
+    if (error) {
+      continue;
+    }
+    auto stream = std::make_unique<NetStream>(m_Io, std::move(socket));
+    if (AcceptTls(*stream)) {
+      TakePeer(std::move(stream));
       result.accepted = true;
     }
   }
@@ -156,12 +176,34 @@ ByteString TcpLink::ReadWaiting(size_t limit, bool& peerGone) {
     return data;
   }
   boost::system::error_code error;
-  size_t waiting = m_MessageSocket->available(error);
-  // One read of exactly what is waiting; with nothing waiting one byte is still asked for, so
-  // a closed or failed connection shows itself.
-  data.resize(std::clamp<size_t>(waiting, 1, std::max<size_t>(limit, 1)));
-  size_t count = m_MessageSocket->read_some(boost::asio::buffer(data), error);
-  data.resize(count);
+  const size_t wanted = std::max<size_t>(limit, 1);
+  // One read of what is waiting; with nothing waiting a read is still made, so a closed or
+  // failed connection shows itself. TLS hands out at most one record per read, and may hold
+  // records it took from the socket, so it reads on into the same buffer while more is there;
+  // an end met by such a further read is left for the next call, so the bytes before it are
+  // answered first, as on a plain connection.
+  const size_t waiting = m_MessageSocket->Socket().available(error);
+  data.resize(std::clamp<size_t>(std::max(waiting, kLeastRead), 1, wanted));
+  size_t filled = 0;
+  for (;;) {
+    const size_t before = filled;
+    filled += m_MessageSocket->ReadSome(
+        boost::asio::buffer(data.data() + filled, data.size() - filled), error);
+    if (error && before > 0) {
+      error.clear();
+      break;
+    }
+    if (error || !m_MessageSocket->MoreWaiting()) {
+      break;
+    }
+    if (filled == data.size()) {
+      if (filled >= wanted) {
+        break;
+      }
+      data.resize(std::min(wanted, filled * 2));
+    }
+  }
+  data.resize(filled);
   peerGone = error && error != boost::asio::error::would_block;
   return data;
 }
@@ -190,20 +232,8 @@ bool TcpLink::SendGathered() {
 }
 
 bool TcpLink::SendNow(const ByteString& bytes) {
-  tcp::socket& socket = *m_MessageSocket;
-  // Most sends complete at once: one system call on the non-blocking socket. Only what the
-  // system could not take at once is waited for.
-  boost::system::error_code error;
-  const size_t sent = socket.write_some(boost::asio::buffer(bytes), error);
-  if (error == boost::asio::error::would_block || (!error && sent < bytes.size())) {
-    const size_t done = error ? 0 : sent;
-    error = RunWithin(
-        m_Io, kSocketWaitLimit,
-        [&socket, &bytes, done](auto handler) {
-          boost::asio::async_write(socket, boost::asio::buffer(bytes) + done, std::move(handler));
-        },
-        [&socket] { socket.cancel(); });
-  }
+  const boost::system::error_code error =
+      m_MessageSocket->WriteAll(boost::asio::buffer(bytes), kSocketWaitLimit);
   if (error) {
     Failed(nullptr, error, "TCP send failed");
     ClosePeer();
@@ -216,9 +246,7 @@ bool TcpLink::ClosePeer() {
   if (!m_MessageSocket) {
     return false;
   }
-  boost::system::error_code ignored;
-  m_MessageSocket->shutdown(tcp::socket::shutdown_send, ignored);
-  m_MessageSocket->close(ignored);
+  m_MessageSocket->Close();
   m_MessageSocket.reset();
   m_PeerText.clear();
   // What was gathered for this peer must not reach the next one.
@@ -232,7 +260,7 @@ std::vector<WaitHandle> TcpLink::WaitHandles() {
     handles.push_back(m_ListenSocket.native_handle());
   }
   if (m_MessageSocket) {
-    handles.push_back(m_MessageSocket->native_handle());
+    handles.push_back(m_MessageSocket->Socket().native_handle());
   }
   return handles;
 }

@@ -11,6 +11,7 @@
 
 #include "byte_string.h"
 #include "error.h"
+#include "link/net/net_stream.h"
 #include "link/wait_handle.h"
 
 // The TCP side of the link: a listening socket that serves one peer at a time, or one
@@ -30,17 +31,24 @@ class TcpLink : public LastErrorHolder {
   TcpLink(const TcpLink&) = delete;
   TcpLink& operator=(const TcpLink&) = delete;
 
-  // Listens on `port` of every local address with a backlog of 5. The address may be reused
-  // at once, so a link can be closed and opened again on the same port. Failures write a
-  // "bind()" or "listen()" socket error line.
+  // With a context, Listen and Connect speak TLS: a client checks the server against
+  // `peerName` (empty: the host it connects to), a server runs the handshake with each peer
+  // it takes in. Without one (the default) they speak plain TCP.
+  void UseTls(std::shared_ptr<boost::asio::ssl::context> context, const std::string& peerName);
+
+  // Listens on `port` of every local address, IPv6 and IPv4, with a backlog of 5. The address
+  // may be reused at once, so a link can be closed and opened again on the same port. Failures
+  // write a "bind()" or "listen()" socket error line.
   bool Listen(uint16_t port);
 
-  // Connects to the first IPv4 address of `host` (a name or a dotted address). A failure,
-  // also of the look-up or by time-out, writes a "connect()" socket error line.
+  // Connects to `host` (a name, an IPv4 or an IPv6 address), trying each address it resolves
+  // to within kSocketWaitLimit. A failure, also of the look-up or by time-out, writes a
+  // "connect()" socket error line; a failed TLS handshake says why.
   bool Connect(const std::string& host, uint16_t port);
 
-  // Takes in every waiting connection without blocking: the first becomes the peer when there
-  // is none, every other one is closed at once.
+  // Takes in every waiting connection: the first becomes the peer when there is none, every
+  // other one is closed at once. Only a TLS handshake waits, for at most kSocketWaitLimit; a
+  // peer that fails it is closed with a "W" log line saying why.
   AcceptResult AcceptWaiting();
 
   // Everything the peer has sent that is waiting, up to `limit` bytes. `peerGone` tells
@@ -70,11 +78,16 @@ class TcpLink : public LastErrorHolder {
   // The listening socket while it listens and the peer's while there is one.
   std::vector<WaitHandle> WaitHandles();
 
-  // "--> address:port" of the peer; empty when there is none.
+  // "--> address:port" of the peer, the address as used ("[::1]:1024" for IPv6); empty when
+  // there is none.
   const std::string& PeerText() const { return m_PeerText; }
 
+  // The TLS protocol agreed with the peer; empty for plain TCP or without a peer.
+  std::string TlsVersion() const { return m_MessageSocket ? m_MessageSocket->TlsVersion() : ""; }
+
  private:
-  void TakePeer(boost::asio::ip::tcp::socket socket);
+  void TakePeer(std::unique_ptr<NetStream> stream);
+  bool AcceptTls(NetStream& stream);
   bool SendNow(const ByteString& bytes);
   bool SendGathered();
   // Writes the socket error line of `context`, when given, and fails with `what` and `error`.
@@ -82,7 +95,9 @@ class TcpLink : public LastErrorHolder {
 
   boost::asio::io_context m_Io;
   boost::asio::ip::tcp::acceptor m_ListenSocket;
-  std::unique_ptr<boost::asio::ip::tcp::socket> m_MessageSocket;
+  std::unique_ptr<NetStream> m_MessageSocket;
+  std::shared_ptr<boost::asio::ssl::context> m_TlsContext;
+  std::string m_TlsPeerName;
   std::string m_PeerText;
   bool m_Gathering = false;
   ByteString m_Gathered;

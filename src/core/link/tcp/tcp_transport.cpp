@@ -2,6 +2,7 @@
 
 #include "config/configuration.h"
 #include "link/net/socket_settings.h"
+#include "link/net/tls_settings.h"
 
 namespace {
 
@@ -24,7 +25,25 @@ bool TcpTransport::EndGathering() {
 }
 
 std::string TcpTransport::Description() const {
-  return m_IsOpen ? "TCP " + m_Tcp.PeerText() : "TCP ...";
+  if (!m_IsOpen) {
+    return "TCP ...";
+  }
+  const std::string tls = m_Tcp.TlsVersion();
+  return "TCP " + m_Tcp.PeerText() + (tls.empty() ? "" : " (" + tls + ")");
+}
+
+bool TcpTransport::PrepareTls(TlsRole role) {
+  const TlsSettings settings = ReadTlsSettings(m_Config);
+  if (!settings.enabled) {
+    m_Tcp.UseTls(nullptr, {});
+    return true;
+  }
+  std::shared_ptr<boost::asio::ssl::context> context;
+  if (Error error = MakeTlsContext(settings, role, context); error.Failed()) {
+    return Fail(std::move(error));
+  }
+  m_Tcp.UseTls(std::move(context), settings.serverName);
+  return true;
 }
 
 bool TcpServerTransport::Open() {
@@ -32,7 +51,7 @@ bool TcpServerTransport::Open() {
   if (Error error = ReadSocketPort(m_Config, port); error.Failed()) {
     return Fail(std::move(error));
   }
-  m_IsOpen = m_Tcp.Listen(port) || Fail(m_Tcp.LastError());
+  m_IsOpen = PrepareTls(TlsRole::kServer) && (m_Tcp.Listen(port) || Fail(m_Tcp.LastError()));
   return m_IsOpen;
 }
 
@@ -65,7 +84,8 @@ bool TcpClientTransport::Open() {
     return Fail(std::move(error));
   }
   m_IsOpen =
-      m_Tcp.Connect(m_Config.GetString(setting::kSocketHost), port) || Fail(m_Tcp.LastError());
+      PrepareTls(TlsRole::kClient) &&
+      (m_Tcp.Connect(m_Config.GetString(setting::kSocketHost), port) || Fail(m_Tcp.LastError()));
   return m_IsOpen;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/net/tls_settings.h"
 #include "link/tcp/tcp_link.h"
 #include "link/transport.h"
 
@@ -18,6 +19,10 @@ class TcpTransport : public Transport {
 
  protected:
   explicit TcpTransport(const CConfiguration& config) : m_Config(config) {}
+
+  // Sets the link up for TLS when "TlsEnabled" is on, for plain TCP otherwise; false, with
+  // LastError naming the setting, when the TLS settings cannot be used.
+  bool PrepareTls(TlsRole role);
 
   const CConfiguration& m_Config;
   TcpLink m_Tcp;

@@ -4,6 +4,7 @@
 #include <boost/asio/buffer.hpp>
 
 #include "diag/diag_log.h"
+#include "link/net/host_address.h"
 #include "link/net/socket_support.h"
 #include "link/udp/udp_client_connection.h"
 
@@ -28,23 +29,31 @@ void UdpClientConnection::SetDestination(const std::string& host, int32_t port) 
   m_Port = port;
 }
 
+void UdpClientConnection::SetMulticast(const MulticastSettings& settings) {
+  m_Multicast = settings;
+}
+
 void UdpClientConnection::DiscardInput() {
   m_RxBuffer.clear();
 }
 
 bool UdpClientConnection::DoOpen() {
-  boost::system::error_code error;
-  udp::resolver resolver(m_Io);
-  const auto found =
-      resolver.resolve(udp::v4(), m_Host, "0", udp::resolver::numeric_service, error);
-  if (error || found.empty()) {
-    return Failed(error ? error : boost::asio::error::host_not_found, "cannot resolve " + m_Host);
+  boost::asio::ip::address address;
+  boost::system::error_code error = ResolveDatagramHost(m_Io, m_Host, address);
+  if (error) {
+    return Failed(error, "cannot resolve " + m_Host);
   }
-  m_Socket.open(udp::v4(), error);
+  m_Socket.open(address.is_v4() ? udp::v4() : udp::v6(), error);
   if (error) {
     return Failed(error, "cannot open a UDP socket");
   }
-  m_HostEntry = found.begin()->endpoint().address().to_v4();
+  if (address.is_multicast()) {
+    if (Error problem = PrepareMulticastSending(m_Socket, address, m_Multicast); problem.Failed()) {
+      DiagLog('E', "UdpClientConnection::DoOpen() : %s", problem.Message().c_str());
+      return Fail(std::move(problem));
+    }
+  }
+  m_HostEntry = address;
   return true;
 }
 

@@ -5,9 +5,10 @@
 #include <string>
 
 #include <boost/asio/io_context.hpp>
-#include <boost/asio/ip/address_v4.hpp>
+#include <boost/asio/ip/address.hpp>
 #include <boost/asio/ip/udp.hpp>
 
+#include "link/net/multicast.h"
 #include "link/udp/connection.h"
 
 // A UDP client: sends datagrams to one destination from a system-chosen local port and reads
@@ -17,15 +18,18 @@ class UdpClientConnection : public Connection {
   UdpClientConnection();
   ~UdpClientConnection() override;
 
-  // Host name or dotted IPv4 address and UDP port (low 16 bits used) of the peer; set before
+  // Host name, IPv4 or IPv6 address and UDP port (low 16 bits used) of the peer; set before
   // Open.
   void SetDestination(const std::string& host, int32_t port);
+
+  // How datagrams leave when the destination is a multicast group; set before Open.
+  void SetMulticast(const MulticastSettings& settings);
 
  protected:
   // Only empties the receive buffer: a fresh socket has nothing worth reading.
   void DiscardInput() override;
-  // Resolves the host to its first IPv4 address and creates the socket; failures write a
-  // socket error line.
+  // Resolves the host to its first IPv4 address, else its first IPv6 address, and creates the
+  // socket; failures write a socket error line.
   bool DoOpen() override;
   bool DoClose() override;
   bool DoSend(const char* data, int32_t length) override;
@@ -40,5 +44,6 @@ class UdpClientConnection : public Connection {
   int32_t m_Port = 0;
   boost::asio::io_context m_Io;
   boost::asio::ip::udp::socket m_Socket;
-  std::optional<boost::asio::ip::address_v4> m_HostEntry;
+  std::optional<boost::asio::ip::address> m_HostEntry;
+  MulticastSettings m_Multicast;
 };

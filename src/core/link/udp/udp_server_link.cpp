@@ -7,6 +7,7 @@
 
 #include "diag/diag_log.h"
 #include "link/net/asio_wait.h"
+#include "link/net/host_address.h"
 #include "link/net/socket_support.h"
 
 using boost::asio::ip::udp;
@@ -59,14 +60,30 @@ bool UdpServerLink::Failed(const char* context, const boost::system::error_code&
   return Fail(SocketFailure(what, error));
 }
 
-bool UdpServerLink::Bind(uint16_t port) {
+bool UdpServerLink::Bind(uint16_t port, const MulticastSettings& multicast) {
   const std::string what = "cannot bind UDP port " + std::to_string(port);
   m_UdpPeer = udp::endpoint();
+  boost::asio::ip::address group;
+  if (!multicast.group.empty()) {
+    if (Error problem = ParseMulticastGroup(multicast.group, group); problem.Failed()) {
+      return Fail(std::move(problem));
+    }
+  }
   boost::system::error_code error;
-  m_UdpSocket.open(udp::v4(), error);
+  udp protocol = udp::v4();
+  if (multicast.group.empty()) {
+    error = OpenBothFamilies(m_UdpSocket, protocol);
+  } else {
+    protocol = group.is_v4() ? udp::v4() : udp::v6();
+    m_UdpSocket.open(protocol, error);
+    if (!error) {
+      // Other programs on this host may listen to the same group and port.
+      m_UdpSocket.set_option(udp::socket::reuse_address(true), error);
+    }
+  }
   if (!error) {
     SizeReceiveBuffer(m_UdpSocket);
-    m_UdpSocket.bind(udp::endpoint(boost::asio::ip::address_v4::any(), port), error);
+    m_UdpSocket.bind(udp::endpoint(protocol, port), error);
   }
   if (!error) {
     m_UdpSocket.non_blocking(true, error);
@@ -74,6 +91,12 @@ bool UdpServerLink::Bind(uint16_t port) {
   if (error) {
     Close();
     return Failed("bind()", error, what);
+  }
+  if (!multicast.group.empty()) {
+    if (Error joined = JoinMulticastGroup(m_UdpSocket, group, multicast); joined.Failed()) {
+      Close();
+      return Fail(std::move(joined));
+    }
   }
   std::string hostName = boost::asio::ip::host_name(error);
   if (error) {

@@ -11,6 +11,7 @@
 
 #include "byte_string.h"
 #include "error.h"
+#include "link/net/multicast.h"
 #include "link/wait_handle.h"
 
 // The UDP server side of the link: a datagram socket bound to a local port that answers
@@ -24,9 +25,11 @@ class UdpServerLink : public LastErrorHolder {
   UdpServerLink(const UdpServerLink&) = delete;
   UdpServerLink& operator=(const UdpServerLink&) = delete;
 
-  // Binds to `port` of every local address and describes the local end in PeerText. Failures
-  // write a "bind()" or "gethostname()" socket error line and leave the socket closed.
-  bool Bind(uint16_t port);
+  // Binds to `port` of every local address, IPv6 and IPv4, and describes the local end in
+  // PeerText. With a multicast group, binds for the group's family only and joins the group
+  // too. Failures write a "bind()" or "gethostname()" socket error line and leave the socket
+  // closed; a group or interface that cannot be used fails with a setting error.
+  bool Bind(uint16_t port, const MulticastSettings& multicast = {});
 
   // Closes the socket and forgets the peer.
   void Close();

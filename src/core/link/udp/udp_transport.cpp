@@ -4,6 +4,8 @@
 
 #include "codec/escape_codec.h"
 #include "config/configuration.h"
+#include "link/net/host_address.h"
+#include "link/net/multicast.h"
 #include "link/net/socket_settings.h"
 #include "link/udp/udp_client_connection.h"
 
@@ -12,7 +14,8 @@ bool UdpServerTransport::Open() {
   if (Error error = ReadSocketPort(m_Config, port); error.Failed()) {
     return Fail(std::move(error));
   }
-  m_IsOpen = m_UdpServer.Bind(port) || Fail(m_UdpServer.LastError());
+  m_IsOpen =
+      m_UdpServer.Bind(port, ReadMulticastSettings(m_Config)) || Fail(m_UdpServer.LastError());
   return m_IsOpen;
 }
 
@@ -37,7 +40,7 @@ Arrival UdpServerTransport::TakeWaiting(size_t limit) {
 }
 
 std::string UdpServerTransport::Description() const {
-  return m_IsOpen ? "UDP <-- " + m_UdpServer.Peer().address().to_string() : "UDP ...";
+  return m_IsOpen ? "UDP <-- " + AddressText(m_UdpServer.Peer().address()) : "UDP ...";
 }
 
 LinkState UdpServerTransport::State() const {
@@ -48,12 +51,19 @@ bool UdpClientTransport::Open() {
   return Fail(ErrorKind::kState, "the UDP client needs no opening");
 }
 
+// A group, when one is set, takes the place of the host.
+std::string UdpClientTransport::Destination() const {
+  const std::string group = m_Config.GetString(setting::kMulticastGroup);
+  return group.empty() ? m_Config.GetString(setting::kSocketHost) : group;
+}
+
 bool UdpClientTransport::Send(const ByteString& message) {
-  const std::string host = m_Config.GetString(setting::kSocketHost);
+  const std::string host = Destination();
   const int32_t port = m_Config.GetInt(setting::kSocketPort);
   const int32_t timeout = m_Config.GetInt(setting::kResponseTimeout);
   UdpClientConnection connection;
   connection.SetDestination(host, port);
+  connection.SetMulticast(ReadMulticastSettings(m_Config));
   connection.SetTimeout(timeout);
   connection.SetPollInterval(0);
   connection.SetCancelCheck(Monitor().cancelled, kCancelCheckPeriod);
@@ -79,6 +89,5 @@ std::vector<ByteString> UdpClientTransport::TakeReply() {
 }
 
 std::string UdpClientTransport::Description() const {
-  return "UDP --> " + m_Config.GetString(setting::kSocketHost) + ":" +
-         std::to_string(m_Config.GetInt(setting::kSocketPort));
+  return "UDP --> " + Destination() + ":" + std::to_string(m_Config.GetInt(setting::kSocketPort));
 }

@@ -25,10 +25,10 @@ class UdpServerTransport : public Transport {
   bool m_IsOpen = false;
 };
 
-// The UDP client: every send is an exchange with "SocketHost":"SocketPort" on a connection of
-// its own, waiting up to "ResponseTimeout" for a reply framed by the packet opener and closer,
-// or until the monitor says stop.
-// It needs no opening and counts as open at all times.
+// The UDP client: every send is an exchange with "SocketHost":"SocketPort" (or the multicast
+// group, when "MulticastGroup" names one) on a connection of its own, waiting up to
+// "ResponseTimeout" for a reply framed by the packet opener and closer, or until the monitor says
+// stop. It needs no opening and counts as open at all times.
 class UdpClientTransport : public Transport {
  public:
   explicit UdpClientTransport(const CConfiguration& config) : m_Config(config) {}
@@ -44,6 +44,8 @@ class UdpClientTransport : public Transport {
   std::vector<ByteString> TakeReply() override;
 
  private:
+  std::string Destination() const;
+
   const CConfiguration& m_Config;
   std::vector<ByteString> m_Reply;
 };
