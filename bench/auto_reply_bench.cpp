@@ -25,7 +25,8 @@ void RunNoMatch(benchmark::State& state, bool useRegex, const std::string& packe
   GetConfiguration().SetFormatted("AutoReply", "UseRegex", "%d", useRegex ? 1 : 0);
   MessageTable table;
   FillWithExpressionTriggers(table);
-  AutoReplier replier(GetConfiguration(), table);
+  PreparedRows rows(table);
+  AutoReplier replier(GetConfiguration(), table, rows);
   for (auto _ : state) {
     benchmark::DoNotOptimize(replier.AutoReply(packet));
   }

@@ -8,8 +8,8 @@
 #include "diag/diag_log.h"
 #include "document/message_table.h"
 
-AutoReplier::AutoReplier(const CConfiguration& config, MessageTable& table)
-    : m_Config(config), m_Table(table), m_Triggers(table) {}
+AutoReplier::AutoReplier(const CConfiguration& config, MessageTable& table, PreparedRows& rows)
+    : m_Config(config), m_Table(table), m_Triggers(rows) {}
 
 int AutoReplier::AutoReply(std::string_view packet) {
   const bool useRegex = m_Config.GetBool(setting::kUseRegex);

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "automation/prepared_triggers.h"
+#include "automation/prepared_rows.h"
 #include "byte_string.h"
 
 class CConfiguration;
@@ -14,10 +14,10 @@ class MessageTable;
 // the same trigger answer in turn. The trigger is decoded from its escape text first; it matches
 // when its bytes equal the packet or, with "AutoReply"/"UseRegex" set, when it matches the whole
 // packet as a regular expression. Triggers are decoded and compiled once per edit of their row
-// (PreparedTriggers); "UseRegex" is read for every packet.
+// (PreparedRows); "UseRegex" is read for every packet.
 class AutoReplier {
  public:
-  AutoReplier(const CConfiguration& config, MessageTable& table);
+  AutoReplier(const CConfiguration& config, MessageTable& table, PreparedRows& rows);
 
   // Tests the packet against the active rows. On a match the row is selected and returned.
   // Without a match the selection is cleared, the next scan without focus starts at row 1 and
@@ -35,6 +35,6 @@ class AutoReplier {
 
   const CConfiguration& m_Config;
   MessageTable& m_Table;
-  PreparedTriggers m_Triggers;
+  PreparedRows& m_Triggers;
   int m_RememberedRow = 1;
 };

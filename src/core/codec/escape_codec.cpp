@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string_view>
 
 #include "ascii_text.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -139,10 +144,23 @@ size_t DecodeInto(std::string_view text, char* out) {
 }
 
 // The first byte below 0x20 (shown by its name) at or after `from`; the size when there is none.
-// Received data is mostly printable, so eight bytes are tested at a time: subtracting 0x20 from
-// each byte borrows into a byte's top bit, where it was clear, exactly when some byte is below
-// 0x20 (the lowest such byte always shows), and only then is the word looked at byte by byte.
+// Received data is mostly printable, so many bytes are tested at once: with SSE2 sixteen, where a
+// byte is at least 0x20 exactly when the larger of it and 0x20 is the byte itself; then eight,
+// where subtracting 0x20 from each byte borrows into a byte's top bit, where it was clear, exactly
+// when some byte is below 0x20 (the lowest such byte always shows), and only then is the word
+// looked at byte by byte.
 size_t FindControlByte(std::string_view bytes, size_t from) {
+#if defined(__SSE2__)
+  const __m128i blank = _mm_set1_epi8(0x20);
+  for (; from + sizeof(__m128i) <= bytes.size(); from += sizeof(__m128i)) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + from));
+    const auto printable =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(block, blank), block)));
+    if (printable != 0xFFFF) {
+      return from + static_cast<size_t>(std::countr_one(printable));
+    }
+  }
+#endif
   constexpr uint64_t kEachByte = 0x0101010101010101;
   constexpr uint64_t kTopBits = 0x8080808080808080;
   for (; from + sizeof(uint64_t) <= bytes.size(); from += sizeof(uint64_t)) {

@@ -28,6 +28,8 @@ class CLinkwrightDoc {
   ReceiveCycle& Receiving() { return m_ReceiveCycle; }
   const ReceiveCycle& Receiving() const { return m_ReceiveCycle; }
 
+  // The bytes of a message row's message, decoded once per edit of the row.
+  const ByteString& MessageBytes(int row) { return m_PreparedRows.MessageBytes(row); }
   // The row that answers a packet, selected; 0 when none matches (see AutoReplier).
   int AutoReplyRow(std::string_view packet) { return m_AutoReplier.AutoReply(packet); }
   // The row of the next AutoSend step, selected; 0 when no row is active (see auto_send.h).
@@ -36,6 +38,7 @@ class CLinkwrightDoc {
 
  private:
   MessageTable m_Table;
+  PreparedRows m_PreparedRows;
   ReceiveCycle m_ReceiveCycle;
   AutoReplier m_AutoReplier;
   ResponseStatistics m_Statistics;

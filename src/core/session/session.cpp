@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "codec/escape_codec.h"
 #include "config/configuration.h"
 #include "document/message_file.h"
 #include "front_end/front_end.h"
@@ -112,9 +111,8 @@ bool Session::SendRowBytes(int row) {
   if (!table.IsMessageRow(row)) {
     return Fail(ErrorKind::kInput, NoRowFailure(std::to_string(row), table.RowCount()));
   }
-  // The cell's copy is decoded in place: every AutoReply answer passes here.
-  ByteString message = table.GetItemText(row, MessageTable::kMessageColumn);
-  TextToBytesInPlace(message);
+  // A copy: sending may run AutoReply on an exchange's answer, which prepares other rows.
+  const ByteString message = m_Doc.MessageBytes(row);
   if (message.empty()) {
     return Fail(ErrorKind::kInput, RowLabel(row) + "no message");
   }

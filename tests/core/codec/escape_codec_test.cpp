@@ -85,11 +85,11 @@ std::string SymbolFormByteByByte(std::string_view bytes) {
   return text;
 }
 
-TEST(BytesToText, SymbolFormEqualsByteByByteAtEveryPositionOfAWord) {
+TEST(BytesToText, SymbolFormEqualsByteByByteAtEveryPositionOfABlock) {
   // Bytes at and around the control range's edge, and with the top bit set, where a borrow
   // or a sign could be misread.
   const std::string tricky = "\x00\x01\x1F\x20\x21\x7F\x80\x9F\xA0\xFF"s;
-  for (size_t size = 0; size <= 19; ++size) {
+  for (size_t size = 0; size <= 40; ++size) {
     for (size_t at = 0; at < size; ++at) {
       for (char special : tricky) {
         for (char filler : {'0', '\xA0', '\xFF', '\x20'}) {

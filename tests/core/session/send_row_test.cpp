@@ -23,6 +23,23 @@ TEST_F(SendRowTest, SendsTheDecodedMessageAndCountsIt) {
   EXPECT_TRUE(m_FrontEnd.playedSignals.empty()) << "success is silent by default";
 }
 
+// Messages are decoded once per edit of their row: each change of the table must count from the
+// next send on.
+TEST_F(SendRowTest, AnEditedMovedOrResetRowSendsItsNewMessage) {
+  OpenTcpClientLink();
+  m_Table.SetItemText(2, MessageTable::kMessageColumn, "A");
+  EXPECT_TRUE(m_Session.SendRow(2));
+  m_Table.SetItemText(2, MessageTable::kMessageColumn, "B[CR]");
+  EXPECT_TRUE(m_Session.SendRow(2));
+  m_Table.SetFocusedRow(1);
+  m_Table.InsertRow();
+  EXPECT_TRUE(m_Session.SendRow(3));
+  EXPECT_FALSE(m_Session.SendRow(2)) << "the inserted row is empty";
+  m_Table.ResetRows(99);
+  EXPECT_FALSE(m_Session.SendRow(3)) << "the reset table is empty";
+  EXPECT_EQ(m_Peer.Read(5), "AB\rB\r");
+}
+
 TEST_F(SendRowTest, RowsOutsideTheTableFailWithoutTouchingTheLink) {
   OpenTcpClientLink();
   for (int row : {-1, 0, 100, 1000}) {
