@@ -157,28 +157,68 @@ Error XmodemEngine::ErrorOf(Outcome outcome) {
 }
 
 bool XmodemEngine::Transmit(int blockSize, const ByteString& data) {
-  const Outcome outcome = Run([&] { return Send(blockSize, data); });
-  return outcome == Outcome::kSuccess || Fail(ErrorOf(outcome));
+  return StartTransmit(blockSize, data) && RunToEnd();
 }
 
 bool XmodemEngine::Receive(ByteString& buffer) {
-  const Outcome outcome = Run([&] { return Take(buffer); });
-  return outcome == Outcome::kSuccess || Fail(ErrorOf(outcome));
+  if (!StartReceive(buffer.size())) {
+    return false;
+  }
+  const bool received = RunToEnd();
+  buffer = m_Buffer;
+  return received;
 }
 
-// Runs one transfer, refusing a second one started from inside it, and reports its outcome.
-XmodemEngine::Outcome XmodemEngine::Run(const std::function<Outcome()>& transfer) {
-  if (m_Busy) {
-    return Outcome::kBusy;
+bool XmodemEngine::StartTransmit(int blockSize, const ByteString& data) {
+  return Begin(Send(blockSize, data));
+}
+
+bool XmodemEngine::StartReceive(size_t size) {
+  if (Running()) {
+    return Fail(ErrorOf(Outcome::kBusy));
   }
-  m_Busy = true;
-  const Outcome outcome = transfer();
-  m_Busy = false;
+  m_Buffer.assign(size, kPadding);
+  return Begin(Take());
+}
+
+// Refuses a second transfer while one runs, started from inside it or between its steps.
+bool XmodemEngine::Begin(Piece transfer) {
+  if (Running()) {
+    return Fail(ErrorOf(Outcome::kBusy));
+  }
+  m_ResumeAt = transfer.Start();
+  m_Transfer.emplace(std::move(transfer));
+  return true;
+}
+
+bool XmodemEngine::Step() {
+  if (!Running()) {
+    return false;
+  }
+  std::exchange(m_ResumeAt, {}).resume();
+  if (!m_Transfer->Done()) {
+    return true;
+  }
+  End();
+  return false;
+}
+
+bool XmodemEngine::RunToEnd() {
+  while (Step()) {
+  }
+  return !LastError().Failed();
+}
+
+// Reports the outcome of the transfer that has just ended.
+void XmodemEngine::End() {
+  const Outcome outcome = m_Transfer->Result();
+  m_Transfer.reset();
   Report(outcome);
   if (outcome == Outcome::kSuccess) {
     ClearError();
+  } else {
+    Fail(ErrorOf(outcome));
   }
-  return outcome;
 }
 
 std::int32_t XmodemEngine::Get(std::int32_t timeoutMs, bool& error) {
@@ -228,29 +268,30 @@ void XmodemEngine::Progress(int blocks, int bytes) {
 }
 
 // Waits for NAK (checksum) or "C" (CRC) from the receiver.
-XmodemEngine::Outcome XmodemEngine::AwaitStart(bool& crc) {
+XmodemEngine::Piece XmodemEngine::AwaitStart(bool& crc) {
   bool sawCan = false;
   for (int invalid = 0; invalid < kStartInvalidLimit;) {
     bool restart = false;
     for (int wait = 0; wait < kStartWaitsPerCycle && !restart; ++wait) {
+      co_await Pause();
       if (m_WakeUp && !Put(kWakeUp)) {
-        return CancelWith(Outcome::kOffline);
+        co_return CancelWith(Outcome::kOffline);
       }
       bool error = false;
       const std::int32_t answer = Get(kStartWaitMs, error);
       if (error) {
-        return CancelWith(Outcome::kCharError);
+        co_return CancelWith(Outcome::kCharError);
       }
       if (answer < 0) {
         if (CancelRequested()) {
-          return CancelWith(Outcome::kUserCancelled);
+          co_return CancelWith(Outcome::kUserCancelled);
         }
       } else if (answer == kNak || answer == kCrcRequest) {
         crc = answer == kCrcRequest;
-        return Outcome::kSuccess;
+        co_return Outcome::kSuccess;
       } else if (answer == kCan) {
         if (sawCan) {
-          return CancelWith(Outcome::kReceiverCancelled);
+          co_return CancelWith(Outcome::kReceiverCancelled);
         }
         sawCan = true;
       } else {
@@ -260,10 +301,10 @@ XmodemEngine::Outcome XmodemEngine::AwaitStart(bool& crc) {
       }
     }
     if (!restart) {
-      return CancelWith(Outcome::kInitialNakTimeout);
+      co_return CancelWith(Outcome::kInitialNakTimeout);
     }
   }
-  return Outcome::kInitialNakTimeout;
+  co_return Outcome::kInitialNakTimeout;
 }
 
 // Waits for the answer to one block within one answer time, however many other characters come.
@@ -295,52 +336,55 @@ XmodemEngine::Outcome XmodemEngine::AwaitBlockAnswer() {
   }
 }
 
-XmodemEngine::Outcome XmodemEngine::SendBlock(const ByteString& block) {
+XmodemEngine::Piece XmodemEngine::SendBlock(ByteString block) {
   for (int attempt = 0;; ++attempt) {
     if (attempt >= kMaxBlockAttempts) {
-      return CancelWith(Outcome::kAckTimeout);
+      co_return CancelWith(Outcome::kAckTimeout);
     }
     if (CancelRequested()) {
-      return CancelWith(Outcome::kUserCancelled);
+      co_return CancelWith(Outcome::kUserCancelled);
     }
     if (!std::all_of(block.begin(), block.end(),
                      [this](char byte) { return Put(static_cast<std::uint8_t>(byte)); })) {
-      return Outcome::kOffline;
+      co_return Outcome::kOffline;
     }
+    co_await Pause();
     const Outcome answer = AwaitBlockAnswer();
     if (answer == Outcome::kSuccess) {
-      return answer;
+      co_return answer;
     }
     if (answer == Outcome::kReceiverCancelled) {
-      return CancelWith(answer);
+      co_return CancelWith(answer);
     }
     Report(answer);
   }
 }
 
-XmodemEngine::Outcome XmodemEngine::FinishTransmission() {
+XmodemEngine::Piece XmodemEngine::FinishTransmission() {
   for (int attempt = 0; attempt < kMaxEotAttempts; ++attempt) {
+    co_await Pause();
     if (!Put(kEot)) {
-      return Outcome::kOffline;
+      co_return Outcome::kOffline;
     }
     bool error = false;
     const std::int32_t answer = Get(kEotAnswerWaitMs, error);
     if (answer < 0 && !error) {
-      return Outcome::kFinalAckTimeout;
+      co_return Outcome::kFinalAckTimeout;
     }
     if (answer == kAck) {
-      return Outcome::kSuccess;
+      co_return Outcome::kSuccess;
     }
   }
-  return Outcome::kFinalAckTimeout;
+  co_return Outcome::kFinalAckTimeout;
 }
 
-XmodemEngine::Outcome XmodemEngine::Send(int blockSize, const ByteString& data) {
+XmodemEngine::Piece XmodemEngine::Send(int blockSize, ByteString data) {
   Progress(0, 0);
   Drain();
   bool crc = false;
-  if (const Outcome outcome = AwaitStart(crc); outcome != Outcome::kSuccess) {
-    return outcome;
+  const Outcome started = co_await AwaitStart(crc);
+  if (started != Outcome::kSuccess) {
+    co_return started;
   }
   const BlockKind kind = BlockKindForSize(blockSize);
   std::uint8_t number = 1;
@@ -350,38 +394,39 @@ XmodemEngine::Outcome XmodemEngine::Send(int blockSize, const ByteString& data) 
     body.resize(static_cast<size_t>(kind.size), kPadding);
     const ByteString header = {static_cast<char>(kind.header), static_cast<char>(number),
                                static_cast<char>(255 - number)};
-    if (const Outcome outcome = SendBlock(header + body + BlockCheck(body, crc));
-        outcome != Outcome::kSuccess) {
-      return outcome;
+    const Outcome sent = co_await SendBlock(header + body + BlockCheck(body, crc));
+    if (sent != Outcome::kSuccess) {
+      co_return sent;
     }
     ++blocks;
     Progress(blocks, blocks * kind.size);
     ++number;
   }
-  return FinishTransmission();
+  co_return co_await FinishTransmission();
 }
 
 // Sends one character and waits for a block header (or EOT when acceptEot) in answer, trying
 // again on silence or any other character.
-XmodemEngine::Outcome XmodemEngine::Handshake(std::uint8_t send, int tries, std::int32_t timeoutMs,
-                                              bool acceptEot, std::int32_t& answer) {
+XmodemEngine::Piece XmodemEngine::Handshake(std::uint8_t send, int tries, std::int32_t timeoutMs,
+                                            bool acceptEot, std::int32_t& answer) {
   for (int attempt = 0; attempt < tries; ++attempt) {
+    co_await Pause();
     if (CancelRequested()) {
-      return CancelWith(Outcome::kUserCancelled);
+      co_return CancelWith(Outcome::kUserCancelled);
     }
     if (!Put(send)) {
-      return Outcome::kOffline;
+      co_return Outcome::kOffline;
     }
     bool error = false;
     answer = Get(timeoutMs, error);
     if (error) {
-      return Outcome::kCharError;
+      co_return Outcome::kCharError;
     }
     if (answer == kCan || BlockSizeForHeader(answer) != 0 || (acceptEot && answer == kEot)) {
-      return Outcome::kSuccess;
+      co_return Outcome::kSuccess;
     }
   }
-  return Outcome::kSohTimeout;
+  co_return Outcome::kSohTimeout;
 }
 
 // Reads the rest of a block after its header, whole even when the number pair is already wrong,
@@ -412,15 +457,15 @@ XmodemEngine::Outcome XmodemEngine::ReadBlock(int size, bool crc, std::uint8_t& 
   return Outcome::kSuccess;
 }
 
-XmodemEngine::Outcome XmodemEngine::Take(ByteString& buffer) {
-  std::fill(buffer.begin(), buffer.end(), kPadding);
+XmodemEngine::Piece XmodemEngine::Take() {
+  ByteString& buffer = m_Buffer;
   Progress(0, 0);
   bool crc = true;
   std::int32_t answer = -1;
-  Outcome outcome = Handshake(kCrcRequest, kCrcStartTries, kCrcStartWaitMs, false, answer);
+  Outcome outcome = co_await Handshake(kCrcRequest, kCrcStartTries, kCrcStartWaitMs, false, answer);
   if (outcome == Outcome::kSohTimeout) {
     crc = false;
-    outcome = Handshake(kNak, kHandshakeTries, kHandshakeWaitMs, false, answer);
+    outcome = co_await Handshake(kNak, kHandshakeTries, kHandshakeWaitMs, false, answer);
   }
   std::uint8_t expected = 1;
   std::uint8_t lastAccepted = 1;
@@ -431,12 +476,12 @@ XmodemEngine::Outcome XmodemEngine::Take(ByteString& buffer) {
   int failedAttempts = 0;
   while (outcome == Outcome::kSuccess) {
     if (answer == kEot) {
-      return Put(kAck) ? Outcome::kSuccess : Outcome::kOffline;
+      co_return Put(kAck) ? Outcome::kSuccess : Outcome::kOffline;
     }
     if (answer == kCan) {
       bool error = false;
-      return Get(kSecondCanWaitMs, error) == kCan ? CancelWith(Outcome::kSenderCancelled)
-                                                  : Outcome::kInvalidChar;
+      co_return Get(kSecondCanWaitMs, error) == kCan ? CancelWith(Outcome::kSenderCancelled)
+                                                     : Outcome::kInvalidChar;
     }
     // The handshakes let only CAN, EOT and block headers through.
     const int blockSize = BlockSizeForHeader(answer);
@@ -445,16 +490,16 @@ XmodemEngine::Outcome XmodemEngine::Take(ByteString& buffer) {
         failed != Outcome::kSuccess) {
       Report(failed);
       if (++failedAttempts >= kMaxBlockAttempts) {
-        return CancelWith(failed);
+        co_return CancelWith(failed);
       }
       Drain();
-      outcome = Handshake(kNak, kHandshakeTries, kHandshakeWaitMs, true, answer);
+      outcome = co_await Handshake(kNak, kHandshakeTries, kHandshakeWaitMs, true, answer);
       continue;
     }
     failedAttempts = 0;
     if (number == expected) {
       if (bytes + data.size() > buffer.size()) {
-        return CancelWith(Outcome::kBufferTooSmall);
+        co_return CancelWith(Outcome::kBufferTooSmall);
       }
       std::copy(data.begin(), data.end(), buffer.begin() + static_cast<std::ptrdiff_t>(bytes));
       ++blocks;
@@ -463,9 +508,9 @@ XmodemEngine::Outcome XmodemEngine::Take(ByteString& buffer) {
       lastAccepted = expected;
       ++expected;
     } else if (number != lastAccepted) {
-      return CancelWith(Outcome::kOutOfSequence);
+      co_return CancelWith(Outcome::kOutOfSequence);
     }
-    outcome = Handshake(kAck, kHandshakeTries, kHandshakeWaitMs, true, answer);
+    outcome = co_await Handshake(kAck, kHandshakeTries, kHandshakeWaitMs, true, answer);
   }
-  return outcome;
+  co_return outcome;
 }
