@@ -149,9 +149,15 @@ TEST_F(SecureLinksTest, TlsServerAnswersSocatClientsOverIpv6) {
     const ProcessResult client = RunProgram("sh", {"-c", request + socat});
     EXPECT_EQ(client.out, "PONG\r") << client.err;
   }
+  // A client without TLS is refused, and the trace says which and why.
+  RunProgram(
+      "sh", {"-c", "printf 'PING\\r' | timeout 10 socat -t 1 - TCP:[::1]:" + std::to_string(port)});
   ASSERT_TRUE(server.Signal(SIGTERM));
   EXPECT_EQ(server.Wait(), 0);
-  EXPECT_EQ(server.Out(), "PING[CR]\n<-- PONG[CR]\nPING[CR]\n<-- PONG[CR]\n");
+  const std::string refused =
+      "PING[CR]\n<-- PONG[CR]\nPING[CR]\n<-- PONG[CR]\npeer refused, [::1]:";
+  EXPECT_EQ(server.Out().substr(0, refused.size()), refused);
+  EXPECT_NE(server.Out().find(": TLS handshake failed: "), std::string::npos) << server.Out();
   EXPECT_NE(server.Err().find("link: TCP --> [::1]:"), std::string::npos) << server.Err();
   EXPECT_NE(server.Err().find("(TLSv1.3)"), std::string::npos) << server.Err();
 }

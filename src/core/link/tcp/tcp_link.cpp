@@ -129,15 +129,15 @@ void TcpLink::TakePeer(std::unique_ptr<NetStream> stream) {
 }
 
 // A peer that fails the handshake is closed and written to the log; the server keeps listening.
-bool TcpLink::AcceptTls(NetStream& stream) {
+Error TcpLink::AcceptTls(NetStream& stream) {
   if (!m_TlsContext) {
-    return true;
+    return Error();
   }
   Error handshake = stream.StartTls(m_TlsContext, TlsRole::kServer, {}, kSocketWaitLimit);
   if (handshake.Failed()) {
     DiagLog('W', "TcpLink::AcceptWaiting() : peer refused: %s", handshake.Message().c_str());
   }
-  return !handshake.Failed();
+  return handshake;
 }
 
 TcpLink::AcceptResult TcpLink::AcceptWaiting() {
@@ -161,11 +161,15 @@ TcpLink::AcceptResult TcpLink::AcceptWaiting() {
     if (error) {
       continue;
     }
+    const tcp::endpoint peer = socket.remote_endpoint(error);
     auto stream = std::make_unique<NetStream>(m_Io, std::move(socket));
-    if (AcceptTls(*stream)) {
-      TakePeer(std::move(stream));
-      result.accepted = true;
+    if (const Error handshake = AcceptTls(*stream); handshake.Failed()) {
+      result.handshakeFailures.push_back(EndpointText(peer.address(), peer.port()) + ": " +
+                                         handshake.Message());
+      continue;
     }
+    TakePeer(std::move(stream));
+    result.accepted = true;
   }
 }
 

@@ -24,6 +24,8 @@ class TcpLink : public LastErrorHolder {
   struct AcceptResult {
     bool accepted = false;  // a peer was taken in and is now the message socket
     int refused = 0;        // connections closed at once because a peer was already connected
+    // For each connection closed because its TLS handshake failed: its address and why.
+    std::vector<std::string> handshakeFailures;
   };
 
   TcpLink();
@@ -87,7 +89,7 @@ class TcpLink : public LastErrorHolder {
 
  private:
   void TakePeer(std::unique_ptr<NetStream> stream);
-  bool AcceptTls(NetStream& stream);
+  Error AcceptTls(NetStream& stream);
   bool SendNow(const ByteString& bytes);
   bool SendGathered();
   // Writes the socket error line of `context`, when given, and fails with `what` and `error`.

@@ -68,6 +68,9 @@ Arrival TcpServerTransport::TakeWaiting(size_t limit) {
   if (accept.accepted) {
     arrival.newPeerAt = arrival.bytes.size();
   }
+  for (const std::string& failure : accept.handshakeFailures) {
+    arrival.report += (arrival.report.empty() ? "peer refused, " : "; ") + failure;
+  }
   return arrival;
 }
 
