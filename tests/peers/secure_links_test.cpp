@@ -181,8 +181,7 @@ TEST_F(SecureLinksTest, HttpsFetchesFromAnIpv6UrlOverTls) {
 TEST_F(SecureLinksTest, UdpServerJoinsAGroupOnLoopbackAndAnswersWhatIsSentToIt) {
   const uint16_t port = UnusedUdpPortNumber();
   const std::vector<std::string> group = {"SocketPort=" + std::to_string(port),
-                                          "MulticastGroup=239.255.41.7",
-                                          "MulticastInterface=127.0.0.1"};
+                                          "MulticastGroup=239.255.41.7", "MulticastInterface=lo"};
   std::vector<std::string> serverSettings = {"Mode=2", "ActAsServer=1"};
   serverSettings.insert(serverSettings.end(), group.begin(), group.end());
   std::vector<std::string> args = Arguments("run", serverSettings);
@@ -217,8 +216,9 @@ TEST_F(SecureLinksTest, UnusableTlsAndMulticastSettingsFailTheOpenSayingWhich) {
        "TlsCaFile '/nonexistent/ca.pem' cannot be used: no readable file there"},
       {{"Mode=2", "ActAsServer=1", "MulticastGroup=10.1.2.3"},
        "MulticastGroup '10.1.2.3' is not a multicast address"},
-      {{"Mode=2", "ActAsServer=1", "MulticastGroup=239.1.2.3", "MulticastInterface=lo"},
-       "MulticastInterface 'lo' is not an IPv4 address for group 239.1.2.3"},
+      {{"Mode=2", "ActAsServer=1", "MulticastGroup=239.1.2.3", "MulticastInterface=nosuch0"},
+       "MulticastInterface 'nosuch0' is not an IPv4 address or an interface with one for group "
+       "239.1.2.3"},
   };
   for (const SettingCase& c : cases) {
     SCOPED_TRACE(c.expected);

@@ -1,8 +1,12 @@
 #include "link/net/multicast.h"
 
+#include <arpa/inet.h>
+#include <ifaddrs.h>
 #include <net/if.h>
+#include <netinet/in.h>
 
 #include <charconv>
+#include <optional>
 
 #include <boost/asio/ip/multicast.hpp>
 
@@ -18,7 +22,26 @@ Error InterfaceProblem(const MulticastSettings& settings, const char* wanted) {
                                    wanted + " for group " + settings.group};
 }
 
-// An IPv4 group's interface: a local IPv4 address, or any.
+// The first IPv4 address of the interface named `name`, if it has one.
+std::optional<boost::asio::ip::address_v4> Ipv4AddressOfInterface(const std::string& name) {
+  ifaddrs* list = nullptr;
+  if (getifaddrs(&list) != 0) {
+    return std::nullopt;
+  }
+  std::optional<boost::asio::ip::address_v4> found;
+  for (const ifaddrs* entry = list; entry != nullptr && !found; entry = entry->ifa_next) {
+    if (entry->ifa_addr != nullptr && entry->ifa_addr->sa_family == AF_INET &&
+        name == entry->ifa_name) {
+      const auto* inet = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr);
+      found = boost::asio::ip::address_v4(ntohl(inet->sin_addr.s_addr));
+    }
+  }
+  freeifaddrs(list);
+  return found;
+}
+
+// An IPv4 group's interface: a local IPv4 address, the name of an interface that has one, or
+// any.
 Error InterfaceAddress(const MulticastSettings& settings, boost::asio::ip::address_v4& result) {
   result = boost::asio::ip::address_v4::any();
   if (settings.interfaceName.empty()) {
@@ -26,7 +49,15 @@ Error InterfaceAddress(const MulticastSettings& settings, boost::asio::ip::addre
   }
   boost::system::error_code error;
   result = boost::asio::ip::make_address_v4(settings.interfaceName, error);
-  return error ? InterfaceProblem(settings, "an IPv4 address") : Error();
+  if (!error) {
+    return {};
+  }
+  const auto named = Ipv4AddressOfInterface(settings.interfaceName);
+  if (!named) {
+    return InterfaceProblem(settings, "an IPv4 address or an interface with one");
+  }
+  result = *named;
+  return {};
 }
 
 // An IPv6 group's interface: a name or an index, or 0 for any.
