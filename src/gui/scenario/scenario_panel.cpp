@@ -73,7 +73,7 @@ ScenarioPanel::ScenarioPanel(SessionDriver& driver, QWidget& parent, Scenario sc
   layout->addWidget(m_Tree);
   layout->addWidget(m_Summary);
   layout->addWidget(buttons);
-  resize(560, 420);
+  resize(720, 440);
 
   connect(m_RunButton, &QPushButton::clicked, this, &ScenarioPanel::Run);
   connect(m_StopButton, &QPushButton::clicked, this, &ScenarioPanel::Stop);

@@ -123,6 +123,9 @@ void TcpLink::UseTls(std::shared_ptr<boost::asio::ssl::context> context,
 
 void TcpLink::TakePeer(std::unique_ptr<NetStream> stream) {
   boost::system::error_code error;
+  // Each message, and the replies to each chunk, leave at once instead of waiting for the
+  // peer to acknowledge what went before.
+  stream->Socket().set_option(tcp::no_delay(true), error);
   tcp::endpoint peer = stream->Socket().remote_endpoint(error);
   m_PeerText = PeerTextOf(peer);
   m_MessageSocket = std::move(stream);
