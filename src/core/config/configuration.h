@@ -95,20 +95,17 @@ class CConfiguration : public LastErrorHolder {
 
   // Data exchange of the configuration editor's controls. A dialog page copies each control's
   // content into these plain forms and back; the rules live here, away from any toolkit.
-  // Each returns false, and changes nothing in the store, when section and key name no row.
   //
   // Text: the control shows the value; back, the value becomes the text (cut like
   // `SetFormatted`).
-  bool ExchangeText(ExchangeDirection direction, std::string& text, std::string_view section,
-                    std::string_view key);
+  void ExchangeText(ExchangeDirection direction, std::string& text, const SettingKey& setting);
   // Check box: checked when the value reads as a non-zero number; back, "1" or "0".
-  bool ExchangeCheck(ExchangeDirection direction, bool& checked, std::string_view section,
-                     std::string_view key);
+  void ExchangeCheck(ExchangeDirection direction, bool& checked, const SettingKey& setting);
   // Drop-down list: the items are `itemList` split at `separator`, each trimmed of blanks, a
   // last empty item left out; the selection is the item at `GetInt` of the value (none when
   // that names no item). Back, the value becomes the selected index, -1 when none.
-  bool ExchangeCombo(ExchangeDirection direction, ComboContent& combo, std::string_view section,
-                     std::string_view key, std::string_view itemList, char separator);
+  void ExchangeCombo(ExchangeDirection direction, ComboContent& combo, const SettingKey& setting,
+                     std::string_view itemList, char separator);
 
   // The value of row `index`.
   const std::string& ValueAt(size_t index) const { return m_Values[index]; }

@@ -40,44 +40,35 @@ std::vector<std::string> SplitItems(std::string_view itemList, char separator) {
 
 }  // namespace
 
-bool CConfiguration::ExchangeText(ExchangeDirection direction, std::string& text,
-                                  std::string_view section, std::string_view key) {
-  if (!KeyIndex(section, key)) {
-    return false;
-  }
+void CConfiguration::ExchangeText(ExchangeDirection direction, std::string& text,
+                                  const SettingKey& setting) {
   if (direction == ExchangeDirection::kToControls) {
-    text = GetString(section, key);
-    return true;
+    text = GetString(setting);
+    return;
   }
-  return SetFormatted(section, key, "%s", text.c_str());
+  Set(setting, text);
 }
 
-bool CConfiguration::ExchangeCheck(ExchangeDirection direction, bool& checked,
-                                   std::string_view section, std::string_view key) {
-  if (!KeyIndex(section, key)) {
-    return false;
-  }
+void CConfiguration::ExchangeCheck(ExchangeDirection direction, bool& checked,
+                                   const SettingKey& setting) {
   if (direction == ExchangeDirection::kToControls) {
-    checked = GetBool(section, key);
-    return true;
+    checked = GetBool(setting);
+    return;
   }
-  return SetFormatted(section, key, "%d", checked ? 1 : 0);
+  Set(setting, checked ? "1" : "0");
 }
 
-bool CConfiguration::ExchangeCombo(ExchangeDirection direction, ComboContent& combo,
-                                   std::string_view section, std::string_view key,
-                                   std::string_view itemList, char separator) {
-  if (!KeyIndex(section, key)) {
-    return false;
-  }
+void CConfiguration::ExchangeCombo(ExchangeDirection direction, ComboContent& combo,
+                                   const SettingKey& setting, std::string_view itemList,
+                                   char separator) {
   if (direction == ExchangeDirection::kToControls) {
     combo.items = SplitItems(itemList, separator);
-    int index = GetInt(section, key);
+    int index = GetInt(setting);
     bool namesAnItem = index >= 0 && static_cast<size_t>(index) < combo.items.size();
     combo.selected = namesAnItem ? index : -1;
-    return true;
+    return;
   }
   bool selectsAnItem =
       combo.selected >= 0 && static_cast<size_t>(combo.selected) < combo.items.size();
-  return SetFormatted(section, key, "%d", selectsAnItem ? combo.selected : -1);
+  Set(setting, std::to_string(selectsAnItem ? combo.selected : -1));
 }

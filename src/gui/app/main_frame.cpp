@@ -2,25 +2,21 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QMenuBar>
+#include <QMenu>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
 #include <algorithm>
 
+#include "gui/app/window_menus.h"
 #include "gui/app/window_state.h"
 #include "gui/dialogs/dialog_commands.h"
 #include "gui/document/document_commands.h"
-#include "gui/document/print_commands.h"
-#include "gui/scenario/scenario_panel.h"
-#include "gui/serial/serial_controls.h"
 #include "gui/session/link_commands.h"
-#include "gui/session/link_status_panes.h"
 #include "gui/session/session_driver.h"
 #include "gui/table/message_view.h"
 #include "gui/table/table_commands.h"
-#include "gui/trace/trace_commands.h"
 #include "gui/trace/trace_view.h"
 
 namespace {
@@ -37,12 +33,8 @@ CMainFrame::CMainFrame(CConfiguration& config, QWidget* parent)
       m_Actions(MakeWindowActions(this)) {
   CreateViews();
   CreateMenus();
-  CreateToolBar();
   CreateStatusBar();
   WireCommands();
-  auto* serial = new SerialControls(m_Driver->GetSession(), *menuBar(), *statusBar(), this);
-  connect(m_Driver, &SessionDriver::TicksRan, serial, &SerialControls::Refresh);
-  connect(m_Driver, &SessionDriver::LinkStatusChanged, serial, &SerialControls::Refresh);
   resize(960, 720);
   m_Driver->ShowStatus();
 }
@@ -76,69 +68,15 @@ void CMainFrame::CreateViews() {
   connect(&driver, &SessionDriver::TicksRan, m_MessageView, &CLinkwrightView::RefreshHits);
   connect(&driver, &SessionDriver::TraceAppended, m_TracePane, &CBottomView::AppendTrace);
   connect(&driver, &SessionDriver::TraceCleared, m_TracePane, &CBottomView::Clear);
-  m_TraceCommands = new TraceCommands(*this, *m_TracePane);
 }
 
-// Every menu of the window is built here, from the actions of the window and of its parts.
 void CMainFrame::CreateMenus() {
   const WindowActions& a = m_Actions;
-  QMenu* file = menuBar()->addMenu(tr("&File"));
-  file->addActions({a.fileNew, a.fileOpen, a.fileSave, a.fileSaveAs});
-  file->addSeparator();
-  file->addActions({m_TraceCommands->SaveAs(), m_TraceCommands->Log()});
-  file->addSeparator();
-  file->addActions({a.filePrint, a.filePrintPreview, a.filePrintSetup});
-  file->addSeparator();
-  QAction* recentFilesEnd = file->addSeparator();
-  file->addAction(a.appExit);
+  const WindowMenus menus = BuildWindowMenus(*this, a, *m_Driver, *m_TracePane);
+  m_ToolsMenu = menus.tools;
   m_Document = new DocumentCommands(*m_Driver, {a.fileNew, a.fileOpen, a.fileSave, a.fileSaveAs},
-                                    *file, recentFilesEnd, *this);
-
-  QMenu* edit = menuBar()->addMenu(tr("&Edit"));
-  edit->addAction(a.editUndo);
-  edit->addSeparator();
-  edit->addActions({a.editCut, a.editCopy, a.editPaste});
-
-  QMenu* view = menuBar()->addMenu(tr("&View"));
-  view->addActions({a.viewToolBar, a.viewStatusBar});
-  view->addSeparator();
-  view->addActions({m_TraceCommands->Timestamps(), m_TraceCommands->Colours()});
-  view->addSeparator();
-  view->addActions({a.clearTrace, m_TraceCommands->Find()});
-
-  m_ToolsMenu = menuBar()->addMenu(tr("&Tools"));
-  m_ToolsMenu->addActions({a.openConnection, a.closeConnection, a.configuration});
-  m_ToolsMenu->addAction(m_Driver->WakeOnDataToggle());
-  m_ToolsMenu->addSeparator();
-  m_ToolsMenu->addActions({a.switchMessageTrigger, a.computeCrc});
-  m_ToolsMenu->addSeparator();
-  m_ToolsMenu->addAction(a.autoSend);
-  m_ToolsMenu->addSeparator();
-  m_ToolsMenu->addAction(a.statistics);
-  m_ToolsMenu->addAction(tr("Run Scenario..."), this,
-                         [this] { ScenarioPanel::OpenFor(*m_Driver, *this); });
-
-  QMenu* help = menuBar()->addMenu(tr("&Help"));
-  help->addAction(a.appAbout);
-  help->addAction(a.viewSymbols);
-}
-
-void CMainFrame::CreateToolBar() {
-  const WindowActions& a = m_Actions;
-  QToolBar* toolBar = addToolBar(tr("Toolbar"));
-  toolBar->setObjectName("toolBar");
-  toolBar->setIconSize(QSize(16, 16));
-  toolBar->addActions({a.fileNew, a.fileOpen, a.fileSave});
-  toolBar->addSeparator();
-  toolBar->addActions({a.openConnection, a.closeConnection});
-  toolBar->addSeparator();
-  toolBar->addAction(a.autoSend);
-  toolBar->addSeparator();
-  toolBar->addActions({a.editCut, a.editCopy, a.editPaste});
-  toolBar->addSeparator();
-  toolBar->addAction(a.filePrint);
-  toolBar->addSeparator();
-  toolBar->addAction(a.appAbout);
+                                    {a.filePrint, a.filePrintPreview, a.filePrintSetup},
+                                    *menus.file, menus.recentFilesEnd, *this);
 }
 
 void CMainFrame::CreateStatusBar() {
@@ -150,21 +88,20 @@ void CMainFrame::CreateStatusBar() {
     }
   });
   bar->showMessage(tr("Ready"));
-  new LinkStatusPanes(*m_Driver, *bar, *this);
 }
 
 void CMainFrame::WireCommands() {
   const WindowActions& a = m_Actions;
   Session& session = m_Driver->GetSession();
-  new PrintCommands(*m_MessageView, {a.filePrint, a.filePrintPreview, a.filePrintSetup}, *this);
-  auto* link = new LinkCommands(
-      *m_Driver, {a.openConnection, a.closeConnection, a.autoSend, a.configuration}, *this);
+  auto* link =
+      new LinkCommands(*m_Driver, {a.openConnection, a.closeConnection, a.autoSend}, *this);
   connect(m_ToolsMenu, &QMenu::aboutToShow, link, &LinkCommands::UpdateStates);
-  connect(link, &LinkCommands::SettingsApplied, this, &CMainFrame::ApplyWindowOptions);
   WireTableCommands(*m_MessageView, *m_Driver, {a.editUndo, a.editCut, a.editCopy, a.editPaste},
                     this);
-  new DialogCommands(*m_Driver, *m_MessageView,
-                     {a.appAbout, a.viewSymbols, a.statistics, a.computeCrc}, *this);
+  auto* dialogs = new DialogCommands(
+      *m_Driver, *m_MessageView,
+      {a.appAbout, a.viewSymbols, a.statistics, a.computeCrc, a.configuration}, *this);
+  connect(dialogs, &DialogCommands::SettingsApplied, this, &CMainFrame::ApplyWindowOptions);
 
   connect(a.appExit, &QAction::triggered, this, &QWidget::close);
   connect(a.clearTrace, &QAction::triggered, m_TracePane, &CBottomView::Clear);

@@ -12,7 +12,6 @@ class DocumentCommands;
 class QMenu;
 class QSplitter;
 class SessionDriver;
-class TraceCommands;
 
 // The main window: menus, toolbar and status bar over a splitter with the message table above
 // and the trace pane below. It builds the parts and wires them to the session driver, which
@@ -44,7 +43,6 @@ class CMainFrame : public QMainWindow {
  private:
   void CreateViews();
   void CreateMenus();
-  void CreateToolBar();
   void CreateStatusBar();
   void WireCommands();
   void WireViewToggles();
@@ -55,7 +53,6 @@ class CMainFrame : public QMainWindow {
   QSplitter* m_Splitter = nullptr;
   CLinkwrightView* m_MessageView = nullptr;
   CBottomView* m_TracePane = nullptr;
-  TraceCommands* m_TraceCommands = nullptr;
   DocumentCommands* m_Document = nullptr;
   QMenu* m_ToolsMenu = nullptr;
 };

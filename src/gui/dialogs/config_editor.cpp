@@ -14,16 +14,12 @@ constexpr const char* kConfigTabKey = "WindowState/ConfigTab";
 }  // namespace
 
 CConfigEditor::CConfigEditor(const CConfiguration& store, QWidget* parent)
-    : QDialog(parent),
-      m_Configuration(store),
-      m_Tabs(new QTabWidget(this)),
-      m_Pages{new CConfigPageConnection(m_Configuration, m_Tabs),
-              new CConfigPageUserInterface(m_Configuration, m_Tabs),
-              new CConfigPageTools(m_Configuration, m_Tabs)} {
+    : QDialog(parent), m_Configuration(store), m_Tabs(new QTabWidget(this)) {
   setWindowTitle("Configuration");
-  m_Tabs->addTab(m_Pages[0], "Connection");
-  m_Tabs->addTab(m_Pages[1], "User Interface");
-  m_Tabs->addTab(m_Pages[2], "Tools");
+  for (const ConfigPageTable& table : ConfigPageTables()) {
+    m_Pages.push_back(new CConfigPage(m_Configuration, table, m_Tabs));
+    m_Tabs->addTab(m_Pages.back(), table.title);
+  }
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &CConfigEditor::accept);
@@ -39,7 +35,7 @@ CConfigEditor::CConfigEditor(const CConfiguration& store, QWidget* parent)
 }
 
 void CConfigEditor::accept() {
-  m_Pages[m_ActivePage]->Deactivate();
+  m_Pages[static_cast<size_t>(m_ActivePage)]->Deactivate();
   QDialog::accept();
 }
 
@@ -50,11 +46,11 @@ void CConfigEditor::done(int result) {
 
 void CConfigEditor::SwitchPage(int index) {
   if (m_ActivePage >= 0) {
-    m_Pages[m_ActivePage]->Deactivate();
+    m_Pages[static_cast<size_t>(m_ActivePage)]->Deactivate();
   }
   m_ActivePage = index;
   m_Tabs->setCurrentIndex(index);
-  m_Pages[index]->Activate();
+  m_Pages[static_cast<size_t>(index)]->Activate();
 }
 
 ConfigEditResult EditConfiguration(CConfiguration& store, QWidget* parent) {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QDialog>
-#include <array>
 #include <string>
+#include <vector>
 
 #include "config/configuration.h"
 
@@ -31,7 +31,7 @@ class CConfigEditor : public QDialog {
 
   CConfiguration m_Configuration;
   QTabWidget* m_Tabs;
-  std::array<CConfigPage*, 3> m_Pages;
+  std::vector<CConfigPage*> m_Pages;
   int m_ActivePage = -1;
 };
 

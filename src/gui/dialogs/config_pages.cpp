@@ -16,14 +16,6 @@
 
 namespace {
 
-constexpr const char* kConnection = "Connection";
-constexpr const char* kUserInterface = "UserInterface";
-constexpr const char* kAutoSend = "AutoSend";
-constexpr const char* kAutoReply = "AutoReply";
-constexpr const char* kModeItems = "Comm|Tcp|Udp|Http|Xmodem";
-
-enum Mode { kComm = 0, kTcp = 1, kUdp = 2, kHttp = 3, kXmodem = 4 };
-
 std::string Utf8(const QString& text) {
   return text.toUtf8().toStdString();
 }
@@ -32,14 +24,149 @@ QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::string KeyOf(const QObject* control) {
-  return Utf8(control->objectName());
+void ExchangeLineEdit(CConfiguration& configuration, ExchangeDirection direction, QLineEdit* edit,
+                      const SettingKey& setting) {
+  std::string text = Utf8(edit->text());
+  configuration.ExchangeText(direction, text, setting);
+  edit->setText(FromUtf8(text));
+}
+
+void ExchangeNumber(CConfiguration& configuration, ExchangeDirection direction, CNumericEdit* edit,
+                    const SettingKey& setting) {
+  std::string text = Utf8(edit->Text());
+  configuration.ExchangeText(direction, text, setting);
+  edit->SetText(FromUtf8(text));
+}
+
+void ExchangeCheck(CConfiguration& configuration, ExchangeDirection direction, QCheckBox* box,
+                   const SettingKey& setting) {
+  bool checked = box->isChecked();
+  configuration.ExchangeCheck(direction, checked, setting);
+  box->setChecked(checked);
+}
+
+void ExchangeCombo(CConfiguration& configuration, ExchangeDirection direction, QComboBox* list,
+                   const ConfigControlRow& row) {
+  ComboContent content;
+  for (int i = 0; i < list->count(); ++i) {
+    content.items.push_back(Utf8(list->itemText(i)));
+  }
+  content.selected = list->currentIndex();
+  configuration.ExchangeCombo(direction, content, row.setting, row.items, '|');
+  if (direction == ExchangeDirection::kToControls) {
+    list->clear();
+    for (const std::string& item : content.items) {
+      list->addItem(FromUtf8(item));
+    }
+    list->setCurrentIndex(content.selected);
+  }
 }
 
 }  // namespace
 
-CConfigPage::CConfigPage(CConfiguration& configuration, QWidget* parent)
-    : QWidget(parent), m_Configuration(configuration) {}
+CConfigPage::CConfigPage(CConfiguration& configuration, const ConfigPageTable& table,
+                         QWidget* parent)
+    : QWidget(parent), m_Configuration(configuration), m_Table(table) {
+  // Every control exists before any layout, so the tab order is the table's.
+  for (const ConfigControlRow& row : m_Table.rows) {
+    AddControl(row);
+  }
+  LayOut();
+}
+
+void CConfigPage::AddControl(const ConfigControlRow& row) {
+  QWidget* control = nullptr;
+  QWidget* button = nullptr;
+  QLabel* label = nullptr;
+  auto enablingChanged = [this] { UpdateEnabling(); };
+  switch (row.kind) {
+    case ConfigControlKind::kText:
+    case ConfigControlKind::kSerialSettings: {
+      auto* edit = new QLineEdit(this);
+      edit->setPlaceholderText(row.placeholder);
+      connect(edit, &QLineEdit::textChanged, this, enablingChanged);
+      control = edit;
+      break;
+    }
+    case ConfigControlKind::kNumber:
+      control = new CNumericEdit(0, row.maximum, this);
+      break;
+    case ConfigControlKind::kCheck: {
+      auto* box = new QCheckBox(row.label, this);
+      connect(box, &QCheckBox::toggled, this, enablingChanged);
+      control = box;
+      break;
+    }
+    case ConfigControlKind::kCombo: {
+      auto* list = new QComboBox(this);
+      connect(list, &QComboBox::currentIndexChanged, this, enablingChanged);
+      control = list;
+      break;
+    }
+  }
+  control->setObjectName(row.setting.key);
+  if (row.kind == ConfigControlKind::kSerialSettings) {
+    static_cast<QLineEdit*>(control)->setReadOnly(true);
+    auto* dots = new QPushButton("...", this);
+    dots->setObjectName(QString(row.setting.key) + "Button");
+    dots->setFixedWidth(dots->fontMetrics().horizontalAdvance("...") + 24);
+    const size_t index = m_Controls.size();
+    connect(dots, &QPushButton::clicked, this, [this, index] { EditSerialSettings(index); });
+    button = dots;
+  }
+  if (row.kind != ConfigControlKind::kCheck && row.label[0] != '\0') {
+    label = new QLabel(row.label, this);
+  }
+  m_Controls.push_back(control);
+  m_Buttons.push_back(button);
+  m_Labels.push_back(label);
+}
+
+void CConfigPage::LayOut() {
+  auto* page = new QVBoxLayout(this);
+  QHBoxLayout* groups = nullptr;
+  for (size_t box = 0; box < m_Table.boxes.size(); ++box) {
+    auto* form = new QFormLayout;
+    for (size_t row = 0; row < m_Table.rows.size(); ++row) {
+      if (m_Table.rows[row].box == static_cast<int>(box) && !m_Table.rows[row].sameLine) {
+        AddFormRow(form, row);
+      }
+    }
+    if (m_Table.boxes[box] == nullptr) {
+      page->addLayout(form);
+      continue;
+    }
+    if (groups == nullptr) {
+      groups = new QHBoxLayout;
+      page->addLayout(groups);
+    }
+    auto* group = new QGroupBox(m_Table.boxes[box], this);
+    group->setLayout(form);
+    groups->addWidget(group);
+  }
+  page->addStretch();
+}
+
+void CConfigPage::AddFormRow(QFormLayout* form, size_t row) {
+  QWidget* control = m_Controls[row];
+  const bool sharesLine = row + 1 < m_Table.rows.size() && m_Table.rows[row + 1].sameLine;
+  if (m_Buttons[row] == nullptr && !sharesLine) {
+    form->addRow(m_Labels[row], control);
+    return;
+  }
+  auto* line = new QHBoxLayout;
+  line->addWidget(control);
+  if (m_Buttons[row] != nullptr) {
+    line->addWidget(m_Buttons[row]);
+  }
+  for (size_t next = row + 1; next < m_Table.rows.size() && m_Table.rows[next].sameLine; ++next) {
+    line->addWidget(m_Controls[next]);
+  }
+  if (sharesLine) {
+    line->addStretch();
+  }
+  form->addRow(m_Labels[row], line);
+}
 
 void CConfigPage::Activate() {
   if (m_Filled) {
@@ -56,269 +183,80 @@ void CConfigPage::Deactivate() {
   }
 }
 
-void CConfigPage::ExchangeText(ExchangeDirection direction, QLineEdit* edit, const char* section) {
-  std::string text = Utf8(edit->text());
-  m_Configuration.ExchangeText(direction, text, section, KeyOf(edit));
-  edit->setText(FromUtf8(text));
-}
-
-void CConfigPage::ExchangeNumber(ExchangeDirection direction, CNumericEdit* edit,
-                                 const char* section) {
-  std::string text = Utf8(edit->Text());
-  m_Configuration.ExchangeText(direction, text, section, KeyOf(edit));
-  edit->SetText(FromUtf8(text));
-}
-
-void CConfigPage::ExchangeCheck(ExchangeDirection direction, QCheckBox* box, const char* section) {
-  bool checked = box->isChecked();
-  m_Configuration.ExchangeCheck(direction, checked, section, KeyOf(box));
-  box->setChecked(checked);
-}
-
-void CConfigPage::ExchangeCombo(ExchangeDirection direction, QComboBox* list, const char* section,
-                                const char* itemList) {
-  ComboContent content;
-  for (int i = 0; i < list->count(); ++i) {
-    content.items.push_back(Utf8(list->itemText(i)));
+void CConfigPage::Exchange(ExchangeDirection direction) {
+  for (size_t row = 0; row < m_Table.rows.size(); ++row) {
+    ExchangeRow(direction, row);
   }
-  content.selected = list->currentIndex();
-  m_Configuration.ExchangeCombo(direction, content, section, KeyOf(list), itemList, '|');
-  if (direction == ExchangeDirection::kToControls) {
-    list->clear();
-    for (const std::string& item : content.items) {
-      list->addItem(FromUtf8(item));
+}
+
+void CConfigPage::ExchangeRow(ExchangeDirection direction, size_t row) {
+  const ConfigControlRow& spec = m_Table.rows[row];
+  QWidget* control = m_Controls[row];
+  switch (spec.kind) {
+    case ConfigControlKind::kText:
+    case ConfigControlKind::kSerialSettings:
+      ExchangeLineEdit(m_Configuration, direction, static_cast<QLineEdit*>(control), spec.setting);
+      break;
+    case ConfigControlKind::kNumber:
+      ExchangeNumber(m_Configuration, direction, static_cast<CNumericEdit*>(control), spec.setting);
+      break;
+    case ConfigControlKind::kCheck:
+      ExchangeCheck(m_Configuration, direction, static_cast<QCheckBox*>(control), spec.setting);
+      break;
+    case ConfigControlKind::kCombo:
+      ExchangeCombo(m_Configuration, direction, static_cast<QComboBox*>(control), spec);
+      break;
+  }
+}
+
+void CConfigPage::UpdateEnabling() {
+  for (size_t row = 0; row < m_Controls.size(); ++row) {
+    const ConfigControlRow& spec = m_Table.rows[row];
+    if (spec.enabled == nullptr) {
+      continue;
     }
-    list->setCurrentIndex(content.selected);
+    const bool enabled = spec.enabled(*this);
+    m_Controls[row]->setEnabled(enabled);
+    if (m_Buttons[row] != nullptr) {
+      m_Buttons[row]->setEnabled(enabled);
+    }
+    if (spec.labelFollows && m_Labels[row] != nullptr) {
+      m_Labels[row]->setEnabled(enabled);
+    }
   }
 }
 
-QLineEdit* CConfigPage::NewEdit(const char* key) {
-  auto* edit = new QLineEdit(this);
-  edit->setObjectName(key);
-  return edit;
-}
-
-CNumericEdit* CConfigPage::NewNumericEdit(const char* key, int maximum) {
-  auto* edit = new CNumericEdit(0, maximum, this);
-  edit->setObjectName(key);
-  return edit;
-}
-
-QCheckBox* CConfigPage::NewCheck(const char* key, const QString& text) {
-  auto* box = new QCheckBox(text, this);
-  box->setObjectName(key);
-  return box;
-}
-
-CConfigPageConnection::CConfigPageConnection(CConfiguration& configuration, QWidget* parent)
-    : CConfigPage(configuration, parent),
-      m_Mode(new QComboBox(this)),
-      m_ActAsServer(NewCheck("ActAsServer", "Act as server")),
-      m_Host(NewEdit("SocketHost")),
-      m_Port(NewEdit("SocketPort")),
-      m_CommConfig(NewEdit("CommConfig")),
-      m_CommConfigButton(new QPushButton("...", this)),
-      m_ResponseTimeout(NewNumericEdit("ResponseTimeout", 65000)),
-      m_PacketOpener(NewEdit("PacketOpener")),
-      m_PacketCloser(NewEdit("PacketCloser")),
-      m_PacketBreakTimeout(NewNumericEdit("PacketBreakTimeout", 65000)),
-      m_RxPollingTime(NewNumericEdit("RxPollingTime", 10000)),
-      m_UseRegex(NewCheck("UseRegex", "User regex to match autoreply trigger")),
-      m_HttpUrl(NewEdit("HttpUrl")),
-      m_TlsEnabled(NewCheck("TlsEnabled", "Use TLS")),
-      m_TlsCaFile(NewEdit("TlsCaFile")),
-      m_TlsCertFile(NewEdit("TlsCertFile")),
-      m_TlsKeyFile(NewEdit("TlsKeyFile")),
-      m_TlsVerifyPeer(NewCheck("TlsVerifyPeer", "Verify the peer's certificate")),
-      m_TlsServerName(NewEdit("TlsServerName")),
-      m_MulticastGroup(NewEdit("MulticastGroup")),
-      m_MulticastInterface(NewEdit("MulticastInterface")),
-      m_MulticastTtl(NewNumericEdit("MulticastTtl", 255)) {
-  m_Mode->setObjectName("Mode");
-  m_CommConfig->setReadOnly(true);
-  m_CommConfigButton->setObjectName("CommConfigButton");
-  m_CommConfigButton->setFixedWidth(m_CommConfigButton->fontMetrics().horizontalAdvance("...") +
-                                    24);
-
-  auto* commConfigRow = new QHBoxLayout;
-  commConfigRow->addWidget(m_CommConfig);
-  commConfigRow->addWidget(m_CommConfigButton);
-
-  auto* page = new QVBoxLayout(this);
-  auto* form = new QFormLayout;
-  page->addLayout(form);
-  auto* networkRow = new QHBoxLayout;
-  networkRow->addWidget(NewTlsGroup());
-  networkRow->addWidget(NewMulticastGroup());
-  page->addLayout(networkRow);
-  form->addRow("Mode", m_Mode);
-  form->addRow(QString(), m_ActAsServer);
-  form->addRow("Host", m_Host);
-  form->addRow("Port", m_Port);
-  form->addRow("Comm Config.", commConfigRow);
-  form->addRow("Response timeout [ms]", m_ResponseTimeout);
-  form->addRow("Packet opener", m_PacketOpener);
-  form->addRow("Packet closer", m_PacketCloser);
-  form->addRow("Packet break timeout [ms]", m_PacketBreakTimeout);
-  form->addRow("Rx polling time [ms]", m_RxPollingTime);
-  form->addRow(QString(), m_UseRegex);
-  form->addRow("Http url", m_HttpUrl);
-
-  connect(m_Mode, &QComboBox::currentIndexChanged, this, &CConfigPageConnection::UpdateEnabling);
-  connect(m_ActAsServer, &QCheckBox::toggled, this, &CConfigPageConnection::UpdateEnabling);
-  connect(m_CommConfigButton, &QPushButton::clicked, this, &CConfigPageConnection::EditCommConfig);
-  connect(m_TlsEnabled, &QCheckBox::toggled, this, &CConfigPageConnection::UpdateEnabling);
-  connect(m_MulticastGroup, &QLineEdit::textChanged, this, &CConfigPageConnection::UpdateEnabling);
-}
-
-QWidget* CConfigPageConnection::NewTlsGroup() {
-  auto* group = new QGroupBox("TLS (TCP, https)", this);
-  auto* form = new QFormLayout(group);
-  form->addRow(QString(), m_TlsEnabled);
-  form->addRow("CA file", m_TlsCaFile);
-  form->addRow("Certificate file", m_TlsCertFile);
-  form->addRow("Key file", m_TlsKeyFile);
-  form->addRow(QString(), m_TlsVerifyPeer);
-  form->addRow("Server name", m_TlsServerName);
-  m_TlsServerName->setPlaceholderText("the host");
-  return group;
-}
-
-QWidget* CConfigPageConnection::NewMulticastGroup() {
-  auto* group = new QGroupBox("UDP multicast", this);
-  auto* form = new QFormLayout(group);
-  form->addRow("Group", m_MulticastGroup);
-  form->addRow("Interface", m_MulticastInterface);
-  form->addRow("TTL", m_MulticastTtl);
-  m_MulticastGroup->setPlaceholderText("none");
-  m_MulticastInterface->setPlaceholderText("any");
-  return group;
-}
-
-void CConfigPageConnection::Exchange(ExchangeDirection direction) {
-  ExchangeCombo(direction, m_Mode, kConnection, kModeItems);
-  ExchangeCheck(direction, m_ActAsServer, kConnection);
-  ExchangeText(direction, m_Host, kConnection);
-  ExchangeText(direction, m_Port, kConnection);
-  ExchangeText(direction, m_CommConfig, kConnection);
-  ExchangeNumber(direction, m_ResponseTimeout, kConnection);
-  ExchangeText(direction, m_PacketOpener, kConnection);
-  ExchangeText(direction, m_PacketCloser, kConnection);
-  ExchangeNumber(direction, m_PacketBreakTimeout, kConnection);
-  ExchangeNumber(direction, m_RxPollingTime, kConnection);
-  ExchangeCheck(direction, m_UseRegex, kAutoReply);
-  ExchangeText(direction, m_HttpUrl, kConnection);
-  ExchangeCheck(direction, m_TlsEnabled, kConnection);
-  ExchangeText(direction, m_TlsCaFile, kConnection);
-  ExchangeText(direction, m_TlsCertFile, kConnection);
-  ExchangeText(direction, m_TlsKeyFile, kConnection);
-  ExchangeCheck(direction, m_TlsVerifyPeer, kConnection);
-  ExchangeText(direction, m_TlsServerName, kConnection);
-  ExchangeText(direction, m_MulticastGroup, kConnection);
-  ExchangeText(direction, m_MulticastInterface, kConnection);
-  ExchangeNumber(direction, m_MulticastTtl, kConnection);
-}
-
-void CConfigPageConnection::UpdateEnabling() {
-  int mode = m_Mode->currentIndex();
-  bool socket = mode == kTcp || mode == kUdp;
-  bool server = m_ActAsServer->isChecked();
-  bool serial = mode == kComm || mode == kXmodem;
-  m_ActAsServer->setEnabled(socket);
-  m_Host->setEnabled(socket && !server);
-  m_Port->setEnabled(socket);
-  m_ResponseTimeout->setEnabled(mode == kHttp || (mode == kUdp && !server));
-  m_CommConfig->setEnabled(serial);
-  m_CommConfigButton->setEnabled(serial);
-  m_HttpUrl->setEnabled(mode == kHttp);
-  m_RxPollingTime->setEnabled(mode != kHttp);
-  // TLS serves TCP when switched on, and https addresses whatever the switch says.
-  const bool tls = (mode == kTcp && m_TlsEnabled->isChecked()) || mode == kHttp;
-  m_TlsEnabled->setEnabled(mode == kTcp);
-  for (QWidget* control :
-       {static_cast<QWidget*>(m_TlsCaFile), static_cast<QWidget*>(m_TlsCertFile),
-        static_cast<QWidget*>(m_TlsKeyFile), static_cast<QWidget*>(m_TlsVerifyPeer)}) {
-    control->setEnabled(tls);
-  }
-  m_TlsServerName->setEnabled(tls && (mode == kHttp || !server));
-  const bool group = mode == kUdp && !m_MulticastGroup->text().trimmed().isEmpty();
-  m_MulticastGroup->setEnabled(mode == kUdp);
-  m_MulticastInterface->setEnabled(group);
-  m_MulticastTtl->setEnabled(group && !server);
-}
-
-void CConfigPageConnection::EditCommConfig() {
+void CConfigPage::EditSerialSettings(size_t row) {
+  auto* field = static_cast<QLineEdit*>(m_Controls[row]);
   SerialPort port;
-  port.ParseSettings(Utf8(m_CommConfig->text()));
+  port.ParseSettings(Utf8(field->text()));
   SerialSettings settings = port.Settings();
   if (ShowSettingsDialog(settings, this)) {
     port.SetSettings(settings);
-    m_CommConfig->setText(FromUtf8(port.FormatSettings()));
+    field->setText(FromUtf8(port.FormatSettings()));
   }
 }
 
-CConfigPageUserInterface::CConfigPageUserInterface(CConfiguration& configuration, QWidget* parent)
-    : CConfigPage(configuration, parent),
-      m_BeepOnFailure(NewCheck("BeepOnFailure", "Beep on Failure")),
-      m_BeepOnSuccess(NewCheck("BeepOnSuccess", "Beep on Success")),
-      m_HexTrace(NewCheck("HexTrace", "Hex trace")),
-      m_HexTrace2(NewCheck("HexTrace2", "[xHEX]")),
-      m_AlwaysOnTop(NewCheck("AlwaysOnTop", "Always On Top")),
-      m_Transparency(NewNumericEdit("Transparency", 128)),
-      m_ClearTextOnSend(NewCheck("ClearTextOnSend", "Clear Text on every Send")) {
-  auto* hexRow = new QHBoxLayout;
-  hexRow->addWidget(m_HexTrace);
-  hexRow->addWidget(m_HexTrace2);
-  hexRow->addStretch();
-
-  auto* form = new QFormLayout(this);
-  form->addRow(QString(), m_BeepOnFailure);
-  form->addRow(QString(), m_BeepOnSuccess);
-  form->addRow(QString(), hexRow);
-  form->addRow(QString(), m_AlwaysOnTop);
-  form->addRow("Transparency", m_Transparency);
-  form->addRow(QString(), m_ClearTextOnSend);
-
-  connect(m_HexTrace, &QCheckBox::toggled, this, &CConfigPageUserInterface::UpdateEnabling);
+QWidget* CConfigPage::ControlOf(const SettingKey& setting) const {
+  for (size_t row = 0; row < m_Table.rows.size(); ++row) {
+    if (m_Table.rows[row].setting.row == setting.row) {
+      return m_Controls[row];
+    }
+  }
+  return nullptr;
 }
 
-void CConfigPageUserInterface::Exchange(ExchangeDirection direction) {
-  ExchangeCheck(direction, m_BeepOnFailure, kUserInterface);
-  ExchangeCheck(direction, m_BeepOnSuccess, kUserInterface);
-  ExchangeCheck(direction, m_HexTrace, kUserInterface);
-  ExchangeCheck(direction, m_HexTrace2, kUserInterface);
-  ExchangeCheck(direction, m_AlwaysOnTop, kUserInterface);
-  ExchangeNumber(direction, m_Transparency, kUserInterface);
-  ExchangeCheck(direction, m_ClearTextOnSend, kUserInterface);
+int CConfigPage::Index(const SettingKey& setting) const {
+  auto* list = qobject_cast<QComboBox*>(ControlOf(setting));
+  return list != nullptr ? list->currentIndex() : -1;
 }
 
-void CConfigPageUserInterface::UpdateEnabling() {
-  m_HexTrace2->setEnabled(m_HexTrace->isChecked());
+bool CConfigPage::Checked(const SettingKey& setting) const {
+  auto* box = qobject_cast<QCheckBox*>(ControlOf(setting));
+  return box != nullptr && box->isChecked();
 }
 
-CConfigPageTools::CConfigPageTools(CConfiguration& configuration, QWidget* parent)
-    : CConfigPage(configuration, parent),
-      m_Enabled(NewCheck("Enabled", "Enabled")),
-      m_CycleTimeLabel(new QLabel("Cycle time [ms]", this)),
-      m_CycleTime(NewNumericEdit("CycleTime", 10000)) {
-  auto* group = new QGroupBox("Autosend", this);
-  auto* form = new QFormLayout(group);
-  form->addRow(QString(), m_Enabled);
-  form->addRow(m_CycleTimeLabel, m_CycleTime);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(group);
-  layout->addStretch();
-
-  connect(m_Enabled, &QCheckBox::toggled, this, &CConfigPageTools::UpdateEnabling);
-}
-
-void CConfigPageTools::Exchange(ExchangeDirection direction) {
-  ExchangeCheck(direction, m_Enabled, kAutoSend);
-  ExchangeNumber(direction, m_CycleTime, kAutoSend);
-}
-
-void CConfigPageTools::UpdateEnabling() {
-  m_CycleTimeLabel->setEnabled(m_Enabled->isChecked());
-  m_CycleTime->setEnabled(m_Enabled->isChecked());
+QString CConfigPage::Text(const SettingKey& setting) const {
+  auto* edit = qobject_cast<QLineEdit*>(ControlOf(setting));
+  return edit != nullptr ? edit->text() : QString();
 }

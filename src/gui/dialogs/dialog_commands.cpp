@@ -3,8 +3,11 @@
 #include <QAction>
 #include <QWidget>
 
+#include "config/configuration.h"
+#include "config/connection_signature.h"
 #include "gui/dialogs/about_box.h"
 #include "gui/dialogs/compute_crc_command.h"
+#include "gui/dialogs/config_editor.h"
 #include "gui/dialogs/statistics_dialog.h"
 #include "gui/dialogs/symbols_dialog.h"
 #include "gui/dialogs/xmodem_progress.h"
@@ -12,7 +15,7 @@
 
 DialogCommands::DialogCommands(SessionDriver& driver, const QAbstractItemView& messageView,
                                const Actions& actions, QWidget& window)
-    : QObject(&window) {
+    : QObject(&window), m_Driver(driver), m_Window(window) {
   QWidget* parent = &window;
   Session& session = driver.GetSession();
   connect(actions.about, &QAction::triggered, this, [parent] { CAboutBox(parent).exec(); });
@@ -20,5 +23,21 @@ DialogCommands::DialogCommands(SessionDriver& driver, const QAbstractItemView& m
   connect(actions.statistics, &QAction::triggered, this,
           [parent, &session] { ShowStatisticsDialog(session.Statistics(), parent); });
   new CComputeCrcCommand(messageView, actions.computeCrc, session.Trace(), this);
+  connect(actions.configuration, &QAction::triggered, this, &DialogCommands::EditConfiguration);
   driver.ShowTransfersIn(*new CXmodemProgress(parent));
+}
+
+void DialogCommands::EditConfiguration() {
+  CConfiguration& config = m_Driver.Configuration();
+  const std::string signatureBefore = ConnectionSignature(config);
+  const ConfigEditResult result = ::EditConfiguration(config, &m_Window);
+  if (result == ConfigEditResult::kCancelled) {
+    return;
+  }
+  if (result == ConfigEditResult::kSaveFailed) {
+    m_Driver.ReportFailure(tr("The settings could not be saved to %1; they apply to this run")
+                               .arg(QString::fromStdString(CConfiguration::FilePath().string())));
+  }
+  m_Driver.ApplyChangedSettings(signatureBefore);
+  emit SettingsApplied();
 }

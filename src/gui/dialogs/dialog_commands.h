@@ -8,8 +8,8 @@ class QWidget;
 class SessionDriver;
 
 // The commands that open a dialog of their own: Help › About and View Symbols, Tools ›
-// Statistics and Compute CRC; and the progress dialog of a long transfer, which the driver
-// shows.
+// Statistics, Compute CRC and Configuration, whose changed settings are applied to the running
+// link; and the progress dialog of a long transfer, which the driver shows.
 class DialogCommands : public QObject {
   Q_OBJECT
 
@@ -19,9 +19,20 @@ class DialogCommands : public QObject {
     QAction* symbols;
     QAction* statistics;
     QAction* computeCrc;
+    QAction* configuration;
   };
 
   // Compute CRC works on the cell edited in `messageView`; `window` is the dialogs' parent.
   DialogCommands(SessionDriver& driver, const QAbstractItemView& messageView,
                  const Actions& actions, QWidget& window);
+
+ signals:
+  // The configuration editor's changes are in force.
+  void SettingsApplied();
+
+ private:
+  void EditConfiguration();
+
+  SessionDriver& m_Driver;
+  QWidget& m_Window;
 };

@@ -26,7 +26,8 @@ QString MessageFiles() {
 
 }  // namespace
 
-DocumentCommands::DocumentCommands(SessionDriver& driver, const Actions& actions, QMenu& fileMenu,
+DocumentCommands::DocumentCommands(SessionDriver& driver, const Actions& actions,
+                                   const PrintCommands::Actions& printActions, QMenu& fileMenu,
                                    QAction* recentFilesEnd, QWidget& window)
     : QObject(&window),
       m_Driver(driver),
@@ -37,6 +38,7 @@ DocumentCommands::DocumentCommands(SessionDriver& driver, const Actions& actions
   connect(actions.fileOpen, &QAction::triggered, this, &DocumentCommands::Open);
   connect(actions.fileSave, &QAction::triggered, this, &DocumentCommands::Save);
   connect(actions.fileSaveAs, &QAction::triggered, this, &DocumentCommands::SaveAs);
+  new PrintCommands(driver.GetSession().Table(), printActions, window);
 }
 
 QString DocumentCommands::DocumentTitle() const {

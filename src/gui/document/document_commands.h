@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include "gui/document/print_commands.h"
+
 class QAction;
 class QMenu;
 class QWidget;
@@ -25,8 +27,9 @@ class DocumentCommands : public QObject {
   };
 
   // The recent files are listed in `fileMenu` before `recentFilesEnd`; `window` is the parent
-  // of the file dialogs and boxes.
-  DocumentCommands(SessionDriver& driver, const Actions& actions, QMenu& fileMenu,
+  // of the file dialogs and boxes. The print commands come with the document they print.
+  DocumentCommands(SessionDriver& driver, const Actions& actions,
+                   const PrintCommands::Actions& printActions, QMenu& fileMenu,
                    QAction* recentFilesEnd, QWidget& window);
 
   const QString& DocumentPath() const { return m_DocumentPath; }

@@ -6,10 +6,10 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
-#include "gui/table/message_view.h"
+#include "gui/document/message_print.h"
 
-PrintCommands::PrintCommands(CLinkwrightView& view, const Actions& actions, QWidget& window)
-    : QObject(&window), m_View(view), m_Window(window) {
+PrintCommands::PrintCommands(const MessageTable& table, const Actions& actions, QWidget& window)
+    : QObject(&window), m_Table(table), m_Window(window) {
   connect(actions.print, &QAction::triggered, this, &PrintCommands::Print);
   connect(actions.preview, &QAction::triggered, this, &PrintCommands::Preview);
   connect(actions.setup, &QAction::triggered, this, &PrintCommands::Setup);
@@ -28,13 +28,14 @@ QPrinter& PrintCommands::Printer() {
 void PrintCommands::Print() {
   QPrintDialog dialog(&Printer(), &m_Window);
   if (dialog.exec() == QDialog::Accepted) {
-    m_View.Print(&Printer());
+    PrintMessageTable(m_Table, Printer());
   }
 }
 
 void PrintCommands::Preview() {
   QPrintPreviewDialog preview(&Printer(), &m_Window);
-  connect(&preview, &QPrintPreviewDialog::paintRequested, &m_View, &CLinkwrightView::Print);
+  connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+          [this](QPrinter* printer) { PrintMessageTable(m_Table, *printer); });
   preview.exec();
 }
 

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <memory>
 
-class CLinkwrightView;
+class MessageTable;
 class QAction;
 class QPrinter;
 class QWidget;
@@ -21,7 +21,7 @@ class PrintCommands : public QObject {
   };
 
   // `window` is the parent of the print dialogs.
-  PrintCommands(CLinkwrightView& view, const Actions& actions, QWidget& window);
+  PrintCommands(const MessageTable& table, const Actions& actions, QWidget& window);
   ~PrintCommands() override;
 
  private:
@@ -30,7 +30,7 @@ class PrintCommands : public QObject {
   void Preview();
   void Setup();
 
-  CLinkwrightView& m_View;
+  const MessageTable& m_Table;
   QWidget& m_Window;
   std::unique_ptr<QPrinter> m_Printer;
 };

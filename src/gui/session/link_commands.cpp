@@ -1,44 +1,36 @@
 #include "gui/session/link_commands.h"
 
 #include <QAction>
-#include <QWidget>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QStatusBar>
 
 #include "config/configuration.h"
-#include "config/connection_signature.h"
-#include "gui/dialogs/config_editor.h"
+#include "gui/serial/serial_controls.h"
+#include "gui/session/link_status_panes.h"
 #include "gui/session/session_driver.h"
 
-LinkCommands::LinkCommands(SessionDriver& driver, const Actions& actions, QWidget& window)
-    : QObject(&window), m_Driver(driver), m_Actions(actions), m_Window(window) {
+LinkCommands::LinkCommands(SessionDriver& driver, const Actions& actions, QMainWindow& window)
+    : QObject(&window), m_Driver(driver), m_Actions(actions) {
   m_Actions.autoSend->setCheckable(true);
   connect(m_Actions.openConnection, &QAction::triggered, &driver, &SessionDriver::OpenConnection);
   connect(m_Actions.closeConnection, &QAction::triggered, &driver, &SessionDriver::CloseConnection);
   connect(m_Actions.autoSend, &QAction::triggered, &driver, &SessionDriver::ToggleAutoSend);
-  connect(m_Actions.configuration, &QAction::triggered, this, &LinkCommands::EditConfiguration);
   connect(&driver, &SessionDriver::LinkCommandEnded, this, &LinkCommands::UpdateStates);
   // A link lost during a tick shows as a new link status.
   connect(&driver, &SessionDriver::LinkStatusChanged, this, &LinkCommands::UpdateStates);
   UpdateStates();
+
+  new LinkStatusPanes(driver, *window.statusBar(), window);
+  auto* serial =
+      new SerialControls(driver.GetSession(), *window.menuBar(), *window.statusBar(), this);
+  connect(&driver, &SessionDriver::TicksRan, serial, &SerialControls::Refresh);
+  connect(&driver, &SessionDriver::LinkStatusChanged, serial, &SerialControls::Refresh);
 }
 
 void LinkCommands::UpdateStates() {
   const bool open = m_Driver.GetSession().IsOpen();
   m_Actions.openConnection->setEnabled(!open);
   m_Actions.closeConnection->setEnabled(open);
-  m_Actions.autoSend->setChecked(m_Driver.Configuration().GetBool("AutoSend", "Enabled"));
-}
-
-void LinkCommands::EditConfiguration() {
-  CConfiguration& config = m_Driver.Configuration();
-  const std::string signatureBefore = ConnectionSignature(config);
-  const ConfigEditResult result = ::EditConfiguration(config, &m_Window);
-  if (result == ConfigEditResult::kCancelled) {
-    return;
-  }
-  if (result == ConfigEditResult::kSaveFailed) {
-    m_Driver.ReportFailure(tr("The settings could not be saved to %1; they apply to this run")
-                               .arg(QString::fromStdString(CConfiguration::FilePath().string())));
-  }
-  m_Driver.ApplyChangedSettings(signatureBefore);
-  emit SettingsApplied();
+  m_Actions.autoSend->setChecked(m_Driver.Configuration().GetBool(setting::kAutoSendEnabled));
 }

@@ -3,12 +3,12 @@
 #include <QObject>
 
 class QAction;
-class QWidget;
+class QMainWindow;
 class SessionDriver;
 
 // The link's commands in Tools and the toolbar: Open Connection and Close Connection (each
-// enabled only when it can act), AutoSend (checked as the setting says) and Configuration,
-// whose changed settings are applied to the running link. Settings may also change outside
+// enabled only when it can act) and AutoSend (checked as the setting says); with them the link's
+// panes in the status bar and the serial port's controls. Settings may also change outside
 // these commands (another program, the configuration editor), so UpdateStates is called before
 // the Tools menu shows.
 class LinkCommands : public QObject {
@@ -19,22 +19,14 @@ class LinkCommands : public QObject {
     QAction* openConnection;
     QAction* closeConnection;
     QAction* autoSend;
-    QAction* configuration;
   };
 
-  // `window` is the parent of the configuration editor.
-  LinkCommands(SessionDriver& driver, const Actions& actions, QWidget& window);
+  // The status panes and serial controls go into `window`'s status bar and menu bar.
+  LinkCommands(SessionDriver& driver, const Actions& actions, QMainWindow& window);
 
   void UpdateStates();
 
- signals:
-  // The configuration editor's changes are in force.
-  void SettingsApplied();
-
  private:
-  void EditConfiguration();
-
   SessionDriver& m_Driver;
   Actions m_Actions;
-  QWidget& m_Window;
 };

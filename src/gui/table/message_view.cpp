@@ -11,7 +11,6 @@
 #include <QToolTip>
 #include <utility>
 
-#include "gui/document/message_print.h"
 #include "gui/table/cell_editor.h"
 
 namespace {
@@ -111,10 +110,6 @@ CLinkwrightView::CLinkwrightView(MessageTable& table, RowSender sendRow, QWidget
           &CLinkwrightView::ShowHeaderMenu);
   connect(&m_Model, &MessageTableModel::TableFocusChanged, this,
           &CLinkwrightView::FollowTableFocus);
-}
-
-void CLinkwrightView::Print(QPrinter* printer) {
-  PrintMessageTable(m_Table, *printer);
 }
 
 void CLinkwrightView::ShowHits(const ResponseStatistics& statistics) {

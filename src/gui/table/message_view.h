@@ -6,7 +6,6 @@
 #include "gui/table/message_table_model.h"
 
 class QMenu;
-class QPrinter;
 
 // The upper pane of the main window: the message table as a grid. The label column "key" (F1 …
 // F99) is fixed; message, comment and trigger are edited in place, the active mark is a check
@@ -22,10 +21,6 @@ class CLinkwrightView : public QTableView {
 
   // The table must outlive the view.
   CLinkwrightView(MessageTable& table, RowSender sendRow, QWidget* parent = nullptr);
-
-  // Prints the used rows of the table, page by page with the footer; for Print and for the
-  // print preview's paint request.
-  void Print(QPrinter* printer);
 
   // Adds the "hits" column after the trigger (see MessageTableModel::ShowHits); the trigger
   // keeps the free width.

@@ -5,13 +5,12 @@
 #include <memory>
 
 #include "gui/session/link_commands.h"
-#include "gui/session/link_status_panes.h"
 #include "gui/session/session_driver.h"
 #include "gui_test_support.h"
 #include "support/loopback_socket.h"
 
 // The link's commands and status with a session driver, without the main window: a bare window
-// with a status bar, and a TCP client to a listener on loopback.
+// whose status bar the commands fill, and a TCP client to a listener on loopback.
 class LinkCommandsTest : public QObject {
   Q_OBJECT
 
@@ -24,8 +23,7 @@ class LinkCommandsTest : public QObject {
     m_Window = std::make_unique<QMainWindow>();
     m_Driver = new SessionDriver(GetConfiguration(), m_Window.get());
     m_Actions = {new QAction(m_Window.get()), new QAction(m_Window.get()),
-                 new QAction(m_Window.get()), new QAction(m_Window.get())};
-    new LinkStatusPanes(*m_Driver, *m_Window->statusBar(), *m_Window);
+                 new QAction(m_Window.get())};
     new LinkCommands(*m_Driver, m_Actions, *m_Window);
     m_Driver->ShowStatus();
   }

@@ -13,6 +13,7 @@
 
 #include <vector>
 
+#include "gui/dialogs/config_page_table.h"
 #include "gui/widgets/numeric_edit.h"
 #include "support/test_support.h"
 
@@ -196,6 +197,23 @@ class ConfigEditorTest : public QObject {
     });
     button->click();
     QCOMPARE(field->text(), QString("COM2:9600,N,8,1"));
+  }
+
+  // Every setting of the file but the test mode and the serial reconnect, which the editor does
+  // not show, has exactly one control, found by its key.
+  void EverySettingHasOneControlNamedAfterIt() {
+    CConfigEditor editor(Defaults());
+    std::vector<int> controls(CConfiguration::kKeyCount, 0);
+    for (const ConfigPageTable& page : ConfigPageTables()) {
+      for (const ConfigControlRow& row : page.rows) {
+        ++controls[row.setting.row];
+        QCOMPARE(editor.findChildren<QWidget*>(row.setting.key).size(), 1);
+      }
+    }
+    for (size_t row = 0; row < CConfiguration::kKeyCount; ++row) {
+      const bool notShown = row == setting::kTestMode.row || row == setting::kSerialReconnect.row;
+      QCOMPARE(controls[row], notShown ? 0 : 1);
+    }
   }
 
   void OnlyPagesThatWereShownWriteBack() {
