@@ -6,6 +6,8 @@
 #include "config/configuration.h"
 #include "document/message_table.h"
 
+namespace linkwright {
+
 namespace {
 
 // A table of 99 active rows whose triggers are regular expressions of the kind users write:
@@ -22,7 +24,7 @@ void FillWithExpressionTriggers(MessageTable& table) {
 
 // Runs the AutoReply decision for a packet that matches none of the 99 triggers.
 void RunNoMatch(benchmark::State& state, bool useRegex, const std::string& packet) {
-  GetConfiguration().SetFormatted("AutoReply", "UseRegex", "%d", useRegex ? 1 : 0);
+  GetConfiguration().Set(setting::kUseRegex, std::to_string(useRegex ? 1 : 0));
   MessageTable table;
   FillWithExpressionTriggers(table);
   PreparedRows rows(table);
@@ -49,3 +51,5 @@ void BM_AutoReplyNoMatchExactOnly(benchmark::State& state) {
 BENCHMARK(BM_AutoReplyNoMatchExactOnly)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+}  // namespace linkwright

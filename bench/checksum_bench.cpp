@@ -5,6 +5,8 @@
 #include "checksum/checksum.h"
 #include "memcpy_baseline.h"
 
+namespace linkwright {
+
 namespace {
 
 constexpr size_t kSize = 1 << 20;
@@ -56,3 +58,5 @@ void BM_SolCrcThousandBytes(benchmark::State& state) {
 BENCHMARK(BM_SolCrcThousandBytes);
 
 }  // namespace
+
+}  // namespace linkwright

@@ -7,6 +7,8 @@
 #include "codec/escape_codec.h"
 #include "memcpy_baseline.h"
 
+namespace linkwright {
+
 namespace {
 
 constexpr size_t kSize = 1 << 20;
@@ -85,3 +87,5 @@ void BM_BytesToTextSymbols(benchmark::State& state) {
 BENCHMARK(BM_BytesToTextSymbols);
 
 }  // namespace
+
+}  // namespace linkwright

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+namespace linkwright {
+
 // A plain copy of `size` bytes, run beside a benchmark so its bytes/s can be read against the
 // speed of memory on the same machine at the same moment.
 inline void MemcpyBaseline(benchmark::State& state, size_t size) {
@@ -17,3 +19,5 @@ inline void MemcpyBaseline(benchmark::State& state, size_t size) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size));
 }
+
+}  // namespace linkwright

@@ -12,6 +12,8 @@
 #include "config/configuration.h"
 #include "link/link_controller.h"
 
+namespace linkwright {
+
 namespace {
 
 using boost::asio::ip::tcp;
@@ -45,12 +47,12 @@ class StreamingPeer {
 };
 
 void UseTcpClientLink(uint16_t port) {
-  for (const ConfigKey& row : CConfiguration::KeyTable()) {
+  for (const ConfigKey& row : Configuration::KeyTable()) {
     GetConfiguration().SetFormatted(row.section, row.key, "%s", row.defaultValue);
   }
-  GetConfiguration().SetFormatted("Connection", "Mode", "1");
-  GetConfiguration().SetFormatted("Connection", "ActAsServer", "0");
-  GetConfiguration().SetFormatted("Connection", "SocketPort", "%u", port);
+  GetConfiguration().Set(setting::kMode, "1");
+  GetConfiguration().Set(setting::kActAsServer, "0");
+  GetConfiguration().Set(setting::kSocketPort, std::to_string(port));
 }
 
 // The baseline: a plain blocking read of the stream into one reused 64 KiB buffer.
@@ -80,7 +82,7 @@ void BM_LinkControllerReceive(benchmark::State& state) {
   for (auto _ : state) {
     StreamingPeer peer;
     UseTcpClientLink(peer.Port());
-    CLinkController link(GetConfiguration());
+    LinkController link(GetConfiguration());
     if (!link.Open()) {
       state.SkipWithError("link did not open");
       break;
@@ -99,3 +101,5 @@ void BM_LinkControllerReceive(benchmark::State& state) {
 BENCHMARK(BM_LinkControllerReceive)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
+
+}  // namespace linkwright

@@ -38,10 +38,12 @@
 #include "config/configuration.h"
 #include "front_end/front_end.h"
 #include "front_end/trace_timestamps.h"
-#include "gui/table/message_view.h"
+#include "gui/table/message_table_view.h"
 #include "gui/trace/trace_find_bar.h"
-#include "gui/trace/trace_view.h"
+#include "gui/trace/trace_pane.h"
 #include "session/session.h"
+
+namespace linkwright {
 
 namespace {
 
@@ -156,9 +158,9 @@ class LoadedWindow : public FrontEnd {
       : m_Feed(feed),
         m_Session(Configure(port), *this),
         m_Splitter(Qt::Vertical),
-        m_View(new CLinkwrightView(
+        m_View(new MessageTableView(
             m_Session.Table(), [this](int row) { m_Session.SendRow(row); }, &m_Splitter)),
-        m_Pane(new CBottomView(&m_Splitter)) {
+        m_Pane(new TracePane(&m_Splitter)) {
     m_Splitter.addWidget(m_View);
     m_Splitter.addWidget(m_Pane);
     m_Splitter.resize(1100, 700);
@@ -181,7 +183,7 @@ class LoadedWindow : public FrontEnd {
   }
   void Close() { m_Session.CloseConnection(); }
 
-  const CBottomView& Pane() const { return *m_Pane; }
+  const TracePane& Pane() const { return *m_Pane; }
   // Characters in front of each line's packet: the timestamp when shown.
   int LinePrefix() const {
     return m_Pane->TimestampsShown() ? static_cast<int>(TraceTimePrefix({}).size()) : 0;
@@ -199,16 +201,16 @@ class LoadedWindow : public FrontEnd {
   void ShowNotice(const std::string& /*text*/) override {}
 
  private:
-  static CConfiguration& Configure(uint16_t port) {
-    CConfiguration& config = GetConfiguration();
-    for (const ConfigKey& row : CConfiguration::KeyTable()) {
+  static Configuration& Configure(uint16_t port) {
+    Configuration& config = GetConfiguration();
+    for (const ConfigKey& row : Configuration::KeyTable()) {
       config.SetFormatted(row.section, row.key, "%s", row.defaultValue);
     }
-    config.SetFormatted("Connection", "Mode", "1");
-    config.SetFormatted("Connection", "ActAsServer", "0");
-    config.SetFormatted("Connection", "SocketPort", "%u", port);
-    config.SetFormatted("Connection", "RxPollingTime", "%d", kPollingMilliseconds);
-    config.SetFormatted("UserInterface", "BeepOnFailure", "0");
+    config.Set(setting::kMode, "1");
+    config.Set(setting::kActAsServer, "0");
+    config.Set(setting::kSocketPort, std::to_string(port));
+    config.Set(setting::kRxPollingTime, std::to_string(kPollingMilliseconds));
+    config.Set(setting::kBeepOnFailure, "0");
     return config;
   }
 
@@ -245,8 +247,8 @@ class LoadedWindow : public FrontEnd {
   Feed m_Feed;
   Session m_Session;
   QSplitter m_Splitter;
-  CLinkwrightView* m_View;
-  CBottomView* m_Pane;
+  MessageTableView* m_View;
+  TracePane* m_Pane;
   QTimer m_TickTimer;
   TraceBatch m_TickPieces;
   double m_LongestTickMs = 0;
@@ -406,6 +408,10 @@ std::vector<NamedFeed> ChosenFeeds(const char* option) {
 
 }  // namespace
 
+}  // namespace linkwright
+
+using namespace linkwright;
+
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
@@ -416,7 +422,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::printf("trace pane: %d packets/s for %d s, RxPollingTime %d ms, at most %d lines kept\n",
-              rate, seconds, kPollingMilliseconds, CBottomView::kMaxLines);
+              rate, seconds, kPollingMilliseconds, TracePane::kMaxLines);
   std::printf("%-22s %10s %18s %15s %16s %17s %17s %12s %12s %13s %12s\n", "feed", "packets",
               "longest stall ms", "stalls >= 100ms", "longest busy ms", "longest tick ms",
               "memory growth MB", "resident MB", "heap used MB", "catch-up ms", "every byte");

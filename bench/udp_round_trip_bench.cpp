@@ -15,6 +15,8 @@
 
 #include "link/udp/udp_client_connection.h"
 
+namespace linkwright {
+
 namespace {
 
 // Answers every datagram on 127.0.0.1 with the same bytes, from a thread of its own, until
@@ -129,3 +131,5 @@ void BM_UdpSendCommandOpenConnection(benchmark::State& state) {
 BENCHMARK(BM_UdpSendCommandOpenConnection)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+}  // namespace linkwright

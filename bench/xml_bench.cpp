@@ -8,6 +8,8 @@
 #include "xml/xml_builders.h"
 #include "xml/xml_reader.h"
 
+namespace linkwright {
+
 namespace {
 
 constexpr size_t kSize = 10 << 20;
@@ -48,7 +50,7 @@ const ByteString& Document() {
 // What a load does with text it already holds: copy it into the reader and parse it.
 void BM_XmlSetText(benchmark::State& state) {
   const ByteString& document = Document();
-  CXmlReader reader;
+  XmlReader reader;
   for (auto _ : state) {
     bool parsed = reader.SetText(document);
     benchmark::DoNotOptimize(parsed);
@@ -74,3 +76,5 @@ void BM_MemcpyDocument(benchmark::State& state) {
 BENCHMARK(BM_MemcpyDocument)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace linkwright

@@ -18,6 +18,8 @@
 
 extern char** environ;
 
+namespace linkwright {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -140,3 +142,5 @@ void BM_SxSendsToRx(benchmark::State& state) {
 
 BENCHMARK(BM_EngineSendsToRx)->UseManualTime()->Iterations(8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SxSendsToRx)->UseManualTime()->Iterations(8)->Unit(benchmark::kMillisecond);
+
+}  // namespace linkwright

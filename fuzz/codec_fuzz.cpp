@@ -5,6 +5,8 @@
 
 #include "codec/escape_codec.h"
 
+namespace linkwright {
+
 namespace {
 
 void Check(bool holds) {
@@ -46,3 +48,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   return 0;
 }
+
+}  // namespace linkwright

@@ -4,6 +4,8 @@
 
 #include "link/http/http_response_reader.h"
 
+namespace linkwright {
+
 namespace {
 
 void Require(bool condition) {
@@ -43,3 +45,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   return 0;
 }
+
+}  // namespace linkwright

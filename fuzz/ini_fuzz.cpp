@@ -8,6 +8,8 @@
 
 #include "config/ini_file.h"
 
+namespace linkwright {
+
 namespace {
 
 void Check(bool condition) {
@@ -64,3 +66,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   return 0;
 }
+
+}  // namespace linkwright

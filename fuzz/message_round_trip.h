@@ -8,6 +8,8 @@
 #include "document/message_table.h"
 #include "document/message_xml.h"
 
+namespace linkwright {
+
 // Loads fuzz input in one message file format and checks that the rows that loaded survive a
 // save as XML and a load of that XML; aborts when they do not.
 inline void LoadAndCheckRoundTrip(MessageFileFormat format, const uint8_t* data, size_t size) {
@@ -30,3 +32,5 @@ inline void LoadAndCheckRoundTrip(MessageFileFormat format, const uint8_t* data,
     }
   }
 }
+
+}  // namespace linkwright

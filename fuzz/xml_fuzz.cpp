@@ -3,9 +3,11 @@
 
 #include "xml/xml_reader.h"
 
+namespace linkwright {
+
 // Parses arbitrary bytes, then visits every element depth first and reads its text.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  CXmlReader reader;
+  XmlReader reader;
   if (!reader.SetText(ByteString(reinterpret_cast<const char*>(data), size))) {
     return 0;
   }
@@ -29,3 +31,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   reader.GetChildTextByName("row");
   return 0;
 }
+
+}  // namespace linkwright

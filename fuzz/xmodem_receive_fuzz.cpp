@@ -4,6 +4,8 @@
 
 #include "link/xmodem/xmodem_engine.h"
 
+namespace linkwright {
+
 namespace {
 
 void Check(bool holds) {
@@ -58,3 +60,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(buffer.size() == static_cast<size_t>(capacity));
   return 0;
 }
+
+}  // namespace linkwright

@@ -6,6 +6,8 @@
 
 #include "error.h"
 
+namespace linkwright {
+
 // Exit codes of the console program.
 enum ExitCode { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 
@@ -32,3 +34,5 @@ void AddPortCommands(CLI::App& app, CliContext& context);
 void AddRunCommands(CLI::App& app, CliContext& context);
 void AddSendCommands(CLI::App& app, CliContext& context);
 void AddTestCommands(CLI::App& app, CliContext& context);
+
+}  // namespace linkwright

@@ -7,6 +7,8 @@
 #include "codec/symbol_listing.h"
 #include "console_front_end.h"
 
+namespace linkwright {
+
 namespace {
 
 // Pairs of hexadecimal digits to bytes; nothing for an odd length or a non-hex digit.
@@ -56,3 +58,5 @@ void AddCodecCommands(CLI::App& app, CliContext& /*context*/) {
     std::cout << BytesToText(*bytes, encodeOptions->allHex) << '\n';
   });
 }
+
+}  // namespace linkwright

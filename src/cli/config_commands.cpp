@@ -7,13 +7,15 @@
 #include "config/configuration.h"
 #include "config/setting_values.h"
 
+namespace linkwright {
+
 namespace {
 
 // Loads the process-wide configuration, from `--config FILE` when given. False, with the reason
 // in its LastError, when a file is there that cannot be read: then every value is its default.
 bool LoadConfigurationFile(const CliContext& context) {
   if (!context.configPath.empty()) {
-    CConfiguration::SetFilePath(context.configPath);
+    Configuration::SetFilePath(context.configPath);
   }
   return GetConfiguration().Load();
 }
@@ -45,7 +47,7 @@ struct SettingArguments {
 
 // The key-table row the arguments name, or a failure line for the user.
 std::optional<size_t> KnownSetting(const SettingArguments& arguments, CliContext& context) {
-  std::optional<size_t> index = CConfiguration::KeyIndex(arguments.section, arguments.key);
+  std::optional<size_t> index = Configuration::KeyIndex(arguments.section, arguments.key);
   if (!index) {
     context.exitCode = Fail("unknown setting '" + arguments.section + "' '" + arguments.key +
                             "' (see 'config list' for the sections and keys)");
@@ -54,12 +56,12 @@ std::optional<size_t> KnownSetting(const SettingArguments& arguments, CliContext
 }
 
 void ListSettings() {
-  const CConfiguration& configuration = GetConfiguration();
-  const auto& table = CConfiguration::KeyTable();
+  const Configuration& configuration = GetConfiguration();
+  const auto& table = Configuration::KeyTable();
   for (size_t i = 0; i < table.size(); ++i) {
     // An added setting shows once it holds more than its default, so the list stays as it was
     // for those who never use it.
-    if (i >= CConfiguration::kListedKeyCount && configuration.ValueAt(i) == table[i].defaultValue) {
+    if (i >= Configuration::kListedKeyCount && configuration.ValueAt(i) == table[i].defaultValue) {
       continue;
     }
     std::cout << table[i].section << '.' << table[i].key << '=' << configuration.ValueAt(i) << '\n';
@@ -67,7 +69,7 @@ void ListSettings() {
 }
 
 void PrintSetting(const SettingArguments& arguments) {
-  const CConfiguration& configuration = GetConfiguration();
+  const Configuration& configuration = GetConfiguration();
   if (arguments.asInt) {
     std::cout << configuration.GetInt(arguments.section, arguments.key) << '\n';
   } else if (arguments.asBool) {
@@ -91,11 +93,11 @@ void StoreSetting(size_t index, const SettingArguments& arguments, CliContext& c
   }
   // The save reads the file again under its lock, so that only this one key changes even when
   // another `config set` saves the same file meanwhile.
-  CConfiguration& configuration = GetConfiguration();
+  Configuration& configuration = GetConfiguration();
   configuration.SetFormatted(arguments.section, arguments.key, "%s", arguments.value.c_str());
   if (!configuration.Save()) {
     context.exitCode =
-        Fail("cannot save the configuration file " + CConfiguration::FilePath().string());
+        Fail("cannot save the configuration file " + Configuration::FilePath().string());
   }
 }
 
@@ -142,3 +144,5 @@ void AddConfigCommands(CLI::App& app, CliContext& context) {
     }
   });
 }
+
+}  // namespace linkwright

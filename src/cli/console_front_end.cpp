@@ -6,6 +6,8 @@
 #include <cstring>
 #include <ostream>
 
+namespace linkwright {
+
 ConsoleFrontEnd::ConsoleFrontEnd(std::ostream& out, std::ostream& err) : m_Out(out), m_Err(err) {}
 
 void ConsoleFrontEnd::AppendTrace(const TraceBatch& pieces) {
@@ -76,3 +78,5 @@ void TurnLineEndsIntoLineFeeds(std::string& text) {
   kept = static_cast<size_t>(std::copy(data + from, data + text.size(), data + kept) - data);
   text.resize(kept);
 }
+
+}  // namespace linkwright

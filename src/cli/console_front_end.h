@@ -7,6 +7,8 @@
 #include "front_end/front_end.h"
 #include "front_end/trace_timestamps.h"
 
+namespace linkwright {
+
 // The console's front-end: the trace goes to standard output with its CRLF line ends written
 // as plain line feeds, so scripts read ordinary lines, and each batch written at once (one write
 // when the stream's buffer is its own, see main); the link description ("link: TEXT",
@@ -53,3 +55,5 @@ void SetTraceTextWithLineFeeds(const TraceBatch& pieces, std::string& text);
 std::string WithLineFeeds(std::string text);
 // The same in place.
 void TurnLineEndsIntoLineFeeds(std::string& text);
+
+}  // namespace linkwright

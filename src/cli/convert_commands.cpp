@@ -5,6 +5,8 @@
 #include "document/message_file.h"
 #include "document/message_table.h"
 
+namespace linkwright {
+
 void AddConvertCommands(CLI::App& app, CliContext& context) {
   struct ConvertOptions {
     std::string input;
@@ -33,3 +35,5 @@ void AddConvertCommands(CLI::App& app, CliContext& context) {
     }
   });
 }
+
+}  // namespace linkwright

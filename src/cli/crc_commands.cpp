@@ -5,6 +5,8 @@
 #include "cli_context.h"
 #include "codec/escape_codec.h"
 
+namespace linkwright {
+
 void AddCrcCommands(CLI::App& app, CliContext& context) {
   auto text = std::make_shared<std::string>();
   auto* crc = app.add_subcommand("crc", "Print the checksums of an escaped text");
@@ -20,3 +22,5 @@ void AddCrcCommands(CLI::App& app, CliContext& context) {
     }
   });
 }
+
+}  // namespace linkwright

@@ -11,6 +11,8 @@
 #include "diag/diag_log.h"
 #include "version.h"
 
+namespace linkwright {
+
 int Fail(const std::string& message) {
   std::cerr << "linkwright-cli: " << message << '\n';
   return kExitFailed;
@@ -73,6 +75,10 @@ int RunCommandLine(CLI::App& app, int argc, char** argv, const CliContext& conte
 }
 
 }  // namespace
+
+}  // namespace linkwright
+
+using namespace linkwright;
 
 int main(int argc, char** argv) {
   // The streams keep buffers of their own instead of going through C stdio, so a batch of trace

@@ -9,6 +9,8 @@
 #include "link/serial/serial_device_list.h"
 #include "link/serial/serial_port.h"
 
+namespace linkwright {
+
 namespace {
 
 // The device "CommConfig" names by path (a pseudo-terminal's link, a by-id name), when it
@@ -48,3 +50,5 @@ void AddPortCommands(CLI::App& app, CliContext& context) {
     }
   });
 }
+
+}  // namespace linkwright

@@ -16,6 +16,8 @@
 #include "setting_overrides.h"
 #include "tick_wait.h"
 
+namespace linkwright {
+
 namespace {
 
 using Clock = Session::Clock;
@@ -166,3 +168,5 @@ void AddRunCommands(CLI::App& app, CliContext& context) {
       ->required();
   run->callback([options, &context] { context.exitCode = RunSimulator(*options, context); });
 }
+
+}  // namespace linkwright

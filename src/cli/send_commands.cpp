@@ -19,6 +19,8 @@
 #include "tick_wait.h"
 #include "xmodem_progress_line.h"
 
+namespace linkwright {
+
 namespace {
 
 struct SendOptions {
@@ -275,3 +277,5 @@ void AddSendCommands(CLI::App& app, CliContext& context) {
     }
   });
 }
+
+}  // namespace linkwright

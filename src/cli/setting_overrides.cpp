@@ -5,6 +5,8 @@
 #include "config/configuration.h"
 #include "config/setting_values.h"
 
+namespace linkwright {
+
 namespace {
 
 struct SettingAssignment {
@@ -23,7 +25,7 @@ SettingAssignment ParseAssignment(const std::string& text) {
   }
   SettingAssignment assignment{text.substr(0, dot), text.substr(dot + 1, equals - dot - 1),
                                text.substr(equals + 1)};
-  std::optional<size_t> index = CConfiguration::KeyIndex(assignment.section, assignment.key);
+  std::optional<size_t> index = Configuration::KeyIndex(assignment.section, assignment.key);
   if (!index) {
     throw CLI::ValidationError(
         "--set", "unknown setting '" + assignment.section + "." + assignment.key + "'");
@@ -54,3 +56,5 @@ void ApplySettingOverrides(const std::vector<std::string>& assignments) {
                                     assignment.value.c_str());
   }
 }
+
+}  // namespace linkwright

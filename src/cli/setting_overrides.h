@@ -5,6 +5,8 @@
 
 #include <CLI/CLI.hpp>
 
+namespace linkwright {
+
 // Adds the repeatable option `--set SECTION.KEY=VALUE` to a command; the assignments are
 // collected into `assignments` in the order given.
 void AddSettingOverrideOption(CLI::App& command, std::vector<std::string>& assignments);
@@ -14,3 +16,5 @@ void AddSettingOverrideOption(CLI::App& command, std::vector<std::string>& assig
 // error, for an assignment that is not SECTION.KEY=VALUE, names no setting, or gives a value
 // the setting does not take (see SettingValueProblem); then nothing has changed.
 void ApplySettingOverrides(const std::vector<std::string>& assignments);
+
+}  // namespace linkwright

@@ -18,6 +18,8 @@
 #include "setting_overrides.h"
 #include "tick_wait.h"
 
+namespace linkwright {
+
 namespace {
 
 using Clock = Session::Clock;
@@ -198,3 +200,5 @@ void AddTestCommands(CLI::App& app, CliContext& context) {
       ->required();
   test->callback([options, &context] { context.exitCode = RunTests(*options, context); });
 }
+
+}  // namespace linkwright

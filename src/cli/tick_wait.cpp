@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+namespace linkwright {
+
 namespace {
 
 // Waits with poll() until a handle turns readable (a hang-up or an error counts: the receive
@@ -43,3 +45,5 @@ void WaitForTicks(Session& session, Session::Clock::time_point until, bool wakeO
     session.WakeForData();
   }
 }
+
+}  // namespace linkwright

@@ -4,6 +4,8 @@
 
 #include "session/session.h"
 
+namespace linkwright {
+
 // Adds `--wake-on-data` to a command that runs the receive tick; `wakeOnData` follows it.
 void AddWakeOnDataFlag(CLI::App& command, bool& wakeOnData);
 
@@ -12,3 +14,5 @@ void AddWakeOnDataFlag(CLI::App& command, bool& wakeOnData);
 // receive tick due and returns, so the caller's RunDueTicks answers at once. A signal ends a
 // watching wait early too, so a stop request is seen at once.
 void WaitForTicks(Session& session, Session::Clock::time_point until, bool wakeOnData);
+
+}  // namespace linkwright

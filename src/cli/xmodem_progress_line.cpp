@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+namespace linkwright {
+
 XmodemProgressLine::XmodemProgressLine(std::ostream& out, bool show) : m_Out(out), m_Show(show) {}
 
 XmodemProgressLine::~XmodemProgressLine() {
@@ -26,3 +28,5 @@ void XmodemProgressLine::Show(int done, int total) {
   m_Out << std::flush;
   m_Shown = true;
 }
+
+}  // namespace linkwright

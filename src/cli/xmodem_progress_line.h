@@ -4,6 +4,8 @@
 
 #include "link/transport.h"
 
+namespace linkwright {
+
 // The progress of Xmodem transfers as one line on a terminal, written over in place
 // ("Xmodem: block 3 of 8"); the line is ended when the object goes. Shows nothing when `show`
 // is false (the stream is no terminal), so scripts never see it.
@@ -24,3 +26,5 @@ class XmodemProgressLine {
   bool m_Show;
   bool m_Shown = false;
 };
+
+}  // namespace linkwright

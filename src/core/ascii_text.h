@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+namespace linkwright {
+
 // Letter case of plain ASCII only: names in files, settings and protocols compare this way
 // whatever the locale, and bytes above 0x7F are never letters.
 // Inline: settings lookups fold every name they are asked for.
@@ -14,3 +16,5 @@ constexpr char AsciiUpper(char c) {
 }
 std::string AsciiLowered(std::string text);
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
+}  // namespace linkwright

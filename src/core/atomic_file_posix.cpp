@@ -13,6 +13,8 @@
 
 #include "diag/diag_log.h"
 
+namespace linkwright {
+
 namespace {
 
 // The file a save really replaces: the target of a symbolic link rather than the link.
@@ -191,3 +193,5 @@ Error WriteFileAtomically(const std::filesystem::path& path, std::string_view by
   }
   return Error();
 }
+
+}  // namespace linkwright

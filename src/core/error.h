@@ -3,6 +3,8 @@
 #include <string>
 #include <utility>
 
+namespace linkwright {
+
 // What kind of failure an operation met. Code that reacts to failures looks at the kind (a stop
 // request is no fault of the peer, a lost link closes the link); people read the message.
 enum class ErrorKind {
@@ -54,3 +56,5 @@ class LastErrorHolder {
  private:
   Error m_LastError;
 };
+
+}  // namespace linkwright

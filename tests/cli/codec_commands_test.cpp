@@ -2,6 +2,8 @@
 
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 struct CliCase {
@@ -58,3 +60,5 @@ TEST(HelpOption, ListsTheCommandsAndSucceeds) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

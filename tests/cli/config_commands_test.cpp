@@ -10,6 +10,8 @@
 #include "support/running_cli.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 size_t LineCount(const std::string& text) {
@@ -232,3 +234,5 @@ TEST_F(ConfigCommandsTest, WithoutConfigTheUsersConfigFolderIsCreatedOnSave) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

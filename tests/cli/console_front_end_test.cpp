@@ -4,6 +4,8 @@
 
 #include <sstream>
 
+namespace linkwright {
+
 namespace {
 
 TracePiece Received(std::string text, bool endsLine) {
@@ -34,3 +36,5 @@ TEST(ConsoleFrontEnd, WritesEachBatchWithLineFeedsAndNothingLeftOver) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -12,6 +12,8 @@
 #include "support/running_cli.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 const std::filesystem::path kExamples = std::filesystem::path(LINKWRIGHT_SOURCE_DIR) / "examples";
@@ -150,3 +152,5 @@ TEST(ConvertCommandTest, RunningOutOfMemoryIsAFailureLineNotACrash) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

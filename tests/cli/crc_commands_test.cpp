@@ -2,6 +2,8 @@
 
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 TEST(CrcCommand, PrintsTheReportOfTheDigits) {
@@ -56,3 +58,5 @@ TEST(CrcCommand, MissingTextIsAUsageError) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -16,6 +16,8 @@
 #include "support/running_cli.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -232,3 +234,5 @@ TEST_F(LinkFaultsTest, ATraceThatCannotBeWrittenEndsWithOneErrorLine) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -5,6 +5,8 @@
 
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 // The console program run by the shell with standard output redirected as `redirection` says
@@ -55,3 +57,5 @@ TEST(PrintedOutputTest, AClosedPipeStaysQuiet) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

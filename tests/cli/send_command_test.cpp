@@ -15,6 +15,8 @@
 #include "support/running_cli.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 using boost::asio::ip::udp;
@@ -296,3 +298,5 @@ TEST_F(SendCommandTest, StatsWaitForEachAnswerAndTimestampsStartEveryTraceLine) 
 }
 
 }  // namespace
+
+}  // namespace linkwright

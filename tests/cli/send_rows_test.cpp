@@ -9,6 +9,8 @@
 #include "support/loopback_socket.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 // `send --file FILE ROW...` against a TCP listener of the test: the program connects, sends the
@@ -96,3 +98,5 @@ TEST_F(SendRowsTest, AMessageFileThatDoesNotLoadFailsBeforeTheLinkOpens) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

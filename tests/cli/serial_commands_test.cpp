@@ -11,6 +11,8 @@
 #include "support/pty_pair.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -82,3 +84,5 @@ TEST_F(SerialCommandsTest, ARefusedOpenTellsWhichGroupToJoin) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

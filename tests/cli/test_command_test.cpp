@@ -5,6 +5,8 @@
 #include "support/loopback_socket.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 // A file that cannot run is a usage error with its place, and nothing reaches the link: the
@@ -35,3 +37,5 @@ TEST(TestCommandTest, ABadFileEndsWithExitTwoBeforeAnyByteIsSent) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

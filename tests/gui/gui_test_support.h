@@ -13,6 +13,8 @@
 #include "support/default_configuration.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 // Points the user settings and the configuration file at a fresh temporary folder, so a test
 // never reads or writes the user's own, and starts from the default configuration.
 class GuiTestEnvironment {
@@ -22,7 +24,7 @@ class GuiTestEnvironment {
     QCoreApplication::setApplicationName("Linkwright");
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        QString::fromStdString(m_Dir.path().string()));
-    CConfiguration::SetFilePath(m_Dir / "linkwright.cfg");
+    Configuration::SetFilePath(m_Dir / "linkwright.cfg");
     ResetConfigurationToDefaults();
   }
 
@@ -37,11 +39,11 @@ class GuiTestEnvironment {
 
 // The link settings of a TCP client to 127.0.0.1:port.
 inline void UseTcpClient(uint16_t port) {
-  CConfiguration& config = GetConfiguration();
-  config.SetFormatted("Connection", "Mode", "%d", 1);
-  config.SetFormatted("Connection", "ActAsServer", "%d", 0);
-  config.SetFormatted("Connection", "SocketHost", "%s", "127.0.0.1");
-  config.SetFormatted("Connection", "SocketPort", "%u", port);
+  Configuration& config = GetConfiguration();
+  config.Set(setting::kMode, std::to_string(1));
+  config.Set(setting::kActAsServer, std::to_string(0));
+  config.Set(setting::kSocketHost, "127.0.0.1");
+  config.Set(setting::kSocketPort, std::to_string(port));
 }
 
 // Runs the command (QAction) of a window by its object name; false when there is none.
@@ -87,3 +89,5 @@ class MessageBoxAnswer {
  private:
   QString m_Text;
 };
+
+}  // namespace linkwright

@@ -18,6 +18,8 @@
 
 extern char** environ;
 
+namespace linkwright {
+
 namespace {
 
 // Python's http.server serving one folder on 127.0.0.1 at a port it chose itself; the port is
@@ -156,3 +158,5 @@ TEST_F(HttpServerPeer, RequestsInARowEachGetTheirOwnConnection) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

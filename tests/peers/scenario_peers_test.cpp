@@ -8,6 +8,8 @@
 #include "support/running_cli.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 const std::string kExamples = std::string(LINKWRIGHT_SOURCE_DIR) + "/examples/";
@@ -132,3 +134,5 @@ TEST(ScenarioPeersTest, FailedTestsAreReportedAndTheNextTestRuns) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -14,6 +14,8 @@
 #include "support/running_cli.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -234,3 +236,5 @@ TEST_F(SecureLinksTest, UnusableTlsAndMulticastSettingsFailTheOpenSayingWhich) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

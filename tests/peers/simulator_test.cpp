@@ -15,6 +15,8 @@
 #include "support/running_cli.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -267,3 +269,5 @@ TEST_F(SimulatorTest, StatsAreWrittenOnSigintAndTimestampsStartEveryTraceLine) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

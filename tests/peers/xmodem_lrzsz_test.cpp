@@ -8,6 +8,8 @@
 #include "link/xmodem/xmodem_engine.h"
 #include "support/pty_pair.h"
 
+namespace linkwright {
+
 namespace {
 
 using std::chrono::seconds;
@@ -89,3 +91,5 @@ TEST(XmodemWithLrzsz, SenderCancelEndsTheReception) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -10,6 +10,8 @@
 
 extern char** environ;
 
+namespace linkwright {
+
 BackgroundCommand::BackgroundCommand(const std::string& command) {
   posix_spawn_file_actions_t files;
   posix_spawn_file_actions_init(&files);
@@ -57,3 +59,5 @@ int BackgroundCommand::Wait(std::chrono::milliseconds limit) {
   m_Pid = -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+
+}  // namespace linkwright

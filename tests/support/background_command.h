@@ -5,6 +5,8 @@
 #include <chrono>
 #include <string>
 
+namespace linkwright {
+
 // A shell command running in the background (`sh -c`), with standard input, output and error
 // on /dev/null unless the command redirects them. Killed on destruction if still running.
 class BackgroundCommand {
@@ -23,3 +25,5 @@ class BackgroundCommand {
  private:
   pid_t m_Pid = -1;
 };
+
+}  // namespace linkwright

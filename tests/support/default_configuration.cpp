@@ -4,13 +4,16 @@
 
 #include "config/configuration.h"
 
+namespace linkwright {
+
 void ResetConfigurationToDefaults() {
-  for (const ConfigKey& row : CConfiguration::KeyTable()) {
+  for (const ConfigKey& row : Configuration::KeyTable()) {
     GetConfiguration().SetFormatted(row.section, row.key, "%s", row.defaultValue);
   }
 }
 
-void SetSetting(const std::string& section, const std::string& key, const std::string& value) {
-  EXPECT_TRUE(GetConfiguration().SetFormatted(section, key, "%s", value.c_str()))
-      << section << "/" << key;
+void SetSetting(const SettingKey& setting, const std::string& value) {
+  GetConfiguration().Set(setting, value);
 }
+
+}  // namespace linkwright

@@ -2,6 +2,8 @@
 
 #include <csignal>
 
+namespace linkwright {
+
 FileSizeLimit::FileSizeLimit(rlim_t bytes) {
   getrlimit(RLIMIT_FSIZE, &m_Saved);
   m_OldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -14,3 +16,5 @@ FileSizeLimit::~FileSizeLimit() {
   setrlimit(RLIMIT_FSIZE, &m_Saved);
   std::signal(SIGXFSZ, m_OldHandler);
 }
+
+}  // namespace linkwright

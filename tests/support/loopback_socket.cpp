@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <utility>
 
+namespace linkwright {
+
 namespace {
 
 sockaddr_in LoopbackAddress(uint16_t port) {
@@ -193,3 +195,5 @@ uint16_t UnusedTcpPortNumber() {
 uint16_t UnusedUdpPortNumber() {
   return UnusedPort(SOCK_DGRAM);
 }
+
+}  // namespace linkwright

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+namespace linkwright {
+
 // A plain socket on 127.0.0.1 for tests that need the far end of a link: a TCP listener at a
 // port the system chose, a TCP connection, or a UDP socket. Every wait is bounded.
 class LoopbackSocket {
@@ -54,3 +56,5 @@ class LoopbackSocket {
 // A TCP (or UDP) port on 127.0.0.1 that nobody uses right now: chosen free, then released.
 uint16_t UnusedTcpPortNumber();
 uint16_t UnusedUdpPortNumber();
+
+}  // namespace linkwright

@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <thread>
 
+namespace linkwright {
+
 namespace {
 
 std::string SocatCommand(const TempDir& dir) {
@@ -129,3 +131,5 @@ std::string PtyEnd::ReadUntilQuiet(std::chrono::milliseconds quiet) {
   }
   return bytes;
 }
+
+}  // namespace linkwright

@@ -7,6 +7,8 @@
 #include "support/background_command.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 // Two linked pseudo-terminals made by socat: bytes written to one end come out of the other.
 // The ends are symbolic links a and b in a private temporary folder.
 class PtyPair {
@@ -79,3 +81,5 @@ class PtyEnd {
  private:
   int m_Fd = -1;
 };
+
+}  // namespace linkwright

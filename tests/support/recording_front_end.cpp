@@ -1,5 +1,7 @@
 #include "support/recording_front_end.h"
 
+namespace linkwright {
+
 void RecordingFrontEnd::AppendTrace(const TraceBatch& pieces) {
   const std::string text = TraceText(pieces);
   trace += text;
@@ -30,3 +32,5 @@ void RecordingFrontEnd::ShowLinkStatus(const std::string& description, LinkState
 void RecordingFrontEnd::ShowNotice(const std::string& text) {
   notices.push_back(text);
 }
+
+}  // namespace linkwright

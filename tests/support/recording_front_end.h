@@ -5,6 +5,8 @@
 
 #include "front_end/front_end.h"
 
+namespace linkwright {
+
 // A front-end that remembers every call, for tests of core code that talks to the user.
 class RecordingFrontEnd : public FrontEnd {
  public:
@@ -31,3 +33,5 @@ class RecordingFrontEnd : public FrontEnd {
   int statusShows = 0;
   std::vector<std::string> notices;
 };
+
+}  // namespace linkwright

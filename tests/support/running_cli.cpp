@@ -9,6 +9,8 @@
 
 extern char** environ;
 
+namespace linkwright {
+
 RunningCli::RunningCli(const std::vector<std::string>& args) {
   std::vector<std::string> argvText{LINKWRIGHT_CLI_PATH};
   argvText.insert(argvText.end(), args.begin(), args.end());
@@ -81,3 +83,5 @@ bool RunningCli::WaitForText(const std::string& file, const std::string& text,
   }
   return true;
 }
+
+}  // namespace linkwright

@@ -8,6 +8,8 @@
 
 #include "support/test_support.h"
 
+namespace linkwright {
+
 // The console program running in the background while a test talks to it. Standard input is
 // empty; standard output and error go to files the test can read at any time. Killed on
 // destruction if still running.
@@ -46,3 +48,5 @@ class RunningCli {
   TempDir m_Dir;
   pid_t m_Pid = -1;
 };
+
+}  // namespace linkwright

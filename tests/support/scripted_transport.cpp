@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace linkwright {
+
 void ScriptedTransport::Script::Add(ByteString bytes, std::optional<size_t> newPeerAt,
                                     bool wholeMessage) {
   Arrival arrival;
@@ -49,3 +51,5 @@ Arrival ScriptedTransport::TakeWaiting(size_t /*limit*/) {
 LinkState ScriptedTransport::State() const {
   return m_IsOpen ? LinkState::kSerialOpen : LinkState::kSerialClosed;
 }
+
+}  // namespace linkwright

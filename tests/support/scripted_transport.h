@@ -7,6 +7,8 @@
 
 #include "link/transport.h"
 
+namespace linkwright {
+
 // A transport that plays back what a test scripted: each poll takes the next arrival, each
 // send is kept, and the sends of one gathering are kept as one write. The script is shared, so
 // the test reaches it after the controller took the transport.
@@ -43,3 +45,5 @@ class ScriptedTransport : public Transport {
   bool m_IsOpen = false;
   std::optional<ByteString> m_Gathered;
 };
+
+}  // namespace linkwright

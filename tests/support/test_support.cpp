@@ -14,6 +14,8 @@
 
 extern char** environ;
 
+namespace linkwright {
+
 TempDir::TempDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "linkwright-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) {
@@ -113,3 +115,5 @@ ProcessResult RunProgram(const std::string& program, const std::vector<std::stri
 ProcessResult RunCli(const std::vector<std::string>& args) {
   return RunProgram(LINKWRIGHT_CLI_PATH, args);
 }
+
+}  // namespace linkwright

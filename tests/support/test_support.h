@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace linkwright {
+
 // A folder under the system's temporary folder, removed with everything in it on destruction.
 class TempDir {
  public:
@@ -34,3 +36,5 @@ ProcessResult RunCli(const std::vector<std::string>& args);
 
 // Runs any program found on PATH (or given by path) and waits for it.
 ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args);
+
+}  // namespace linkwright

@@ -8,7 +8,9 @@
 #include "diag/diag_log.h"
 #include "document/message_table.h"
 
-AutoReplier::AutoReplier(const CConfiguration& config, MessageTable& table, PreparedRows& rows)
+namespace linkwright {
+
+AutoReplier::AutoReplier(const Configuration& config, MessageTable& table, PreparedRows& rows)
     : m_Config(config), m_Table(table), m_Triggers(rows) {}
 
 int AutoReplier::AutoReply(std::string_view packet) {
@@ -60,3 +62,5 @@ bool AutoReplier::RowMatches(int row, std::string_view packet, bool useRegex) {
   return m_Triggers.Bytes(row) == packet ||
          (useRegex && m_Triggers.Expression(row).CheckRegex(packet));
 }
+
+}  // namespace linkwright

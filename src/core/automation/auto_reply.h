@@ -5,7 +5,9 @@
 #include "automation/prepared_rows.h"
 #include "byte_string.h"
 
-class CConfiguration;
+namespace linkwright {
+
+class Configuration;
 class MessageTable;
 
 // AutoReply: picks the row whose message answers a received packet, the first active row whose
@@ -17,7 +19,7 @@ class MessageTable;
 // (PreparedRows); "UseRegex" is read for every packet.
 class AutoReplier {
  public:
-  AutoReplier(const CConfiguration& config, MessageTable& table, PreparedRows& rows);
+  AutoReplier(const Configuration& config, MessageTable& table, PreparedRows& rows);
 
   // Tests the packet against the active rows. On a match the row is selected and returned.
   // Without a match the selection is cleared, the next scan without focus starts at row 1 and
@@ -33,8 +35,10 @@ class AutoReplier {
   int FindMatchingRow(std::string_view packet, int start, bool useRegex);
   bool RowMatches(int row, std::string_view packet, bool useRegex);
 
-  const CConfiguration& m_Config;
+  const Configuration& m_Config;
   MessageTable& m_Table;
   PreparedRows& m_Triggers;
   int m_RememberedRow = 1;
 };
+
+}  // namespace linkwright

@@ -3,6 +3,8 @@
 #include "diag/diag_log.h"
 #include "document/message_table.h"
 
+namespace linkwright {
+
 int NextActiveRow(const MessageTable& table, int start) {
   const int count = table.RowCount();
   // Rows after start first, start itself last; without a row to start from, from the top.
@@ -25,3 +27,5 @@ int AutoSendRow(MessageTable& table) {
   table.SelectRow(row);
   return row;
 }
+
+}  // namespace linkwright

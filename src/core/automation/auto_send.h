@@ -1,5 +1,7 @@
 #pragma once
 
+namespace linkwright {
+
 class MessageTable;
 
 // AutoSend: the active rows are sent one per cycle, in row order and around from the last row
@@ -14,3 +16,5 @@ int NextActiveRow(const MessageTable& table, int start);
 // the caller to send. Without an active row it writes the warning "AutoSend() fallito : nessuna
 // riga selezionata" and returns 0.
 int AutoSendRow(MessageTable& table);
+
+}  // namespace linkwright

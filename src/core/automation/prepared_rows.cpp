@@ -4,6 +4,8 @@
 
 #include "codec/escape_codec.h"
 
+namespace linkwright {
+
 PreparedRows::PreparedRows(MessageTable& table) : m_Table(table) {
   m_Table.AddListener(this);
 }
@@ -68,3 +70,5 @@ void PreparedRows::TableReset() {
   m_ActiveRowsKnown = false;
   m_Rows.clear();
 }
+
+}  // namespace linkwright

@@ -7,6 +7,8 @@
 #include "byte_string.h"
 #include "document/message_table.h"
 
+namespace linkwright {
+
 // The rows of a table as sending and AutoReply use them, prepared once on first use instead of
 // for every packet: each row's message and trigger decoded from their escape text, the trigger
 // compiled as an expression, and the list of active rows. A row is prepared again after the
@@ -48,3 +50,5 @@ class PreparedRows : public MessageTableListener {
   std::vector<int> m_ActiveRows;
   bool m_ActiveRowsKnown = false;
 };
+
+}  // namespace linkwright

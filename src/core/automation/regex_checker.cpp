@@ -5,6 +5,8 @@
 
 #include "diag/diag_log.h"
 
+namespace linkwright {
+
 namespace {
 
 // The text up to its first 0x00 byte, as a zero-terminated string reads it.
@@ -39,3 +41,5 @@ bool RegexChecker::CheckRegex(std::string_view subject) const {
     return WarnInvalid();
   }
 }
+
+}  // namespace linkwright

@@ -6,6 +6,8 @@
 
 #include <boost/regex.hpp>
 
+namespace linkwright {
+
 // The regular-expression test of one AutoReply trigger. The pattern is compiled once, with
 // Boost.Regex in Perl syntax, case-sensitive, and then matched against any number of packets;
 // the results are those of compiling it anew for each packet.
@@ -26,3 +28,5 @@ class RegexChecker {
   std::string m_Pattern;
   std::optional<boost::regex> m_Expression;
 };
+
+}  // namespace linkwright

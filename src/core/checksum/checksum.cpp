@@ -11,6 +11,8 @@
 #include "codec/escape_codec.h"
 #include "diag/diag_log.h"
 
+namespace linkwright {
+
 namespace {
 
 // Width 16, polynomial 0x8005, initial value 0xFFFF, reflected in and out, no final XOR.
@@ -99,3 +101,5 @@ std::string Md5Hex(ByteString bytes) {
   });
   return hex;
 }
+
+}  // namespace linkwright

@@ -5,6 +5,8 @@
 
 #include "byte_string.h"
 
+namespace linkwright {
+
 // The integrity codes of the checksum calculator. Each function takes its own copy of the bytes
 // and keeps no state. The numeric results are never negative except for `LrcChecksum` over
 // bytes that are not upper-case hexadecimal digits.
@@ -38,3 +40,5 @@ int32_t OplcCrc(ByteString bytes);
 
 // MD5 digest as 32 lower-case hexadecimal digits.
 std::string Md5Hex(ByteString bytes);
+
+}  // namespace linkwright

@@ -5,6 +5,8 @@
 #include "checksum/checksum.h"
 #include "codec/escape_codec.h"
 
+namespace linkwright {
+
 namespace {
 
 // The start of a result line: labels are padded so the arrows line up.
@@ -46,3 +48,5 @@ std::vector<std::string> CrcReportLines(const ByteString& bytes) {
       LinePrefix("md5") + Md5Hex(bytes),
   };
 }
+
+}  // namespace linkwright

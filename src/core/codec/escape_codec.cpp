@@ -14,6 +14,8 @@
 #include <emmintrin.h>
 #endif
 
+namespace linkwright {
+
 namespace {
 
 constexpr std::array<std::string_view, 32> kControlNames = {
@@ -257,3 +259,5 @@ void AppendHexDump(std::string_view bytes, const std::string& separator, std::st
     text.append(separator);
   }
 }
+
+}  // namespace linkwright

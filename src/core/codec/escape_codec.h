@@ -6,6 +6,8 @@
 
 #include "byte_string.h"
 
+namespace linkwright {
+
 // The escape syntax of message text: control bytes as bracketed names ([CR]), any byte as
 // [xHEX] or [DEC]. Decoding never fails: a malformed escape stands for its literal characters.
 
@@ -32,3 +34,5 @@ void AppendBytesAsText(std::string_view bytes, bool allHex, std::string& text);
 std::string HexDump(std::string_view bytes, const std::string& separator);
 // The same appended to `text`.
 void AppendHexDump(std::string_view bytes, const std::string& separator, std::string& text);
+
+}  // namespace linkwright

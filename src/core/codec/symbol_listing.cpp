@@ -4,6 +4,8 @@
 
 #include "codec/escape_codec.h"
 
+namespace linkwright {
+
 std::string SymbolListing() {
   std::string text = "sym     dec   hex   ctrl\r\n------------------------";
   for (int value = 0; !ControlSymbolName(value).empty(); ++value) {
@@ -14,3 +16,5 @@ std::string SymbolListing() {
   }
   return text;
 }
+
+}  // namespace linkwright

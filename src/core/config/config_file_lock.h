@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+namespace linkwright {
+
 // An exclusive lock on the configuration file, held from construction to destruction, for a
 // read-change-save sequence: two processes that each change one key of the same file then
 // both see their change kept. Other lockers wait; plain readers are not held up. The file is
@@ -24,3 +26,5 @@ class ConfigFileLock {
  private:
   int m_Fd = -1;
 };
+
+}  // namespace linkwright

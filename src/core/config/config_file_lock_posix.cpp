@@ -7,6 +7,8 @@
 
 #include <cerrno>
 
+namespace linkwright {
+
 namespace {
 
 // Whether the open file is still the one the path names.
@@ -61,3 +63,5 @@ ConfigFileLock::~ConfigFileLock() {
 ConfigFileLock::ConfigFileLock(ConfigFileLock&& other) noexcept : m_Fd(other.m_Fd) {
   other.m_Fd = -1;
 }
+
+}  // namespace linkwright

@@ -5,6 +5,8 @@
 #include "ascii_text.h"
 #include "config/ini_file.h"
 
+namespace linkwright {
+
 namespace {
 
 // Drops `suffix` (either case) when the name is longer than the suffix.
@@ -43,3 +45,5 @@ ConfigFileLocation FindDefaultConfigLocation(const std::filesystem::path& progra
   }
   return {configHome / "linkwright" / "linkwright.cfg", true};
 }
+
+}  // namespace linkwright

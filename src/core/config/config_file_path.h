@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+namespace linkwright {
+
 // Where the configuration file lives when no path is given on the command line.
 
 // The file name that belongs to a program's base name (its file name without extension): a
@@ -25,3 +27,5 @@ struct ConfigFileLocation {
 // the file beside the program is used.
 ConfigFileLocation FindDefaultConfigLocation(const std::filesystem::path& programPath,
                                              std::string_view xdgConfigHome, std::string_view home);
+
+}  // namespace linkwright

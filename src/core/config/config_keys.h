@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+namespace linkwright {
+
 // A setting, named by its section and key together, with its row in the key table so a
 // lookup by a named setting costs no search.
 struct SettingKey {
@@ -45,3 +47,5 @@ inline constexpr SettingKey kMulticastGroup{"Connection", "MulticastGroup", 29};
 inline constexpr SettingKey kMulticastInterface{"Connection", "MulticastInterface", 30};
 inline constexpr SettingKey kMulticastTtl{"Connection", "MulticastTtl", 31};
 }  // namespace setting
+
+}  // namespace linkwright

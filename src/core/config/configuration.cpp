@@ -19,6 +19,8 @@
 #include "diag/diag_log.h"
 #include "diag/program_path.h"
 
+namespace linkwright {
+
 namespace {
 
 std::optional<ConfigFileLocation>& CachedLocation() {
@@ -86,7 +88,7 @@ Error FirstUnsavedValue(const std::vector<bool>& unsaved) {
   if (left == unsaved.end()) {
     return Error();
   }
-  const ConfigKey& key = CConfiguration::KeyTable()[static_cast<size_t>(left - unsaved.begin())];
+  const ConfigKey& key = Configuration::KeyTable()[static_cast<size_t>(left - unsaved.begin())];
   return Error(ErrorKind::kSetting, std::string("cannot save ") + key.section + "." + key.key +
                                         ": its value holds a line break");
 }
@@ -102,12 +104,12 @@ Error WriteSettings(const std::filesystem::path& path, const std::vector<std::st
     return read;
   }
   IniFile file = IniFile::Parse(old);
-  const std::vector<ConfigKey>& table = CConfiguration::KeyTable();
+  const std::vector<ConfigKey>& table = Configuration::KeyTable();
   std::vector<bool> left = unsaved;
   for (size_t i = 0; i < table.size(); ++i) {
     if (unsaved[i]) {
       left[i] = !file.Set(table[i].section, table[i].key, values[i]);
-    } else if (i < CConfiguration::kListedKeyCount && !file.Get(table[i].section, table[i].key)) {
+    } else if (i < Configuration::kListedKeyCount && !file.Get(table[i].section, table[i].key)) {
       file.Set(table[i].section, table[i].key, table[i].defaultValue);
     }
   }
@@ -154,7 +156,7 @@ using KeyIndexMap = std::unordered_map<KeyName, size_t, FoldedHash, FoldedEqual>
 const KeyIndexMap& IndexByName() {
   static const KeyIndexMap index = [] {
     KeyIndexMap map;
-    const std::vector<ConfigKey>& table = CConfiguration::KeyTable();
+    const std::vector<ConfigKey>& table = Configuration::KeyTable();
     for (size_t i = 0; i < table.size(); ++i) {
       // emplace keeps the first row of a name.
       map.emplace(KeyName{table[i].section, table[i].key}, i);
@@ -214,7 +216,7 @@ constexpr bool RowsMatchPositions() {
   return true;
 }
 
-static_assert(std::size(kDefaults) == CConfiguration::kKeyCount && RowsMatchPositions(),
+static_assert(std::size(kDefaults) == Configuration::kKeyCount && RowsMatchPositions(),
               "every named setting must carry its own key-table row");
 
 int32_t LeadingNumber(const std::string& value) {
@@ -226,10 +228,9 @@ int32_t LeadingNumber(const std::string& value) {
 
 }  // namespace
 
-CConfiguration::CConfiguration()
-    : m_Values(kKeyCount), m_Numbers(kKeyCount), m_Unsaved(kKeyCount) {}
+Configuration::Configuration() : m_Values(kKeyCount), m_Numbers(kKeyCount), m_Unsaved(kKeyCount) {}
 
-const std::vector<ConfigKey>& CConfiguration::KeyTable() {
+const std::vector<ConfigKey>& Configuration::KeyTable() {
   static const std::vector<ConfigKey> table = [] {
     std::vector<ConfigKey> rows;
     for (const DefaultedSetting& row : kDefaults) {
@@ -240,7 +241,7 @@ const std::vector<ConfigKey>& CConfiguration::KeyTable() {
   return table;
 }
 
-std::optional<size_t> CConfiguration::KeyIndex(std::string_view section, std::string_view key) {
+std::optional<size_t> Configuration::KeyIndex(std::string_view section, std::string_view key) {
   const KeyIndexMap& index = IndexByName();
   if (auto found = index.find(KeyName{section, key}); found != index.end()) {
     return found->second;
@@ -248,7 +249,7 @@ std::optional<size_t> CConfiguration::KeyIndex(std::string_view section, std::st
   return std::nullopt;
 }
 
-bool CConfiguration::Load() {
+bool Configuration::Load() {
   std::string text;
   const Error read = ReadExistingFile(FilePath(), text);
   IniFile file = IniFile::Parse(text);
@@ -263,7 +264,7 @@ bool CConfiguration::Load() {
   return true;
 }
 
-bool CConfiguration::Save() {
+bool Configuration::Save() {
   const ConfigFileLocation& location = Location();
   const Error folder = PrepareFolder(location);
   // Held while the file is read again and replaced, so that a `config set` running meanwhile
@@ -277,21 +278,21 @@ bool CConfiguration::Save() {
   return true;
 }
 
-std::string CConfiguration::GetString(std::string_view section, std::string_view key) const {
+std::string Configuration::GetString(std::string_view section, std::string_view key) const {
   std::optional<size_t> index = KeyIndex(section, key);
   return index ? m_Values[*index] : std::string();
 }
 
-void CConfiguration::Set(const SettingKey& setting, std::string_view value) {
+void Configuration::Set(const SettingKey& setting, std::string_view value) {
   SetFormatted(setting.section, setting.key, "%.*s", static_cast<int>(value.size()), value.data());
 }
 
-void CConfiguration::Override(const SettingKey& setting, std::string_view value) {
+void Configuration::Override(const SettingKey& setting, std::string_view value) {
   Set(setting, value);
   m_Unsaved[setting.row] = false;
 }
 
-void CConfiguration::TakeChangesFrom(const CConfiguration& edited) {
+void Configuration::TakeChangesFrom(const Configuration& edited) {
   for (size_t row = 0; row < kKeyCount; ++row) {
     if (edited.m_Values[row] != m_Values[row]) {
       ChangeValue(row, edited.m_Values[row]);
@@ -299,27 +300,27 @@ void CConfiguration::TakeChangesFrom(const CConfiguration& edited) {
   }
 }
 
-int32_t CConfiguration::GetInt(std::string_view section, std::string_view key) const {
+int32_t Configuration::GetInt(std::string_view section, std::string_view key) const {
   std::optional<size_t> index = KeyIndex(section, key);
   return index ? m_Numbers[*index] : 0;
 }
 
-void CConfiguration::StoreValue(size_t row, std::string_view value) {
+void Configuration::StoreValue(size_t row, std::string_view value) {
   m_Values[row] = value;
   m_Numbers[row] = LeadingNumber(m_Values[row]);
 }
 
-void CConfiguration::ChangeValue(size_t row, std::string_view value) {
+void Configuration::ChangeValue(size_t row, std::string_view value) {
   StoreValue(row, value);
   m_Unsaved[row] = true;
 }
 
-bool CConfiguration::GetBool(std::string_view section, std::string_view key) const {
+bool Configuration::GetBool(std::string_view section, std::string_view key) const {
   return GetInt(section, key) != 0;
 }
 
-bool CConfiguration::SetFormatted(std::string_view section, std::string_view key,
-                                  const char* format, ...) {
+bool Configuration::SetFormatted(std::string_view section, std::string_view key, const char* format,
+                                 ...) {
   std::optional<size_t> index = KeyIndex(section, key);
   if (!index) {
     return false;
@@ -337,15 +338,17 @@ bool CConfiguration::SetFormatted(std::string_view section, std::string_view key
   return true;
 }
 
-std::filesystem::path CConfiguration::FilePath() {
+std::filesystem::path Configuration::FilePath() {
   return Location().path;
 }
 
-void CConfiguration::SetFilePath(const std::filesystem::path& path) {
+void Configuration::SetFilePath(const std::filesystem::path& path) {
   CachedLocation() = ConfigFileLocation{path, false};
 }
 
-CConfiguration& GetConfiguration() {
-  static CConfiguration configuration;
+Configuration& GetConfiguration() {
+  static Configuration configuration;
   return configuration;
 }
+
+}  // namespace linkwright

@@ -10,6 +10,8 @@
 #include "config/config_keys.h"
 #include "error.h"
 
+namespace linkwright {
+
 // Which way a dialog's data exchange runs: store values into the controls, or the controls'
 // contents back into the store.
 enum class ExchangeDirection { kToControls, kFromControls };
@@ -33,7 +35,7 @@ struct ConfigKey {
 // ASCII case. The first 22 rows are the settings every saved file lists; the rows after them
 // are added settings, written to the file only once set, so that a file without them stays as
 // it is.
-class CConfiguration : public LastErrorHolder {
+class Configuration : public LastErrorHolder {
  public:
   static constexpr size_t kKeyCount = 32;
   // The rows a saved file always lists.
@@ -42,7 +44,7 @@ class CConfiguration : public LastErrorHolder {
   static constexpr size_t kMaxFormattedLength = 2047;
 
   // Empty values.
-  CConfiguration();
+  Configuration();
 
   // The fixed key table.
   static const std::vector<ConfigKey>& KeyTable();
@@ -86,7 +88,7 @@ class CConfiguration : public LastErrorHolder {
   void Override(const SettingKey& setting, std::string_view value);
   // Sets each value that differs in `edited` (a copy this store was copied into and then
   // changed), so that `Save` writes just what the copy's user changed.
-  void TakeChangesFrom(const CConfiguration& edited);
+  void TakeChangesFrom(const Configuration& edited);
 
   // Sets a value from a printf-style format (at most 2,047 characters); false when section
   // and key name no row, and then nothing changes. Memory only; the next `Save` writes it.
@@ -130,4 +132,6 @@ class CConfiguration : public LastErrorHolder {
 };
 
 // The one process-wide store.
-CConfiguration& GetConfiguration();
+Configuration& GetConfiguration();
+
+}  // namespace linkwright

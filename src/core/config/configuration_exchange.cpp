@@ -6,6 +6,8 @@
 
 #include "config/configuration.h"
 
+namespace linkwright {
+
 namespace {
 
 std::string_view TrimmedOfBlanks(std::string_view text) {
@@ -40,8 +42,8 @@ std::vector<std::string> SplitItems(std::string_view itemList, char separator) {
 
 }  // namespace
 
-void CConfiguration::ExchangeText(ExchangeDirection direction, std::string& text,
-                                  const SettingKey& setting) {
+void Configuration::ExchangeText(ExchangeDirection direction, std::string& text,
+                                 const SettingKey& setting) {
   if (direction == ExchangeDirection::kToControls) {
     text = GetString(setting);
     return;
@@ -49,8 +51,8 @@ void CConfiguration::ExchangeText(ExchangeDirection direction, std::string& text
   Set(setting, text);
 }
 
-void CConfiguration::ExchangeCheck(ExchangeDirection direction, bool& checked,
-                                   const SettingKey& setting) {
+void Configuration::ExchangeCheck(ExchangeDirection direction, bool& checked,
+                                  const SettingKey& setting) {
   if (direction == ExchangeDirection::kToControls) {
     checked = GetBool(setting);
     return;
@@ -58,9 +60,9 @@ void CConfiguration::ExchangeCheck(ExchangeDirection direction, bool& checked,
   Set(setting, checked ? "1" : "0");
 }
 
-void CConfiguration::ExchangeCombo(ExchangeDirection direction, ComboContent& combo,
-                                   const SettingKey& setting, std::string_view itemList,
-                                   char separator) {
+void Configuration::ExchangeCombo(ExchangeDirection direction, ComboContent& combo,
+                                  const SettingKey& setting, std::string_view itemList,
+                                  char separator) {
   if (direction == ExchangeDirection::kToControls) {
     combo.items = SplitItems(itemList, separator);
     int index = GetInt(setting);
@@ -72,3 +74,5 @@ void CConfiguration::ExchangeCombo(ExchangeDirection direction, ComboContent& co
       combo.selected >= 0 && static_cast<size_t>(combo.selected) < combo.items.size();
   Set(setting, std::to_string(selectsAnItem ? combo.selected : -1));
 }
+
+}  // namespace linkwright

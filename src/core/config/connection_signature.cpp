@@ -4,13 +4,18 @@
 
 #include "config/configuration.h"
 
-std::string ConnectionSignature(const CConfiguration& configuration) {
-  constexpr std::array<const char*, 5> kKeys = {"Mode", "ActAsServer", "SocketHost", "SocketPort",
-                                                "CommConfig"};
-  std::string signature = configuration.GetString("Connection", kKeys[0]);
+namespace linkwright {
+
+std::string ConnectionSignature(const Configuration& configuration) {
+  constexpr std::array<SettingKey, 5> kKeys = {setting::kMode, setting::kActAsServer,
+                                               setting::kSocketHost, setting::kSocketPort,
+                                               setting::kCommConfig};
+  std::string signature = configuration.GetString(kKeys[0]);
   for (size_t i = 1; i < kKeys.size(); ++i) {
     signature += '|';
-    signature += configuration.GetString("Connection", kKeys[i]);
+    signature += configuration.GetString(kKeys[i]);
   }
   return signature;
 }
+
+}  // namespace linkwright

@@ -4,6 +4,8 @@
 
 #include "ascii_text.h"
 
+namespace linkwright {
+
 namespace {
 
 bool IsBlank(char c) {
@@ -193,3 +195,5 @@ std::string IniFile::Serialize() const {
   }
   return text;
 }
+
+}  // namespace linkwright

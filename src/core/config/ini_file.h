@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+namespace linkwright {
+
 // An initialisation file held as its lines: "[Section]" headers, "Key=value" lines, and
 // everything else (comments, blank lines, lines it cannot read) kept exactly as it came.
 //
@@ -61,3 +63,5 @@ class IniFile {
   std::vector<Line> m_Lines;
   bool m_CrLf = false;
 };
+
+}  // namespace linkwright

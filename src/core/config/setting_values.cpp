@@ -5,6 +5,8 @@
 
 #include "config/configuration.h"
 
+namespace linkwright {
+
 namespace {
 
 struct IntegerRange {
@@ -19,7 +21,7 @@ constexpr IntegerRange kMilliseconds{0, 3600000};
 // The range of each key-table row read as a number or a switch; nothing for text settings and
 // for TestMode, which nothing reads.
 std::optional<IntegerRange> RangeOf(size_t index) {
-  static const std::optional<IntegerRange> ranges[CConfiguration::kKeyCount] = {
+  static const std::optional<IntegerRange> ranges[Configuration::kKeyCount] = {
       std::nullopt,            // General.TestMode
       IntegerRange{0, 4},      // Connection.Mode: serial, TCP, UDP, HTTP, Xmodem
       kSwitch,                 // Connection.ActAsServer
@@ -53,7 +55,7 @@ std::optional<IntegerRange> RangeOf(size_t index) {
       std::nullopt,            // Connection.MulticastInterface
       IntegerRange{0, 255},    // Connection.MulticastTtl: hops a sent multicast datagram may take
   };
-  return index < CConfiguration::kKeyCount ? ranges[index] : std::nullopt;
+  return index < Configuration::kKeyCount ? ranges[index] : std::nullopt;
 }
 
 bool IsInRange(std::string_view value, const IntegerRange& range) {
@@ -69,11 +71,11 @@ bool IsInRange(std::string_view value, const IntegerRange& range) {
 }  // namespace
 
 Error SettingValueProblem(size_t index, std::string_view value) {
-  const ConfigKey& key = CConfiguration::KeyTable().at(index);
+  const ConfigKey& key = Configuration::KeyTable().at(index);
   const std::string name = std::string(key.section) + "." + key.key;
-  if (value.size() > CConfiguration::kMaxFormattedLength) {
+  if (value.size() > Configuration::kMaxFormattedLength) {
     return Error(ErrorKind::kSetting, name + " takes at most " +
-                                          std::to_string(CConfiguration::kMaxFormattedLength) +
+                                          std::to_string(Configuration::kMaxFormattedLength) +
                                           " characters, not " + std::to_string(value.size()));
   }
   const std::optional<IntegerRange> range = RangeOf(index);
@@ -84,3 +86,5 @@ Error SettingValueProblem(size_t index, std::string_view value) {
   }
   return Error();
 }
+
+}  // namespace linkwright

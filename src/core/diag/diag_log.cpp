@@ -9,6 +9,8 @@
 
 #include "diag/program_path.h"
 
+namespace linkwright {
+
 namespace {
 
 constexpr size_t kMaxText = 2560;
@@ -127,3 +129,5 @@ void LogSocketError(int code, const std::string& text) {
 std::string SystemErrorText(int code) {
   return std::strerror(code);
 }
+
+}  // namespace linkwright

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+namespace linkwright {
+
 // Developer's diagnostic log. Each output line has the form "|module              |L|text\n";
 // the first line ever written to a destination is the header "|app                 |c|message\n".
 // Lines are handed to the sink one call per line; without a sink they are discarded.
@@ -35,3 +37,5 @@ void LogSocketError(int code, const std::string& text = {});
 
 // The system's message text for an error number (errno values on POSIX).
 std::string SystemErrorText(int code);
+
+}  // namespace linkwright

@@ -6,6 +6,8 @@
 
 #include "document/message_text.h"
 
+namespace linkwright {
+
 namespace {
 
 constexpr uint16_t kWideMarker = 0xFFFE;
@@ -158,3 +160,5 @@ std::vector<MessageRow> ParseMessageArchive(std::string_view data, int maxRows) 
   }
   return rows;
 }
+
+}  // namespace linkwright

@@ -5,6 +5,8 @@
 
 #include "document/message_table.h"
 
+namespace linkwright {
+
 // Reads rows from a serialization archive: per row a 32-bit little-endian active value, then
 // two counted strings ("message //comment" and the trigger). A counted string is a length
 // (one byte below 255; else 0xFF and 16 bits below 0xFFFF; else 0xFF, 0xFFFF and 32 bits; all
@@ -13,3 +15,5 @@
 // Reading stops at the first row that is incomplete or malformed, after at most `maxRows`
 // rows; the rows read before it are kept. Never fails.
 std::vector<MessageRow> ParseMessageArchive(std::string_view data, int maxRows);
+
+}  // namespace linkwright

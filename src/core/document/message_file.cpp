@@ -11,6 +11,8 @@
 #include "document/message_xml.h"
 #include "document/text_import.h"
 
+namespace linkwright {
+
 namespace {
 
 // Far above any real table (99 rows); a larger file is not a message file, and reading it
@@ -119,3 +121,5 @@ Error LoadMessageBytes(MessageTable& table, MessageFileFormat format, const Byte
   table.LoadRows(rows);
   return Error();
 }
+
+}  // namespace linkwright

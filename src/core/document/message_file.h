@@ -7,6 +7,8 @@
 #include "document/message_table.h"
 #include "error.h"
 
+namespace linkwright {
+
 // Message files: the table is saved as XML and loaded from XML (".xml"), the text import
 // (".txt") or the serialization archive (any other extension), chosen by the extension without
 // regard to case.
@@ -27,3 +29,5 @@ Error LoadMessageFile(MessageTable& table, const std::filesystem::path& path);
 
 // The same from the file's content.
 Error LoadMessageBytes(MessageTable& table, MessageFileFormat format, const ByteString& data);
+
+}  // namespace linkwright

@@ -4,6 +4,8 @@
 #include <array>
 #include <utility>
 
+namespace linkwright {
+
 namespace {
 
 std::string CellText(const std::string& text) {
@@ -228,3 +230,5 @@ void MessageTable::ChangedRows(int first, int last) {
   Notify(&MessageTableListener::RowsChanged, first, last);
   SetModified(true);
 }
+
+}  // namespace linkwright

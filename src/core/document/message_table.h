@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace linkwright {
+
 // One message row: what is sent, a free comment, the active mark (0 = off, anything else = on)
 // and the AutoReply trigger. Message and trigger are escaped text.
 struct MessageRow {
@@ -121,3 +123,5 @@ class MessageTable {
   bool m_Modified = false;
   std::vector<MessageTableListener*> m_Listeners;
 };
+
+}  // namespace linkwright

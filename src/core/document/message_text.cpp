@@ -2,6 +2,8 @@
 
 #include <climits>
 
+namespace linkwright {
+
 namespace {
 
 constexpr std::string_view kBlanks = " \t\r\n";
@@ -75,3 +77,5 @@ int DecimalValue(std::string_view text) {
   int value = 0;
   return ReadDecimal(text, position, value) ? value : 0;
 }
+
+}  // namespace linkwright

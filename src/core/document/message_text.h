@@ -6,6 +6,8 @@
 
 #include "document/message_table.h"
 
+namespace linkwright {
+
 // Turning the texts of imported rows (text import, archive) into row fields.
 
 // `text` without the blanks, TABs, CRs and LFs at both ends.
@@ -27,3 +29,5 @@ bool ReadDecimal(std::string_view text, size_t& position, int& value);
 
 // The value of a leading decimal integer, 0 when the text does not start with one.
 int DecimalValue(std::string_view text);
+
+}  // namespace linkwright

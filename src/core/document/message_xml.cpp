@@ -4,6 +4,8 @@
 #include "xml/xml_builders.h"
 #include "xml/xml_reader.h"
 
+namespace linkwright {
+
 namespace {
 
 constexpr const char* kLineEnd = "\r\n";
@@ -19,7 +21,7 @@ void AppendRow(ByteString& out, int id, const MessageRow& row) {
 }
 
 // Reads the row the reader has just entered.
-MessageRow ReadRow(CXmlReader& reader) {
+MessageRow ReadRow(XmlReader& reader) {
   MessageRow row;
   row.message = reader.GetChildTextByName("message");
   row.comment = reader.GetChildTextByName("comment");
@@ -43,7 +45,7 @@ ByteString FormatMessageXml(const MessageTable& table) {
 }
 
 Error ParseMessageXml(const ByteString& data, int maxRows, std::vector<MessageRow>& rows) {
-  CXmlReader reader;
+  XmlReader reader;
   if (!reader.SetText(data)) {
     return reader.LastError();
   }
@@ -57,3 +59,5 @@ Error ParseMessageXml(const ByteString& data, int maxRows, std::vector<MessageRo
   }
   return Error();
 }
+
+}  // namespace linkwright

@@ -6,6 +6,8 @@
 #include "document/message_table.h"
 #include "error.h"
 
+namespace linkwright {
+
 // The XML message file: the declaration, the root element Linkwright and, for rows 1 …
 // LastUsedRow(), one row element holding message, comment, active ("1" or "0") and trigger.
 // TAB indentation, CR LF line ends; values are written with entities for < & > ' ".
@@ -15,3 +17,5 @@ ByteString FormatMessageXml(const MessageTable& table);
 // (whatever its name) in document order, at most `maxRows`. A missing child element gives an
 // empty text (active 0). Fails with the reader's error when the text is not XML.
 Error ParseMessageXml(const ByteString& data, int maxRows, std::vector<MessageRow>& rows);
+
+}  // namespace linkwright

@@ -6,6 +6,8 @@
 
 #include "document/message_table.h"
 
+namespace linkwright {
+
 namespace {
 
 using Line = std::vector<std::string>;
@@ -127,3 +129,5 @@ int PasteTabText(MessageTable& table, int row, int column, std::string_view text
   }
   return written;
 }
+
+}  // namespace linkwright

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+namespace linkwright {
+
 class MessageTable;
 
 // Cells of the message table as tab-separated text, the form spreadsheets put on the clipboard,
@@ -20,3 +22,5 @@ std::string CellsAsTabText(const MessageTable& table, int firstRow, int lastRow,
 // start in the label column starts in column 1, cells that fall outside the table are dropped.
 // Returns the number of cells written (each write marks the table modified).
 int PasteTabText(MessageTable& table, int row, int column, std::string_view text);
+
+}  // namespace linkwright

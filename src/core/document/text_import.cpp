@@ -2,6 +2,8 @@
 
 #include "document/message_text.h"
 
+namespace linkwright {
+
 namespace {
 
 // Hands out the LF-terminated lines of a text; a last line without LF counts as well.
@@ -64,3 +66,5 @@ std::vector<MessageRow> ParseTextImport(std::string_view data, int maxRows) {
   }
   return rows;
 }
+
+}  // namespace linkwright

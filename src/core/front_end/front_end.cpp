@@ -2,6 +2,8 @@
 
 #include "version.h"
 
+namespace linkwright {
+
 std::string LinkTitle(const std::string& description) {
   return description + " - Linkwright " + kLinkwrightVersion;
 }
@@ -25,3 +27,5 @@ void AppendTraceText(const TraceBatch& pieces, std::string& text, std::string_vi
     }
   }
 }
+
+}  // namespace linkwright

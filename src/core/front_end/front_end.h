@@ -6,6 +6,8 @@
 
 #include "link/link_state.h"
 
+namespace linkwright {
+
 // Who put a piece of text into the trace: data sent, data received, or a report line such as
 // the checksum report.
 enum class TraceDirection { kSent, kReceived, kReport };
@@ -56,3 +58,5 @@ std::string TraceText(const TraceBatch& pieces);
 // line; a caller that keeps `text` between batches reuses its memory.
 void AppendTraceText(const TraceBatch& pieces, std::string& text,
                      std::string_view lineEnd = "\r\n");
+
+}  // namespace linkwright

@@ -3,8 +3,12 @@
 #include "config/configuration.h"
 #include "front_end/front_end.h"
 
-void PlayResultBeep(const CConfiguration& config, FrontEnd& frontEnd, bool result) {
+namespace linkwright {
+
+void PlayResultBeep(const Configuration& config, FrontEnd& frontEnd, bool result) {
   if (config.GetBool(result ? setting::kBeepOnSuccess : setting::kBeepOnFailure)) {
     frontEnd.PlaySignal(result);
   }
 }
+
+}  // namespace linkwright

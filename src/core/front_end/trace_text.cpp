@@ -3,9 +3,11 @@
 #include "codec/escape_codec.h"
 #include "config/configuration.h"
 
+namespace linkwright {
+
 namespace {
 
-void AppendTraceBody(const CConfiguration& config, std::string_view bytes, std::string& text) {
+void AppendTraceBody(const Configuration& config, std::string_view bytes, std::string& text) {
   if (!config.GetBool(setting::kHexTrace)) {
     AppendBytesAsText(bytes, false, text);
   } else if (config.GetBool(setting::kHexTrace2)) {
@@ -17,7 +19,7 @@ void AppendTraceBody(const CConfiguration& config, std::string_view bytes, std::
 
 }  // namespace
 
-TraceWriter::TraceWriter(const CConfiguration& config, FrontEnd& frontEnd)
+TraceWriter::TraceWriter(const Configuration& config, FrontEnd& frontEnd)
     : m_Config(config), m_FrontEnd(frontEnd) {}
 
 void TraceWriter::Write(std::string_view bytes, TraceDirection direction, bool endLine) {
@@ -82,3 +84,5 @@ TraceWriter::Batch::~Batch() {
     m_Writer.HandOver();
   }
 }
+
+}  // namespace linkwright

@@ -7,7 +7,9 @@
 #include "byte_string.h"
 #include "front_end/front_end.h"
 
-class CConfiguration;
+namespace linkwright {
+
+class Configuration;
 
 // The one way data reaches the trace. Outside a batch every write goes to the front-end at
 // once; while a Batch is alive the pieces gather and the outermost Batch hands them over in
@@ -19,7 +21,7 @@ class CConfiguration;
 // byte as two hexadecimal digits and a blank. Sent data starts with "<-- ".
 class TraceWriter {
  public:
-  TraceWriter(const CConfiguration& config, FrontEnd& frontEnd);
+  TraceWriter(const Configuration& config, FrontEnd& frontEnd);
   TraceWriter(const TraceWriter&) = delete;
   TraceWriter& operator=(const TraceWriter&) = delete;
 
@@ -48,10 +50,12 @@ class TraceWriter {
   // building their texts.
   TracePiece& AddPiece(TraceDirection direction, bool endLine);
 
-  const CConfiguration& m_Config;
+  const Configuration& m_Config;
   FrontEnd& m_FrontEnd;
   TraceBatch m_Pending;
   // The emptied texts of handed-over pieces, kept for their memory.
   std::vector<std::string> m_SpareTexts;
   int m_OpenBatches = 0;
 };
+
+}  // namespace linkwright

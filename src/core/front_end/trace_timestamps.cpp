@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <ctime>
 
+namespace linkwright {
+
 std::string TraceTimePrefix(std::chrono::system_clock::time_point time) {
   using std::chrono::duration_cast;
   using std::chrono::milliseconds;
@@ -33,3 +35,5 @@ TraceBatch TraceTimestamper::Stamp(TraceBatch pieces, std::chrono::system_clock:
   }
   return pieces;
 }
+
+}  // namespace linkwright

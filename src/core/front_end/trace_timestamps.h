@@ -5,6 +5,8 @@
 
 #include "front_end/front_end.h"
 
+namespace linkwright {
+
 // The local time of day as a trace line's prefix: "HH:MM:SS.mmm ".
 std::string TraceTimePrefix(std::chrono::system_clock::time_point time);
 
@@ -22,3 +24,5 @@ class TraceTimestamper {
  private:
   bool m_AtLineStart = true;
 };
+
+}  // namespace linkwright

@@ -5,6 +5,8 @@
 #include "config/configuration.h"
 #include "diag/diag_log.h"
 
+namespace linkwright {
+
 namespace {
 
 // What one Receive hands back at most: small enough that the receive cycle, which takes chunks
@@ -13,11 +15,11 @@ constexpr size_t kMaxReceive = 64 << 10;
 
 }  // namespace
 
-CLinkController::CLinkController(const CConfiguration& config) : m_Config(config) {}
+LinkController::LinkController(const Configuration& config) : m_Config(config) {}
 
-CLinkController::~CLinkController() = default;
+LinkController::~LinkController() = default;
 
-Transport& CLinkController::Active() const {
+Transport& LinkController::Active() const {
   if (m_Opened) {
     return *m_Opened;
   }
@@ -30,15 +32,15 @@ Transport& CLinkController::Active() const {
   return *m_Configured;
 }
 
-bool CLinkController::IsOpen() const {
+bool LinkController::IsOpen() const {
   return Active().IsOpen();
 }
 
-bool CLinkController::NeedsNoOpening() const {
+bool LinkController::NeedsNoOpening() const {
   return !m_Opened && Active().IsOpen();
 }
 
-bool CLinkController::Open() {
+bool LinkController::Open() {
   if (m_Opened) {
     return Fail(ErrorKind::kState, "the link is already open");
   }
@@ -46,7 +48,7 @@ bool CLinkController::Open() {
   return OpenWith(std::move(m_Configured));
 }
 
-bool CLinkController::OpenWith(std::unique_ptr<Transport> transport) {
+bool LinkController::OpenWith(std::unique_ptr<Transport> transport) {
   ClearError();
   m_TxCount = 0;
   transport->SetMonitor(m_Monitor);
@@ -59,7 +61,7 @@ bool CLinkController::OpenWith(std::unique_ptr<Transport> transport) {
   return true;
 }
 
-bool CLinkController::Close() {
+bool LinkController::Close() {
   if (!m_Opened) {
     return Fail(ErrorKind::kState, "the link is not open");
   }
@@ -70,22 +72,22 @@ bool CLinkController::Close() {
   return true;
 }
 
-bool CLinkController::CloseMessageSocket() {
+bool LinkController::CloseMessageSocket() {
   return Active().DropPeer() || Fail(ErrorKind::kState, "no TCP peer connected");
 }
 
-bool CLinkController::ApplyLineCommand(const LineCommand& command) {
+bool LinkController::ApplyLineCommand(const LineCommand& command) {
   if (!m_Opened) {
     return Fail(ErrorKind::kState, "the link is not open");
   }
   return m_Opened->ApplyLineCommand(command) || Fail(m_Opened->LastError());
 }
 
-std::optional<ModemStatus> CLinkController::ReadModemStatus() const {
+std::optional<ModemStatus> LinkController::ReadModemStatus() const {
   return m_Opened ? m_Opened->ReadModemStatus() : std::nullopt;
 }
 
-void CLinkController::SetTransferMonitor(const TransferMonitor& monitor) {
+void LinkController::SetTransferMonitor(const TransferMonitor& monitor) {
   m_Monitor = monitor;
   // A link that needs no opening (the UDP client) exchanges through the configured transport.
   if (m_Opened) {
@@ -96,12 +98,12 @@ void CLinkController::SetTransferMonitor(const TransferMonitor& monitor) {
   }
 }
 
-bool CLinkController::Send(const ByteString& message) {
+bool LinkController::Send(const ByteString& message) {
   SentLines ignored;
   return Send(message, ignored);
 }
 
-bool CLinkController::Send(const ByteString& message, SentLines& lines) {
+bool LinkController::Send(const ByteString& message, SentLines& lines) {
   ClearError();
   if (!IsOpen()) {
     return Fail(ErrorKind::kState, "the link is not open");
@@ -119,14 +121,14 @@ bool CLinkController::Send(const ByteString& message, SentLines& lines) {
   return true;
 }
 
-void CLinkController::StartGathering() {
+void LinkController::StartGathering() {
   if (m_Opened) {
     m_Opened->StartGathering();
     m_Gathering = true;
   }
 }
 
-bool CLinkController::EndGathering() {
+bool LinkController::EndGathering() {
   if (!std::exchange(m_Gathering, false) || !m_Opened || m_Opened->EndGathering()) {
     return true;
   }
@@ -136,7 +138,7 @@ bool CLinkController::EndGathering() {
   return false;
 }
 
-bool CLinkController::SendGathered() {
+bool LinkController::SendGathered() {
   if (!m_Gathering) {
     return true;
   }
@@ -145,11 +147,11 @@ bool CLinkController::SendGathered() {
   return sent;
 }
 
-std::vector<WaitHandle> CLinkController::WaitHandles() const {
+std::vector<WaitHandle> LinkController::WaitHandles() const {
   return m_Opened ? m_Opened->WaitHandles() : std::vector<WaitHandle>();
 }
 
-Arrival CLinkController::Receive() {
+Arrival LinkController::Receive() {
   if (!m_Opened) {
     return {};
   }
@@ -163,7 +165,7 @@ Arrival CLinkController::Receive() {
   return arrival;
 }
 
-void CLinkController::LoseLink() {
+void LinkController::LoseLink() {
   Fail(ErrorKind::kPeer, m_Opened->LastError().Message());
   DiagLog('W', "CLinkController::Receive() link lost: %s", LastError().Message().c_str());
   m_Opened->Close();
@@ -171,7 +173,9 @@ void CLinkController::LoseLink() {
   m_WasLost = true;
 }
 
-LinkStatus CLinkController::Status() const {
+LinkStatus LinkController::Status() const {
   const Transport& transport = Active();
   return {transport.Description(), transport.State()};
 }
+
+}  // namespace linkwright

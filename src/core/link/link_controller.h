@@ -10,7 +10,9 @@
 #include "link/make_transport.h"
 #include "link/transport.h"
 
-class CConfiguration;
+namespace linkwright {
+
+class Configuration;
 
 // What one Send shows in the trace, in this order: the message as a sent line, then the lines
 // that came back within an exchange (UDP client reply, HTTP response) as received lines.
@@ -32,12 +34,12 @@ struct SentLines {
 // Single-threaded and without timers: Send runs to completion on the caller's thread (bounded
 // by the transport's time-outs) and Receive returns at once. A TCP server takes in its peer
 // and notices the peer's close while it is polled by Receive.
-class CLinkController : public LastErrorHolder {
+class LinkController : public LastErrorHolder {
  public:
-  explicit CLinkController(const CConfiguration& config);
-  ~CLinkController();
-  CLinkController(const CLinkController&) = delete;
-  CLinkController& operator=(const CLinkController&) = delete;
+  explicit LinkController(const Configuration& config);
+  ~LinkController();
+  LinkController(const LinkController&) = delete;
+  LinkController& operator=(const LinkController&) = delete;
 
   // True while a link is open, and always in mode Udp as client, which needs no opening.
   bool IsOpen() const;
@@ -111,7 +113,7 @@ class CLinkController : public LastErrorHolder {
   Transport& Active() const;
   void LoseLink();
 
-  const CConfiguration& m_Config;
+  const Configuration& m_Config;
   TransferMonitor m_Monitor;
   std::unique_ptr<Transport> m_Opened;
   mutable std::unique_ptr<Transport> m_Configured;
@@ -122,3 +124,5 @@ class CLinkController : public LastErrorHolder {
   int32_t m_TxCount = 0;
   size_t m_ExchangeReplies = 0;
 };
+
+}  // namespace linkwright

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace linkwright {
+
 // The states of the link that a front-end shows, for instance as the main window's icon; it
 // picks its own picture for each. kNoLink (a mode that names no transport) shows no icon.
 enum class LinkState {
@@ -27,3 +29,5 @@ struct LinkStatus {
 
   bool operator==(const LinkStatus&) const = default;
 };
+
+}  // namespace linkwright

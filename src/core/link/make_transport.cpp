@@ -7,6 +7,8 @@
 #include "link/udp/udp_transport.h"
 #include "link/xmodem/xmodem_transport.h"
 
+namespace linkwright {
+
 namespace {
 
 // What an unknown mode gives: nothing opens, nothing is sent, nothing arrives.
@@ -30,11 +32,11 @@ class NoTransport : public Transport {
 
 }  // namespace
 
-LinkKind ConfiguredLinkKind(const CConfiguration& config) {
+LinkKind ConfiguredLinkKind(const Configuration& config) {
   return {config.GetInt(setting::kMode), config.GetBool(setting::kActAsServer)};
 }
 
-std::unique_ptr<Transport> MakeTransport(const LinkKind& kind, const CConfiguration& config) {
+std::unique_ptr<Transport> MakeTransport(const LinkKind& kind, const Configuration& config) {
   switch (kind.mode) {
     case kModeComm:
       return std::make_unique<SerialTransport>(config);
@@ -56,3 +58,5 @@ std::unique_ptr<Transport> MakeTransport(const LinkKind& kind, const CConfigurat
       return std::make_unique<NoTransport>(kind.mode);
   }
 }
+
+}  // namespace linkwright

@@ -4,7 +4,9 @@
 
 #include "link/transport.h"
 
-class CConfiguration;
+namespace linkwright {
+
+class Configuration;
 
 // Values of "Connection"/"Mode"; any other value means no transport.
 enum LinkMode : int32_t {
@@ -24,8 +26,10 @@ struct LinkKind {
 };
 
 // The kind of link the settings name now.
-LinkKind ConfiguredLinkKind(const CConfiguration& config);
+LinkKind ConfiguredLinkKind(const Configuration& config);
 
 // The transport of a kind, not yet open. A mode that names no transport gives one that never
 // opens and describes itself as empty.
-std::unique_ptr<Transport> MakeTransport(const LinkKind& kind, const CConfiguration& config);
+std::unique_ptr<Transport> MakeTransport(const LinkKind& kind, const Configuration& config);
+
+}  // namespace linkwright

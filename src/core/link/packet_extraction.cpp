@@ -3,6 +3,8 @@
 #include "codec/escape_codec.h"
 #include "diag/diag_log.h"
 
+namespace linkwright {
+
 bool ExtractPacket(ByteString& buffer, const ByteString& opener, const ByteString& closer,
                    ByteString& body, bool consume) {
   body.clear();
@@ -31,3 +33,5 @@ void LogMatchFound(std::string_view body) {
 void LogMatchNotFound() {
   DiagLog(' ', "Match not found");
 }
+
+}  // namespace linkwright

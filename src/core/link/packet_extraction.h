@@ -4,6 +4,8 @@
 
 #include "byte_string.h"
 
+namespace linkwright {
+
 // The packet extraction rule shared by command replies and the receive cycle: find `opener` from
 // the start of `buffer` (an empty opener matches at position 0), then `closer` from the byte
 // behind the opener (an empty closer matches at once). When both are found, `body` is the bytes
@@ -17,3 +19,5 @@ bool ExtractPacket(ByteString& buffer, const ByteString& opener, const ByteStrin
 // The trace lines of a packet search, for searchers that find packets their own way.
 void LogMatchFound(std::string_view body);
 void LogMatchNotFound();
+
+}  // namespace linkwright

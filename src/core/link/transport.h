@@ -13,6 +13,8 @@
 #include "link/serial/serial_lines.h"
 #include "link/wait_handle.h"
 
+namespace linkwright {
+
 // What one poll of a transport brought, besides the bytes.
 struct Arrival {
   ByteString bytes;
@@ -117,3 +119,5 @@ class Transport : public LastErrorHolder {
  private:
   TransferMonitor m_Monitor;
 };
+
+}  // namespace linkwright

@@ -12,6 +12,8 @@
 
 #include "scenario/scenario_checksum.h"
 
+namespace linkwright {
+
 // Where something stands in a scenario file, counted from 1.
 struct SourcePlace {
   int line = 0;
@@ -71,3 +73,5 @@ struct Scenario {
   SourcePlace messagesPlace;
   std::vector<ScenarioTest> tests;
 };
+
+}  // namespace linkwright

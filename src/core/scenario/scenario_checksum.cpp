@@ -5,6 +5,8 @@
 
 #include "checksum/checksum.h"
 
+namespace linkwright {
+
 namespace {
 
 struct ChecksumEntry {
@@ -57,3 +59,5 @@ ByteString ChecksumBytes(ChecksumCode code, const ByteString& bytes) {
   }
   return result;
 }
+
+}  // namespace linkwright

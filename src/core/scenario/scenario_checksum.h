@@ -6,6 +6,8 @@
 
 #include "byte_string.h"
 
+namespace linkwright {
+
 // The checksums a scenario step can add to a sent message or check at the end of a packet, by
 // the names the checksum report uses for them.
 enum class ChecksumCode { kXor, kLrc, kLrcModbus, kCrcModbus, kCrcModbusGe, kCrcSol, kCrcOplc };
@@ -18,3 +20,5 @@ std::string ChecksumNames();
 // The checksum of `bytes` as the bytes that follow them on the wire: one byte, or two with the
 // high byte first, as the checksum report writes the value in hexadecimal.
 ByteString ChecksumBytes(ChecksumCode code, const ByteString& bytes);
+
+}  // namespace linkwright

@@ -13,6 +13,8 @@
 #include "config/setting_values.h"
 #include "document/message_table.h"
 
+namespace linkwright {
+
 namespace {
 
 // A problem found while reading, thrown inside this file only and turned into an Error by
@@ -300,7 +302,7 @@ void ReadSettings(const YAML::Node& node, Scenario& scenario) {
     const std::optional<size_t> index =
         dot == std::string::npos
             ? std::nullopt
-            : CConfiguration::KeyIndex(name.substr(0, dot), name.substr(dot + 1));
+            : Configuration::KeyIndex(name.substr(0, dot), name.substr(dot + 1));
     if (!index) {
       Reject(entry.first, "unknown setting '" + name + "'");
     }
@@ -381,3 +383,5 @@ Error ReadScenarioFile(const std::filesystem::path& path, Scenario& scenario) {
   }
   return Error();
 }
+
+}  // namespace linkwright

@@ -6,6 +6,8 @@
 #include "error.h"
 #include "scenario/scenario.h"
 
+namespace linkwright {
+
 // The time limit of an expect whose file names none.
 inline constexpr std::chrono::milliseconds kDefaultExpectTime{1000};
 
@@ -15,3 +17,5 @@ inline constexpr std::chrono::milliseconds kDefaultExpectTime{1000};
 // when the file cannot be read) whose message starts with "FILE:LINE:COLUMN: ", so nothing of a
 // bad file is ever run. The message file's path is made relative to the scenario's folder.
 Error ReadScenarioFile(const std::filesystem::path& path, Scenario& scenario);
+
+}  // namespace linkwright

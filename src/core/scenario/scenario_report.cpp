@@ -5,6 +5,8 @@
 #include "front_end/trace_timestamps.h"
 #include "xml/xml_entities.h"
 
+namespace linkwright {
+
 namespace {
 
 std::string SecondsText(std::chrono::steady_clock::duration time) {
@@ -156,3 +158,5 @@ std::string ScenarioJson(const std::vector<ScenarioRun>& runs) {
   }
   return json + "\n]}\n";
 }
+
+}  // namespace linkwright

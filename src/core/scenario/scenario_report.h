@@ -6,6 +6,8 @@
 #include "scenario/scenario.h"
 #include "scenario/scenario_runner.h"
 
+namespace linkwright {
+
 // The outcomes of one scenario file's run, for the reports.
 struct ScenarioRun {
   const Scenario* scenario = nullptr;
@@ -27,3 +29,5 @@ std::vector<std::string> TrafficLines(const TestOutcome& outcome, bool timestamp
 std::string JUnitXml(const std::vector<ScenarioRun>& runs);
 // The same as JSON.
 std::string ScenarioJson(const std::vector<ScenarioRun>& runs);
+
+}  // namespace linkwright

@@ -4,6 +4,8 @@
 
 #include "codec/escape_codec.h"
 
+namespace linkwright {
+
 ScenarioRunner::ScenarioRunner(Session& session, const Scenario& scenario)
     : m_Session(session),
       m_Scenario(scenario),
@@ -275,3 +277,5 @@ void ScenarioRunner::Changed() {
     m_Listener(m_Test);
   }
 }
+
+}  // namespace linkwright

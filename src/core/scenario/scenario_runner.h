@@ -14,6 +14,8 @@
 #include "scenario/scenario.h"
 #include "session/session.h"
 
+namespace linkwright {
+
 enum class RunState { kWaiting, kRunning, kPassed, kFailed };
 
 // One line of a test's own record of the traffic: a message it sent or a packet that arrived.
@@ -121,3 +123,5 @@ class ScenarioRunner {
   std::deque<ByteString> m_Kept;
   std::map<std::string, ByteString> m_Captures;
 };
+
+}  // namespace linkwright

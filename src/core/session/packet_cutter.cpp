@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace linkwright {
+
 namespace {
 
 // The first position where a pattern could still start once more bytes arrive: a pattern may
@@ -83,3 +85,5 @@ void PacketCutter::Follow(const ByteString& buffer) {
     StartOver();
   }
 }
+
+}  // namespace linkwright

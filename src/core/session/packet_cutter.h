@@ -6,6 +6,8 @@
 
 #include "byte_string.h"
 
+namespace linkwright {
+
 // Where a packet lies in the buffer it was found in: bytes begin … end − 1.
 struct PacketSpan {
   size_t begin;
@@ -53,3 +55,5 @@ class PacketCutter {
   // Where the search for the opener, or with an opener found for the closer, goes on.
   size_t m_SearchFrom = 0;
 };
+
+}  // namespace linkwright

@@ -6,6 +6,8 @@
 
 #include "byte_string.h"
 
+namespace linkwright {
+
 // Packets cut from the received bytes, in order, kept back to back in one buffer: a chunk of a
 // stream holds hundreds of packets, and a string of its own for each would cost more than
 // cutting them. A packet is valid as long as the list.
@@ -33,3 +35,5 @@ class PacketList {
   ByteString m_Bytes;
   std::vector<size_t> m_Ends;
 };
+
+}  // namespace linkwright

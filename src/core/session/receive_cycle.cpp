@@ -9,6 +9,8 @@
 #include "link/packet_extraction.h"
 #include "link/transport.h"
 
+namespace linkwright {
+
 namespace {
 
 // Traces a chunk with a line end after each packet that ends inside it.
@@ -41,7 +43,7 @@ void LogPacketMatches(std::string_view buffer, const std::vector<PacketSpan>& pa
 
 }  // namespace
 
-ReceiveCycle::ReceiveCycle(const CConfiguration& config, TraceWriter& trace)
+ReceiveCycle::ReceiveCycle(const Configuration& config, TraceWriter& trace)
     : m_Config(config), m_Trace(trace) {}
 
 bool ReceiveCycle::Brings(const Arrival& arrival) {
@@ -143,3 +145,5 @@ PacketList ReceiveCycle::TakeTimedOutPacket(Clock::time_point now) {
   EndTraceLine();
   return Counted(std::move(packets));
 }
+
+}  // namespace linkwright

@@ -8,7 +8,9 @@
 #include "session/packet_cutter.h"
 #include "session/packet_list.h"
 
-class CConfiguration;
+namespace linkwright {
+
+class Configuration;
 class TraceWriter;
 struct Arrival;
 
@@ -38,7 +40,7 @@ class ReceiveCycle {
   // A tick takes no further chunk once it has worked this long.
   static constexpr std::chrono::milliseconds kTickWorkLimit{5};
 
-  ReceiveCycle(const CConfiguration& config, TraceWriter& trace);
+  ReceiveCycle(const Configuration& config, TraceWriter& trace);
 
   // True when a poll of the link brought something to take: bytes, or a new peer.
   static bool Brings(const Arrival& arrival);
@@ -63,10 +65,12 @@ class ReceiveCycle {
   // Ends the trace line on which the unfinished packet's pieces were shown.
   void EndTraceLine();
 
-  const CConfiguration& m_Config;
+  const Configuration& m_Config;
   TraceWriter& m_Trace;
   PacketCutter m_Cutter;
   ByteString m_RxPacket;
   Clock::time_point m_LastRxTime;
   size_t m_PacketCount = 0;
 };
+
+}  // namespace linkwright

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace linkwright {
+
 namespace {
 
 constexpr double kMicrosecondsPerMs = 1000.0;
@@ -124,3 +126,5 @@ int64_t ResponseStatistics::Hits(int row) const {
   const auto found = m_Rows.find(row);
   return found == m_Rows.end() ? 0 : found->second.hits;
 }
+
+}  // namespace linkwright

@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+namespace linkwright {
+
 // How fast the device answers each row. Every row sent (by a click, a function key, AutoSend or
 // AutoReply) starts a wait; the first packet cut after it is the device's answer and ends the
 // wait. A row sent again before its answer waits from the newer send, so each row has at most
@@ -71,3 +73,5 @@ class ResponseStatistics {
   std::vector<int> m_Waiting;
   uint64_t m_Generation = 0;
 };
+
+}  // namespace linkwright

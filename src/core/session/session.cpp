@@ -7,13 +7,15 @@
 #include "front_end/front_end.h"
 #include "front_end/result_beep.h"
 
+namespace linkwright {
+
 namespace {
 
 constexpr const char* kOnlyOnePeer = "Only allow one message socket at a time";
 
 }  // namespace
 
-Session::Session(CConfiguration& config, FrontEnd& frontEnd)
+Session::Session(Configuration& config, FrontEnd& frontEnd)
     : m_Config(config),
       m_FrontEnd(frontEnd),
       m_Trace(config, frontEnd),
@@ -243,7 +245,7 @@ bool Session::ToggleAutoSend() {
   const bool saved = m_Config.Save();
   StartAutoSend();
   return saved || Fail(ErrorKind::kSystem, "the configuration could not be saved to " +
-                                               CConfiguration::FilePath().string());
+                                               Configuration::FilePath().string());
 }
 
 Error Session::LoadTable(const std::filesystem::path& path) {
@@ -283,3 +285,5 @@ void Session::ShowTxCount() {
 void Session::PlayBeep(bool result) {
   PlayResultBeep(m_Config, m_FrontEnd, result);
 }
+
+}  // namespace linkwright

@@ -12,11 +12,13 @@
 #include "error.h"
 #include "front_end/trace_text.h"
 #include "link/link_controller.h"
-#include "session/linkwright_doc.h"
+#include "session/message_document.h"
 #include "session/packet_list.h"
 #include "session/tick_scheduler.h"
 
-class CConfiguration;
+namespace linkwright {
+
+class Configuration;
 class FrontEnd;
 
 // The one object a front-end holds, and the only one in the core that talks to the FrontEnd:
@@ -34,15 +36,15 @@ class Session : public LastErrorHolder {
  public:
   using Clock = TickScheduler::Clock;
 
-  Session(CConfiguration& config, FrontEnd& frontEnd);
+  Session(Configuration& config, FrontEnd& frontEnd);
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
   MessageTable& Table() { return m_Doc.Table(); }
-  CLinkwrightDoc& Document() { return m_Doc; }
+  MessageDocument& Document() { return m_Doc; }
   ResponseStatistics& Statistics() { return m_Doc.Statistics(); }
-  CLinkController& Link() { return m_Link; }
-  const CLinkController& Link() const { return m_Link; }
+  LinkController& Link() { return m_Link; }
+  const LinkController& Link() const { return m_Link; }
   const TickScheduler& Timers() const { return m_Timers; }
   // Where commands outside the link (the checksum report) write the trace.
   TraceWriter& Trace() { return m_Trace; }
@@ -173,13 +175,15 @@ class Session : public LastErrorHolder {
   void ShowTxCount();
   void PlayBeep(bool result);
 
-  CConfiguration& m_Config;
+  Configuration& m_Config;
   FrontEnd& m_FrontEnd;
   TraceWriter m_Trace;
-  CLinkController m_Link;
-  CLinkwrightDoc m_Doc;
+  LinkController m_Link;
+  MessageDocument m_Doc;
   TickScheduler m_Timers;
   std::weak_ptr<const PacketObserver> m_PacketObserver;
   std::optional<LinkStatus> m_ShownStatus;
   int32_t m_ShownTxCount = 0;
 };
+
+}  // namespace linkwright

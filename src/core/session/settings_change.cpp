@@ -3,7 +3,9 @@
 #include "config/connection_signature.h"
 #include "session/session.h"
 
-bool ApplyChangedSettings(Session& session, const CConfiguration& config,
+namespace linkwright {
+
+bool ApplyChangedSettings(Session& session, const Configuration& config,
                           const std::string& signatureBefore) {
   bool reopened = true;
   if (session.IsOpen() && ConnectionSignature(config) != signatureBefore) {
@@ -14,3 +16,5 @@ bool ApplyChangedSettings(Session& session, const CConfiguration& config,
   session.StartAutoSend();
   return reopened;
 }
+
+}  // namespace linkwright

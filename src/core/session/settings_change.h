@@ -2,7 +2,9 @@
 
 #include <string>
 
-class CConfiguration;
+namespace linkwright {
+
+class Configuration;
 class Session;
 
 // What follows a confirmed change of the settings in `config` (the store the session reads):
@@ -12,5 +14,7 @@ class Session;
 // effect at once. Every other setting needs nothing: it is read when it is used.
 // False when the link was reopened and did not open again (LastError of the session says
 // why); true otherwise.
-bool ApplyChangedSettings(Session& session, const CConfiguration& config,
+bool ApplyChangedSettings(Session& session, const Configuration& config,
                           const std::string& signatureBefore);
+
+}  // namespace linkwright

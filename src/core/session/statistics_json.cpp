@@ -5,6 +5,8 @@
 
 #include "session/response_statistics.h"
 
+namespace linkwright {
+
 namespace {
 
 using Figures = ResponseStatistics::Figures;
@@ -52,3 +54,5 @@ std::string StatisticsSummary(const ResponseStatistics& statistics) {
   }
   return line;
 }
+
+}  // namespace linkwright

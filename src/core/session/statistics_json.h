@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace linkwright {
+
 class ResponseStatistics;
 
 // The statistics as a JSON document, one object per row that has counts and one for all rows:
@@ -14,3 +16,5 @@ std::string StatisticsJson(const ResponseStatistics& statistics);
 // One line for a person: "12 sent, 10 answered, 9 AutoReply hits, median 2.500 ms, p90 7.250 ms,
 // max 9.000 ms" (the times left out while nothing was answered).
 std::string StatisticsSummary(const ResponseStatistics& statistics);
+
+}  // namespace linkwright

@@ -4,7 +4,9 @@
 
 #include "config/configuration.h"
 
-TickScheduler::TickScheduler(const CConfiguration& config) : m_Config(config) {}
+namespace linkwright {
+
+TickScheduler::TickScheduler(const Configuration& config) : m_Config(config) {}
 
 void TickScheduler::StartRxPolling() {
   m_RxDue = DueAfterPeriod(setting::kRxPollingTime);
@@ -64,3 +66,5 @@ bool TickScheduler::TakeDue(std::optional<Clock::time_point>& due) {
   due.reset();
   return true;
 }
+
+}  // namespace linkwright

@@ -3,7 +3,9 @@
 #include <chrono>
 #include <optional>
 
-class CConfiguration;
+namespace linkwright {
+
+class Configuration;
 struct SettingKey;
 
 // The due times of the main window's two timers: receive polling, period
@@ -24,7 +26,7 @@ class TickScheduler {
   // The shortest period; smaller settings (0 included) are raised to it, as a window timer does.
   static constexpr std::chrono::milliseconds kMinimumPeriod{1};
 
-  explicit TickScheduler(const CConfiguration& config);
+  explicit TickScheduler(const Configuration& config);
 
   // Sets the receive-polling timer anew.
   void StartRxPolling();
@@ -53,7 +55,9 @@ class TickScheduler {
   Clock::time_point DueAfterPeriod(const SettingKey& period) const;
   static bool TakeDue(std::optional<Clock::time_point>& due);
 
-  const CConfiguration& m_Config;
+  const Configuration& m_Config;
   std::optional<Clock::time_point> m_RxDue;
   std::optional<Clock::time_point> m_AutoSendDue;
 };
+
+}  // namespace linkwright

@@ -2,6 +2,8 @@
 
 #include "xml/xml_entities.h"
 
+namespace linkwright {
+
 ByteString XmlOpenTag(std::string_view name, std::string_view attributes) {
   ByteString tag = "<";
   tag.append(name);
@@ -23,3 +25,5 @@ ByteString XmlCloseTag(std::string_view name) {
 ByteString XmlElement(std::string_view name, std::string_view value, std::string_view attributes) {
   return XmlOpenTag(name, attributes) + EncodeXmlText(value) + XmlCloseTag(name);
 }
+
+}  // namespace linkwright

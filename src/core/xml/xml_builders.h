@@ -4,11 +4,13 @@
 
 #include "byte_string.h"
 
+namespace linkwright {
+
 // Tag builders for writing XML one line at a time.
 //
 // Element values are written with the five entities &lt; &amp; &gt; &apos; &quot; in place of
 // the characters they stand for, so any value without a NUL byte reads back unchanged through
-// CXmlReader. Attributes are passed as preformatted text (name="value" pairs) and written as
+// XmlReader. Attributes are passed as preformatted text (name="value" pairs) and written as
 // given: the caller quotes and encodes them.
 
 // "<name>" or, with attributes, "<name attributes>".
@@ -20,3 +22,5 @@ ByteString XmlCloseTag(std::string_view name);
 // XmlOpenTag(name, attributes) + the encoded value + XmlCloseTag(name), on one line.
 ByteString XmlElement(std::string_view name, std::string_view value,
                       std::string_view attributes = {});
+
+}  // namespace linkwright

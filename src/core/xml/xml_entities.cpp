@@ -4,6 +4,8 @@
 #include <cstring>
 #include <optional>
 
+namespace linkwright {
+
 namespace {
 
 struct Entity {
@@ -152,3 +154,5 @@ ByteString EncodeXmlText(std::string_view value) {
   }
   return out;
 }
+
+}  // namespace linkwright

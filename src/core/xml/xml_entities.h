@@ -5,6 +5,8 @@
 
 #include "byte_string.h"
 
+namespace linkwright {
+
 // The five XML entities (&lt; &amp; &gt; &apos; &quot;) and character references.
 
 // Decodes text[left..right] of NUL-terminated document text: the five entities become their
@@ -14,3 +16,5 @@ ByteString DecodeXmlText(const char* text, int32_t left, int32_t right);
 
 // Replaces each of < & > ' " with its entity.
 ByteString EncodeXmlText(std::string_view value);
+
+}  // namespace linkwright

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace linkwright {
+
 void XmlPositionArray::Grow(int32_t wanted) {
   if (m_Count >= wanted) {
     return;
@@ -32,3 +34,5 @@ void XmlPositionArray::Grow(int32_t wanted) {
   resize(added, wanted - added * kSegmentSize, added == last ? lastSize : 0);
   m_Count = wanted;
 }
+
+}  // namespace linkwright

@@ -4,6 +4,8 @@
 #include <memory>
 #include <vector>
 
+namespace linkwright {
+
 // Where one element lies in the document text, by byte index, and its links in the tree.
 // For an empty element (<a/>) endTagOpen is the index of the '/' and endTagClose equals
 // startTagClose. Links are record indexes; 0 means none (record 0 stands for the document).
@@ -43,3 +45,5 @@ class XmlPositionArray {
   std::vector<std::unique_ptr<XmlElementPos[]>> m_Segments;
   int32_t m_Count = 0;
 };
+
+}  // namespace linkwright

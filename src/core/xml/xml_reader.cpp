@@ -11,6 +11,8 @@
 #include "diag/diag_log.h"
 #include "xml/xml_entities.h"
 
+namespace linkwright {
+
 namespace {
 
 constexpr char kElementTagNotFound[] = "Element tag not found";
@@ -72,11 +74,11 @@ int ReadWholeFile(const std::filesystem::path& path, ByteString& content) {
 
 }  // namespace
 
-CXmlReader::CXmlReader() {
+XmlReader::XmlReader() {
   ParseDocument();
 }
 
-bool CXmlReader::LoadFile(const std::filesystem::path& path) {
+bool XmlReader::LoadFile(const std::filesystem::path& path) {
   ByteString content;
   errno = 0;
   if (const int error = ReadWholeFile(path, content); error != 0) {
@@ -88,13 +90,13 @@ bool CXmlReader::LoadFile(const std::filesystem::path& path) {
   return ParseDocument();
 }
 
-bool CXmlReader::SetText(ByteString text) {
+bool XmlReader::SetText(ByteString text) {
   m_Document = std::move(text);
   m_ResultText.clear();
   return ParseDocument();
 }
 
-bool CXmlReader::ParseDocument() {
+bool XmlReader::ParseDocument() {
   const ByteString kept = std::move(m_ResultText);
   ClearError();
   m_Parent = m_Current = m_Child = 0;
@@ -130,7 +132,7 @@ bool CXmlReader::ParseDocument() {
   return top > 0;
 }
 
-int32_t CXmlReader::TakeRecord() {
+int32_t XmlReader::TakeRecord() {
   if (m_NextFree == m_Positions.Count()) {
     m_Positions.Grow(m_NextFree + m_NextFree / 2);
   }
@@ -141,7 +143,7 @@ int32_t CXmlReader::TakeRecord() {
 // Returns the new record, 0 when the parent's end tag comes first (its '<' is then left in the
 // parent's endTagOpen), or -1 after an error. Records may move while children are parsed, so
 // no reference to one is held across the recursion.
-int32_t CXmlReader::ParseElement(int32_t parent, int depth) {
+int32_t XmlReader::ParseElement(int32_t parent, int depth) {
   const XmlScanner scan = Scanner();
   const int32_t record = TakeRecord();
   m_Positions[record] = {};
@@ -210,7 +212,7 @@ int32_t CXmlReader::ParseElement(int32_t parent, int depth) {
 
 // Checks the end tag that follows the element's content: '/', the element's name, then any
 // tokens up to an unquoted '>'. Returns the record or -1.
-int32_t CXmlReader::ParseEndTag(int32_t record, std::string_view name) {
+int32_t XmlReader::ParseEndTag(int32_t record, std::string_view name) {
   const XmlScanner scan = Scanner();
   int32_t index = m_Positions[record].endTagOpen;
   if (!scan.FindChar(index, '<')) {
@@ -242,7 +244,7 @@ int32_t CXmlReader::ParseEndTag(int32_t record, std::string_view name) {
 
 // Fails with the message, the element name in place of its %s, cut to fit the message room.
 // Kept out of line so the recursive parse keeps small stack frames.
-[[gnu::noinline]] int32_t CXmlReader::ParseFailure(const char* format, std::string_view name) {
+[[gnu::noinline]] int32_t XmlReader::ParseFailure(const char* format, std::string_view name) {
   char message[kMessageRoom];
   const std::string terminatedName(name);
   std::snprintf(message, sizeof message, format, terminatedName.c_str());
@@ -250,7 +252,7 @@ int32_t CXmlReader::ParseEndTag(int32_t record, std::string_view name) {
   return -1;
 }
 
-bool CXmlReader::NameMatches(int32_t record, std::string_view name) const {
+bool XmlReader::NameMatches(int32_t record, std::string_view name) const {
   if (name.empty()) {
     return true;
   }
@@ -261,7 +263,7 @@ bool CXmlReader::NameMatches(int32_t record, std::string_view name) const {
   return XmlNameMatches(scan.TokenText(token), name);
 }
 
-int32_t CXmlReader::FindSibling(int32_t first, std::string_view name) const {
+int32_t XmlReader::FindSibling(int32_t first, std::string_view name) const {
   int32_t record = first;
   while (record != 0 && !NameMatches(record, name)) {
     record = m_Positions[record].nextSibling;
@@ -269,7 +271,7 @@ int32_t CXmlReader::FindSibling(int32_t first, std::string_view name) const {
   return record;
 }
 
-bool CXmlReader::FindElement(std::string_view name) {
+bool XmlReader::FindElement(std::string_view name) {
   const int32_t first =
       m_Current != 0 ? m_Positions[m_Current].nextSibling : m_Positions[m_Parent].firstChild;
   const int32_t found = FindSibling(first, name);
@@ -282,7 +284,7 @@ bool CXmlReader::FindElement(std::string_view name) {
   return true;
 }
 
-bool CXmlReader::FindChildElement(std::string_view name) {
+bool XmlReader::FindChildElement(std::string_view name) {
   if (m_Current == 0 && !FindElement()) {
     return false;
   }
@@ -298,7 +300,7 @@ bool CXmlReader::FindChildElement(std::string_view name) {
   return true;
 }
 
-bool CXmlReader::EnterElement() {
+bool XmlReader::EnterElement() {
   if (m_Current == 0) {
     return false;
   }
@@ -308,7 +310,7 @@ bool CXmlReader::EnterElement() {
   return true;
 }
 
-bool CXmlReader::LeaveElement() {
+bool XmlReader::LeaveElement() {
   if (m_Parent == 0) {
     return false;
   }
@@ -318,7 +320,7 @@ bool CXmlReader::LeaveElement() {
   return true;
 }
 
-ByteString CXmlReader::GetChildText() const {
+ByteString XmlReader::GetChildText() const {
   if (m_Child == 0) {
     return {};
   }
@@ -341,7 +343,7 @@ ByteString CXmlReader::GetChildText() const {
   return DecodeXmlText(scan.Text(), element.startTagClose + 1, element.endTagOpen - 1);
 }
 
-bool CXmlReader::GetChildTextByName(std::string_view name, ByteString& text) {
+bool XmlReader::GetChildTextByName(std::string_view name, ByteString& text) {
   m_Child = 0;
   if (!FindChildElement(name)) {
     text.clear();
@@ -351,8 +353,10 @@ bool CXmlReader::GetChildTextByName(std::string_view name, ByteString& text) {
   return true;
 }
 
-ByteString CXmlReader::GetChildTextByName(std::string_view name) {
+ByteString XmlReader::GetChildTextByName(std::string_view name) {
   ByteString text;
   GetChildTextByName(name, text);
   return text;
 }
+
+}  // namespace linkwright

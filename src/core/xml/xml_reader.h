@@ -9,6 +9,8 @@
 #include "xml/xml_position_array.h"
 #include "xml/xml_scanner.h"
 
+namespace linkwright {
+
 // A small non-validating XML reader. It keeps the whole document as one byte string (no
 // character-set conversion; the first NUL byte ends the document) and builds a tree of element
 // positions: byte indexes into that string, never copies of names or text. Only elements become
@@ -26,9 +28,9 @@
 // A failed load or parse also leaves its error in LastError: kSystem with the system's text when
 // the file cannot be read, kInput with the parse error (or "no XML element" for an empty
 // document) when the text is not XML.
-class CXmlReader : public LastErrorHolder {
+class XmlReader : public LastErrorHolder {
  public:
-  CXmlReader();
+  XmlReader();
 
   // Reads the whole file and parses it. True when a top-level element was parsed. The result
   // text becomes "<size> bytes", followed by ", <error>" when parsing failed. When the file
@@ -85,3 +87,5 @@ class CXmlReader : public LastErrorHolder {
   int32_t m_NextFree = 1;
   XmlPositionArray m_Positions;
 };
+
+}  // namespace linkwright

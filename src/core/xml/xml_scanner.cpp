@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 
+namespace linkwright {
+
 namespace {
 
 constexpr bool IsBlank(char c) {
@@ -143,3 +145,5 @@ bool XmlNameMatches(std::string_view tagName, std::string_view name) {
   const char after = name[tagName.size()];
   return after == ' ' || after == '=' || after == '/' || after == '[' || after == '\0';
 }
+
+}  // namespace linkwright

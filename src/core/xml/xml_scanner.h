@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
+namespace linkwright {
+
 // Byte-index scanning over document text that ends at its first NUL byte. Indexes are signed
 // 32-bit like the element positions; they never pass the end of the text.
 
@@ -54,3 +56,5 @@ class XmlScanner {
 // Whether the element name `tagName` is meant by `name`: an empty `name` means any element;
 // otherwise `name` starts with `tagName` and ends there or continues with ' ', '=', '/' or '['.
 bool XmlNameMatches(std::string_view tagName, std::string_view name);
+
+}  // namespace linkwright

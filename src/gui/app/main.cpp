@@ -4,8 +4,10 @@
 
 #include "config/configuration.h"
 #include "diag/diag_log.h"
-#include "gui/app/main_frame.h"
+#include "gui/app/main_window.h"
 #include "version.h"
+
+namespace linkwright {
 
 namespace {
 
@@ -52,6 +54,10 @@ bool AsksForHelpOrVersion(int argc, char* argv[]) {
 
 }  // namespace
 
+}  // namespace linkwright
+
+using namespace linkwright;
+
 int main(int argc, char* argv[]) {
   QCoreApplication::setOrganizationName("Linkwright");
   QCoreApplication::setApplicationName("Linkwright");
@@ -70,13 +76,13 @@ int main(int argc, char* argv[]) {
     SetDiagToStandardError();
   }
   if (!options.configPath.isEmpty()) {
-    CConfiguration::SetFilePath(options.configPath.toStdString());
+    Configuration::SetFilePath(options.configPath.toStdString());
   }
   GetConfiguration().Load();
   // AutoSend is off after every start, whatever the file says; the file keeps its value.
   GetConfiguration().Override(setting::kAutoSendEnabled, "0");
 
-  CMainFrame frame(GetConfiguration());
+  MainWindow frame(GetConfiguration());
   if (!options.messageFile.isEmpty()) {
     frame.OpenStartupFile(options.messageFile);
   }

@@ -6,6 +6,8 @@
 #include <QKeySequence>
 #include <array>
 
+namespace linkwright {
+
 namespace {
 
 // One row of the action table. Plain Ctrl+C, Ctrl+V and Ctrl+X stay with the widget that has
@@ -201,3 +203,5 @@ WindowActions MakeWindowActions(QObject* owner) {
   }
   return actions;
 }
+
+}  // namespace linkwright

@@ -3,6 +3,8 @@
 class QAction;
 class QObject;
 
+namespace linkwright {
+
 // The window's own commands, each a QAction named for tests and scripts ("fileNew", …). The
 // parts of the window take theirs over; the menus and the toolbar show them.
 struct WindowActions {
@@ -34,3 +36,5 @@ struct WindowActions {
 
 // Makes every action of the table, owned by `owner`, with its text, status tip, icon and keys.
 WindowActions MakeWindowActions(QObject* owner);
+
+}  // namespace linkwright

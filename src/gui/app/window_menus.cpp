@@ -9,6 +9,8 @@
 #include "gui/session/session_driver.h"
 #include "gui/trace/trace_commands.h"
 
+namespace linkwright {
+
 namespace {
 
 void BuildToolBar(QMainWindow& window, const WindowActions& a) {
@@ -31,7 +33,7 @@ void BuildToolBar(QMainWindow& window, const WindowActions& a) {
 }  // namespace
 
 WindowMenus BuildWindowMenus(QMainWindow& window, const WindowActions& a, SessionDriver& driver,
-                             CBottomView& tracePane) {
+                             TracePane& tracePane) {
   const auto* trace = new TraceCommands(window, tracePane);
   QMenuBar* bar = window.menuBar();
   WindowMenus menus{};
@@ -76,3 +78,5 @@ WindowMenus BuildWindowMenus(QMainWindow& window, const WindowActions& a, Sessio
   BuildToolBar(window, a);
   return menus;
 }
+
+}  // namespace linkwright

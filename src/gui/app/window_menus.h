@@ -1,9 +1,12 @@
 #pragma once
 
-class CBottomView;
 class QAction;
 class QMainWindow;
 class QMenu;
+
+namespace linkwright {
+
+class TracePane;
 class SessionDriver;
 struct WindowActions;
 
@@ -18,4 +21,6 @@ struct WindowMenus {
 // Builds every menu of the window and its toolbar, from the window's actions and those of its
 // parts; the trace pane's commands are made here, since only the menus hold them.
 WindowMenus BuildWindowMenus(QMainWindow& window, const WindowActions& actions,
-                             SessionDriver& driver, CBottomView& tracePane);
+                             SessionDriver& driver, TracePane& tracePane);
+
+}  // namespace linkwright

@@ -11,6 +11,8 @@
 
 #include "config/configuration.h"
 
+namespace linkwright {
+
 namespace {
 
 constexpr const char* kGroup = "WindowState/";
@@ -100,8 +102,8 @@ int SavedUpperPaneHeight(const QSettings& settings) {
   return settings.value(Key("tvh"), kDefaultUpperPaneHeight).toInt();
 }
 
-void ApplyWindowOptions(QWidget& window, const CConfiguration& config) {
-  const bool onTop = config.GetBool("UserInterface", "AlwaysOnTop");
+void ApplyWindowOptions(QWidget& window, const Configuration& config) {
+  const bool onTop = config.GetBool(setting::kAlwaysOnTop);
   if (onTop != window.windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
     // Changing a window flag hides the window; it comes back where it was.
     const bool visible = window.isVisible();
@@ -112,7 +114,8 @@ void ApplyWindowOptions(QWidget& window, const CConfiguration& config) {
       window.show();
     }
   }
-  const int transparency =
-      std::clamp(config.GetInt("UserInterface", "Transparency"), 0, kMaxTransparency);
+  const int transparency = std::clamp(config.GetInt(setting::kTransparency), 0, kMaxTransparency);
   window.setWindowOpacity(static_cast<double>(kMaxTransparency - transparency) / kMaxTransparency);
 }
+
+}  // namespace linkwright

@@ -3,10 +3,13 @@
 #include <QPoint>
 #include <QSize>
 
-class CConfiguration;
 class QSettings;
 class QSplitter;
 class QWidget;
+
+namespace linkwright {
+
+class Configuration;
 
 // The main window's placement in the user's settings, group "WindowState": "flags",
 // "showCmd" (1 normal, 2 minimised, 3 maximised), the normal rectangle as "x1", "y1" (left,
@@ -34,4 +37,6 @@ QPoint ClampedTopLeft(QPoint topLeft, QSize screen, QSize icon);
 
 // Puts the window in the top-most band or back ("UserInterface"/"AlwaysOnTop"), keeping its
 // position and size, and makes it as transparent as "Transparency" says (0 opaque).
-void ApplyWindowOptions(QWidget& window, const CConfiguration& config);
+void ApplyWindowOptions(QWidget& window, const Configuration& config);
+
+}  // namespace linkwright

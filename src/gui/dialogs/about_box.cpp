@@ -6,8 +6,10 @@
 #include <QIcon>
 #include <QPushButton>
 
-#include "gui/widgets/link_label.h"
+#include "gui/widgets/hyperlink_label.h"
 #include "version.h"
+
+namespace linkwright {
 
 namespace {
 
@@ -21,8 +23,8 @@ QLabel* IconLabel(const QIcon& icon, QWidget* parent) {
 
 }  // namespace
 
-CAboutBox::CAboutBox(QWidget* parent)
-    : QDialog(parent), m_Address(new CLink(this)), m_Logo(new CLink(this)) {
+AboutBox::AboutBox(QWidget* parent)
+    : QDialog(parent), m_Address(new HyperlinkLabel(this)), m_Logo(new HyperlinkLabel(this)) {
   setWindowTitle("About Linkwright");
   QUrl homepage(kLinkwrightHomepage);
 
@@ -44,7 +46,7 @@ CAboutBox::CAboutBox(QWidget* parent)
 
   auto* ok = new QPushButton("OK", this);
   ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, &CAboutBox::accept);
+  connect(ok, &QPushButton::clicked, this, &AboutBox::accept);
 
   auto* grid = new QGridLayout(this);
   grid->setHorizontalSpacing(12);
@@ -57,3 +59,5 @@ CAboutBox::CAboutBox(QWidget* parent)
   grid->setColumnStretch(1, 1);
   setFixedSize(sizeHint());
 }
+
+}  // namespace linkwright

@@ -2,21 +2,25 @@
 
 #include <QDialog>
 
-class CLink;
+namespace linkwright {
+
+class HyperlinkLabel;
 
 // The modal "About Linkwright" box: the program icon, the product name and version, the legal
 // notice and maker, and the maker's web address as a text link and as a logo, both opening the
 // product's web site.
-class CAboutBox : public QDialog {
+class AboutBox : public QDialog {
   Q_OBJECT
 
  public:
-  explicit CAboutBox(QWidget* parent = nullptr);
+  explicit AboutBox(QWidget* parent = nullptr);
 
-  CLink* AddressLink() const { return m_Address; }
-  CLink* LogoLink() const { return m_Logo; }
+  HyperlinkLabel* AddressLink() const { return m_Address; }
+  HyperlinkLabel* LogoLink() const { return m_Logo; }
 
  private:
-  CLink* m_Address;
-  CLink* m_Logo;
+  HyperlinkLabel* m_Address;
+  HyperlinkLabel* m_Logo;
 };
+
+}  // namespace linkwright

@@ -6,6 +6,9 @@
 
 class QAbstractItemView;
 class QAction;
+
+namespace linkwright {
+
 class TraceWriter;
 
 // The bytes of the text selected in the cell being edited in `view`: the selected characters
@@ -18,13 +21,13 @@ ByteString GetSelectedCellBytes(const QAbstractItemView& view);
 // shown as received data is, in one append. The action is enabled exactly while
 // GetSelectedCellBytes gives at least one byte, followed as the focus, the text and the selection
 // change.
-class CComputeCrcCommand : public QObject {
+class ComputeCrcCommand : public QObject {
   Q_OBJECT
 
  public:
   // Takes over the action's triggering and enabled state.
-  CComputeCrcCommand(const QAbstractItemView& view, QAction* action, TraceWriter& trace,
-                     QObject* parent = nullptr);
+  ComputeCrcCommand(const QAbstractItemView& view, QAction* action, TraceWriter& trace,
+                    QObject* parent = nullptr);
 
   void Run();
 
@@ -35,3 +38,5 @@ class CComputeCrcCommand : public QObject {
   TraceWriter& m_Trace;
   QAction* m_Action;
 };
+
+}  // namespace linkwright

@@ -5,6 +5,8 @@
 
 #include "config/config_keys.h"
 
+namespace linkwright {
+
 // What the enable rules of a configuration page may read of its controls, each named by the
 // setting it edits.
 class ConfigControlState {
@@ -59,3 +61,5 @@ struct ConfigPageTable {
 
 // The editor's tabs in order: "Connection", "User Interface", "Tools".
 const std::vector<ConfigPageTable>& ConfigPageTables();
+
+}  // namespace linkwright

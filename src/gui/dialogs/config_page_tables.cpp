@@ -1,5 +1,7 @@
 #include "gui/dialogs/config_page_table.h"
 
+namespace linkwright {
+
 namespace {
 
 using Kind = ConfigControlKind;
@@ -224,3 +226,5 @@ const std::vector<ConfigPageTable>& ConfigPageTables() {
                                                       ToolsPage()};
   return tables;
 }
+
+}  // namespace linkwright

@@ -14,6 +14,8 @@
 #include "gui/widgets/numeric_edit.h"
 #include "link/serial/serial_port.h"
 
+namespace linkwright {
+
 namespace {
 
 std::string Utf8(const QString& text) {
@@ -24,28 +26,28 @@ QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-void ExchangeLineEdit(CConfiguration& configuration, ExchangeDirection direction, QLineEdit* edit,
+void ExchangeLineEdit(Configuration& configuration, ExchangeDirection direction, QLineEdit* edit,
                       const SettingKey& setting) {
   std::string text = Utf8(edit->text());
   configuration.ExchangeText(direction, text, setting);
   edit->setText(FromUtf8(text));
 }
 
-void ExchangeNumber(CConfiguration& configuration, ExchangeDirection direction, CNumericEdit* edit,
+void ExchangeNumber(Configuration& configuration, ExchangeDirection direction, NumericEdit* edit,
                     const SettingKey& setting) {
   std::string text = Utf8(edit->Text());
   configuration.ExchangeText(direction, text, setting);
   edit->SetText(FromUtf8(text));
 }
 
-void ExchangeCheck(CConfiguration& configuration, ExchangeDirection direction, QCheckBox* box,
+void ExchangeCheck(Configuration& configuration, ExchangeDirection direction, QCheckBox* box,
                    const SettingKey& setting) {
   bool checked = box->isChecked();
   configuration.ExchangeCheck(direction, checked, setting);
   box->setChecked(checked);
 }
 
-void ExchangeCombo(CConfiguration& configuration, ExchangeDirection direction, QComboBox* list,
+void ExchangeCombo(Configuration& configuration, ExchangeDirection direction, QComboBox* list,
                    const ConfigControlRow& row) {
   ComboContent content;
   for (int i = 0; i < list->count(); ++i) {
@@ -64,8 +66,7 @@ void ExchangeCombo(CConfiguration& configuration, ExchangeDirection direction, Q
 
 }  // namespace
 
-CConfigPage::CConfigPage(CConfiguration& configuration, const ConfigPageTable& table,
-                         QWidget* parent)
+ConfigPage::ConfigPage(Configuration& configuration, const ConfigPageTable& table, QWidget* parent)
     : QWidget(parent), m_Configuration(configuration), m_Table(table) {
   // Every control exists before any layout, so the tab order is the table's.
   for (const ConfigControlRow& row : m_Table.rows) {
@@ -74,7 +75,7 @@ CConfigPage::CConfigPage(CConfiguration& configuration, const ConfigPageTable& t
   LayOut();
 }
 
-void CConfigPage::AddControl(const ConfigControlRow& row) {
+void ConfigPage::AddControl(const ConfigControlRow& row) {
   QWidget* control = nullptr;
   QWidget* button = nullptr;
   QLabel* label = nullptr;
@@ -89,7 +90,7 @@ void CConfigPage::AddControl(const ConfigControlRow& row) {
       break;
     }
     case ConfigControlKind::kNumber:
-      control = new CNumericEdit(0, row.maximum, this);
+      control = new NumericEdit(0, row.maximum, this);
       break;
     case ConfigControlKind::kCheck: {
       auto* box = new QCheckBox(row.label, this);
@@ -122,7 +123,7 @@ void CConfigPage::AddControl(const ConfigControlRow& row) {
   m_Labels.push_back(label);
 }
 
-void CConfigPage::LayOut() {
+void ConfigPage::LayOut() {
   auto* page = new QVBoxLayout(this);
   QHBoxLayout* groups = nullptr;
   for (size_t box = 0; box < m_Table.boxes.size(); ++box) {
@@ -147,7 +148,7 @@ void CConfigPage::LayOut() {
   page->addStretch();
 }
 
-void CConfigPage::AddFormRow(QFormLayout* form, size_t row) {
+void ConfigPage::AddFormRow(QFormLayout* form, size_t row) {
   QWidget* control = m_Controls[row];
   const bool sharesLine = row + 1 < m_Table.rows.size() && m_Table.rows[row + 1].sameLine;
   if (m_Buttons[row] == nullptr && !sharesLine) {
@@ -168,7 +169,7 @@ void CConfigPage::AddFormRow(QFormLayout* form, size_t row) {
   form->addRow(m_Labels[row], line);
 }
 
-void CConfigPage::Activate() {
+void ConfigPage::Activate() {
   if (m_Filled) {
     return;
   }
@@ -177,19 +178,19 @@ void CConfigPage::Activate() {
   UpdateEnabling();
 }
 
-void CConfigPage::Deactivate() {
+void ConfigPage::Deactivate() {
   if (m_Filled) {
     Exchange(ExchangeDirection::kFromControls);
   }
 }
 
-void CConfigPage::Exchange(ExchangeDirection direction) {
+void ConfigPage::Exchange(ExchangeDirection direction) {
   for (size_t row = 0; row < m_Table.rows.size(); ++row) {
     ExchangeRow(direction, row);
   }
 }
 
-void CConfigPage::ExchangeRow(ExchangeDirection direction, size_t row) {
+void ConfigPage::ExchangeRow(ExchangeDirection direction, size_t row) {
   const ConfigControlRow& spec = m_Table.rows[row];
   QWidget* control = m_Controls[row];
   switch (spec.kind) {
@@ -198,7 +199,7 @@ void CConfigPage::ExchangeRow(ExchangeDirection direction, size_t row) {
       ExchangeLineEdit(m_Configuration, direction, static_cast<QLineEdit*>(control), spec.setting);
       break;
     case ConfigControlKind::kNumber:
-      ExchangeNumber(m_Configuration, direction, static_cast<CNumericEdit*>(control), spec.setting);
+      ExchangeNumber(m_Configuration, direction, static_cast<NumericEdit*>(control), spec.setting);
       break;
     case ConfigControlKind::kCheck:
       ExchangeCheck(m_Configuration, direction, static_cast<QCheckBox*>(control), spec.setting);
@@ -209,7 +210,7 @@ void CConfigPage::ExchangeRow(ExchangeDirection direction, size_t row) {
   }
 }
 
-void CConfigPage::UpdateEnabling() {
+void ConfigPage::UpdateEnabling() {
   for (size_t row = 0; row < m_Controls.size(); ++row) {
     const ConfigControlRow& spec = m_Table.rows[row];
     if (spec.enabled == nullptr) {
@@ -226,7 +227,7 @@ void CConfigPage::UpdateEnabling() {
   }
 }
 
-void CConfigPage::EditSerialSettings(size_t row) {
+void ConfigPage::EditSerialSettings(size_t row) {
   auto* field = static_cast<QLineEdit*>(m_Controls[row]);
   SerialPort port;
   port.ParseSettings(Utf8(field->text()));
@@ -237,7 +238,7 @@ void CConfigPage::EditSerialSettings(size_t row) {
   }
 }
 
-QWidget* CConfigPage::ControlOf(const SettingKey& setting) const {
+QWidget* ConfigPage::ControlOf(const SettingKey& setting) const {
   for (size_t row = 0; row < m_Table.rows.size(); ++row) {
     if (m_Table.rows[row].setting.row == setting.row) {
       return m_Controls[row];
@@ -246,17 +247,19 @@ QWidget* CConfigPage::ControlOf(const SettingKey& setting) const {
   return nullptr;
 }
 
-int CConfigPage::Index(const SettingKey& setting) const {
+int ConfigPage::Index(const SettingKey& setting) const {
   auto* list = qobject_cast<QComboBox*>(ControlOf(setting));
   return list != nullptr ? list->currentIndex() : -1;
 }
 
-bool CConfigPage::Checked(const SettingKey& setting) const {
+bool ConfigPage::Checked(const SettingKey& setting) const {
   auto* box = qobject_cast<QCheckBox*>(ControlOf(setting));
   return box != nullptr && box->isChecked();
 }
 
-QString CConfigPage::Text(const SettingKey& setting) const {
+QString ConfigPage::Text(const SettingKey& setting) const {
   auto* edit = qobject_cast<QLineEdit*>(ControlOf(setting));
   return edit != nullptr ? edit->text() : QString();
 }
+
+}  // namespace linkwright

@@ -10,14 +10,16 @@ class QBoxLayout;
 class QFormLayout;
 class QLabel;
 
+namespace linkwright {
+
 // One tab of the configuration editor, built from its table. It edits the editor's copy of the
 // store: its controls are filled from the copy the first time the page is shown and written back
 // whenever the user leaves it and on OK. A page never shown exchanges nothing.
-class CConfigPage : public QWidget, public ConfigControlState {
+class ConfigPage : public QWidget, public ConfigControlState {
   Q_OBJECT
 
  public:
-  CConfigPage(CConfiguration& configuration, const ConfigPageTable& table, QWidget* parent);
+  ConfigPage(Configuration& configuration, const ConfigPageTable& table, QWidget* parent);
 
   // The page becomes the visible one: the first time, its controls are filled.
   void Activate();
@@ -41,7 +43,7 @@ class CConfigPage : public QWidget, public ConfigControlState {
   void EditSerialSettings(size_t row);
   QWidget* ControlOf(const SettingKey& setting) const;
 
-  CConfiguration& m_Configuration;
+  Configuration& m_Configuration;
   const ConfigPageTable& m_Table;
   // Per table row: the control, its "..." button or form label (null where none).
   std::vector<QWidget*> m_Controls;
@@ -49,3 +51,5 @@ class CConfigPage : public QWidget, public ConfigControlState {
   std::vector<QLabel*> m_Labels;
   bool m_Filled = false;
 };
+
+}  // namespace linkwright

@@ -5,6 +5,9 @@
 class QAbstractItemView;
 class QAction;
 class QWidget;
+
+namespace linkwright {
+
 class SessionDriver;
 
 // The commands that open a dialog of their own: Help › About and View Symbols, Tools ›
@@ -36,3 +39,5 @@ class DialogCommands : public QObject {
   SessionDriver& m_Driver;
   QWidget& m_Window;
 };
+
+}  // namespace linkwright

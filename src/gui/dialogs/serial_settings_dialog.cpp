@@ -15,6 +15,8 @@
 
 #include "link/serial/serial_device_list.h"
 
+namespace linkwright {
+
 namespace {
 
 enum FlowChoice { kFlowXonXoff = 1, kFlowHardware = 2, kFlowNone = 3 };
@@ -70,7 +72,7 @@ QString PortLabel(const std::string& path, const SerialDeviceInfo& device) {
 
 }  // namespace
 
-CSerialSettingsDialog::CSerialSettingsDialog(const SerialSettings& settings, QWidget* parent)
+SerialSettingsDialog::SerialSettingsDialog(const SerialSettings& settings, QWidget* parent)
     : QDialog(parent),
       m_Settings(settings),
       m_Port(NewList("Port")),
@@ -125,19 +127,19 @@ CSerialSettingsDialog::CSerialSettingsDialog(const SerialSettings& settings, QWi
   auto* buttons = new QDialogButtonBox(this);
   buttons->addButton("OK", QDialogButtonBox::AcceptRole)->setDefault(true);
   buttons->addButton("Cancella", QDialogButtonBox::RejectRole);
-  connect(buttons, &QDialogButtonBox::accepted, this, &CSerialSettingsDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &CSerialSettingsDialog::reject);
+  connect(buttons, &QDialogButtonBox::accepted, this, &SerialSettingsDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &SerialSettingsDialog::reject);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(buttons);
 
   auto* rescan = new QTimer(this);
-  connect(rescan, &QTimer::timeout, this, &CSerialSettingsDialog::RefreshPorts);
+  connect(rescan, &QTimer::timeout, this, &SerialSettingsDialog::RefreshPorts);
   rescan->start(kPortRescanMs);
 }
 
-QComboBox* CSerialSettingsDialog::NewList(const char* name) {
+QComboBox* SerialSettingsDialog::NewList(const char* name) {
   auto* list = new QComboBox(this);
   list->setObjectName(name);
   return list;
@@ -147,7 +149,7 @@ QComboBox* CSerialSettingsDialog::NewList(const char* name) {
 // then the configured path when it is absent now (a pseudo-terminal is not listed, a USB
 // adapter may be unplugged); then COM1 … COM16. Paths carry their text as value, COMn its
 // number.
-void CSerialSettingsDialog::FillPorts() {
+void SerialSettingsDialog::FillPorts() {
   m_Port->clear();
   for (const SerialDeviceInfo& device : ListSerialDevices()) {
     if (!device.byId.empty()) {
@@ -164,7 +166,7 @@ void CSerialSettingsDialog::FillPorts() {
   }
 }
 
-void CSerialSettingsDialog::RefreshPorts() {
+void SerialSettingsDialog::RefreshPorts() {
   const QStringList before = ItemTexts(m_Port);
   const QVariant chosen = m_Port->currentData();
   const QSignalBlocker quiet(m_Port);
@@ -175,7 +177,7 @@ void CSerialSettingsDialog::RefreshPorts() {
   }
 }
 
-SerialSettings CSerialSettingsDialog::Chosen() const {
+SerialSettings SerialSettingsDialog::Chosen() const {
   SerialSettings chosen = m_Settings;
   QVariant port = m_Port->currentData();
   if (port.typeId() == QMetaType::QString) {
@@ -197,7 +199,7 @@ SerialSettings CSerialSettingsDialog::Chosen() const {
 }
 
 bool ShowSettingsDialog(SerialSettings& settings, QWidget* parent) {
-  CSerialSettingsDialog dialog(settings, parent);
+  SerialSettingsDialog dialog(settings, parent);
   dialog.adjustSize();
   if (QScreen* screen = dialog.screen()) {
     dialog.move(screen->availableGeometry().center() - dialog.rect().center());
@@ -208,3 +210,5 @@ bool ShowSettingsDialog(SerialSettings& settings, QWidget* parent) {
   settings = dialog.Chosen();
   return true;
 }
+
+}  // namespace linkwright

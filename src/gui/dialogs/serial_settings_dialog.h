@@ -6,16 +6,18 @@
 
 class QComboBox;
 
+namespace linkwright {
+
 // The serial settings dialog, "Opzioni per porta seriale": port, bits per second, data bits,
 // parity, stop bits and flow control as six drop-down lists, "OK" and "Cancella". The port
 // list offers the serial ports present on this machine by their by-id names and paths (with
 // their description), the configured device when it is a path that is absent now, and COM1 …
 // COM16; it is read again every second while the dialog is open. Any speed may be typed.
-class CSerialSettingsDialog : public QDialog {
+class SerialSettingsDialog : public QDialog {
   Q_OBJECT
 
  public:
-  CSerialSettingsDialog(const SerialSettings& settings, QWidget* parent = nullptr);
+  SerialSettingsDialog(const SerialSettings& settings, QWidget* parent = nullptr);
 
   // The settings with the lists' choices; a list without a selection keeps the field's value.
   SerialSettings Chosen() const;
@@ -42,3 +44,5 @@ class CSerialSettingsDialog : public QDialog {
 // Runs the dialog on `settings`: true when the user pressed OK, and then `settings` holds the
 // choices; "Cancella" leaves it unchanged.
 bool ShowSettingsDialog(SerialSettings& settings, QWidget* parent);
+
+}  // namespace linkwright

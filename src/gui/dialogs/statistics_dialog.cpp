@@ -10,6 +10,8 @@
 #include "document/message_table.h"
 #include "session/response_statistics.h"
 
+namespace linkwright {
+
 namespace {
 
 constexpr int kFollowMilliseconds = 500;
@@ -41,7 +43,7 @@ void FillRow(QTableWidget& table, int at, const QString& label,
 
 }  // namespace
 
-CStatisticsDialog::CStatisticsDialog(ResponseStatistics& statistics, QWidget* parent)
+StatisticsDialog::StatisticsDialog(ResponseStatistics& statistics, QWidget* parent)
     : QDialog(parent), m_Statistics(statistics), m_Table(new QTableWidget(this)) {
   setWindowTitle(tr("Statistics"));
   m_Table->setColumnCount(7);
@@ -66,10 +68,10 @@ CStatisticsDialog::CStatisticsDialog(ResponseStatistics& statistics, QWidget* pa
   resize(620, 360);
 
   m_Follow.setInterval(kFollowMilliseconds);
-  connect(&m_Follow, &QTimer::timeout, this, &CStatisticsDialog::RefreshWhenChanged);
+  connect(&m_Follow, &QTimer::timeout, this, &StatisticsDialog::RefreshWhenChanged);
 }
 
-void CStatisticsDialog::Refresh() {
+void StatisticsDialog::Refresh() {
   const std::vector<int> rows = m_Statistics.Rows();
   m_Table->setRowCount(static_cast<int>(rows.size()) + 1);
   int at = 0;
@@ -81,28 +83,30 @@ void CStatisticsDialog::Refresh() {
   m_ShownGeneration = m_Statistics.Generation();
 }
 
-void CStatisticsDialog::RefreshWhenChanged() {
+void StatisticsDialog::RefreshWhenChanged() {
   if (m_Statistics.Generation() != m_ShownGeneration) {
     Refresh();
   }
 }
 
-void CStatisticsDialog::showEvent(QShowEvent* event) {
+void StatisticsDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   Refresh();
   m_Follow.start();
 }
 
-void CStatisticsDialog::hideEvent(QHideEvent* event) {
+void StatisticsDialog::hideEvent(QHideEvent* event) {
   QDialog::hideEvent(event);
   m_Follow.stop();
 }
 
 void ShowStatisticsDialog(ResponseStatistics& statistics, QWidget* window) {
-  auto* dialog = window->findChild<CStatisticsDialog*>();
+  auto* dialog = window->findChild<StatisticsDialog*>();
   if (dialog == nullptr) {
-    dialog = new CStatisticsDialog(statistics, window);
+    dialog = new StatisticsDialog(statistics, window);
   }
   dialog->show();
   dialog->raise();
 }
+
+}  // namespace linkwright

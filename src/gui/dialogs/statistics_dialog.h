@@ -5,17 +5,20 @@
 #include <cstdint>
 
 class QTableWidget;
+
+namespace linkwright {
+
 class ResponseStatistics;
 
 // Tools › Statistics: per row the times sent, the AutoReply hits, the answers received and the
 // median, p90 and maximum response time in ms, with a last line for all rows. It follows the
 // statistics while it is open (twice a second, only when they changed); Reset clears them. The
 // statistics must outlive the dialog.
-class CStatisticsDialog : public QDialog {
+class StatisticsDialog : public QDialog {
   Q_OBJECT
 
  public:
-  CStatisticsDialog(ResponseStatistics& statistics, QWidget* parent = nullptr);
+  StatisticsDialog(ResponseStatistics& statistics, QWidget* parent = nullptr);
 
   QTableWidget* Table() const { return m_Table; }
   // Shows the figures as they are now.
@@ -37,3 +40,5 @@ class CStatisticsDialog : public QDialog {
 // Tools › Statistics: shows the window's one statistics dialog, made on first use, and brings
 // it to the front.
 void ShowStatisticsDialog(ResponseStatistics& statistics, QWidget* window);
+
+}  // namespace linkwright

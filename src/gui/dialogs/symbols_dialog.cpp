@@ -8,6 +8,8 @@
 
 #include "codec/symbol_listing.h"
 
+namespace linkwright {
+
 namespace {
 
 // "Courier New" where it is installed, else the system's fixed-pitch font, at 8 points.
@@ -22,7 +24,7 @@ QFont ListingFont() {
 
 }  // namespace
 
-CSymbolsDialog::CSymbolsDialog(QWidget* parent)
+SymbolsDialog::SymbolsDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
   setWindowTitle("Symbols");
 
@@ -43,3 +45,5 @@ CSymbolsDialog::CSymbolsDialog(QWidget* parent)
   int width = metrics.horizontalAdvance(QString(32, 'x'));
   resize(width + 40, metrics.lineSpacing() * 20 + 60);
 }
+
+}  // namespace linkwright

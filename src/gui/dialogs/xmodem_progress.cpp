@@ -4,13 +4,15 @@
 #include <QProgressDialog>
 #include <algorithm>
 
-CXmodemProgress::CXmodemProgress(QWidget* window) : QObject(window), m_Window(window) {}
+namespace linkwright {
 
-CXmodemProgress::~CXmodemProgress() {
+XmodemProgress::XmodemProgress(QWidget* window) : QObject(window), m_Window(window) {}
+
+XmodemProgress::~XmodemProgress() {
   delete m_Dialog;
 }
 
-void CXmodemProgress::Progress(int done, int total) {
+void XmodemProgress::Progress(int done, int total) {
   if (!m_Started.isValid()) {
     m_Started.start();
   }
@@ -30,16 +32,16 @@ void CXmodemProgress::Progress(int done, int total) {
                                                       : QEventLoop::ExcludeUserInputEvents);
 }
 
-bool CXmodemProgress::Cancelled() const {
+bool XmodemProgress::Cancelled() const {
   return m_Dialog != nullptr && m_Dialog->wasCanceled();
 }
 
-void CXmodemProgress::Finish() {
+void XmodemProgress::Finish() {
   m_Started.invalidate();
   delete m_Dialog;
 }
 
-void CXmodemProgress::ShowDialog() {
+void XmodemProgress::ShowDialog() {
   m_Dialog = new QProgressDialog(tr("Xmodem"), tr("Cancel"), 0, 0, m_Window);
   m_Dialog->setWindowTitle(tr("Xmodem transfer"));
   m_Dialog->setWindowModality(Qt::WindowModal);
@@ -48,3 +50,5 @@ void CXmodemProgress::ShowDialog() {
   m_Dialog->setAutoClose(false);
   m_Dialog->show();
 }
+
+}  // namespace linkwright

@@ -9,20 +9,22 @@
 
 class QWidget;
 
+namespace linkwright {
+
 // The progress of a long transfer (Xmodem send or receive) in the window. The transfer runs on
 // the window's thread and reports each block; once it has taken longer than kShowAfterMs a
 // progress dialog shows the blocks done (of the total when known) with a Cancel button, and the
 // window repaints at every report. Cancel makes Cancelled() true, which the transfer checks
 // between blocks to end with the cancel sequence. Finish ends the transfer's display. The
 // dialog is window-modal, so while it is up no other command of the window can start.
-class CXmodemProgress : public QObject, public TransferDisplay {
+class XmodemProgress : public QObject, public TransferDisplay {
   Q_OBJECT
 
  public:
   static constexpr int kShowAfterMs = 500;
 
-  explicit CXmodemProgress(QWidget* window);
-  ~CXmodemProgress() override;
+  explicit XmodemProgress(QWidget* window);
+  ~XmodemProgress() override;
 
   // A block was done; `total` is 0 when the number of blocks is not known.
   void Progress(int done, int total) override;
@@ -43,3 +45,5 @@ class CXmodemProgress : public QObject, public TransferDisplay {
   QPointer<QProgressDialog> m_Dialog;
   QElapsedTimer m_Started;
 };
+
+}  // namespace linkwright

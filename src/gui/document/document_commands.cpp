@@ -10,6 +10,8 @@
 #include "gui/document/recent_files.h"
 #include "gui/session/session_driver.h"
 
+namespace linkwright {
+
 namespace {
 
 QString FromStd(const std::string& text) {
@@ -128,3 +130,5 @@ void DocumentCommands::TakePath(const QString& path) {
   m_DocumentPath = path;
   m_RecentFiles->Add(path);
 }
+
+}  // namespace linkwright

@@ -8,6 +8,9 @@
 class QAction;
 class QMenu;
 class QWidget;
+
+namespace linkwright {
+
 class RecentFileList;
 class SessionDriver;
 
@@ -58,3 +61,5 @@ class DocumentCommands : public QObject {
   RecentFileList* m_RecentFiles;
   QString m_DocumentPath;
 };
+
+}  // namespace linkwright

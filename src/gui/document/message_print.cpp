@@ -7,6 +7,8 @@
 #include <QPrinter>
 #include <algorithm>
 
+namespace linkwright {
+
 namespace {
 
 // Relative widths of message, comment and trigger on paper: the screen's proportions, with room
@@ -113,3 +115,5 @@ void PrintMessageTable(const MessageTable& table, QPrinter& printer) {
     pages.PaintPage(painter, page);
   }
 }
+
+}  // namespace linkwright

@@ -11,6 +11,8 @@ class QPainter;
 class QPaintDevice;
 class QPrinter;
 
+namespace linkwright {
+
 // The printed form of the message table: rows 1 … LastUsedRow() with their label, message,
 // comment, active mark and trigger, under the column titles repeated on every page. Each page
 // ends with a rule and a bold footer: "Pagina N of M" on the left, the date and time of printing
@@ -44,3 +46,5 @@ class MessageTablePrinter {
 
 // Prints the whole table to the printer, one page after the other.
 void PrintMessageTable(const MessageTable& table, QPrinter& printer);
+
+}  // namespace linkwright

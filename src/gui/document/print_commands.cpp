@@ -8,6 +8,8 @@
 
 #include "gui/document/message_print.h"
 
+namespace linkwright {
+
 PrintCommands::PrintCommands(const MessageTable& table, const Actions& actions, QWidget& window)
     : QObject(&window), m_Table(table), m_Window(window) {
   connect(actions.print, &QAction::triggered, this, &PrintCommands::Print);
@@ -43,3 +45,5 @@ void PrintCommands::Setup() {
   QPageSetupDialog dialog(&Printer(), &m_Window);
   dialog.exec();
 }
+
+}  // namespace linkwright

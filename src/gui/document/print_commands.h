@@ -3,10 +3,13 @@
 #include <QObject>
 #include <memory>
 
-class MessageTable;
 class QAction;
 class QPrinter;
 class QWidget;
+
+namespace linkwright {
+
+class MessageTable;
 
 // File › "Print...", "Print Preview" and "Print Setup..." on the message table, sharing one
 // printer so that the setup holds for the next print.
@@ -34,3 +37,5 @@ class PrintCommands : public QObject {
   QWidget& m_Window;
   std::unique_ptr<QPrinter> m_Printer;
 };
+
+}  // namespace linkwright

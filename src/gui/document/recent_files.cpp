@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QSettings>
 
+namespace linkwright {
+
 namespace {
 
 constexpr const char* kSettingsKey = "Recent File List/Files";
@@ -59,3 +61,5 @@ void RecentFileList::RebuildMenu() {
   }
   m_Menu->insertActions(m_Before, m_Actions);
 }
+
+}  // namespace linkwright

@@ -9,6 +9,8 @@
 class QAction;
 class QMenu;
 
+namespace linkwright {
+
 // The four most recently opened or saved message files, kept in the user settings ("Recent
 // File List") and shown as numbered entries in a menu before a given entry. Choosing one
 // hands its path to the opener.
@@ -36,3 +38,5 @@ class RecentFileList : public QObject {
   QStringList m_Files;
   QList<QAction*> m_Actions;
 };
+
+}  // namespace linkwright

@@ -15,6 +15,8 @@
 #include "scenario/scenario_file.h"
 #include "scenario/scenario_report.h"
 
+namespace linkwright {
+
 namespace {
 
 enum Column { kNameColumn, kStateColumn, kTimeColumn };
@@ -129,7 +131,7 @@ void ScenarioPanel::FillTree() {
 }
 
 void ScenarioPanel::Run() {
-  CConfiguration& config = GetConfiguration();
+  Configuration& config = GetConfiguration();
   for (const Scenario::Setting& setting : m_Scenario.settings) {
     config.SetFormatted(setting.section, setting.key, "%s", setting.value.c_str());
   }
@@ -229,3 +231,5 @@ bool ScenarioPanel::SaveJUnit(const QString& path) {
   }
   return true;
 }
+
+}  // namespace linkwright

@@ -7,11 +7,14 @@
 #include "scenario/scenario.h"
 #include "scenario/scenario_runner.h"
 
-class SessionDriver;
 class QLabel;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+
+namespace linkwright {
+
+class SessionDriver;
 
 // Tools › "Run Scenario...": a view of the core's scenario runner over the window's session.
 // It lists the tests with their steps, each with its state and time, live while they run; Stop
@@ -58,3 +61,5 @@ class ScenarioPanel : public QDialog {
   QPushButton* m_StopButton;
   QPushButton* m_SaveButton;
 };
+
+}  // namespace linkwright

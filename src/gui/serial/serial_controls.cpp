@@ -8,6 +8,8 @@
 
 #include "session/session.h"
 
+namespace linkwright {
+
 namespace {
 
 constexpr int kDefaultPulseMs = 100;
@@ -80,3 +82,5 @@ void SerialControls::Refresh() {
   m_LinePane->setText(status ? QString::fromStdString(DescribeModemStatus(*status))
                              : tr("no modem lines"));
 }
+
+}  // namespace linkwright

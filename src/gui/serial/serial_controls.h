@@ -8,6 +8,9 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class QStatusBar;
+
+namespace linkwright {
+
 class Session;
 
 // The "Serial" menu (DTR and RTS on, off and pulse, break), placed before the last menu, and
@@ -39,3 +42,5 @@ class SerialControls : public QObject {
   QMenu* m_Menu;
   QLabel* m_LinePane;
 };
+
+}  // namespace linkwright

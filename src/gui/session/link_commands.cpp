@@ -10,6 +10,8 @@
 #include "gui/session/link_status_panes.h"
 #include "gui/session/session_driver.h"
 
+namespace linkwright {
+
 LinkCommands::LinkCommands(SessionDriver& driver, const Actions& actions, QMainWindow& window)
     : QObject(&window), m_Driver(driver), m_Actions(actions) {
   m_Actions.autoSend->setCheckable(true);
@@ -32,5 +34,7 @@ void LinkCommands::UpdateStates() {
   const bool open = m_Driver.GetSession().IsOpen();
   m_Actions.openConnection->setEnabled(!open);
   m_Actions.closeConnection->setEnabled(open);
-  m_Actions.autoSend->setChecked(m_Driver.Configuration().GetBool(setting::kAutoSendEnabled));
+  m_Actions.autoSend->setChecked(m_Driver.Config().GetBool(setting::kAutoSendEnabled));
 }
+
+}  // namespace linkwright

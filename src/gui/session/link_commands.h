@@ -4,6 +4,9 @@
 
 class QAction;
 class QMainWindow;
+
+namespace linkwright {
+
 class SessionDriver;
 
 // The link's commands in Tools and the toolbar: Open Connection and Close Connection (each
@@ -30,3 +33,5 @@ class LinkCommands : public QObject {
   SessionDriver& m_Driver;
   Actions m_Actions;
 };
+
+}  // namespace linkwright

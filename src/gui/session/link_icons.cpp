@@ -1,5 +1,7 @@
 #include "gui/session/link_icons.h"
 
+namespace linkwright {
+
 namespace {
 
 QString LinkStateIconPath(LinkState state) {
@@ -40,3 +42,5 @@ QIcon LinkStateIcon(LinkState state) {
   const QString path = LinkStateIconPath(state);
   return path.isEmpty() ? QIcon() : QIcon(path);
 }
+
+}  // namespace linkwright

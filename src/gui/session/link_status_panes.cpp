@@ -10,6 +10,8 @@
 #include "gui/session/session_driver.h"
 #include "gui/widgets/notice_box.h"
 
+namespace linkwright {
+
 namespace {
 
 // Widths of the transmit-count and link panes, in blanks of the status bar's font.
@@ -50,3 +52,5 @@ void LinkStatusPanes::Show(const QString& description, LinkState state) {
   m_LinkIcon->setPixmap(icon.pixmap(kLinkIconSize));
   m_Window.setWindowIcon(icon.isNull() ? QIcon(kProgramIcon) : icon);
 }
+
+}  // namespace linkwright

@@ -8,6 +8,9 @@
 class QLabel;
 class QStatusBar;
 class QWidget;
+
+namespace linkwright {
+
 class SessionDriver;
 
 // What the session shows outside the trace: the status bar's sent-count pane, the link state's
@@ -29,3 +32,5 @@ class LinkStatusPanes : public QObject {
   QLabel* m_LinkIcon;
   QLabel* m_LinkPane;
 };
+
+}  // namespace linkwright

@@ -9,6 +9,8 @@
 #include "gui/session/wake_on_data.h"
 #include "session/settings_change.h"
 
+namespace linkwright {
+
 namespace {
 
 // The second bell of the failure signal follows the first after this pause.
@@ -20,7 +22,7 @@ QString FromStd(const std::string& text) {
 
 }  // namespace
 
-SessionDriver::SessionDriver(CConfiguration& config, QObject* parent)
+SessionDriver::SessionDriver(Configuration& config, QObject* parent)
     : QObject(parent),
       m_Config(config),
       m_Session(config, *this),
@@ -76,7 +78,7 @@ void SessionDriver::ToggleAutoSend() {
 }
 
 void SessionDriver::ApplyChangedSettings(const std::string& signatureBefore) {
-  EndLinkCommand(::ApplyChangedSettings(m_Session, m_Config, signatureBefore));
+  EndLinkCommand(linkwright::ApplyChangedSettings(m_Session, m_Config, signatureBefore));
 }
 
 void SessionDriver::EndLinkCommand(bool succeeded) {
@@ -158,3 +160,5 @@ void SessionDriver::ShowLinkStatus(const std::string& description, LinkState sta
 void SessionDriver::ShowNotice(const std::string& text) {
   emit NoticeArrived(FromStd(text));
 }
+
+}  // namespace linkwright

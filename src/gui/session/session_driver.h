@@ -8,8 +8,11 @@
 #include "front_end/front_end.h"
 #include "session/session.h"
 
-class CConfiguration;
 class QAction;
+
+namespace linkwright {
+
+class Configuration;
 class TransferDisplay;
 class WakeOnData;
 
@@ -23,11 +26,11 @@ class SessionDriver : public QObject, public FrontEnd {
   Q_OBJECT
 
  public:
-  SessionDriver(CConfiguration& config, QObject* parent);
+  SessionDriver(Configuration& config, QObject* parent);
   ~SessionDriver() override;
 
   Session& GetSession() { return m_Session; }
-  CConfiguration& Configuration() { return m_Config; }
+  Configuration& Config() { return m_Config; }
   // Tools › "Wake on Data".
   QAction* WakeOnDataToggle() const;
   // Wakes on data whatever Tools › "Wake on Data" says, while `forced`: for a scenario run,
@@ -79,9 +82,11 @@ class SessionDriver : public QObject, public FrontEnd {
   bool TransferRunning() const;
   void FinishTransfer();
 
-  CConfiguration& m_Config;
+  Configuration& m_Config;
   Session m_Session;
   QTimer m_TickTimer;
   WakeOnData* m_WakeOnData;
   TransferDisplay* m_Transfer = nullptr;
 };
+
+}  // namespace linkwright

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace linkwright {
+
 // Where the session driver shows a long transfer (Xmodem) while it runs: each block done, the
 // user's request to stop, and the end of the transfer.
 class TransferDisplay {
@@ -15,3 +17,5 @@ class TransferDisplay {
   // A transfer has reported and not finished.
   virtual bool Running() const = 0;
 };
+
+}  // namespace linkwright

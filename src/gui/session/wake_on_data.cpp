@@ -4,6 +4,8 @@
 #include <QSettings>
 #include <QSocketNotifier>
 
+namespace linkwright {
+
 namespace {
 
 constexpr char kWakeOnDataKey[] = "Link/WakeOnData";
@@ -45,3 +47,5 @@ void WakeOnData::Quieten() {
   }
   emit DataWaiting();
 }
+
+}  // namespace linkwright

@@ -8,6 +8,8 @@
 class QAction;
 class QSocketNotifier;
 
+namespace linkwright {
+
 // Tools › "Wake on Data" (remembered in the user settings, off unless switched on): while it is
 // checked the window watches the link's handles with socket notifiers and says DataWaiting as
 // soon as one turns readable, so the receive tick runs then instead of at the next poll. A
@@ -40,3 +42,5 @@ class WakeOnData : public QObject {
   std::vector<WaitHandle> m_Watched;
   std::vector<QSocketNotifier*> m_Notifiers;
 };
+
+}  // namespace linkwright

@@ -7,17 +7,19 @@
 #include <QMenu>
 #include <QMenuBar>
 
+namespace linkwright {
+
 QLineEdit* CurrentCellEditor(const QAbstractItemView& view) {
   // The view gives the editor that is open on a cell as that cell's index widget.
   return qobject_cast<QLineEdit*>(view.indexWidget(view.currentIndex()));
 }
 
-CCellEditorWatcher::CCellEditorWatcher(const QAbstractItemView& view, QObject* parent)
+CellEditorWatcher::CellEditorWatcher(const QAbstractItemView& view, QObject* parent)
     : QObject(parent), m_View(view) {
-  connect(qApp, &QApplication::focusChanged, this, &CCellEditorWatcher::FollowFocus);
+  connect(qApp, &QApplication::focusChanged, this, &CellEditorWatcher::FollowFocus);
 }
 
-void CCellEditorWatcher::FollowFocus() {
+void CellEditorWatcher::FollowFocus() {
   QLineEdit* editor = CurrentCellEditor(m_View);
   if (editor != m_Editor) {
     if (m_Editor != nullptr) {
@@ -25,8 +27,8 @@ void CCellEditorWatcher::FollowFocus() {
     }
     m_Editor = editor;
     if (editor != nullptr) {
-      connect(editor, &QLineEdit::selectionChanged, this, &CCellEditorWatcher::Changed);
-      connect(editor, &QLineEdit::textChanged, this, &CCellEditorWatcher::Changed);
+      connect(editor, &QLineEdit::selectionChanged, this, &CellEditorWatcher::Changed);
+      connect(editor, &QLineEdit::textChanged, this, &CellEditorWatcher::Changed);
     }
   }
   emit Changed();
@@ -77,3 +79,5 @@ void CellEditDelegate::FollowFocus(QWidget* /*previous*/, QWidget* now) {
     emit closeEditor(editor);
   }
 }
+
+}  // namespace linkwright

@@ -7,6 +7,8 @@
 class QAbstractItemView;
 class QLineEdit;
 
+namespace linkwright {
+
 // The line edit in which the view's current cell is being edited in place; null when that cell
 // is not being edited that way (a check-box cell has no line edit). The editor need not hold the
 // keyboard focus: it keeps the edit while a menu has the keyboard.
@@ -14,11 +16,11 @@ QLineEdit* CurrentCellEditor(const QAbstractItemView& view);
 
 // Tells when what CurrentCellEditor gives may have changed: the focus moved, or the text or
 // selection of that editor changed.
-class CCellEditorWatcher : public QObject {
+class CellEditorWatcher : public QObject {
   Q_OBJECT
 
  public:
-  explicit CCellEditorWatcher(const QAbstractItemView& view, QObject* parent = nullptr);
+  explicit CellEditorWatcher(const QAbstractItemView& view, QObject* parent = nullptr);
 
  signals:
   void Changed();
@@ -50,3 +52,5 @@ class CellEditDelegate : public QStyledItemDelegate {
   // The editor whose focus a menu holds.
   QPointer<QWidget> m_EditorInMenu;
 };
+
+}  // namespace linkwright

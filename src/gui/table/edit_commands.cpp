@@ -12,25 +12,27 @@
 #include "gui/table/cell_editor.h"
 #include "gui/table/message_table_model.h"
 
-CEditCommands::CEditCommands(QAbstractItemView& view, MessageTable& table, const Actions& actions,
-                             QObject* parent)
-    : QObject(parent), m_View(view), m_Table(table), m_Actions(actions) {
-  connect(m_Actions.undo, &QAction::triggered, this, &CEditCommands::RunUndo);
-  connect(m_Actions.cut, &QAction::triggered, this, &CEditCommands::RunCut);
-  connect(m_Actions.copy, &QAction::triggered, this, &CEditCommands::RunCopy);
-  connect(m_Actions.paste, &QAction::triggered, this, &CEditCommands::RunPaste);
+namespace linkwright {
 
-  auto* watcher = new CCellEditorWatcher(view, this);
-  connect(watcher, &CCellEditorWatcher::Changed, this, &CEditCommands::UpdateEnabled);
-  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CEditCommands::UpdateEnabled);
+EditCommands::EditCommands(QAbstractItemView& view, MessageTable& table, const Actions& actions,
+                           QObject* parent)
+    : QObject(parent), m_View(view), m_Table(table), m_Actions(actions) {
+  connect(m_Actions.undo, &QAction::triggered, this, &EditCommands::RunUndo);
+  connect(m_Actions.cut, &QAction::triggered, this, &EditCommands::RunCut);
+  connect(m_Actions.copy, &QAction::triggered, this, &EditCommands::RunCopy);
+  connect(m_Actions.paste, &QAction::triggered, this, &EditCommands::RunPaste);
+
+  auto* watcher = new CellEditorWatcher(view, this);
+  connect(watcher, &CellEditorWatcher::Changed, this, &EditCommands::UpdateEnabled);
+  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &EditCommands::UpdateEnabled);
   if (QItemSelectionModel* selection = view.selectionModel()) {
-    connect(selection, &QItemSelectionModel::selectionChanged, this, &CEditCommands::UpdateEnabled);
-    connect(selection, &QItemSelectionModel::currentChanged, this, &CEditCommands::UpdateEnabled);
+    connect(selection, &QItemSelectionModel::selectionChanged, this, &EditCommands::UpdateEnabled);
+    connect(selection, &QItemSelectionModel::currentChanged, this, &EditCommands::UpdateEnabled);
   }
   UpdateEnabled();
 }
 
-void CEditCommands::UpdateEnabled() {
+void EditCommands::UpdateEnabled() {
   if (QLineEdit* editor = CurrentCellEditor(m_View)) {
     m_Actions.undo->setEnabled(editor->isUndoAvailable());
     m_Actions.cut->setEnabled(editor->hasSelectedText() && !editor->isReadOnly());
@@ -45,20 +47,20 @@ void CEditCommands::UpdateEnabled() {
   m_Actions.paste->setEnabled(cell && ClipboardHasText());
 }
 
-void CEditCommands::RunUndo() {
+void EditCommands::RunUndo() {
   if (QLineEdit* editor = CurrentCellEditor(m_View)) {
     editor->undo();
   }
 }
 
-void CEditCommands::RunCut() {
+void EditCommands::RunCut() {
   if (QLineEdit* editor = CurrentCellEditor(m_View)) {
     editor->cut();
   }
 }
 
 // The cells of the selection's bounding rectangle, or the current cell when none is selected.
-void CEditCommands::RunCopy() {
+void EditCommands::RunCopy() {
   if (QLineEdit* editor = CurrentCellEditor(m_View)) {
     editor->copy();
     return;
@@ -82,7 +84,7 @@ void CEditCommands::RunCopy() {
   }
 }
 
-void CEditCommands::RunPaste() {
+void EditCommands::RunPaste() {
   if (QLineEdit* editor = CurrentCellEditor(m_View)) {
     editor->paste();
     return;
@@ -94,6 +96,8 @@ void CEditCommands::RunPaste() {
   }
 }
 
-bool CEditCommands::ClipboardHasText() const {
+bool EditCommands::ClipboardHasText() const {
   return !QApplication::clipboard()->text().isEmpty();
 }
+
+}  // namespace linkwright

@@ -4,6 +4,9 @@
 
 class QAbstractItemView;
 class QAction;
+
+namespace linkwright {
+
 class MessageTable;
 
 // The Edit menu: Undo, Cut, Copy, Paste. While a cell is edited in place they act on that
@@ -11,7 +14,7 @@ class MessageTable;
 // selected cells on the clipboard as tab-separated text and Paste writes such text into the
 // cells from the current one on, so rows move to and from spreadsheets and other message
 // files; Undo and Cut are then disabled.
-class CEditCommands : public QObject {
+class EditCommands : public QObject {
   Q_OBJECT
 
  public:
@@ -25,8 +28,8 @@ class CEditCommands : public QObject {
 
   // `view` shows `table` with the model's rows 0 … 98 as table rows 1 … 99 and its columns as
   // the table's columns.
-  CEditCommands(QAbstractItemView& view, MessageTable& table, const Actions& actions,
-                QObject* parent = nullptr);
+  EditCommands(QAbstractItemView& view, MessageTable& table, const Actions& actions,
+               QObject* parent = nullptr);
 
   void UpdateEnabled();
 
@@ -41,3 +44,5 @@ class CEditCommands : public QObject {
   MessageTable& m_Table;
   Actions m_Actions;
 };
+
+}  // namespace linkwright

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 
+namespace linkwright {
+
 FunctionKeyFilter::FunctionKeyFilter(RowSender sendRow, QObject* parent)
     : QObject(parent), m_SendRow(std::move(sendRow)) {}
 
@@ -22,3 +24,5 @@ bool FunctionKeyFilter::eventFilter(QObject* watched, QEvent* event) {
   m_SendRow(row);
   return true;
 }
+
+}  // namespace linkwright

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <functional>
 
+namespace linkwright {
+
 // Turns the keys F1 … F24 into sends of rows 1 … 24 before any widget sees them, a cell editor
 // included, and swallows them. Installed once on the application: a shortcut per widget would
 // lose the keys to whichever editor has the focus. While a modal dialog is up the keys are
@@ -25,3 +27,5 @@ class FunctionKeyFilter : public QObject {
  private:
   RowSender m_SendRow;
 };
+
+}  // namespace linkwright

@@ -2,6 +2,8 @@
 
 #include "session/response_statistics.h"
 
+namespace linkwright {
+
 namespace {
 
 bool IsTextColumn(int column) {
@@ -136,3 +138,5 @@ void MessageTableModel::TableReset() {
 void MessageTableModel::FocusChanged(int focusedRow, int selectedRow) {
   emit TableFocusChanged(focusedRow, selectedRow);
 }
+
+}  // namespace linkwright

@@ -6,6 +6,8 @@
 
 #include "document/message_table.h"
 
+namespace linkwright {
+
 class ResponseStatistics;
 
 // The Qt face of the core's MessageTable: rows 0 … 98 of the model are the table's rows 1 … 99,
@@ -57,3 +59,5 @@ class MessageTableModel : public QAbstractTableModel, private MessageTableListen
   const ResponseStatistics* m_Statistics = nullptr;
   uint64_t m_ShownGeneration = 0;
 };
+
+}  // namespace linkwright

@@ -4,12 +4,16 @@
 
 #include "gui/session/session_driver.h"
 #include "gui/table/function_keys.h"
-#include "gui/table/message_view.h"
+#include "gui/table/message_table_view.h"
 
-void WireTableCommands(CLinkwrightView& view, SessionDriver& driver,
-                       const CEditCommands::Actions& editActions, QObject* owner) {
-  new CEditCommands(view, driver.GetSession().Table(), editActions, owner);
+namespace linkwright {
+
+void WireTableCommands(MessageTableView& view, SessionDriver& driver,
+                       const EditCommands::Actions& editActions, QObject* owner) {
+  new EditCommands(view, driver.GetSession().Table(), editActions, owner);
   // Before any widget, an open cell editor too.
   qApp->installEventFilter(
       new FunctionKeyFilter([&driver](int row) { driver.SendRow(row); }, owner));
 }
+
+}  // namespace linkwright

@@ -12,8 +12,10 @@
 
 #include "atomic_file.h"
 #include "gui/trace/trace_bytes.h"
-#include "gui/trace/trace_view.h"
+#include "gui/trace/trace_pane.h"
 #include "gui/widgets/notice_box.h"
+
+namespace linkwright {
 
 namespace {
 
@@ -25,7 +27,7 @@ QString TextFiles() {
 
 }  // namespace
 
-TraceCommands::TraceCommands(QMainWindow& frame, CBottomView& pane)
+TraceCommands::TraceCommands(QMainWindow& frame, TracePane& pane)
     : QObject(&frame),
       m_Frame(frame),
       m_Pane(pane),
@@ -37,14 +39,14 @@ TraceCommands::TraceCommands(QMainWindow& frame, CBottomView& pane)
       m_Log(new QAction(tr("&Log Trace to File..."), this)) {
   m_Timestamps->setStatusTip(tr("Start each trace line with the time it began"));
   m_Colours->setStatusTip(tr("Show sent data, received data and reports in their own colours"));
-  connect(m_Timestamps, &QAction::toggled, &m_Pane, &CBottomView::ShowTimestamps);
-  connect(m_Colours, &QAction::toggled, &m_Pane, &CBottomView::ShowColours);
+  connect(m_Timestamps, &QAction::toggled, &m_Pane, &TracePane::ShowTimestamps);
+  connect(m_Colours, &QAction::toggled, &m_Pane, &TracePane::ShowColours);
   m_Pane.ShowTimestamps(m_Timestamps->isChecked());
   m_Pane.ShowColours(m_Colours->isChecked());
 
   m_Find->setShortcut(QKeySequence::Find);
   m_Find->setStatusTip(tr("Find text in the trace"));
-  connect(m_Find, &QAction::triggered, &m_Pane, &CBottomView::OpenFindBar);
+  connect(m_Find, &QAction::triggered, &m_Pane, &TracePane::OpenFindBar);
 
   m_SaveAs->setStatusTip(tr("Save the trace as a text file"));
   connect(m_SaveAs, &QAction::triggered, this, &TraceCommands::OnSaveAs);
@@ -52,8 +54,8 @@ TraceCommands::TraceCommands(QMainWindow& frame, CBottomView& pane)
   m_Log->setCheckable(true);
   m_Log->setStatusTip(tr("Append the trace to a file as it arrives, until switched off"));
   connect(m_Log, &QAction::triggered, this, &TraceCommands::OnLog);
-  connect(&m_Pane, &CBottomView::TextAppended, &m_TraceLog, &CTraceLog::Append);
-  connect(&m_TraceLog, &CTraceLog::Failed, this, &TraceCommands::LogFailed);
+  connect(&m_Pane, &TracePane::TextAppended, &m_TraceLog, &TraceLog::Append);
+  connect(&m_TraceLog, &TraceLog::Failed, this, &TraceCommands::LogFailed);
   m_Frame.statusBar()->addPermanentWidget(m_LogNote);
   m_LogNote->hide();
 }
@@ -123,3 +125,5 @@ void TraceCommands::LogFailed(const QString& reason) {
   m_Frame.statusBar()->showMessage(text);
   ShowNoticeBox(&m_Frame, QMessageBox::Warning, tr("Log Trace to File"), text);
 }
+
+}  // namespace linkwright

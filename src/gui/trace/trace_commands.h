@@ -6,10 +6,13 @@
 #include "error.h"
 #include "gui/trace/trace_log.h"
 
-class CBottomView;
 class QAction;
 class QLabel;
 class QMainWindow;
+
+namespace linkwright {
+
+class TracePane;
 
 // The trace pane's own commands: View › "Timestamps" and "Colour trace" (remembered in the
 // user settings, colours on unless switched off), Find in Trace (Ctrl+F), File › "Save Trace
@@ -20,7 +23,7 @@ class TraceCommands : public QObject {
   Q_OBJECT
 
  public:
-  TraceCommands(QMainWindow& frame, CBottomView& pane);
+  TraceCommands(QMainWindow& frame, TracePane& pane);
 
   QAction* Timestamps() const { return m_Timestamps; }
   QAction* Colours() const { return m_Colours; }
@@ -35,7 +38,7 @@ class TraceCommands : public QObject {
   // the file cannot be opened.
   bool StartLog(const QString& path);
   void StopLog();
-  const CTraceLog& TraceLog() const { return m_TraceLog; }
+  const TraceLog& FileLog() const { return m_TraceLog; }
 
  private:
   QAction* AddCheck(const QString& text, const char* key, bool byDefault);
@@ -44,8 +47,8 @@ class TraceCommands : public QObject {
   void LogFailed(const QString& reason);
 
   QMainWindow& m_Frame;
-  CBottomView& m_Pane;
-  CTraceLog m_TraceLog;
+  TracePane& m_Pane;
+  TraceLog m_TraceLog;
   QLabel* m_LogNote;
   QAction* m_Timestamps;
   QAction* m_Colours;
@@ -53,3 +56,5 @@ class TraceCommands : public QObject {
   QAction* m_SaveAs;
   QAction* m_Log;
 };
+
+}  // namespace linkwright

@@ -9,7 +9,9 @@
 #include <QTextBlock>
 #include <QToolButton>
 
-#include "gui/trace/trace_view.h"
+#include "gui/trace/trace_pane.h"
+
+namespace linkwright {
 
 namespace {
 
@@ -38,7 +40,7 @@ QToolButton* Button(const QString& text, const QString& tip, QWidget* parent) {
 
 }  // namespace
 
-CTraceFindBar::CTraceFindBar(CBottomView* pane)
+TraceFindBar::TraceFindBar(TracePane* pane)
     : QWidget(pane),
       m_Pane(pane),
       m_Text(new QLineEdit(this)),
@@ -62,60 +64,60 @@ CTraceFindBar::CTraceFindBar(CBottomView* pane)
 
   m_Recount.setSingleShot(true);
   m_Recount.setInterval(kRecountMilliseconds);
-  connect(&m_Recount, &QTimer::timeout, this, &CTraceFindBar::Recount);
-  connect(m_Text, &QLineEdit::textChanged, this, &CTraceFindBar::SearchAnew);
-  connect(m_Case, &QCheckBox::toggled, this, &CTraceFindBar::SearchAnew);
-  connect(m_Text, &QLineEdit::returnPressed, this, &CTraceFindBar::FindNext);
-  connect(next, &QToolButton::clicked, this, &CTraceFindBar::FindNext);
-  connect(previous, &QToolButton::clicked, this, &CTraceFindBar::FindPrevious);
+  connect(&m_Recount, &QTimer::timeout, this, &TraceFindBar::Recount);
+  connect(m_Text, &QLineEdit::textChanged, this, &TraceFindBar::SearchAnew);
+  connect(m_Case, &QCheckBox::toggled, this, &TraceFindBar::SearchAnew);
+  connect(m_Text, &QLineEdit::returnPressed, this, &TraceFindBar::FindNext);
+  connect(next, &QToolButton::clicked, this, &TraceFindBar::FindNext);
+  connect(previous, &QToolButton::clicked, this, &TraceFindBar::FindPrevious);
   connect(close, &QToolButton::clicked, this, &QWidget::hide);
   auto* backward = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Return), this);
   backward->setContext(Qt::WidgetWithChildrenShortcut);
-  connect(backward, &QShortcut::activated, this, &CTraceFindBar::FindPrevious);
+  connect(backward, &QShortcut::activated, this, &TraceFindBar::FindPrevious);
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   escape->setContext(Qt::WidgetWithChildrenShortcut);
   connect(escape, &QShortcut::activated, this, &QWidget::hide);
 
   connect(m_Pane->verticalScrollBar(), &QScrollBar::valueChanged, this,
-          &CTraceFindBar::HighlightVisibleMatches);
-  connect(m_Pane, &CBottomView::TextAppended, this, [this] {
+          &TraceFindBar::HighlightVisibleMatches);
+  connect(m_Pane, &TracePane::TextAppended, this, [this] {
     if (isVisible() && !m_Text->text().isEmpty() && !m_Recount.isActive()) {
       m_Recount.start();
     }
   });
 }
 
-void CTraceFindBar::FocusText() {
+void TraceFindBar::FocusText() {
   m_Text->setFocus();
   m_Text->selectAll();
   SearchAnew();
 }
 
-void CTraceFindBar::SetText(const QString& text) {
+void TraceFindBar::SetText(const QString& text) {
   m_Text->setText(text);
 }
 
-QString CTraceFindBar::Text() const {
+QString TraceFindBar::Text() const {
   return m_Text->text();
 }
 
-void CTraceFindBar::SetCaseSensitive(bool on) {
+void TraceFindBar::SetCaseSensitive(bool on) {
   m_Case->setChecked(on);
 }
 
-Qt::CaseSensitivity CTraceFindBar::Sensitivity() const {
+Qt::CaseSensitivity TraceFindBar::Sensitivity() const {
   return m_Case->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive;
 }
 
-bool CTraceFindBar::FindNext() {
+bool TraceFindBar::FindNext() {
   return Find(false);
 }
 
-bool CTraceFindBar::FindPrevious() {
+bool TraceFindBar::FindPrevious() {
   return Find(true);
 }
 
-bool CTraceFindBar::Find(bool backward) {
+bool TraceFindBar::Find(bool backward) {
   const QString text = m_Text->text();
   if (text.isEmpty()) {
     return false;
@@ -136,7 +138,7 @@ bool CTraceFindBar::Find(bool backward) {
   return m_Pane->find(text, flags);
 }
 
-void CTraceFindBar::SearchAnew() {
+void TraceFindBar::SearchAnew() {
   Recount();
   // A longer text can still match where the shorter one did: search again from its start.
   QTextCursor cursor = m_Pane->textCursor();
@@ -145,7 +147,7 @@ void CTraceFindBar::SearchAnew() {
   FindNext();
 }
 
-void CTraceFindBar::Recount() {
+void TraceFindBar::Recount() {
   m_MatchCount = CountMatches(*m_Pane->document(), m_Text->text(), Sensitivity());
   m_Count->setText(m_Text->text().isEmpty() ? QString()
                    : m_MatchCount == 0      ? tr("No matches")
@@ -154,8 +156,8 @@ void CTraceFindBar::Recount() {
   HighlightVisibleMatches();
 }
 
-int CTraceFindBar::CountMatches(const QTextDocument& document, const QString& text,
-                                Qt::CaseSensitivity sensitivity) {
+int TraceFindBar::CountMatches(const QTextDocument& document, const QString& text,
+                               Qt::CaseSensitivity sensitivity) {
   if (text.isEmpty()) {
     return 0;
   }
@@ -164,7 +166,7 @@ int CTraceFindBar::CountMatches(const QTextDocument& document, const QString& te
   return count;
 }
 
-void CTraceFindBar::HighlightVisibleMatches() {
+void TraceFindBar::HighlightVisibleMatches() {
   QList<QTextEdit::ExtraSelection> matches;
   const QString text = m_Text->text();
   if (isVisible() && !text.isEmpty()) {
@@ -186,7 +188,9 @@ void CTraceFindBar::HighlightVisibleMatches() {
   m_Pane->setExtraSelections(matches);
 }
 
-void CTraceFindBar::hideEvent(QHideEvent* event) {
+void TraceFindBar::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
   m_Pane->setExtraSelections({});
 }
+
+}  // namespace linkwright

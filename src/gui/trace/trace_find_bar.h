@@ -4,22 +4,25 @@
 #include <QTimer>
 #include <QWidget>
 
-class CBottomView;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QTextDocument;
+
+namespace linkwright {
+
+class TracePane;
 
 // The find bar under the trace pane (Ctrl+F): a text, "Match case", Previous and Next (wrapping
 // at the ends; Enter and Shift+Enter do the same), the number of matches in the whole trace and
 // every match in view highlighted. Esc closes it. Only the lines in view are searched for the
 // highlight, and the count is taken again at most a few times a second while traffic arrives,
 // so an open bar does not slow the pane down.
-class CTraceFindBar : public QWidget {
+class TraceFindBar : public QWidget {
   Q_OBJECT
 
  public:
-  explicit CTraceFindBar(CBottomView* pane);
+  explicit TraceFindBar(TracePane* pane);
 
   void FocusText();
   void SetText(const QString& text);
@@ -47,10 +50,12 @@ class CTraceFindBar : public QWidget {
   void Recount();
   void HighlightVisibleMatches();
 
-  CBottomView* m_Pane;
+  TracePane* m_Pane;
   QLineEdit* m_Text;
   QCheckBox* m_Case;
   QLabel* m_Count;
   QTimer m_Recount;
   int m_MatchCount = 0;
 };
+
+}  // namespace linkwright

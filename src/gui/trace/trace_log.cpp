@@ -2,7 +2,9 @@
 
 #include "gui/trace/trace_bytes.h"
 
-bool CTraceLog::Start(const QString& path) {
+namespace linkwright {
+
+bool TraceLog::Start(const QString& path) {
   Stop();
   m_File.setFileName(path);
   // Unbuffered: every write reaches the system at once, so a refused one is seen with the
@@ -16,13 +18,13 @@ bool CTraceLog::Start(const QString& path) {
   return true;
 }
 
-void CTraceLog::Stop() {
+void TraceLog::Stop() {
   if (m_File.isOpen()) {
     m_File.close();
   }
 }
 
-void CTraceLog::Append(const QString& text) {
+void TraceLog::Append(const QString& text) {
   if (!m_File.isOpen()) {
     return;
   }
@@ -36,7 +38,7 @@ void CTraceLog::Append(const QString& text) {
 
 // A disk that fills up takes part of a write and gives no reason for the rest; the next write
 // of the rest is refused with one (or goes on, when the short write had another cause).
-bool CTraceLog::WriteAll(const QByteArray& bytes) {
+bool TraceLog::WriteAll(const QByteArray& bytes) {
   for (qint64 done = 0; done < bytes.size();) {
     const qint64 written = m_File.write(bytes.constData() + done, bytes.size() - done);
     if (written <= 0) {
@@ -47,6 +49,8 @@ bool CTraceLog::WriteAll(const QByteArray& bytes) {
   return true;
 }
 
-QString CTraceLog::FileError() const {
+QString TraceLog::FileError() const {
   return tr("cannot write %1: %2").arg(m_File.fileName(), m_File.errorString());
 }
+
+}  // namespace linkwright

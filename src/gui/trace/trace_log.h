@@ -4,10 +4,12 @@
 #include <QObject>
 #include <QString>
 
+namespace linkwright {
+
 // Log Trace to File: appends the trace to a text file as it arrives, until stopped. The file is
 // written through at every append, so what a crash leaves behind is complete up to the last
 // tick. A write error stops the log and says why; the trace pane is not affected.
-class CTraceLog : public QObject {
+class TraceLog : public QObject {
   Q_OBJECT
 
  public:
@@ -37,3 +39,5 @@ class CTraceLog : public QObject {
   QFile m_File;
   QString m_Error;
 };
+
+}  // namespace linkwright

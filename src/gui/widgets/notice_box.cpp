@@ -1,5 +1,7 @@
 #include "gui/widgets/notice_box.h"
 
+namespace linkwright {
+
 void ShowNoticeBox(QWidget* window, QMessageBox::Icon icon, const QString& title,
                    const QString& text) {
   auto* box = new QMessageBox(icon, title, text, QMessageBox::Ok, window);
@@ -7,3 +9,5 @@ void ShowNoticeBox(QWidget* window, QMessageBox::Icon icon, const QString& title
   box->setModal(false);
   box->show();
 }
+
+}  // namespace linkwright

@@ -3,33 +3,35 @@
 #include <QLineEdit>
 #include <algorithm>
 
-CNumericEdit::CNumericEdit(int minimum, int maximum, QWidget* parent)
+namespace linkwright {
+
+NumericEdit::NumericEdit(int minimum, int maximum, QWidget* parent)
     : QAbstractSpinBox(parent), m_Minimum(minimum), m_Maximum(maximum) {
   setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
   // Room for ten digits and the arrows; a form does not stretch it across the page.
   setMaximumWidth(fontMetrics().horizontalAdvance(QString(10, u'0')) + 40);
 }
 
-QString CNumericEdit::Text() const {
+QString NumericEdit::Text() const {
   return lineEdit()->text();
 }
 
-void CNumericEdit::SetText(const QString& text) {
+void NumericEdit::SetText(const QString& text) {
   lineEdit()->setText(text);
 }
 
-void CNumericEdit::stepBy(int steps) {
+void NumericEdit::stepBy(int steps) {
   qlonglong next = std::clamp<qlonglong>(Number() + steps, m_Minimum, m_Maximum);
   lineEdit()->setText(QString::number(next));
 }
 
-QValidator::State CNumericEdit::validate(QString& input, int& /*pos*/) const {
+QValidator::State NumericEdit::validate(QString& input, int& /*pos*/) const {
   bool digitsOnly =
       std::all_of(input.cbegin(), input.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
   return digitsOnly ? QValidator::Acceptable : QValidator::Invalid;
 }
 
-QAbstractSpinBox::StepEnabled CNumericEdit::stepEnabled() const {
+QAbstractSpinBox::StepEnabled NumericEdit::stepEnabled() const {
   qlonglong number = Number();
   StepEnabled enabled = StepNone;
   if (number < m_Maximum) {
@@ -43,7 +45,7 @@ QAbstractSpinBox::StepEnabled CNumericEdit::stepEnabled() const {
 
 // Empty reads as 0; more digits than a qlonglong holds read as just above the range, so the
 // arrows come down from the top as they do for any other number above it.
-qlonglong CNumericEdit::Number() const {
+qlonglong NumericEdit::Number() const {
   bool ok = false;
   qlonglong number = Text().toLongLong(&ok);
   if (ok || Text().isEmpty()) {
@@ -51,3 +53,5 @@ qlonglong CNumericEdit::Number() const {
   }
   return qlonglong{m_Maximum} + 1;
 }
+
+}  // namespace linkwright

@@ -2,14 +2,16 @@
 
 #include <QAbstractSpinBox>
 
+namespace linkwright {
+
 // An edit for a number of milliseconds or a level: it takes only the digits 0 … 9 as typed,
 // and its spin arrows step by one within [minimum, maximum]. The range binds only the arrows:
 // a larger number typed in stays as typed, so the text is the value, not a clamped number.
-class CNumericEdit : public QAbstractSpinBox {
+class NumericEdit : public QAbstractSpinBox {
   Q_OBJECT
 
  public:
-  CNumericEdit(int minimum, int maximum, QWidget* parent = nullptr);
+  NumericEdit(int minimum, int maximum, QWidget* parent = nullptr);
 
   QString Text() const;
   void SetText(const QString& text);
@@ -27,3 +29,5 @@ class CNumericEdit : public QAbstractSpinBox {
   int m_Minimum;
   int m_Maximum;
 };
+
+}  // namespace linkwright

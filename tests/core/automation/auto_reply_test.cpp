@@ -4,13 +4,15 @@
 #include "automation/regex_checker.h"
 #include "diag/diag_log.h"
 #include "support/default_configuration.h"
-#include "support/link_doc_fixture.h"
+#include "support/linked_session_fixture.h"
+
+namespace linkwright {
 
 namespace {
 
 // AutoReply on a document whose link is closed: the row picked is selected whatever the send
 // reports, so the picks can be followed in the table's selection.
-class AutoReplyTest : public LinkDocTest {
+class AutoReplyTest : public LinkedSessionTest {
  protected:
   // The row that answered, 0 when none did.
   int Answer(const std::string& packet) {
@@ -55,7 +57,7 @@ TEST_F(AutoReplyTest, TriggersMatchExactlyOrAsWholeExpressions) {
       {"A.*B", std::string("A\0B", 3), true, false},
   };
   for (const MatchCase& c : cases) {
-    SetSetting("AutoReply", "UseRegex", c.useRegex ? "1" : "0");
+    SetSetting(setting::kUseRegex, c.useRegex ? "1" : "0");
     SetReplyRow(9, c.trigger, "REPLY");
     EXPECT_EQ(Answer(c.packet), c.answers ? 9 : 0)
         << "trigger " << c.trigger << " regex " << c.useRegex;
@@ -67,9 +69,9 @@ TEST_F(AutoReplyTest, TriggersMatchExactlyOrAsWholeExpressions) {
 TEST_F(AutoReplyTest, EditsAndTheRegexSettingTakeEffectAtTheNextPacket) {
   SetReplyRow(6, "GET [0-9]+", "VALUE");
   EXPECT_EQ(Answer("GET 1"), 6);
-  SetSetting("AutoReply", "UseRegex", "0");
+  SetSetting(setting::kUseRegex, "0");
   EXPECT_EQ(Answer("GET 1"), 0);
-  SetSetting("AutoReply", "UseRegex", "1");
+  SetSetting(setting::kUseRegex, "1");
   m_Table.SetItemText(6, MessageTable::kTriggerColumn, "PUT [0-9]+");
   EXPECT_EQ(Answer("GET 1"), 0);
   EXPECT_EQ(Answer("PUT 2"), 6);
@@ -170,3 +172,5 @@ TEST(RegexCheckerTest, AnExpressionTooComplexToMatchFailsWithAWarning) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

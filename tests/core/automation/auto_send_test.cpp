@@ -2,13 +2,15 @@
 #include <vector>
 
 #include "support/default_configuration.h"
-#include "support/link_doc_fixture.h"
+#include "support/linked_session_fixture.h"
+
+namespace linkwright {
 
 namespace {
 
 const std::string kNoActiveRow = "AutoSend() fallito : nessuna riga selezionata";
 
-class AutoSendTest : public LinkDocTest {
+class AutoSendTest : public LinkedSessionTest {
  protected:
   void Activate(const std::vector<int>& rows) {
     for (int row : rows) {
@@ -81,3 +83,5 @@ TEST_F(AutoSendTest, AFailedSendKeepsTheCycleGoing) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -9,6 +9,8 @@
 
 #include "codec/escape_codec.h"
 
+namespace linkwright {
+
 namespace {
 
 using namespace std::string_literals;
@@ -236,3 +238,5 @@ TEST(Checksums, LeaveTheCallersBytesAlone) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -4,6 +4,8 @@
 
 #include "codec/escape_codec.h"
 
+namespace linkwright {
+
 namespace {
 
 TEST(CrcReportLines, DigitsGiveTheHeaderAndEightAlignedLines) {
@@ -55,3 +57,5 @@ TEST(CrcReportLines, EmptyBytesGiveNoLines) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -6,6 +6,8 @@
 
 #include "codec/symbol_listing.h"
 
+namespace linkwright {
+
 namespace {
 
 using namespace std::string_literals;
@@ -142,3 +144,5 @@ TEST(SymbolListing, HeadAndFirstAndLastLines) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

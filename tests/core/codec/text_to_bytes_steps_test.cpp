@@ -4,6 +4,8 @@
 
 #include "codec/escape_codec.h"
 
+namespace linkwright {
+
 namespace {
 
 ByteString DecodeStepByStep(const std::string& text) {
@@ -50,3 +52,5 @@ TEST(TextToBytes, ManyOpenBracketsWithoutCloseDecodeLiterally) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -4,6 +4,8 @@
 
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 struct NameCase {
@@ -76,3 +78,5 @@ TEST_F(DefaultLocationTest, ADirectoryBesideTheProgramIsNotTheFile) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -6,18 +6,20 @@
 #include "config/configuration.h"
 #include "config/connection_signature.h"
 
+namespace linkwright {
+
 namespace {
 
 constexpr const char* kModes = "Comm|Tcp|Udp|Http|Xmodem";
 
-CConfiguration WithValue(const char* section, const char* key, const char* value) {
-  CConfiguration configuration;
+Configuration WithValue(const char* section, const char* key, const char* value) {
+  Configuration configuration;
   EXPECT_TRUE(configuration.SetFormatted(section, key, "%s", value));
   return configuration;
 }
 
 TEST(ConfigurationExchangeText, CopiesTheValueBothWaysAndCutsLongText) {
-  CConfiguration configuration = WithValue("Connection", "PacketCloser", "[CR][LF]");
+  Configuration configuration = WithValue("Connection", "PacketCloser", "[CR][LF]");
   std::string text;
   configuration.ExchangeText(ExchangeDirection::kToControls, text, setting::kPacketCloser);
   EXPECT_EQ(text, "[CR][LF]");
@@ -29,7 +31,7 @@ TEST(ConfigurationExchangeText, CopiesTheValueBothWaysAndCutsLongText) {
   text.assign(3000, 'x');
   configuration.ExchangeText(ExchangeDirection::kFromControls, text, setting::kHttpUrl);
   EXPECT_EQ(configuration.GetString("Connection", "HttpUrl").size(),
-            CConfiguration::kMaxFormattedLength);
+            Configuration::kMaxFormattedLength);
 }
 
 TEST(ConfigurationExchangeCheck, ReadsAnyNonZeroNumberAsCheckedAndWritesOneOrZero) {
@@ -38,7 +40,7 @@ TEST(ConfigurationExchangeCheck, ReadsAnyNonZeroNumberAsCheckedAndWritesOneOrZer
     bool checked;
   };
   for (const Case& c : std::vector<Case>{{"0", false}, {"1", true}, {"2", true}, {"", false}}) {
-    CConfiguration configuration = WithValue("UserInterface", "HexTrace", c.stored);
+    Configuration configuration = WithValue("UserInterface", "HexTrace", c.stored);
     bool checked = !c.checked;
     configuration.ExchangeCheck(ExchangeDirection::kToControls, checked, setting::kHexTrace);
     EXPECT_EQ(checked, c.checked) << c.stored;
@@ -62,7 +64,7 @@ TEST(ConfigurationExchangeCombo, SplitsTrimmedItemsWithoutALastEmptyOne) {
       {"|", {""}},
   };
   for (const Case& c : cases) {
-    CConfiguration configuration = WithValue("Connection", "Mode", "1");
+    Configuration configuration = WithValue("Connection", "Mode", "1");
     ComboContent combo{{"left over"}, 0};
     configuration.ExchangeCombo(ExchangeDirection::kToControls, combo, setting::kMode, c.list, '|');
     EXPECT_EQ(combo.items, c.items) << c.list;
@@ -75,7 +77,7 @@ TEST(ConfigurationExchangeCombo, SelectsTheStoredIndexOrNothingAndStoresMinusOne
     int selected;
   };
   for (const Case& c : std::vector<Case>{{"2", 2}, {"4", 4}, {"5", -1}, {"-1", -1}, {"x", 0}}) {
-    CConfiguration configuration = WithValue("Connection", "Mode", c.stored);
+    Configuration configuration = WithValue("Connection", "Mode", c.stored);
     ComboContent combo;
     configuration.ExchangeCombo(ExchangeDirection::kToControls, combo, setting::kMode, kModes, '|');
     EXPECT_EQ(combo.selected, c.selected) << c.stored;
@@ -87,7 +89,7 @@ TEST(ConfigurationExchangeCombo, SelectsTheStoredIndexOrNothingAndStoresMinusOne
 }
 
 TEST(ConnectionSignature, JoinsTheFiveLinkSettingsAndIgnoresTheOthers) {
-  CConfiguration configuration = WithValue("Connection", "Mode", "1");
+  Configuration configuration = WithValue("Connection", "Mode", "1");
   for (const char* key : {"ActAsServer", "SocketHost", "SocketPort", "CommConfig"}) {
     ASSERT_TRUE(configuration.SetFormatted("Connection", key, "%s", key));
   }
@@ -99,3 +101,5 @@ TEST(ConnectionSignature, JoinsTheFiveLinkSettingsAndIgnoresTheOthers) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

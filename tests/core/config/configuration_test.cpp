@@ -16,6 +16,8 @@
 #include "support/file_size_limit.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 // Each test works on its own file in its own folder and captures the diagnostic log.
@@ -23,14 +25,14 @@ class ConfigurationTest : public testing::Test {
  protected:
   void SetUp() override {
     m_File = m_Dir / "linkwright.cfg";
-    CConfiguration::SetFilePath(m_File);
+    Configuration::SetFilePath(m_File);
     SetDiagSink([this](std::string_view line) { m_Log.emplace_back(line); });
   }
   void TearDown() override { SetDiagSink(nullptr); }
 
-  CConfiguration Loaded(const std::string& fileText) {
+  Configuration Loaded(const std::string& fileText) {
     WriteFileBytes(m_File, fileText);
-    CConfiguration configuration;
+    Configuration configuration;
     configuration.Load();
     return configuration;
   }
@@ -46,7 +48,7 @@ class ConfigurationTest : public testing::Test {
 
   // Saves a store whose values differ from the file's, expecting the save to fail.
   void ExpectFailedSave() {
-    CConfiguration configuration;
+    Configuration configuration;
     configuration.Load();
     ASSERT_TRUE(configuration.SetFormatted("Connection", "SocketPort", "%d", 9999));
     EXPECT_FALSE(configuration.Save());
@@ -60,26 +62,26 @@ class ConfigurationTest : public testing::Test {
 };
 
 TEST(ConfigurationKeyTable, HasTheTwentyTwoKeysInOrder) {
-  const auto& table = CConfiguration::KeyTable();
-  ASSERT_EQ(table.size(), CConfiguration::kKeyCount);
+  const auto& table = Configuration::KeyTable();
+  ASSERT_EQ(table.size(), Configuration::kKeyCount);
   EXPECT_STREQ(table[0].key, "TestMode");
   EXPECT_STREQ(table[8].key, "HttpUrl");
   EXPECT_STREQ(table[8].defaultValue, "http://www.example.com:80/baseurl/");
   EXPECT_STREQ(table[21].section, "AutoReply");
-  EXPECT_EQ(CConfiguration::KeyIndex("autoreply", "USEREGEX"), 21u);
-  EXPECT_EQ(CConfiguration::KeyIndex("Connection", "TestMode"), std::nullopt);
+  EXPECT_EQ(Configuration::KeyIndex("autoreply", "USEREGEX"), 21u);
+  EXPECT_EQ(Configuration::KeyIndex("Connection", "TestMode"), std::nullopt);
 }
 
 TEST(ConfigurationCreated, HoldsEmptyValues) {
-  CConfiguration configuration;
+  Configuration configuration;
   EXPECT_EQ(configuration.GetString("Connection", "SocketPort"), "");
   EXPECT_FALSE(configuration.GetBool("AutoReply", "UseRegex"));
 }
 
 TEST_F(ConfigurationTest, WithoutAFileEveryValueIsItsDefault) {
-  CConfiguration configuration;
+  Configuration configuration;
   configuration.Load();
-  const auto& table = CConfiguration::KeyTable();
+  const auto& table = Configuration::KeyTable();
   for (size_t i = 0; i < table.size(); ++i) {
     EXPECT_EQ(configuration.GetString(table[i].section, table[i].key), table[i].defaultValue)
         << table[i].key;
@@ -90,7 +92,7 @@ TEST_F(ConfigurationTest, WithoutAFileEveryValueIsItsDefault) {
 }
 
 TEST_F(ConfigurationTest, AKeyInTheFileOverridesOnlyItsOwnDefault) {
-  CConfiguration configuration = Loaded("[Connection]\nSocketPort=8080\n");
+  Configuration configuration = Loaded("[Connection]\nSocketPort=8080\n");
   EXPECT_EQ(configuration.GetInt("Connection", "SocketPort"), 8080);
   EXPECT_EQ(configuration.GetString("Connection", "SocketHost"), "127.0.0.1");
   EXPECT_EQ(configuration.GetString("Connection", "PacketCloser"), "[CR]");
@@ -98,13 +100,13 @@ TEST_F(ConfigurationTest, AKeyInTheFileOverridesOnlyItsOwnDefault) {
 }
 
 TEST_F(ConfigurationTest, AnEmptyValueInTheFileStaysEmpty) {
-  CConfiguration configuration = Loaded("[Connection]\nPacketCloser=\n");
+  Configuration configuration = Loaded("[Connection]\nPacketCloser=\n");
   EXPECT_EQ(configuration.GetString("Connection", "PacketCloser"), "");
 }
 
 TEST_F(ConfigurationTest, ADirectoryInPlaceOfTheFileGivesDefaults) {
   std::filesystem::create_directory(m_File);
-  CConfiguration configuration;
+  Configuration configuration;
   EXPECT_FALSE(configuration.Load());
   EXPECT_EQ(configuration.LastError().Kind(), ErrorKind::kSystem);
   EXPECT_EQ(configuration.LastError().Message(),
@@ -121,7 +123,7 @@ struct IntCase {
 class ConfigurationNumberTest : public testing::TestWithParam<IntCase> {};
 
 TEST_P(ConfigurationNumberTest, ReadsTheLeadingDecimalNumber) {
-  CConfiguration configuration;
+  Configuration configuration;
   ASSERT_TRUE(
       configuration.SetFormatted("Connection", "ResponseTimeout", "%s", GetParam().stored.c_str()));
   EXPECT_EQ(configuration.GetInt("Connection", "ResponseTimeout"), GetParam().asInt);
@@ -140,34 +142,34 @@ INSTANTIATE_TEST_SUITE_P(StrtolRule, ConfigurationNumberTest,
                                          IntCase{"4294967296", 2147483647, true}));
 
 TEST(ConfigurationSetFormatted, FormatsAndMatchesNamesWithoutCase) {
-  CConfiguration configuration;
+  Configuration configuration;
   EXPECT_TRUE(configuration.SetFormatted("connection", "SOCKETHOST", "%s.%d", "10.0.0", 7));
   EXPECT_EQ(configuration.GetString("Connection", "SocketHost"), "10.0.0.7");
   EXPECT_EQ(configuration.ValueAt(3), "10.0.0.7");
 }
 
 TEST(ConfigurationSetFormatted, CutsAt2047Characters) {
-  CConfiguration configuration;
+  Configuration configuration;
   std::string longText(5000, 'x');
   EXPECT_TRUE(configuration.SetFormatted("Connection", "HttpUrl", "%s", longText.c_str()));
   EXPECT_EQ(configuration.GetString("Connection", "HttpUrl"), std::string(2047, 'x'));
 }
 
 TEST(ConfigurationSetFormatted, UnknownNamesChangeNothing) {
-  CConfiguration configuration;
+  Configuration configuration;
   ASSERT_TRUE(configuration.SetFormatted("General", "TestMode", "1"));
   for (auto [section, key] : {std::pair{"General", "Mode"}, std::pair{"Nowhere", "TestMode"},
                               std::pair{"General", "TestMode "}, std::pair{"", ""}}) {
     EXPECT_FALSE(configuration.SetFormatted(section, key, "2")) << section << "." << key;
     EXPECT_EQ(configuration.GetString(section, key), "");
   }
-  for (size_t i = 0; i < CConfiguration::kKeyCount; ++i) {
+  for (size_t i = 0; i < Configuration::kKeyCount; ++i) {
     EXPECT_EQ(configuration.ValueAt(i), i == 0 ? "1" : "") << i;
   }
 }
 
 TEST_F(ConfigurationTest, SaveWritesAllKeysUnderTheFiveSections) {
-  CConfiguration configuration;
+  Configuration configuration;
   configuration.Load();
   ASSERT_TRUE(configuration.Save());
   std::string text = ReadFileBytes(m_File);
@@ -181,11 +183,11 @@ TEST_F(ConfigurationTest, SaveWritesAllKeysUnderTheFiveSections) {
   }
   EXPECT_NE(text.find("[General]\nTestMode=0\n"), std::string::npos);
   IniFile saved = IniFile::Parse(text);
-  EXPECT_EQ(saved.Keys().size(), CConfiguration::kListedKeyCount);
-  const auto& table = CConfiguration::KeyTable();
+  EXPECT_EQ(saved.Keys().size(), Configuration::kListedKeyCount);
+  const auto& table = Configuration::KeyTable();
   for (size_t i = 0; i < table.size(); ++i) {
     const auto value = saved.Get(table[i].section, table[i].key);
-    if (i < CConfiguration::kListedKeyCount) {
+    if (i < Configuration::kListedKeyCount) {
       EXPECT_EQ(value, table[i].defaultValue) << table[i].key;
     } else {
       EXPECT_FALSE(value) << table[i].key << " is written only once set";
@@ -195,7 +197,7 @@ TEST_F(ConfigurationTest, SaveWritesAllKeysUnderTheFiveSections) {
 }
 
 TEST_F(ConfigurationTest, AnAddedSettingIsWrittenOnceSetAndKeptAfterwards) {
-  CConfiguration configuration = Loaded("[Connection]\nSocketPort=8080\n");
+  Configuration configuration = Loaded("[Connection]\nSocketPort=8080\n");
   configuration.Set(setting::kSocketPort, "9090");
   ASSERT_TRUE(configuration.Save());
   EXPECT_EQ(ReadFileBytes(m_File).find("SerialReconnect"), std::string::npos);
@@ -206,11 +208,11 @@ TEST_F(ConfigurationTest, AnAddedSettingIsWrittenOnceSetAndKeptAfterwards) {
   ASSERT_TRUE(configuration.Save());
   IniFile saved = IniFile::Parse(ReadFileBytes(m_File));
   EXPECT_EQ(saved.Get("Connection", "SerialReconnect"), "1");
-  EXPECT_EQ(saved.Keys().size(), CConfiguration::kListedKeyCount + 1);
+  EXPECT_EQ(saved.Keys().size(), Configuration::kListedKeyCount + 1);
 }
 
 TEST_F(ConfigurationTest, SaveKeepsLinesAndSectionsItDoesNotKnow) {
-  CConfiguration configuration = Loaded(
+  Configuration configuration = Loaded(
       "; written by hand\n"
       "[Connection]\n"
       "; the device listens here\n"
@@ -231,25 +233,25 @@ TEST_F(ConfigurationTest, SaveKeepsLinesAndSectionsItDoesNotKnow) {
 }
 
 TEST_F(ConfigurationTest, SavedValuesLoadBackUnchanged) {
-  CConfiguration configuration;
+  Configuration configuration;
   configuration.Load();
   ASSERT_TRUE(configuration.SetFormatted("Connection", "PacketOpener", " "));
   ASSERT_TRUE(configuration.SetFormatted("Connection", "PacketCloser", "\"[CR]\""));
   ASSERT_TRUE(configuration.SetFormatted("Connection", "SocketHost", "%s", ""));
   ASSERT_TRUE(configuration.Save());
-  CConfiguration reloaded;
+  Configuration reloaded;
   reloaded.Load();
-  for (size_t i = 0; i < CConfiguration::kKeyCount; ++i) {
+  for (size_t i = 0; i < Configuration::kKeyCount; ++i) {
     EXPECT_EQ(reloaded.ValueAt(i), configuration.ValueAt(i)) << i;
   }
 }
 
 TEST_F(ConfigurationTest, SaveWritesWhatWasSetAndKeepsWhatAnotherProcessSavedMeanwhile) {
   WriteFileBytes(m_File, "[Connection]\nSocketHost=h0\n[AutoSend]\nEnabled=1\n");
-  CConfiguration window;
+  Configuration window;
   window.Load();
   window.Override(setting::kAutoSendEnabled, "0");
-  CConfiguration console;
+  Configuration console;
   console.Load();
   console.Set(setting::kSocketHost, "h1");
   ASSERT_TRUE(console.Save());
@@ -260,7 +262,7 @@ TEST_F(ConfigurationTest, SaveWritesWhatWasSetAndKeepsWhatAnotherProcessSavedMea
   EXPECT_EQ(saved.Get("Connection", "SocketHost"), "h1");
   EXPECT_EQ(saved.Get("Connection", "SocketPort"), "9");
   EXPECT_EQ(saved.Get("AutoSend", "Enabled"), "1") << "an override is for this run only";
-  EXPECT_EQ(saved.Keys().size(), CConfiguration::kListedKeyCount);
+  EXPECT_EQ(saved.Keys().size(), Configuration::kListedKeyCount);
 
   window.Set(setting::kAutoSendEnabled, "0");
   ASSERT_TRUE(window.Save());
@@ -281,13 +283,13 @@ TEST_F(ConfigurationTest, SaveToAFifoFailsWithoutWaitingForAWriter) {
 
 TEST_F(ConfigurationTest, SaveIntoAMissingFolderFails) {
   m_File = m_Dir / "missing" / "linkwright.cfg";
-  CConfiguration::SetFilePath(m_File);
+  Configuration::SetFilePath(m_File);
   ExpectFailedSave();
   EXPECT_FALSE(std::filesystem::exists(m_File.parent_path()));
 }
 
 TEST_F(ConfigurationTest, SaveToADeviceFailsAndLeavesTheDevice) {
-  CConfiguration::SetFilePath("/dev/full");
+  Configuration::SetFilePath("/dev/full");
   ExpectFailedSave();
   struct stat device {};
   ASSERT_EQ(stat("/dev/full", &device), 0);
@@ -325,7 +327,7 @@ TEST_F(ConfigurationTest, AFailedWriteLeavesTheOldFileAndNoLeftovers) {
 
 TEST_F(ConfigurationTest, AValueWithALineBreakFailsButTheOtherKeysAreWritten) {
   WriteFileBytes(m_File, "[Connection]\nSocketHost=old.example\n");
-  CConfiguration configuration;
+  Configuration configuration;
   configuration.Load();
   ASSERT_TRUE(configuration.SetFormatted("Connection", "SocketHost", "a\nInjected=1"));
   ASSERT_TRUE(configuration.SetFormatted("Connection", "SocketPort", "5"));
@@ -344,7 +346,7 @@ TEST_F(ConfigurationTest, SaveReplacesTheTargetOfASymbolicLink) {
   std::filesystem::path real = m_Dir / "real.cfg";
   WriteFileBytes(real, "[General]\nTestMode=1\n");
   std::filesystem::create_symlink(real, m_File);
-  CConfiguration configuration;
+  Configuration configuration;
   configuration.Load();
   EXPECT_EQ(configuration.GetString("General", "TestMode"), "1");
   ASSERT_TRUE(configuration.SetFormatted("General", "TestMode", "2"));
@@ -354,3 +356,5 @@ TEST_F(ConfigurationTest, SaveReplacesTheTargetOfASymbolicLink) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

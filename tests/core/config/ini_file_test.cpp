@@ -7,6 +7,8 @@
 
 #include "ascii_text.h"
 
+namespace linkwright {
+
 namespace {
 
 struct GetCase {
@@ -175,3 +177,5 @@ TEST(EqualsIgnoringCase, FoldsOnlyAsciiLetters) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -11,6 +11,8 @@
 #include "diag/program_path.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 // This program's file is core_diag_tests; a copy under another name is told its expected
@@ -214,3 +216,5 @@ INSTANTIATE_TEST_SUITE_P(
                     ModuleCase{"exactly_twenty_chars", "exactly_twenty_chars"}));
 
 }  // namespace
+
+}  // namespace linkwright

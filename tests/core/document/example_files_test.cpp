@@ -11,6 +11,8 @@
 #include "message_row_printer.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 const std::filesystem::path kExamples = std::filesystem::path(LINKWRIGHT_SOURCE_DIR) / "examples";
@@ -81,3 +83,5 @@ TEST(ExampleFilesTest, TheDemoAnswersItsRequestsAndHasAnAutoSendRow) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -7,6 +7,8 @@
 #include <vector>
 #include "message_row_printer.h"
 
+namespace linkwright {
+
 namespace {
 
 std::string Le(uint64_t value, int bytes) {
@@ -136,3 +138,5 @@ TEST(MessageArchiveTest, ReadingStopsAfterTheLastRowOfTheTable) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

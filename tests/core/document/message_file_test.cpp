@@ -14,6 +14,8 @@
 #include "support/file_size_limit.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -222,3 +224,5 @@ TEST(MessageFileTest, AWriteErrorFailsTheSaveAndKeepsTheOldFile) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -7,6 +7,8 @@
 #include <vector>
 #include "message_row_printer.h"
 
+namespace linkwright {
+
 namespace {
 
 using ::testing::ElementsAre;
@@ -294,3 +296,5 @@ TEST(MessageTableTest, AListenerMayRemoveItselfWhileBeingTold) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

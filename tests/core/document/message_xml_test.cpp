@@ -8,6 +8,8 @@
 #include "document/message_file.h"
 #include "message_row_printer.h"
 
+namespace linkwright {
+
 namespace {
 
 // All byte values but NUL, which ends a cell's text.
@@ -203,3 +205,5 @@ TEST(MessageXmlTest, ATopLevelElementWithoutRowsLoadsAnEmptyTable) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

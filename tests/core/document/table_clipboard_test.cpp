@@ -5,6 +5,8 @@
 #include "document/message_table.h"
 #include "message_row_printer.h"
 
+namespace linkwright {
+
 namespace {
 
 TEST(TableClipboard, RowsSurviveACopyAndPasteWhateverTheirCellsHold) {
@@ -42,3 +44,5 @@ TEST(TableClipboard, PasteOfSpreadsheetTextStopsAtTheTableEdges) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -8,6 +8,8 @@
 #include "document/message_text.h"
 #include "message_row_printer.h"
 
+namespace linkwright {
+
 namespace {
 
 TEST(SplitMessageCommentTest, SplitsAtTheFirstBlankAndTwoSlashes) {
@@ -128,3 +130,5 @@ TEST(TextImportTest, BytesAreKeptAsTheyAre) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

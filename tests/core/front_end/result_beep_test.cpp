@@ -8,6 +8,8 @@
 #include "support/default_configuration.h"
 #include "support/recording_front_end.h"
 
+namespace linkwright {
+
 namespace {
 
 struct BeepCase {
@@ -22,8 +24,8 @@ class ResultBeepTest : public ::testing::TestWithParam<BeepCase> {};
 TEST_P(ResultBeepTest, SoundsOnlyWhatTheSettingsAskFor) {
   const BeepCase& c = GetParam();
   ResetConfigurationToDefaults();
-  SetSetting("UserInterface", "BeepOnSuccess", c.beepOnSuccess);
-  SetSetting("UserInterface", "BeepOnFailure", c.beepOnFailure);
+  SetSetting(setting::kBeepOnSuccess, c.beepOnSuccess);
+  SetSetting(setting::kBeepOnFailure, c.beepOnFailure);
   RecordingFrontEnd frontEnd;
   PlayResultBeep(GetConfiguration(), frontEnd, c.result);
   EXPECT_EQ(frontEnd.playedSignals, c.expectedSignals);
@@ -42,9 +44,11 @@ TEST(ResultBeep, DefaultsSoundFailureOnlyAndAChangeTakesEffectAtTheNextCall) {
   PlayResultBeep(GetConfiguration(), frontEnd, true);
   PlayResultBeep(GetConfiguration(), frontEnd, false);
   EXPECT_EQ(frontEnd.playedSignals, std::vector<bool>{false});
-  SetSetting("UserInterface", "BeepOnSuccess", "1");
+  SetSetting(setting::kBeepOnSuccess, "1");
   PlayResultBeep(GetConfiguration(), frontEnd, true);
   EXPECT_EQ(frontEnd.playedSignals, (std::vector<bool>{false, true}));
 }
 
 }  // namespace
+
+}  // namespace linkwright

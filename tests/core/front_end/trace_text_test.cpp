@@ -8,6 +8,8 @@
 #include "support/default_configuration.h"
 #include "support/recording_front_end.h"
 
+namespace linkwright {
+
 namespace {
 
 struct TraceCase {
@@ -27,8 +29,8 @@ class TraceTextTest : public ::testing::TestWithParam<TraceCase> {
 
 TEST_P(TraceTextTest, BuildsTheTextOfOneWrite) {
   const TraceCase& c = GetParam();
-  SetSetting("UserInterface", "HexTrace", c.hexTrace);
-  SetSetting("UserInterface", "HexTrace2", c.hexTrace2);
+  SetSetting(setting::kHexTrace, c.hexTrace);
+  SetSetting(setting::kHexTrace2, c.hexTrace2);
   const TraceDirection direction = c.isRx ? TraceDirection::kReceived : TraceDirection::kSent;
   RecordingFrontEnd frontEnd;
   TraceWriter trace(GetConfiguration(), frontEnd);
@@ -69,7 +71,7 @@ TEST(TraceWriter, AppendsEachWriteAtOnceAndFollowsSettingChanges) {
   RecordingFrontEnd frontEnd;
   TraceWriter trace(GetConfiguration(), frontEnd);
   trace.Write("A\r", TraceDirection::kSent, true);
-  SetSetting("UserInterface", "HexTrace", "1");
+  SetSetting(setting::kHexTrace, "1");
   trace.Write("A\r", TraceDirection::kReceived, false);
   ASSERT_EQ(frontEnd.appends.size(), 2u);
   EXPECT_EQ(frontEnd.appends[0], "<-- A[CR]\r\n");
@@ -121,3 +123,5 @@ TEST(TraceWriter, NestedBatchesHandOverOnceWhenTheOutermostEnds) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

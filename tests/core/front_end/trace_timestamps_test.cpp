@@ -4,6 +4,8 @@
 
 #include <ctime>
 
+namespace linkwright {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -49,3 +51,5 @@ TEST(TraceTimestamperTest, APacketAssembledFromTwoChunksKeepsTheTimeOfItsFirstCh
 }
 
 }  // namespace
+
+}  // namespace linkwright

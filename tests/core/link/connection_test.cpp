@@ -9,6 +9,8 @@
 #include "link/packet_extraction.h"
 #include "scripted_peers.h"
 
+namespace linkwright {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -309,3 +311,5 @@ TEST(UdpClientConnection, ChunkSizeIgnoresValuesBelowOne) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -11,6 +11,8 @@
 #include "scripted_peers.h"
 #include "support/loopback_socket.h"
 
+namespace linkwright {
+
 namespace {
 
 struct UrlCase {
@@ -79,12 +81,12 @@ TEST(HttpExchange, EmptyPathBecomesSlash) {
   EXPECT_TRUE(body.empty());
 }
 
-TEST(MySendHTTP, PostCarriesTypeLengthAgentExtraLinesAndBody) {
+TEST(SendHttpRequest, PostCarriesTypeLengthAgentExtraLinesAndBody) {
   TcpScriptedServer server("HTTP/1.0 200 OK\r\n\r\n", AfterResponse::kClose);
   HttpResponse response;
   const ByteString body("a\0b", 3);
-  ASSERT_FALSE(MySendHTTP(UrlOf(server, "127.0.0.1", "/post"), "text/plain", "X-One: 1\r\n", body,
-                          response, 2000, std::string())
+  ASSERT_FALSE(SendHttpRequest(UrlOf(server, "127.0.0.1", "/post"), "text/plain", "X-One: 1\r\n",
+                               body, response, 2000, std::string())
                    .Failed());
   EXPECT_EQ(server.Request(), "POST /post HTTP/1.0\r\n" + kAcceptLines +
                                   "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0)\r\n"
@@ -96,11 +98,11 @@ TEST(MySendHTTP, PostCarriesTypeLengthAgentExtraLinesAndBody) {
                                   body + "\r\n");
 }
 
-TEST(MySendHTTP, GivenUserAgentIsSentAsItIs) {
+TEST(SendHttpRequest, GivenUserAgentIsSentAsItIs) {
   TcpScriptedServer server("HTTP/1.0 200 OK\r\n\r\n", AfterResponse::kClose);
   HttpResponse response;
-  ASSERT_FALSE(MySendHTTP(UrlOf(server, "127.0.0.1", "/"), "", "", std::nullopt, response, 2000,
-                          std::string("probe/1"))
+  ASSERT_FALSE(SendHttpRequest(UrlOf(server, "127.0.0.1", "/"), "", "", std::nullopt, response,
+                               2000, std::string("probe/1"))
                    .Failed());
   EXPECT_NE(server.Request().find("\r\nUser-Agent: probe/1\r\nHost: 127.0.0.1\r\n"),
             std::string::npos);
@@ -266,33 +268,35 @@ TEST(HttpExchange, OnlyHttpAndHttpsAreSpokenAndNothingIsLoggedForOtherSchemes) {
   EXPECT_TRUE(server.Request().empty());
 }
 
-TEST(MySendHTTP, RefusedConnectionFailsWithConnectLine) {
+TEST(SendHttpRequest, RefusedConnectionFailsWithConnectLine) {
   CapturedLog log;
   HttpResponse response;
-  EXPECT_EQ(MySendHTTP("http://127.0.0.1:" + std::to_string(UnusedTcpPortNumber()) + "/", "", "",
-                       std::nullopt, response, 2000, std::nullopt)
+  EXPECT_EQ(SendHttpRequest("http://127.0.0.1:" + std::to_string(UnusedTcpPortNumber()) + "/", "",
+                            "", std::nullopt, response, 2000, std::nullopt)
                 .Kind(),
             ErrorKind::kSystem);
   EXPECT_TRUE(log.Has('E', "connect() failed"));
   EXPECT_TRUE(response.header.empty());
 }
 
-TEST(MySendHTTP, HostThatDoesNotResolveFailsWithConnectLine) {
+TEST(SendHttpRequest, HostThatDoesNotResolveFailsWithConnectLine) {
   CapturedLog log;
   HttpResponse response;
-  EXPECT_TRUE(
-      MySendHTTP("http://no-such-host.invalid/", "", "", std::nullopt, response, 2000, std::nullopt)
-          .Failed());
+  EXPECT_TRUE(SendHttpRequest("http://no-such-host.invalid/", "", "", std::nullopt, response, 2000,
+                              std::nullopt)
+                  .Failed());
   EXPECT_TRUE(log.Has('E', "connect() failed"));
 }
 
-TEST(MySendHTTP, PortOutsideTheValidRangeFailsWithConnectLine) {
+TEST(SendHttpRequest, PortOutsideTheValidRangeFailsWithConnectLine) {
   CapturedLog log;
   HttpResponse response;
   EXPECT_TRUE(
-      MySendHTTP("http://127.0.0.1:70000/", "", "", std::nullopt, response, 2000, std::nullopt)
+      SendHttpRequest("http://127.0.0.1:70000/", "", "", std::nullopt, response, 2000, std::nullopt)
           .Failed());
   EXPECT_TRUE(log.Has('E', "connect() failed"));
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace linkwright {
+
 namespace {
 
 struct ReaderCase {
@@ -76,3 +78,5 @@ TEST(AnnouncedContentLength, ReadsOnlyAWellFormedField) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

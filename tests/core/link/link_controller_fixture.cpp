@@ -6,6 +6,8 @@
 #include "config/configuration.h"
 #include "support/default_configuration.h"
 
+namespace linkwright {
+
 bool WaitUntil(const std::function<bool()>& check) {
   auto deadline = std::chrono::steady_clock::now() + LoopbackSocket::kPatience;
   while (!check()) {
@@ -26,15 +28,15 @@ LinkControllerTest::~LinkControllerTest() {
   m_Link.Close();
 }
 
-void LinkControllerTest::Set(const std::string& key, const std::string& value) {
-  SetSetting("Connection", key, value);
+void LinkControllerTest::Set(const SettingKey& setting, const std::string& value) {
+  SetSetting(setting, value);
 }
 
 void LinkControllerTest::UseLink(int mode, bool server, uint16_t port) {
-  Set("Mode", std::to_string(mode));
-  Set("ActAsServer", server ? "1" : "0");
-  Set("SocketHost", "127.0.0.1");
-  Set("SocketPort", std::to_string(port));
+  Set(setting::kMode, std::to_string(mode));
+  Set(setting::kActAsServer, server ? "1" : "0");
+  Set(setting::kSocketHost, "127.0.0.1");
+  Set(setting::kSocketPort, std::to_string(port));
 }
 
 void LinkControllerTest::OpenLink(int mode, bool server, uint16_t port) {
@@ -61,3 +63,5 @@ ByteString LinkControllerTest::ReceiveBytes(size_t count) {
   PollUntil([this, count] { return m_Received.size() >= count; });
   return m_Received;
 }
+
+}  // namespace linkwright

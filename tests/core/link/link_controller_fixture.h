@@ -6,10 +6,13 @@
 #include <functional>
 #include <string>
 
+#include "config/config_keys.h"
 #include "link/link_controller.h"
 #include "session/session.h"
 #include "support/loopback_socket.h"
 #include "support/recording_front_end.h"
+
+namespace linkwright {
 
 // Calls `check` until it returns true or the patience runs out; returns the last result.
 bool WaitUntil(const std::function<bool()>& check);
@@ -21,7 +24,7 @@ class LinkControllerTest : public ::testing::Test {
   LinkControllerTest();
   ~LinkControllerTest() override;
 
-  void Set(const std::string& key, const std::string& value);
+  void Set(const SettingKey& setting, const std::string& value);
   void UseLink(int mode, bool server, uint16_t port);
   // UseLink, then opens the session's connection, failing the test when the link does not open.
   void OpenLink(int mode, bool server, uint16_t port);
@@ -35,6 +38,8 @@ class LinkControllerTest : public ::testing::Test {
 
   RecordingFrontEnd m_FrontEnd;
   Session m_Session;
-  CLinkController& m_Link;
+  LinkController& m_Link;
   ByteString m_Received;
 };
+
+}  // namespace linkwright

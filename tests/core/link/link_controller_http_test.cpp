@@ -7,6 +7,8 @@
 #include "support/background_command.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 // python3's http.server on 127.0.0.1, serving a folder with base/x holding "hello"; its
@@ -23,9 +25,9 @@ class HttpLinkTest : public LinkControllerTest {
         (m_Dir / "requests.log").string() + "'");
     ASSERT_TRUE(WaitUntil([this] { return LoopbackSocket::TcpConnect(m_Port).valid(); }))
         << "http.server did not start";
-    Set("Mode", "3");
+    Set(setting::kMode, "3");
     // The time-out covers the whole response; a busy machine may keep http.server slow.
-    Set("ResponseTimeout", "10000");
+    Set(setting::kResponseTimeout, "10000");
   }
 
   std::string Url(const std::string& path) const {
@@ -45,7 +47,7 @@ class HttpLinkTest : public LinkControllerTest {
 };
 
 TEST_F(HttpLinkTest, SendRequestsThePathAndTracesHeaderEmptyLineAndBody) {
-  Set("HttpUrl", Url("/base"));
+  Set(setting::kHttpUrl, Url("/base"));
   ASSERT_TRUE(m_Session.OpenConnection());
   ASSERT_TRUE(m_Session.SendMessage("x")) << m_Session.LastError().Message();
   EXPECT_TRUE(Logged("GET /base/x HTTP/1.0"));
@@ -57,11 +59,11 @@ TEST_F(HttpLinkTest, SendRequestsThePathAndTracesHeaderEmptyLineAndBody) {
 
 TEST_F(HttpLinkTest, NoSecondSlashWhenEitherSideBringsOne) {
   ASSERT_TRUE(m_Session.OpenConnection());
-  Set("HttpUrl", Url("/base/"));
+  Set(setting::kHttpUrl, Url("/base/"));
   ASSERT_TRUE(m_Session.SendMessage("x"));
-  Set("HttpUrl", Url("/base"));
+  Set(setting::kHttpUrl, Url("/base"));
   ASSERT_TRUE(m_Session.SendMessage("/x"));
-  Set("HttpUrl", Url(""));
+  Set(setting::kHttpUrl, Url(""));
   ASSERT_TRUE(m_Session.SendMessage(""));
   EXPECT_TRUE(Logged("GET / HTTP/1.0"));
   std::string log = ReadFileBytes(m_Dir / "requests.log");
@@ -71,7 +73,7 @@ TEST_F(HttpLinkTest, NoSecondSlashWhenEitherSideBringsOne) {
 }
 
 TEST_F(HttpLinkTest, ErrorStatusIsStillAnAnswer) {
-  Set("HttpUrl", Url("/base"));
+  Set(setting::kHttpUrl, Url("/base"));
   ASSERT_TRUE(m_Session.OpenConnection());
   ASSERT_TRUE(m_Session.SendMessage("missing"));
   EXPECT_TRUE(Logged("GET /base/missing HTTP/1.0"));
@@ -79,9 +81,9 @@ TEST_F(HttpLinkTest, ErrorStatusIsStillAnAnswer) {
 }
 
 TEST_F(LinkControllerTest, HttpWithoutServerFailsAndTracesNothing) {
-  Set("Mode", "3");
+  Set(setting::kMode, "3");
   uint16_t port = UnusedTcpPortNumber();
-  Set("HttpUrl", "http://127.0.0.1:" + std::to_string(port) + "/base");
+  Set(setting::kHttpUrl, "http://127.0.0.1:" + std::to_string(port) + "/base");
   ASSERT_TRUE(m_Session.OpenConnection());
   EXPECT_FALSE(m_Session.SendMessage("x"));
   EXPECT_EQ(m_Session.LastError().Message(),
@@ -93,9 +95,9 @@ TEST_F(LinkControllerTest, HttpWithoutServerFailsAndTracesNothing) {
 TEST_F(LinkControllerTest, HttpStopsWaitingForTheResponseWhenTheMonitorSaysSo) {
   LoopbackSocket listener = LoopbackSocket::TcpListener();
   const std::string url = "http://127.0.0.1:" + std::to_string(listener.Port()) + "/x";
-  Set("Mode", "3");
-  Set("HttpUrl", url);
-  Set("ResponseTimeout", "5000");
+  Set(setting::kMode, "3");
+  Set(setting::kHttpUrl, url);
+  Set(setting::kResponseTimeout, "5000");
   int asked = 0;
   m_Link.SetTransferMonitor({nullptr, [&asked] { return ++asked > 1; }});
   ASSERT_TRUE(m_Session.OpenConnection());
@@ -106,3 +108,5 @@ TEST_F(LinkControllerTest, HttpStopsWaitingForTheResponseWhenTheMonitorSaysSo) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -10,6 +10,8 @@
 #include "support/pty_pair.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -20,8 +22,8 @@ class SerialLinkTest : public LinkControllerTest {
   void OpenOnPty(int mode) {
     ASSERT_TRUE(m_Pty.ready()) << "socat did not make the pseudo-terminals";
     m_Settings = m_Pty.a() + ":115200,N,8,1";
-    Set("Mode", std::to_string(mode));
-    Set("CommConfig", m_Settings);
+    Set(setting::kMode, std::to_string(mode));
+    Set(setting::kCommConfig, m_Settings);
     ASSERT_TRUE(m_Session.OpenConnection()) << m_Session.LastError().Message();
   }
 
@@ -52,8 +54,8 @@ TEST_F(SerialLinkTest, CommExchangesBytesBothWaysAndShowsTheSettings) {
 TEST_F(LinkControllerTest, CommWithAMissingDeviceStaysClosed) {
   TempDir dir;
   const std::string device = (dir / "ttyNone").string();
-  Set("Mode", "0");
-  Set("CommConfig", device + ":9600,N,8,1");
+  Set(setting::kMode, "0");
+  Set(setting::kCommConfig, device + ":9600,N,8,1");
   EXPECT_FALSE(m_Session.OpenConnection());
   EXPECT_EQ(m_Session.LastError().Message(),
             "cannot open " + device +
@@ -135,3 +137,5 @@ TEST_F(SerialLinkTest, XmodemReceiveTakesATransferAnnouncedByAByteOnTheIdleLine)
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -7,6 +7,8 @@
 #include "support/default_configuration.h"
 #include "version.h"
 
+namespace linkwright {
+
 namespace {
 
 struct ClosedStatusCase {
@@ -25,7 +27,7 @@ class ClosedStatusTest : public LinkControllerTest,
 TEST_P(ClosedStatusTest, ShowsTheConfiguredLinkBeforeOpen) {
   const ClosedStatusCase& c = GetParam();
   UseLink(c.mode, c.server, 1024);
-  Set("CommConfig", c.commConfig);
+  Set(setting::kCommConfig, c.commConfig);
   m_Session.UpdateStatus();
   EXPECT_EQ(m_FrontEnd.linkPane, c.text);
   EXPECT_EQ(m_FrontEnd.title, c.text + " - Linkwright " + kLinkwrightVersion);
@@ -55,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ClosedStatusCase>& info) { return info.param.name; });
 
 TEST_F(LinkControllerTest, UnknownModeOpensNothingSendsNothing) {
-  Set("Mode", "7");
+  Set(setting::kMode, "7");
   EXPECT_FALSE(m_Session.OpenConnection());
   EXPECT_EQ(m_Session.LastError().Message(), "no link for mode 7");
   EXPECT_FALSE(m_Session.SendMessage("x"));
@@ -64,7 +66,7 @@ TEST_F(LinkControllerTest, UnknownModeOpensNothingSendsNothing) {
 }
 
 TEST_F(LinkControllerTest, HttpOpensWithoutTouchingTheNetwork) {
-  Set("Mode", "3");
+  Set(setting::kMode, "3");
   ASSERT_TRUE(m_Session.OpenConnection());
   EXPECT_EQ(m_FrontEnd.state, LinkState::kHttpOpen);
   EXPECT_EQ(m_FrontEnd.linkPane, "");
@@ -85,7 +87,7 @@ TEST_F(LinkControllerTest, UdpClientNeedsNoOpeningAndOpenSaysSo) {
 }
 
 TEST_F(LinkControllerTest, OpenResetsTheCountAndItsFirstPollStartsANewPeer) {
-  Set("Mode", "3");
+  Set(setting::kMode, "3");
   ASSERT_TRUE(m_Session.OpenConnection());
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 0");
   EXPECT_EQ(m_Link.Receive().newPeerAt, 0u);
@@ -93,7 +95,7 @@ TEST_F(LinkControllerTest, OpenResetsTheCountAndItsFirstPollStartsANewPeer) {
 }
 
 TEST_F(LinkControllerTest, ClearTextOnSendClearsBeforeEverySendOpenOrNot) {
-  SetSetting("UserInterface", "ClearTextOnSend", "1");
+  SetSetting(setting::kClearTextOnSend, "1");
   UseLink(kModeTcp, true, UnusedTcpPortNumber());
   m_FrontEnd.AppendTrace({{TraceDirection::kReceived, "old text", false}});
   EXPECT_FALSE(m_Session.SendMessage("x"));
@@ -124,7 +126,7 @@ TEST_F(LinkControllerTest, ModeChangeWhileOpenStillClosesTheOpenedTransport) {
   LoopbackSocket peer = LoopbackSocket::TcpConnect(port);
   EXPECT_TRUE(TickUntil([this] { return m_FrontEnd.state == LinkState::kTcpServerWithPeer; }));
 
-  Set("Mode", "3");
+  Set(setting::kMode, "3");
   m_Session.UpdateStatus();
   EXPECT_EQ(m_FrontEnd.state, LinkState::kTcpServerWithPeer) << "the open link is what is shown";
   ASSERT_TRUE(m_Session.SendMessage("still tcp"));
@@ -137,7 +139,7 @@ TEST_F(LinkControllerTest, ModeChangeWhileOpenStillClosesTheOpenedTransport) {
   EXPECT_FALSE(m_Link.IsOpen());
   EXPECT_EQ(m_FrontEnd.state, LinkState::kHttpClosed) << "closed, the new mode is shown";
 
-  Set("Mode", "1");
+  Set(setting::kMode, "1");
   ASSERT_TRUE(m_Session.OpenConnection())
       << "the port was released: " << m_Session.LastError().Message();
 }
@@ -159,3 +161,5 @@ TEST_F(LinkControllerTest, CloseMessageSocketDropsOnlyThePeer) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -8,6 +8,8 @@
 #include "scripted_peers.h"
 #include "version.h"
 
+namespace linkwright {
+
 namespace {
 
 const std::string kTitleSuffix = std::string(" - Linkwright ") + kLinkwrightVersion;
@@ -240,7 +242,7 @@ TEST_F(LinkControllerTest, TcpClientRefusedFailsWithAConnectLine) {
 
 TEST_F(LinkControllerTest, TcpClientUnknownHostFailsWithAConnectLine) {
   UseLink(kModeTcp, false, 1024);
-  Set("SocketHost", "no-such-host.invalid");
+  Set(setting::kSocketHost, "no-such-host.invalid");
   CapturedLog log;
   EXPECT_FALSE(m_Session.OpenConnection());
   ASSERT_FALSE(log.Lines().empty());
@@ -283,3 +285,5 @@ TEST_F(LinkControllerTest, TcpSendIntoAConnectionThePeerResetDropsIt) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -7,6 +7,8 @@
 #include "scripted_peers.h"
 #include "support/default_configuration.h"
 
+namespace linkwright {
+
 namespace {
 
 TEST_F(LinkControllerTest, UdpClientSendsEachMessageAsACommandAndTracesTheReply) {
@@ -18,8 +20,8 @@ TEST_F(LinkControllerTest, UdpClientSendsEachMessageAsACommandAndTracesTheReply)
   EXPECT_EQ(m_FrontEnd.trace, "<-- PING[CR]\r\nOK\r\n");
   EXPECT_EQ(m_FrontEnd.txPane, "Tx: 1");
 
-  Set("PacketOpener", "[STX]");
-  Set("PacketCloser", "[ETX]");
+  Set(setting::kPacketOpener, "[STX]");
+  Set(setting::kPacketCloser, "[ETX]");
   ASSERT_TRUE(m_Session.SendMessage("GET")) << m_Session.LastError().Message();
   EXPECT_EQ(m_FrontEnd.trace, "<-- PING[CR]\r\nOK\r\n<-- GET\r\nDATA\r\n")
       << "opener and closer read at the send";
@@ -30,7 +32,7 @@ TEST_F(LinkControllerTest, UdpClientSendsEachMessageAsACommandAndTracesTheReply)
 TEST_F(LinkControllerTest, UdpClientWithoutReplyFailsAfterTheResponseTimeButShowsWhatWentOut) {
   UdpScriptedPeer peer({});
   UseLink(kModeUdp, false, peer.Port());
-  Set("ResponseTimeout", "50");
+  Set(setting::kResponseTimeout, "50");
   EXPECT_FALSE(m_Session.SendMessage("X"));
   EXPECT_EQ(m_Session.LastError().Message(),
             "no reply from 127.0.0.1:" + std::to_string(peer.Port()) + " within 50 ms");
@@ -42,7 +44,7 @@ TEST_F(LinkControllerTest, UdpClientWithoutReplyFailsAfterTheResponseTimeButShow
 TEST_F(LinkControllerTest, UdpClientStopsWaitingForTheReplyWhenTheMonitorSaysSo) {
   UdpScriptedPeer peer({});
   UseLink(kModeUdp, false, peer.Port());
-  Set("ResponseTimeout", "5000");
+  Set(setting::kResponseTimeout, "5000");
   int asked = 0;
   m_Link.SetTransferMonitor({nullptr, [&asked] { return ++asked > 1; }});
   EXPECT_FALSE(m_Session.SendMessage("X"));
@@ -56,7 +58,7 @@ TEST_F(LinkControllerTest, UdpClientDestinationIsReadAtEverySend) {
   UdpScriptedPeer second({{{"2\r"}}});
   UseLink(kModeUdp, false, first.Port());
   ASSERT_TRUE(m_Session.SendMessage("a"));
-  Set("SocketPort", std::to_string(second.Port()));
+  Set(setting::kSocketPort, std::to_string(second.Port()));
   m_Session.UpdateStatus();
   EXPECT_EQ(m_FrontEnd.linkPane, "UDP --> 127.0.0.1:" + std::to_string(second.Port()));
   ASSERT_TRUE(m_Session.SendMessage("b"));
@@ -66,3 +68,5 @@ TEST_F(LinkControllerTest, UdpClientDestinationIsReadAtEverySend) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -5,6 +5,8 @@
 #include "link_controller_fixture.h"
 #include "scripted_peers.h"
 
+namespace linkwright {
+
 namespace {
 
 class UdpServerTest : public LinkControllerTest {
@@ -103,3 +105,5 @@ TEST_F(UdpServerTest, PortInUseFailsWithABindLine) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

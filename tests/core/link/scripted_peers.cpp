@@ -11,6 +11,8 @@
 
 #include "diag/diag_log.h"
 
+namespace linkwright {
+
 namespace {
 
 constexpr int kPollMilliseconds = 20;
@@ -212,3 +214,5 @@ void TcpScriptedServer::Serve() {
   }
   close(connection);
 }
+
+}  // namespace linkwright

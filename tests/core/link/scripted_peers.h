@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+namespace linkwright {
+
 // What the diagnostic log writes while an instance lives, as (level, text) pairs.
 class CapturedLog {
  public:
@@ -101,3 +103,5 @@ class TcpScriptedServer {
   std::string m_Request;
   std::thread m_Thread;
 };
+
+}  // namespace linkwright

@@ -12,6 +12,8 @@
 #include "link/xmodem/xmodem_engine.h"
 #include "support/pty_pair.h"
 
+namespace linkwright {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -142,3 +144,5 @@ TEST_F(XmodemOnPty, HooksAreAskedAndTheIdleHookRunsPerSlice) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -13,6 +13,8 @@
 #include "support/pty_pair.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -155,3 +157,5 @@ TEST(OpenFailure, TheProcessHoldingADeviceIsNamed) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -7,6 +7,8 @@
 #include "link/serial/serial_port.h"
 #include "support/pty_pair.h"
 
+namespace linkwright {
+
 namespace {
 
 using Action = LineCommand::Action;
@@ -65,3 +67,5 @@ TEST(SerialLines, APseudoTerminalRefusesModemLinesButKeepsTheLinkAndTakesABreak)
 }
 
 }  // namespace
+
+}  // namespace linkwright

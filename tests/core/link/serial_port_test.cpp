@@ -8,6 +8,8 @@
 
 #include "support/pty_pair.h"
 
+namespace linkwright {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -254,3 +256,5 @@ TEST_F(SerialPortPair, ClosingDiscardsWhatWasWaiting) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

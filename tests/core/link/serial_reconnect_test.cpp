@@ -5,6 +5,8 @@
 #include "link_controller_fixture.h"
 #include "support/pty_pair.h"
 
+namespace linkwright {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -16,9 +18,9 @@ class SerialReconnectTest : public LinkControllerTest {
   void OpenOnPty(const char* reconnect) {
     ASSERT_TRUE(m_Pty.ready()) << "socat did not make the pseudo-terminals";
     m_Settings = m_Pty.a() + ":9600,N,8,1";
-    Set("Mode", "0");
-    Set("CommConfig", m_Settings);
-    Set("SerialReconnect", reconnect);
+    Set(setting::kMode, "0");
+    Set(setting::kCommConfig, m_Settings);
+    Set(setting::kSerialReconnect, reconnect);
     ASSERT_TRUE(m_Session.OpenConnection()) << m_Session.LastError().Message();
     m_Session.ReceiveNow();
   }
@@ -69,3 +71,5 @@ TEST_F(SerialReconnectTest, WithoutTheSettingAVanishedDeviceClosesTheLink) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

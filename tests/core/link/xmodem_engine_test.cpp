@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace linkwright {
+
 namespace {
 
 const std::string kAck = "\x06";
@@ -603,3 +605,5 @@ TEST(XmodemSteps, EachStepSendsAtMostOneBlock) {
   EXPECT_EQ(line.sent, ExpectedTransmission(data, 128, true));
   EXPECT_EQ(line.messages, std::vector<std::string>{kSuccess});
 }
+
+}  // namespace linkwright

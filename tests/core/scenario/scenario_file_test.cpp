@@ -5,6 +5,8 @@
 #include "scenario/scenario_file.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 struct BadStep {
@@ -61,3 +63,5 @@ TEST(ScenarioFileTest, TextThatIsNotAScenarioIsRefusedWithItsPlace) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -6,8 +6,10 @@
 #include "checksum/checksum.h"
 #include "scenario/scenario_file.h"
 #include "scenario/scenario_runner.h"
-#include "support/link_doc_fixture.h"
+#include "support/linked_session_fixture.h"
 #include "support/test_support.h"
+
+namespace linkwright {
 
 namespace {
 
@@ -15,7 +17,7 @@ using std::chrono::milliseconds;
 
 // The runner over a scripted link: what the far end answers is queued up front, and time moves
 // only when the test moves it.
-class ScenarioRunnerTest : public LinkDocTest {
+class ScenarioRunnerTest : public LinkedSessionTest {
  protected:
   struct Case {
     std::string steps;
@@ -86,3 +88,5 @@ TEST_F(ScenarioRunnerTest, ACaptureAndAChecksumGoIntoLaterSends) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -6,6 +6,8 @@
 
 #include "session/packet_cutter.h"
 
+namespace linkwright {
+
 namespace {
 
 struct Cut {
@@ -109,3 +111,5 @@ TEST(PacketCutterTest, ABufferChangedBehindItsBackIsSearchedAgain) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -3,7 +3,9 @@
 
 #include "session/receive_cycle.h"
 #include "support/default_configuration.h"
-#include "support/link_doc_fixture.h"
+#include "support/linked_session_fixture.h"
+
+namespace linkwright {
 
 namespace {
 
@@ -11,7 +13,7 @@ using Packets = std::vector<std::string>;
 
 // The receive cycle over a scripted transport on a manual clock: each DeliverChunk is one
 // arrival taken by one tick.
-class ReceiveCycleTest : public LinkDocTest {
+class ReceiveCycleTest : public LinkedSessionTest {
  protected:
   void SetUp() override { OpenScriptedLink(); }
 
@@ -69,7 +71,7 @@ TEST_F(ReceiveCycleTest, APacketOverSeveralChunksIsCutWhenItsCloserArrives) {
 }
 
 TEST_F(ReceiveCycleTest, ACloserSplitOverTwoChunksIsFound) {
-  SetSetting("Connection", "PacketCloser", "[CR][LF]");
+  SetSetting(setting::kPacketCloser, "[CR][LF]");
   DeliverChunk("AB\r", "AB[CR]");
   EXPECT_TRUE(OfferedPackets().empty());
   DeliverChunk("\nCD\r\n", "[LF]\r\nCD[CR][LF]\r\n");
@@ -77,8 +79,8 @@ TEST_F(ReceiveCycleTest, ACloserSplitOverTwoChunksIsFound) {
 }
 
 TEST_F(ReceiveCycleTest, BytesBeforeTheOpenerAreTracedButNotOffered) {
-  SetSetting("Connection", "PacketOpener", "[STX]");
-  SetSetting("Connection", "PacketCloser", "[ETX]");
+  SetSetting(setting::kPacketOpener, "[STX]");
+  SetSetting(setting::kPacketCloser, "[ETX]");
   DeliverChunk(
       "xx\x02"
       "AB\x03",
@@ -88,8 +90,8 @@ TEST_F(ReceiveCycleTest, BytesBeforeTheOpenerAreTracedButNotOffered) {
 }
 
 TEST_F(ReceiveCycleTest, AnOpenerAfterAPacketStartsTheNextOneAndLeadingBytesGoWithIt) {
-  SetSetting("Connection", "PacketOpener", "[STX]");
-  SetSetting("Connection", "PacketCloser", "[ETX]");
+  SetSetting(setting::kPacketOpener, "[STX]");
+  SetSetting(setting::kPacketCloser, "[ETX]");
   DeliverChunk(
       "\x02"
       "A\x03zz\x02"
@@ -104,8 +106,8 @@ TEST_F(ReceiveCycleTest, AnOpenerAfterAPacketStartsTheNextOneAndLeadingBytesGoWi
 }
 
 TEST_F(ReceiveCycleTest, ACloserBeforeAnyOpenerDoesNotCut) {
-  SetSetting("Connection", "PacketOpener", "[STX]");
-  SetSetting("Connection", "PacketCloser", "[ETX]");
+  SetSetting(setting::kPacketOpener, "[STX]");
+  SetSetting(setting::kPacketCloser, "[ETX]");
   DeliverChunk(
       "a\x03"
       "b",
@@ -119,7 +121,7 @@ TEST_F(ReceiveCycleTest, ACloserBeforeAnyOpenerDoesNotCut) {
 }
 
 TEST_F(ReceiveCycleTest, WithoutCloserAndTimeoutNothingIsEverCut) {
-  SetSetting("Connection", "PacketCloser", "");
+  SetSetting(setting::kPacketCloser, "");
   DeliverChunk("AB\r", "AB[CR]");
   DeliverChunk("CD\r", "CD[CR]");
   EXPECT_TRUE(OfferedPackets().empty());
@@ -128,8 +130,8 @@ TEST_F(ReceiveCycleTest, WithoutCloserAndTimeoutNothingIsEverCut) {
 }
 
 TEST_F(ReceiveCycleTest, SilenceLongerThanTheBreakTimeoutCutsWhatWasCollected) {
-  SetSetting("Connection", "PacketCloser", "");
-  SetSetting("Connection", "PacketBreakTimeout", "300");
+  SetSetting(setting::kPacketCloser, "");
+  SetSetting(setting::kPacketBreakTimeout, "300");
   DeliverChunk("AB", "AB");
   DeliverChunk("CD", "CD");
   Pass(std::chrono::milliseconds(300));
@@ -143,7 +145,7 @@ TEST_F(ReceiveCycleTest, SilenceLongerThanTheBreakTimeoutCutsWhatWasCollected) {
 }
 
 TEST_F(ReceiveCycleTest, BreakTimeoutCutsTheRestBehindALastCloser) {
-  SetSetting("Connection", "PacketBreakTimeout", "300");
+  SetSetting(setting::kPacketBreakTimeout, "300");
   DeliverChunk("AB\rCD", "AB[CR]\r\nCD");
   Pass(std::chrono::milliseconds(301));
   Tick();
@@ -152,7 +154,7 @@ TEST_F(ReceiveCycleTest, BreakTimeoutCutsTheRestBehindALastCloser) {
 }
 
 TEST_F(ReceiveCycleTest, BreakTimeoutOnAnEmptyBufferWritesNothing) {
-  SetSetting("Connection", "PacketBreakTimeout", "1");
+  SetSetting(setting::kPacketBreakTimeout, "1");
   DeliverChunk("AB\r", "AB[CR]\r\n");
   const auto stamped = m_Doc.Receiving().LastRxTime();
   Pass(std::chrono::milliseconds(2));
@@ -175,7 +177,7 @@ TEST_F(ReceiveCycleTest, WholeMessagesAreOnePacketEachWithItsOwnLine) {
 
 TEST_F(ReceiveCycleTest, AChangedCloserFindsAPacketAlreadyInTheBuffer) {
   DeliverChunk("A;B", "A;B");
-  SetSetting("Connection", "PacketCloser", ";");
+  SetSetting(setting::kPacketCloser, ";");
   // The closer of "A;" came in an earlier tick, so no line end is written for it.
   DeliverChunk("C", "C");
   EXPECT_EQ(OfferedPackets(), Packets{"A;"});
@@ -183,8 +185,8 @@ TEST_F(ReceiveCycleTest, AChangedCloserFindsAPacketAlreadyInTheBuffer) {
 }
 
 TEST_F(ReceiveCycleTest, ReopeningTheLinkStartsTheSearchAfresh) {
-  SetSetting("Connection", "PacketOpener", "[STX]");
-  SetSetting("Connection", "PacketCloser", "[ETX]");
+  SetSetting(setting::kPacketOpener, "[STX]");
+  SetSetting(setting::kPacketCloser, "[ETX]");
   DeliverChunk(
       "\x02"
       "AAAA",
@@ -200,7 +202,7 @@ TEST_F(ReceiveCycleTest, ReopeningTheLinkStartsTheSearchAfresh) {
 }
 
 TEST_F(ReceiveCycleTest, TheBufferKeepsTheNewestMebibyteWithAWarning) {
-  SetSetting("Connection", "PacketCloser", "");
+  SetSetting(setting::kPacketCloser, "");
   const size_t firstPart = 700 * 1024;
   PeerSends(std::string(firstPart, 'a'));
   PeerSends(std::string(firstPart, 'b'));
@@ -237,7 +239,7 @@ TEST_F(ReceiveCycleTest, AStreamOfPacketsIsCutCompletelyWhateverTheChunks) {
 }
 
 TEST_F(ReceiveCycleTest, AfterCloseTheBreakTimeoutStillCutsWhatWasLeft) {
-  SetSetting("Connection", "PacketBreakTimeout", "1");
+  SetSetting(setting::kPacketBreakTimeout, "1");
   DeliverChunk("left", "left");
   ASSERT_TRUE(m_Link.Close());
   Pass(std::chrono::milliseconds(2));
@@ -268,7 +270,7 @@ std::string KindName(const ::testing::TestParamInfo<const char*>& info) {
 }
 
 // The three kinds of link that take requests: each answers a packet through AutoReply.
-class ReceiveCycleLinkTest : public LinkDocTest,
+class ReceiveCycleLinkTest : public LinkedSessionTest,
                              public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(ReceiveCycleLinkTest, APacketIsAnsweredByTheMatchingRow) {
@@ -293,7 +295,7 @@ TEST_P(ReceiveCycleLinkTest, APacketIsAnsweredByTheMatchingRow) {
 }
 
 // The two servers: a packet begun by one peer does not go on with the next peer's bytes.
-class NewPeerTest : public LinkDocTest, public ::testing::WithParamInterface<const char*> {};
+class NewPeerTest : public LinkedSessionTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(NewPeerTest, ANewPeerStartsAnEmptyPacket) {
   const std::string kind = GetParam();
@@ -318,7 +320,7 @@ TEST_P(NewPeerTest, ANewPeerStartsAnEmptyPacket) {
   EXPECT_EQ(m_FrontEnd.trace, "HALF-A-REQUEST\r\nPING[CR]\r\n<-- PONG[CR]\r\n");
 }
 
-TEST_F(LinkDocTest, TheRepliesToTwoUdpSendersOfOnePollGoEachToItsSender) {
+TEST_F(LinkedSessionTest, TheRepliesToTwoUdpSendersOfOnePollGoEachToItsSender) {
   OpenUdpServerLink();
   SetReplyRow(5, "PING[CR]", "PONG[CR]");
   SetReplyRow(6, "GET 5[CR]", "VALUE 42[CR]");
@@ -339,3 +341,5 @@ INSTANTIATE_TEST_SUITE_P(Servers, NewPeerTest, ::testing::Values("tcp-server", "
                          KindName);
 
 }  // namespace
+
+}  // namespace linkwright

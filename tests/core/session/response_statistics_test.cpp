@@ -7,6 +7,8 @@
 
 #include "session/statistics_json.h"
 
+namespace linkwright {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -119,3 +121,5 @@ TEST_F(ResponseStatisticsTest, JsonHasOneObjectPerRowAndATotalWithNullTimesWhenU
 }
 
 }  // namespace
+
+}  // namespace linkwright

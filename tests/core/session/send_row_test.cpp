@@ -3,13 +3,15 @@
 #include <vector>
 
 #include "support/default_configuration.h"
-#include "support/link_doc_fixture.h"
+#include "support/linked_session_fixture.h"
+
+namespace linkwright {
 
 namespace {
 
 using Signals = std::vector<bool>;
 
-class SendRowTest : public LinkDocTest {};
+class SendRowTest : public LinkedSessionTest {};
 
 TEST_F(SendRowTest, SendsTheDecodedMessageAndCountsIt) {
   OpenTcpClientLink();
@@ -64,11 +66,11 @@ TEST_F(SendRowTest, AnEmptyMessageOrAClosedLinkFails) {
 
 TEST_F(SendRowTest, TheBeepFollowsItsTwoSettings) {
   m_Table.SetItemText(1, MessageTable::kMessageColumn, "go");
-  SetSetting("UserInterface", "BeepOnFailure", "0");
+  SetSetting(setting::kBeepOnFailure, "0");
   EXPECT_FALSE(m_Session.SendRow(1));
   OpenTcpClientLink();
   EXPECT_TRUE(m_Session.SendRow(1));
-  SetSetting("UserInterface", "BeepOnSuccess", "1");
+  SetSetting(setting::kBeepOnSuccess, "1");
   EXPECT_TRUE(m_Session.SendRow(1));
   EXPECT_EQ(m_FrontEnd.playedSignals, Signals{true});
 }
@@ -113,9 +115,9 @@ TEST_F(SendRowTest, SentRowsAndAutoReplyHitsReachTheStatisticsAnsweredByTheNextP
 // A UDP client's reply comes back within the send and answers the row there.
 TEST_F(SendRowTest, AUdpClientReplyAnswersTheRowInTheStatistics) {
   LoopbackSocket device = LoopbackSocket::Udp();
-  SetSetting("Connection", "Mode", "2");
-  SetSetting("Connection", "ActAsServer", "0");
-  SetSetting("Connection", "SocketPort", std::to_string(device.Port()));
+  SetSetting(setting::kMode, "2");
+  SetSetting(setting::kActAsServer, "0");
+  SetSetting(setting::kSocketPort, std::to_string(device.Port()));
   m_Table.SetItemText(4, MessageTable::kMessageColumn, "ASK[CR]");
   std::thread answer([&device] {
     uint16_t sender = 0;
@@ -130,3 +132,5 @@ TEST_F(SendRowTest, AUdpClientReplyAnswersTheRowInTheStatistics) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -13,6 +13,8 @@
 #include "support/recording_front_end.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
 class SessionTest : public ::testing::Test {
@@ -22,9 +24,9 @@ class SessionTest : public ::testing::Test {
   // The session as TCP client of the test's listener; m_Peer is the accepted connection.
   void OpenTcpClient() {
     LoopbackSocket listener = LoopbackSocket::TcpListener();
-    SetSetting("Connection", "Mode", "1");
-    SetSetting("Connection", "ActAsServer", "0");
-    SetSetting("Connection", "SocketPort", std::to_string(listener.Port()));
+    SetSetting(setting::kMode, "1");
+    SetSetting(setting::kActAsServer, "0");
+    SetSetting(setting::kSocketPort, std::to_string(listener.Port()));
     ASSERT_TRUE(m_Session.OpenConnection()) << m_Session.LastError().Message();
     m_Peer = listener.Accept();
     ASSERT_TRUE(m_Peer.valid());
@@ -86,7 +88,7 @@ TEST_F(SessionTest, WakeOnDataRunsTheReceiveTickWhenBytesArriveAndOnlyWhileTheLi
   m_Session.Table().SetItemText(1, MessageTable::kTriggerColumn, "PING[CR]");
   m_Session.Table().SetActive(1, 1);
   // The periodic tick would come after a minute, long past the peer's patience.
-  SetSetting("Connection", "RxPollingTime", "60000");
+  SetSetting(setting::kRxPollingTime, "60000");
   OpenTcpClient();
   ASSERT_TRUE(m_Peer.Write("PING\r"));
   ASSERT_TRUE(RunOnceReadable());
@@ -124,10 +126,10 @@ TEST_F(SessionTest, AFailedSendSaysWhy) {
 
 TEST_F(SessionTest, ToggleAutoSendSavesTheFlipAndStartsTheCycle) {
   TempDir dir;
-  CConfiguration::SetFilePath(dir / "linkwright.cfg");
+  Configuration::SetFilePath(dir / "linkwright.cfg");
   m_Session.Table().SetItemText(3, MessageTable::kMessageColumn, "TICK");
   m_Session.Table().SetActive(3, 1);
-  SetSetting("AutoSend", "CycleTime", "1");
+  SetSetting(setting::kAutoSendCycleTime, "1");
   OpenTcpClient();
   ASSERT_TRUE(m_Session.ToggleAutoSend());
   EXPECT_NE(ReadFileBytes(dir / "linkwright.cfg").find("Enabled=1"), std::string::npos);
@@ -135,12 +137,14 @@ TEST_F(SessionTest, ToggleAutoSendSavesTheFlipAndStartsTheCycle) {
   EXPECT_EQ(m_Peer.Read(4), "TICK");
 
   ASSERT_TRUE(m_Session.ToggleAutoSend());
-  EXPECT_FALSE(GetConfiguration().GetBool("AutoSend", "Enabled"));
+  EXPECT_FALSE(GetConfiguration().GetBool(setting::kAutoSendEnabled));
 
-  CConfiguration::SetFilePath(dir.path());
+  Configuration::SetFilePath(dir.path());
   EXPECT_FALSE(m_Session.ToggleAutoSend()) << "a folder cannot be replaced by the file";
-  EXPECT_TRUE(GetConfiguration().GetBool("AutoSend", "Enabled")) << "the flip holds in memory";
+  EXPECT_TRUE(GetConfiguration().GetBool(setting::kAutoSendEnabled)) << "the flip holds in memory";
   EXPECT_NE(m_Session.LastError().Message().find("could not be saved"), std::string::npos);
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -11,6 +11,8 @@
 #include "support/loopback_socket.h"
 #include "support/recording_front_end.h"
 
+namespace linkwright {
+
 namespace {
 
 class SettingsChangeTest : public ::testing::Test {
@@ -19,9 +21,9 @@ class SettingsChangeTest : public ::testing::Test {
 
   // The session as TCP client of `listener`; returns the accepted connection.
   LoopbackSocket OpenTcpClientOf(LoopbackSocket& listener) {
-    SetSetting("Connection", "Mode", "1");
-    SetSetting("Connection", "ActAsServer", "0");
-    SetSetting("Connection", "SocketPort", std::to_string(listener.Port()));
+    SetSetting(setting::kMode, "1");
+    SetSetting(setting::kActAsServer, "0");
+    SetSetting(setting::kSocketPort, std::to_string(listener.Port()));
     EXPECT_TRUE(m_Session.OpenConnection()) << m_Session.LastError().Message();
     return listener.Accept();
   }
@@ -36,14 +38,14 @@ TEST_F(SettingsChangeTest, OnlyAChangedConnectionSignatureReopensTheLink) {
   ASSERT_TRUE(peer.valid());
 
   std::string before = ConnectionSignature(GetConfiguration());
-  SetSetting("Connection", "PacketCloser", "[LF]");
+  SetSetting(setting::kPacketCloser, "[LF]");
   EXPECT_TRUE(ApplyChangedSettings(m_Session, GetConfiguration(), before));
   EXPECT_FALSE(peer.SeesClose(std::chrono::milliseconds(200)));
   EXPECT_FALSE(first.Accept(std::chrono::milliseconds(200)).valid());
 
   LoopbackSocket second = LoopbackSocket::TcpListener();
   before = ConnectionSignature(GetConfiguration());
-  SetSetting("Connection", "SocketPort", std::to_string(second.Port()));
+  SetSetting(setting::kSocketPort, std::to_string(second.Port()));
   EXPECT_TRUE(ApplyChangedSettings(m_Session, GetConfiguration(), before));
   EXPECT_TRUE(peer.SeesClose());
   EXPECT_TRUE(second.Accept().valid());
@@ -54,16 +56,18 @@ TEST_F(SettingsChangeTest, AReopenThatFailsSaysWhyAndAClosedLinkStaysClosed) {
   LoopbackSocket listener = LoopbackSocket::TcpListener();
   ASSERT_TRUE(OpenTcpClientOf(listener).valid());
   std::string before = ConnectionSignature(GetConfiguration());
-  SetSetting("Connection", "SocketPort", std::to_string(UnusedTcpPortNumber()));
+  SetSetting(setting::kSocketPort, std::to_string(UnusedTcpPortNumber()));
   EXPECT_FALSE(ApplyChangedSettings(m_Session, GetConfiguration(), before));
   EXPECT_FALSE(m_Session.IsOpen());
   EXPECT_FALSE(m_Session.LastError().Message().empty());
 
   before = ConnectionSignature(GetConfiguration());
-  SetSetting("Connection", "SocketPort", std::to_string(listener.Port()));
+  SetSetting(setting::kSocketPort, std::to_string(listener.Port()));
   EXPECT_TRUE(ApplyChangedSettings(m_Session, GetConfiguration(), before));
   EXPECT_FALSE(m_Session.IsOpen());
   EXPECT_FALSE(listener.Accept(std::chrono::milliseconds(200)).valid());
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -4,11 +4,13 @@
 #include "config/configuration.h"
 #include "session/tick_scheduler.h"
 #include "support/default_configuration.h"
-#include "support/link_doc_fixture.h"
+#include "support/linked_session_fixture.h"
+
+namespace linkwright {
 
 namespace {
 
-class TickSchedulerTest : public LinkDocTest {
+class TickSchedulerTest : public LinkedSessionTest {
  protected:
   // The link as TCP client of the test's listener, opened by the session.
   void OpenConnection() {
@@ -36,17 +38,17 @@ class TickSchedulerTest : public LinkDocTest {
 };
 
 TEST_F(TickSchedulerTest, NothingRunsBeforeTheLinkIsOpen) {
-  SetSetting("AutoSend", "Enabled", "1");
+  SetSetting(setting::kAutoSendEnabled, "1");
   m_Session.StartAutoSend();
   EXPECT_FALSE(m_Session.NextDue().has_value());
   EXPECT_FALSE(Timers().IsAutoSending()) << "AutoSend needs an open link";
 }
 
 TEST_F(TickSchedulerTest, AFailedOpenLeavesTheTimersStopped) {
-  SetSetting("Connection", "Mode", "1");
-  SetSetting("Connection", "ActAsServer", "0");
-  SetSetting("Connection", "SocketPort", std::to_string(UnusedTcpPortNumber()));
-  SetSetting("AutoSend", "Enabled", "1");
+  SetSetting(setting::kMode, "1");
+  SetSetting(setting::kActAsServer, "0");
+  SetSetting(setting::kSocketPort, std::to_string(UnusedTcpPortNumber()));
+  SetSetting(setting::kAutoSendEnabled, "1");
   EXPECT_FALSE(m_Session.OpenConnection());
   EXPECT_FALSE(Timers().IsRxPolling());
   EXPECT_FALSE(Timers().IsAutoSending());
@@ -78,7 +80,7 @@ TEST_F(TickSchedulerTest, AStreamIsTakenInShortTicksThatFollowEachOtherAtOnce) {
 }
 
 TEST_F(TickSchedulerTest, OpeningPollsTheLinkAndClosingStopsBothTimers) {
-  SetSetting("AutoSend", "Enabled", "1");
+  SetSetting(setting::kAutoSendEnabled, "1");
   OpenConnection();
   EXPECT_TRUE(Timers().IsRxPolling());
   EXPECT_TRUE(Timers().IsAutoSending());
@@ -93,19 +95,19 @@ TEST_F(TickSchedulerTest, AutoSendRunsOnlyWhileEnabled) {
   SetReplyRow(2, "", "TICK[LF]");
   OpenConnection();
   EXPECT_FALSE(Timers().IsAutoSending());
-  SetSetting("AutoSend", "Enabled", "1");
-  SetSetting("AutoSend", "CycleTime", "20");
+  SetSetting(setting::kAutoSendEnabled, "1");
+  SetSetting(setting::kAutoSendCycleTime, "20");
   m_Session.StartAutoSend();
   EXPECT_TRUE(RunUntil([this] { return m_Link.TxCount() >= 3; }));
   EXPECT_EQ(m_Peer.Read(15), "TICK\nTICK\nTICK\n");
-  SetSetting("AutoSend", "Enabled", "0");
+  SetSetting(setting::kAutoSendEnabled, "0");
   m_Session.StartAutoSend();
   EXPECT_FALSE(Timers().IsAutoSending());
   EXPECT_TRUE(Timers().IsRxPolling());
 }
 
 TEST_F(TickSchedulerTest, ATickSetsItsTimerAgainOnlyAfterItRan) {
-  SetSetting("Connection", "RxPollingTime", "0");
+  SetSetting(setting::kRxPollingTime, "0");
   OpenConnection();
   ASSERT_TRUE(m_Session.NextDue().has_value());
   std::this_thread::sleep_until(*m_Session.NextDue());
@@ -117,7 +119,7 @@ TEST_F(TickSchedulerTest, ATickSetsItsTimerAgainOnlyAfterItRan) {
 }
 
 TEST_F(TickSchedulerTest, AReplyGoesOutWithinTheTickThatCutTheRequest) {
-  SetSetting("Connection", "RxPollingTime", "10");
+  SetSetting(setting::kRxPollingTime, "10");
   SetReplyRow(3, "REQ[CR]", "ANS[CR]");
   OpenConnection();
   EXPECT_TRUE(m_Peer.Write("REQ\r"));
@@ -126,3 +128,5 @@ TEST_F(TickSchedulerTest, AReplyGoesOutWithinTheTickThatCutTheRequest) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -4,6 +4,8 @@
 
 #include "xml/xml_reader.h"
 
+namespace linkwright {
+
 namespace {
 
 constexpr char kTable[] =
@@ -18,7 +20,7 @@ constexpr char kTable[] =
 class NavigationTest : public testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(m_Reader.SetText(kTable)); }
-  CXmlReader m_Reader;
+  XmlReader m_Reader;
 };
 
 TEST_F(NavigationTest, ChildSearchStepsOntoTopLevelElementWhateverItsName) {
@@ -39,7 +41,7 @@ TEST_F(NavigationTest, NamesAreCaseSensitiveAndWhole) {
 
 TEST_F(NavigationTest, NameMayCarryAttributeTail) {
   for (const char* name : {"row id=\"1\"", "row/", "row[1]", "row=x"}) {
-    CXmlReader reader;
+    XmlReader reader;
     ASSERT_TRUE(reader.SetText(kTable));
     EXPECT_TRUE(reader.FindChildElement(name)) << name;
     EXPECT_TRUE(reader.EnterElement());
@@ -121,3 +123,5 @@ TEST_F(NavigationTest, NewParseResetsPositions) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace linkwright {
+
 namespace {
 
 constexpr int32_t kSegment = XmlPositionArray::kSegmentSize;
@@ -61,3 +63,5 @@ TEST(PositionArray, RecordsKeepValuesAndAddressesOfFullSegments) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -5,6 +5,8 @@
 #include "support/test_support.h"
 #include "xml/xml_reader.h"
 
+namespace linkwright {
+
 namespace {
 
 using namespace std::string_literals;
@@ -23,7 +25,7 @@ class ParseTest : public testing::TestWithParam<ParseCase> {};
 
 // A failed parse also leaves its error text as an input error; a parse that succeeds clears it.
 TEST_P(ParseTest, GivesResultAndText) {
-  CXmlReader reader;
+  XmlReader reader;
   EXPECT_EQ(reader.SetText(GetParam().document), GetParam().parsed);
   EXPECT_EQ(reader.GetResultText(), GetParam().resultText);
   const Error& error = reader.LastError();
@@ -85,14 +87,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ParseErrorText, LongElementNameIsCutToFitTheMessage) {
   const std::string name(400, 'n');
-  CXmlReader reader;
+  XmlReader reader;
   EXPECT_FALSE(reader.SetText("<" + name + "></x>"));
   const std::string prefix = "End tag does not correspond to ";
   EXPECT_EQ(reader.GetResultText(), prefix + name.substr(0, 299 - prefix.size()));
 }
 
 TEST(ParseErrorText, FailedParseLeavesNothingToFind) {
-  CXmlReader reader;
+  XmlReader reader;
   ASSERT_TRUE(reader.SetText("<r><a>1</a></r>"));
   ASSERT_FALSE(reader.SetText("<r><a>1</a>"));
   EXPECT_FALSE(reader.FindElement());
@@ -116,7 +118,7 @@ std::string Nested(int depth, const std::string& innermost) {
 }
 
 TEST(NestingDepth, FourThousandLevelsParse) {
-  CXmlReader reader;
+  XmlReader reader;
   ASSERT_TRUE(reader.SetText(Nested(3999, "<v>deep</v>")));
   int levels = 0;
   while (reader.FindChildElement("e") && reader.EnterElement()) {
@@ -127,13 +129,13 @@ TEST(NestingDepth, FourThousandLevelsParse) {
 }
 
 TEST(NestingDepth, OneLevelMoreFails) {
-  CXmlReader reader;
+  XmlReader reader;
   EXPECT_FALSE(reader.SetText(Nested(4001, "")));
   EXPECT_EQ(reader.GetResultText(), "Elements nested too deeply");
 }
 
 TEST(NestingDepth, HundredThousandLevelsFailWithoutCrashing) {
-  CXmlReader reader;
+  XmlReader reader;
   EXPECT_FALSE(reader.SetText(Nested(100000, "x")));
   EXPECT_EQ(reader.GetResultText(), "Elements nested too deeply");
   EXPECT_FALSE(reader.FindChildElement());
@@ -146,7 +148,7 @@ TEST(Growth, TreeStaysIntactAcrossSegments) {
     document += "<row><n>" + std::to_string(i) + "</n><c/></row>";
   }
   document += "</messages>";
-  CXmlReader reader;
+  XmlReader reader;
   ASSERT_TRUE(reader.SetText(document));
   int row = 0;
   while (reader.FindChildElement("row")) {
@@ -165,7 +167,7 @@ TEST(LoadFile, ReportsSizeOfParsedFile) {
   std::string content = "<messages><row><m>hello</m></row></messages>";
   content += std::string(120 - content.size(), '\n');
   WriteFileBytes(dir / "table.xml", content);
-  CXmlReader reader;
+  XmlReader reader;
   EXPECT_TRUE(reader.LoadFile(dir / "table.xml"));
   EXPECT_EQ(reader.GetResultText(), "120 bytes");
   ASSERT_TRUE(reader.FindChildElement("row"));
@@ -176,7 +178,7 @@ TEST(LoadFile, ReportsSizeOfParsedFile) {
 TEST(LoadFile, AppendsParseErrorToSize) {
   TempDir dir;
   WriteFileBytes(dir / "bad.xml", "<a><b></a></b>");
-  CXmlReader reader;
+  XmlReader reader;
   EXPECT_FALSE(reader.LoadFile(dir / "bad.xml"));
   EXPECT_EQ(reader.GetResultText(), "14 bytes, End tag does not correspond to b");
   EXPECT_EQ(reader.LastError().Message(), "End tag does not correspond to b");
@@ -185,14 +187,14 @@ TEST(LoadFile, AppendsParseErrorToSize) {
 TEST(LoadFile, EmptyFileFailsWithSizeOnly) {
   TempDir dir;
   WriteFileBytes(dir / "empty.xml", "");
-  CXmlReader reader;
+  XmlReader reader;
   EXPECT_FALSE(reader.LoadFile(dir / "empty.xml"));
   EXPECT_EQ(reader.GetResultText(), "0 bytes");
 }
 
 TEST(LoadFile, UnreadableFileKeepsPreviousDocument) {
   TempDir dir;
-  CXmlReader reader;
+  XmlReader reader;
   ASSERT_TRUE(reader.SetText("<r><a>1</a><b>2</b></r>"));
   ASSERT_TRUE(reader.FindChildElement("a"));
   for (const auto& path : {dir / "missing.xml", dir.path()}) {
@@ -209,3 +211,5 @@ TEST(LoadFile, UnreadableFileKeepsPreviousDocument) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -6,13 +6,15 @@
 #include "xml/xml_builders.h"
 #include "xml/xml_reader.h"
 
+namespace linkwright {
+
 namespace {
 
 using namespace std::string_literals;
 
 // Text of <v> holding `content` inside a top-level element.
 ByteString ElementText(const std::string& content) {
-  CXmlReader reader;
+  XmlReader reader;
   if (!reader.SetText("<r><v>" + content + "</v></r>")) {
     return "parse failed: " + reader.GetResultText();
   }
@@ -70,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(Cdata, ElementTextTest,
                          [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 TEST(ElementText, EmptyElementHasNoText) {
-  CXmlReader reader;
+  XmlReader reader;
   ASSERT_TRUE(reader.SetText("<r><v/><w></w></r>"));
   ByteString text = "stale";
   EXPECT_TRUE(reader.GetChildTextByName("v", text));
@@ -80,7 +82,7 @@ TEST(ElementText, EmptyElementHasNoText) {
 }
 
 TEST(ElementText, ReferenceMayEndPastTheElement) {
-  CXmlReader reader;
+  XmlReader reader;
   ASSERT_TRUE(reader.SetText("<r><v>&#65</v>;</r>"));
   EXPECT_EQ(reader.GetChildTextByName("v"), "A");
 }
@@ -95,7 +97,7 @@ TEST(Builders, WriteTags) {
 }
 
 void ExpectRoundTrip(const ByteString& value) {
-  CXmlReader reader;
+  XmlReader reader;
   ASSERT_TRUE(reader.SetText(XmlOpenTag("table") + XmlElement("value", value, "n=\"1\"") +
                              XmlCloseTag("table")));
   EXPECT_EQ(reader.GetChildTextByName("value"), value) << testing::PrintToString(value);
@@ -125,3 +127,5 @@ TEST(Builders, RandomValuesSurviveReadBack) {
 }
 
 }  // namespace
+
+}  // namespace linkwright

@@ -2,6 +2,8 @@
 #include <QSvgRenderer>
 #include <QtTest>
 
+namespace linkwright {
+
 // Every drawing bundled with the program must parse: a broken SVG only shows as a blank icon.
 class ResourcesTest : public QObject {
   Q_OBJECT
@@ -20,5 +22,7 @@ class ResourcesTest : public QObject {
   }
 };
 
-QTEST_MAIN(ResourcesTest)
+}  // namespace linkwright
+
+QTEST_MAIN(linkwright::ResourcesTest)
 #include "resources_test.moc"

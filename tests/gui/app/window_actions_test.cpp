@@ -4,6 +4,8 @@
 
 #include "gui/app/window_actions.h"
 
+namespace linkwright {
+
 // The window's keys, as the README's key table lists them, come from the action table.
 class WindowActionsTest : public QObject {
   Q_OBJECT
@@ -59,5 +61,7 @@ class WindowActionsTest : public QObject {
   }
 };
 
-QTEST_MAIN(WindowActionsTest)
+}  // namespace linkwright
+
+QTEST_MAIN(linkwright::WindowActionsTest)
 #include "window_actions_test.moc"

@@ -4,8 +4,10 @@
 #include <QTest>
 #include <QUrl>
 
-#include "gui/widgets/link_label.h"
+#include "gui/widgets/hyperlink_label.h"
 #include "version.h"
+
+namespace linkwright {
 
 // Stands in for the desktop's browser: records the addresses it is asked to open.
 class Browser : public QObject {
@@ -23,7 +25,7 @@ class AboutBoxTest : public QObject {
 
  private slots:
   void ShowsTheVersionTheBuildCompiledIn() {
-    CAboutBox box;
+    AboutBox box;
     QCOMPARE(box.windowTitle(), QString("About Linkwright"));
     auto* version = box.findChild<QLabel*>("Version");
     QCOMPARE(version->text(), QString("Linkwright - Versione %1").arg(kLinkwrightVersion));
@@ -32,8 +34,8 @@ class AboutBoxTest : public QObject {
   void BothLinksOpenTheWebSiteAndTheTextTurnsPurple() {
     Browser browser;
     QDesktopServices::setUrlHandler("https", &browser, "Open");
-    CAboutBox box;
-    CLink* address = box.AddressLink();
+    AboutBox box;
+    HyperlinkLabel* address = box.AddressLink();
     QCOMPARE(address->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     QVERIFY(address->font().underline());
     QCOMPARE(address->cursor().shape(), Qt::PointingHandCursor);
@@ -48,5 +50,7 @@ class AboutBoxTest : public QObject {
   }
 };
 
-QTEST_MAIN(AboutBoxTest)
+}  // namespace linkwright
+
+QTEST_MAIN(linkwright::AboutBoxTest)
 #include "about_box_test.moc"

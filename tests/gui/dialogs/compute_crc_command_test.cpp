@@ -10,7 +10,9 @@
 #include "checksum/crc_report.h"
 #include "config/configuration.h"
 #include "front_end/trace_text.h"
-#include "gui/table/message_view.h"
+#include "gui/table/message_table_view.h"
+
+namespace linkwright {
 
 // Keeps what reaches the trace; the test support's recorder cannot be used beside Qt, whose
 // keyword macros clash with its member names.
@@ -38,7 +40,7 @@ class ComputeCrcCommandTest : public QObject {
 
   void EnabledExactlyWhileEditedTextIsSelected() {
     QAction* action = &m_Action;
-    CComputeCrcCommand command(m_View, action, m_Trace);
+    ComputeCrcCommand command(m_View, action, m_Trace);
     m_View.setCurrentIndex(m_View.model()->index(1, MessageTable::kMessageColumn));
     QVERIFY(!action->isEnabled());
 
@@ -57,7 +59,7 @@ class ComputeCrcCommandTest : public QObject {
   }
 
   void WritesTheNineLinesOfTheSelectionInOneAppend() {
-    CComputeCrcCommand command(m_View, &m_Action, m_Trace);
+    ComputeCrcCommand command(m_View, &m_Action, m_Trace);
     m_View.setCurrentIndex(m_View.model()->index(0, MessageTable::kTriggerColumn));
     StartEditing("[STX]123456789%s[ETX]")->setSelection(5, 9);
     m_Action.trigger();
@@ -82,12 +84,14 @@ class ComputeCrcCommandTest : public QObject {
   }
 
   MessageTable m_Table;
-  CLinkwrightView m_View{m_Table, [](int) {}};
+  MessageTableView m_View{m_Table, [](int) {}};
   QAction m_Action;
-  CConfiguration m_Config;
+  Configuration m_Config;
   TraceRecorder m_FrontEnd;
   TraceWriter m_Trace{m_Config, m_FrontEnd};
 };
 
-QTEST_MAIN(ComputeCrcCommandTest)
+}  // namespace linkwright
+
+QTEST_MAIN(linkwright::ComputeCrcCommandTest)
 #include "compute_crc_command_test.moc"

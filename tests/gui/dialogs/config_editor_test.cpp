@@ -17,11 +17,13 @@
 #include "gui/widgets/numeric_edit.h"
 #include "support/test_support.h"
 
+namespace linkwright {
+
 namespace {
 
-CConfiguration Defaults() {
-  CConfiguration configuration;
-  for (const ConfigKey& key : CConfiguration::KeyTable()) {
+Configuration Defaults() {
+  Configuration configuration;
+  for (const ConfigKey& key : Configuration::KeyTable()) {
     configuration.SetFormatted(key.section, key.key, "%s", key.defaultValue);
   }
   return configuration;
@@ -81,7 +83,7 @@ class ConfigEditorTest : public QObject {
     QFETCH(int, mode);
     QFETCH(bool, server);
     QFETCH(QString, enabled);
-    CConfigEditor editor(Defaults());
+    ConfigEditor editor(Defaults());
     Find<QCheckBox>(editor, "ActAsServer")->setChecked(server);
     Find<QComboBox>(editor, "Mode")->setCurrentIndex(mode);
     QCOMPARE(EnabledControls(editor,
@@ -123,7 +125,7 @@ class ConfigEditorTest : public QObject {
     QFETCH(bool, tls);
     QFETCH(QString, group);
     QFETCH(QString, enabled);
-    CConfigEditor editor(Defaults());
+    ConfigEditor editor(Defaults());
     Find<QCheckBox>(editor, "ActAsServer")->setChecked(server);
     Find<QCheckBox>(editor, "TlsEnabled")->setChecked(tls);
     Find<QLineEdit>(editor, "MulticastGroup")->setText(group);
@@ -137,50 +139,50 @@ class ConfigEditorTest : public QObject {
   }
 
   void DependentControlsFollowTheirCheckBoxes() {
-    CConfigEditor editor(Defaults());
+    ConfigEditor editor(Defaults());
     for (int tab : {1, 2}) {
       editor.Tabs()->setCurrentIndex(tab);
     }
     auto* hexTrace = Find<QCheckBox>(editor, "HexTrace");
     auto* enabled = Find<QCheckBox>(editor, "Enabled");
     QVERIFY(!Find<QCheckBox>(editor, "HexTrace2")->isEnabled());
-    QVERIFY(!Find<CNumericEdit>(editor, "CycleTime")->isEnabled());
+    QVERIFY(!Find<NumericEdit>(editor, "CycleTime")->isEnabled());
     hexTrace->click();
     enabled->click();
     QVERIFY(Find<QCheckBox>(editor, "HexTrace2")->isEnabled());
-    QVERIFY(Find<CNumericEdit>(editor, "CycleTime")->isEnabled());
+    QVERIFY(Find<NumericEdit>(editor, "CycleTime")->isEnabled());
   }
 
   void NumericEditsTakeDigitsAndKeepNumbersAboveTheSpinRange() {
-    CConfiguration store = Defaults();
-    store.SetFormatted("Connection", "Mode", "%d", 9);
-    CConfigEditor editor(store);
-    auto* breakTimeout = Find<CNumericEdit>(editor, "PacketBreakTimeout");
+    Configuration store = Defaults();
+    store.Set(setting::kMode, std::to_string(9));
+    ConfigEditor editor(store);
+    auto* breakTimeout = Find<NumericEdit>(editor, "PacketBreakTimeout");
     breakTimeout->SetText("");
     QTest::keyClicks(breakTimeout, "9a9-9 999");
     QCOMPARE(breakTimeout->Text(), QString("999999"));
-    auto* polling = Find<CNumericEdit>(editor, "RxPollingTime");
+    auto* polling = Find<NumericEdit>(editor, "RxPollingTime");
     polling->SetText("70000");
     polling->stepBy(1);
     QCOMPARE(polling->Text(), QString("10000"));
     // No mode selected: the timeout is disabled, and still exchanged.
-    auto* timeout = Find<CNumericEdit>(editor, "ResponseTimeout");
+    auto* timeout = Find<NumericEdit>(editor, "ResponseTimeout");
     QCOMPARE(Find<QComboBox>(editor, "Mode")->currentIndex(), -1);
     QVERIFY(!timeout->isEnabled());
     timeout->SetText("123");
 
     editor.accept();
-    const CConfiguration& copy = editor.Configuration();
-    QCOMPARE(copy.GetString("Connection", "PacketBreakTimeout"), "999999");
-    QCOMPARE(copy.GetString("Connection", "RxPollingTime"), "10000");
-    QCOMPARE(copy.GetString("Connection", "ResponseTimeout"), "123");
-    QCOMPARE(copy.GetString("Connection", "Mode"), "-1");
+    const Configuration& copy = editor.EditedConfiguration();
+    QCOMPARE(copy.GetString(setting::kPacketBreakTimeout), "999999");
+    QCOMPARE(copy.GetString(setting::kRxPollingTime), "10000");
+    QCOMPARE(copy.GetString(setting::kResponseTimeout), "123");
+    QCOMPARE(copy.GetString(setting::kMode), "-1");
   }
 
   void CommConfigChangesOnlyThroughTheSerialDialog() {
-    CConfiguration store = Defaults();
-    store.SetFormatted("Connection", "CommConfig", "%s", "not a setting");
-    CConfigEditor editor(store);
+    Configuration store = Defaults();
+    store.Set(setting::kCommConfig, "not a setting");
+    ConfigEditor editor(store);
     auto* field = Find<QLineEdit>(editor, "CommConfig");
     QVERIFY(field->isReadOnly());
     auto* button = Find<QPushButton>(editor, "CommConfigButton");
@@ -202,55 +204,55 @@ class ConfigEditorTest : public QObject {
   // Every setting of the file but the test mode and the serial reconnect, which the editor does
   // not show, has exactly one control, found by its key.
   void EverySettingHasOneControlNamedAfterIt() {
-    CConfigEditor editor(Defaults());
-    std::vector<int> controls(CConfiguration::kKeyCount, 0);
+    ConfigEditor editor(Defaults());
+    std::vector<int> controls(Configuration::kKeyCount, 0);
     for (const ConfigPageTable& page : ConfigPageTables()) {
       for (const ConfigControlRow& row : page.rows) {
         ++controls[row.setting.row];
         QCOMPARE(editor.findChildren<QWidget*>(row.setting.key).size(), 1);
       }
     }
-    for (size_t row = 0; row < CConfiguration::kKeyCount; ++row) {
+    for (size_t row = 0; row < Configuration::kKeyCount; ++row) {
       const bool notShown = row == setting::kTestMode.row || row == setting::kSerialReconnect.row;
       QCOMPARE(controls[row], notShown ? 0 : 1);
     }
   }
 
   void OnlyPagesThatWereShownWriteBack() {
-    CConfiguration store = Defaults();
-    store.SetFormatted("UserInterface", "HexTrace", "%s", "2");
-    store.SetFormatted("AutoSend", "Enabled", "%s", "7");
-    CConfigEditor editor(store);
+    Configuration store = Defaults();
+    store.Set(setting::kHexTrace, "2");
+    store.Set(setting::kAutoSendEnabled, "7");
+    ConfigEditor editor(store);
     editor.Tabs()->setCurrentIndex(1);
     editor.Tabs()->setCurrentIndex(0);
     editor.accept();
-    QCOMPARE(editor.Configuration().GetString("UserInterface", "HexTrace"), "1");
-    QCOMPARE(editor.Configuration().GetString("AutoSend", "Enabled"), "7");
+    QCOMPARE(editor.EditedConfiguration().GetString(setting::kHexTrace), "1");
+    QCOMPARE(editor.EditedConfiguration().GetString(setting::kAutoSendEnabled), "7");
   }
 
   void OpensOnTheTabActiveWhenItLastClosed() {
     {
-      CConfigEditor editor(Defaults());
+      ConfigEditor editor(Defaults());
       QCOMPARE(editor.Tabs()->currentIndex(), 0);
       editor.Tabs()->setCurrentIndex(2);
       editor.reject();
     }
     {
-      CConfigEditor editor(Defaults());
+      ConfigEditor editor(Defaults());
       QCOMPARE(editor.Tabs()->currentIndex(), 2);
       editor.Tabs()->setCurrentIndex(1);
       editor.accept();
     }
-    QCOMPARE(CConfigEditor(Defaults()).Tabs()->currentIndex(), 1);
+    QCOMPARE(ConfigEditor(Defaults()).Tabs()->currentIndex(), 1);
     QSettings().setValue("WindowState/ConfigTab", 3);
-    QCOMPARE(CConfigEditor(Defaults()).Tabs()->currentIndex(), 0);
+    QCOMPARE(ConfigEditor(Defaults()).Tabs()->currentIndex(), 0);
   }
 
   void CancelLeavesStoreAndFileUntouchedAndOkSavesTheChangedKeys() {
     TempDir dir;
-    CConfiguration::SetFilePath(dir / "linkwright.cfg");
+    Configuration::SetFilePath(dir / "linkwright.cfg");
     WriteFileBytes(dir / "linkwright.cfg", "[Connection]\nSocketPort=4000\n");
-    CConfiguration store;
+    Configuration store;
     store.Load();
     auto changePort = [](QDialog& editor) {
       Find<QLineEdit>(editor, "SocketPort")->setText("5000");
@@ -261,11 +263,11 @@ class ConfigEditorTest : public QObject {
       editor.reject();
     });
     QCOMPARE(EditConfiguration(store, nullptr), ConfigEditResult::kCancelled);
-    QCOMPARE(store.GetInt("Connection", "SocketPort"), 4000);
+    QCOMPARE(store.GetInt(setting::kSocketPort), 4000);
     QCOMPARE(ReadFileBytes(dir / "linkwright.cfg"), "[Connection]\nSocketPort=4000\n");
 
     // Meanwhile another process (the console's `config set`) changes another key.
-    CConfiguration console;
+    Configuration console;
     console.Load();
     console.Set(setting::kSocketHost, "h1");
     QVERIFY(console.Save());
@@ -274,10 +276,10 @@ class ConfigEditorTest : public QObject {
       editor.accept();
     });
     QCOMPARE(EditConfiguration(store, nullptr), ConfigEditResult::kSaved);
-    QCOMPARE(store.GetInt("Connection", "SocketPort"), 5000);
-    CConfiguration reloaded;
+    QCOMPARE(store.GetInt(setting::kSocketPort), 5000);
+    Configuration reloaded;
     reloaded.Load();
-    QCOMPARE(reloaded.GetInt("Connection", "SocketPort"), 5000);
+    QCOMPARE(reloaded.GetInt(setting::kSocketPort), 5000);
     QCOMPARE(reloaded.GetString(setting::kSocketHost), "h1");
   }
 
@@ -285,5 +287,7 @@ class ConfigEditorTest : public QObject {
   QTemporaryDir m_SettingsDir;
 };
 
-QTEST_MAIN(ConfigEditorTest)
+}  // namespace linkwright
+
+QTEST_MAIN(linkwright::ConfigEditorTest)
 #include "config_editor_test.moc"

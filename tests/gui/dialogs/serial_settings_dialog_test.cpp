@@ -9,6 +9,8 @@
 
 #include "support/pty_pair.h"
 
+namespace linkwright {
+
 namespace {
 
 QComboBox* List(const QWidget& dialog, const char* name) {
@@ -56,7 +58,7 @@ class SerialSettingsDialogTest : public QObject {
     SerialSettings settings = Com3EvenSeven();
     settings.m_XonXoff = 1;
     settings.m_Hardware = 1;
-    CSerialSettingsDialog dialog(settings);
+    SerialSettingsDialog dialog(settings);
     QCOMPARE(dialog.windowTitle(), QString("Opzioni per porta seriale"));
     QCOMPARE(Shown(dialog, "Port"), QString("COM3"));
     QCOMPARE(Shown(dialog, "Baud"), QString("19200"));
@@ -92,7 +94,7 @@ class SerialSettingsDialogTest : public QObject {
   void AListWithoutSelectionKeepsItsValue() {
     SerialPort port;
     QVERIFY(port.ParseSettings("COM2:921600,N,8,1"));
-    CSerialSettingsDialog dialog(port.Settings());
+    SerialSettingsDialog dialog(port.Settings());
     QCOMPARE(List(dialog, "Baud")->currentIndex(), -1);
     QCOMPARE(List(dialog, "Baud")->currentText(), QString("921600"));
     QCOMPARE(dialog.Chosen().m_Baud, 921600u);
@@ -106,7 +108,7 @@ class SerialSettingsDialogTest : public QObject {
     QVERIFY(pty.ready());
     SerialPort port;
     QVERIFY(port.ParseSettings(pty.a() + ":9600,N,8,1"));
-    CSerialSettingsDialog dialog(port.Settings());
+    SerialSettingsDialog dialog(port.Settings());
     QCOMPARE(Shown(dialog, "Port"), QString::fromStdString(pty.a()));
     port.SetSettings(dialog.Chosen());
     QCOMPARE(port.FormatSettings(), pty.a() + ":9600,N,8,1");
@@ -117,5 +119,7 @@ class SerialSettingsDialogTest : public QObject {
   }
 };
 
-QTEST_MAIN(SerialSettingsDialogTest)
+}  // namespace linkwright
+
+QTEST_MAIN(linkwright::SerialSettingsDialogTest)
 #include "serial_settings_dialog_test.moc"

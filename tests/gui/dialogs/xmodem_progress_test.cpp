@@ -12,6 +12,8 @@
 #include "support/pty_pair.h"
 #include "support/recording_front_end.h"
 
+namespace linkwright {
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -65,13 +67,13 @@ class XmodemProgressTest : public QObject {
     PtyPair line;
     QVERIFY(line.ready());
     ResetConfigurationToDefaults();
-    SetSetting("Connection", "Mode", "4");
-    SetSetting("Connection", "CommConfig", line.a() + ":115200,N,8,1");
+    SetSetting(setting::kMode, "4");
+    SetSetting(setting::kCommConfig, line.a() + ":115200,N,8,1");
     RecordingFrontEnd frontEnd;
     Session session(GetConfiguration(), frontEnd);
     session.Table().SetItemText(1, MessageTable::kMessageColumn, std::string(16384, 'A'));
     QWidget window;
-    CXmodemProgress progress(&window);
+    XmodemProgress progress(&window);
     session.SetTransferMonitor({[&](int done, int total) { progress.Progress(done, total); },
                                 [&] { return progress.Cancelled(); }});
     QVERIFY2(session.OpenConnection(), session.LastError().Message().c_str());
@@ -99,5 +101,7 @@ class XmodemProgressTest : public QObject {
   }
 };
 
-QTEST_MAIN(XmodemProgressTest)
+}  // namespace linkwright
+
+QTEST_MAIN(linkwright::XmodemProgressTest)
 #include "xmodem_progress_test.moc"

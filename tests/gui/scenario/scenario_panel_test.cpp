@@ -10,6 +10,8 @@
 #include "scenario/scenario_file.h"
 #include "support/loopback_socket.h"
 
+namespace linkwright {
+
 // The panel runs a scenario over the window's own session against a real peer, shows each
 // test's and step's state as it goes, and saves the result as JUnit. The receive polling is
 // slower than the test's patience: only a tick that wakes on data sees the answer.
@@ -21,7 +23,7 @@ class ScenarioPanelTest : public QObject {
     GuiTestEnvironment env;
     LoopbackSocket listener = LoopbackSocket::TcpListener();
     UseTcpClient(listener.Port());
-    GetConfiguration().SetFormatted("Connection", "RxPollingTime", "%d", 60000);
+    GetConfiguration().Set(setting::kRxPollingTime, std::to_string(60000));
     QWidget window;
     auto* driver = new SessionDriver(GetConfiguration(), &window);
     window.show();
@@ -56,5 +58,7 @@ class ScenarioPanelTest : public QObject {
   }
 };
 
-QTEST_MAIN(ScenarioPanelTest)
+}  // namespace linkwright
+
+QTEST_MAIN(linkwright::ScenarioPanelTest)
 #include "scenario_panel_test.moc"

@@ -9,6 +9,8 @@
 #include "gui_test_support.h"
 #include "support/loopback_socket.h"
 
+namespace linkwright {
+
 // The link's commands and status with a session driver, without the main window: a bare window
 // whose status bar the commands fill, and a TCP client to a listener on loopback.
 class LinkCommandsTest : public QObject {
@@ -19,7 +21,7 @@ class LinkCommandsTest : public QObject {
     m_Env = std::make_unique<GuiTestEnvironment>();
     m_Listener = std::make_unique<LoopbackSocket>(LoopbackSocket::TcpListener());
     UseTcpClient(m_Listener->Port());
-    GetConfiguration().SetFormatted("Connection", "RxPollingTime", "%d", 10);
+    GetConfiguration().Set(setting::kRxPollingTime, std::to_string(10));
     m_Window = std::make_unique<QMainWindow>();
     m_Driver = new SessionDriver(GetConfiguration(), m_Window.get());
     m_Actions = {new QAction(m_Window.get()), new QAction(m_Window.get()),
@@ -71,5 +73,7 @@ class LinkCommandsTest : public QObject {
   LinkCommands::Actions m_Actions{};
 };
 
-QTEST_MAIN(LinkCommandsTest)
+}  // namespace linkwright
+
+QTEST_MAIN(linkwright::LinkCommandsTest)
 #include "link_commands_test.moc"

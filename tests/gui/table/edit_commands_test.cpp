@@ -7,7 +7,9 @@
 #include <QTest>
 #include <optional>
 
-#include "gui/table/message_view.h"
+#include "gui/table/message_table_view.h"
+
+namespace linkwright {
 
 class EditCommandsTest : public QObject {
   Q_OBJECT
@@ -20,7 +22,7 @@ class EditCommandsTest : public QObject {
     m_Table->SetModified(false);
     m_View.emplace(*m_Table, [](int) {});
     m_Commands.emplace(*m_View, *m_Table,
-                       CEditCommands::Actions{&m_Undo, &m_Cut, &m_Copy, &m_Paste});
+                       EditCommands::Actions{&m_Undo, &m_Cut, &m_Copy, &m_Paste});
     m_View->show();
     QApplication::setActiveWindow(&*m_View);
     QVERIFY(QTest::qWaitForWindowActive(&*m_View));
@@ -73,13 +75,15 @@ class EditCommandsTest : public QObject {
   QModelIndex Cell(int row, int column) const { return m_View->model()->index(row - 1, column); }
 
   std::optional<MessageTable> m_Table;
-  std::optional<CLinkwrightView> m_View;
+  std::optional<MessageTableView> m_View;
   QAction m_Undo;
   QAction m_Cut;
   QAction m_Copy;
   QAction m_Paste;
-  std::optional<CEditCommands> m_Commands;
+  std::optional<EditCommands> m_Commands;
 };
 
-QTEST_MAIN(EditCommandsTest)
+}  // namespace linkwright
+
+QTEST_MAIN(linkwright::EditCommandsTest)
 #include "edit_commands_test.moc"

@@ -16,11 +16,13 @@
 #include "gui/trace/trace_commands.h"
 #include "gui/trace/trace_find_bar.h"
 #include "gui/trace/trace_log.h"
-#include "gui/trace/trace_view.h"
+#include "gui/trace/trace_pane.h"
 #include "gui_test_support.h"
 #include "session/response_statistics.h"
 #include "support/file_size_limit.h"
 #include "support/test_support.h"
+
+namespace linkwright {
 
 namespace {
 
@@ -36,12 +38,12 @@ class TraceToolsTest : public QObject {
 
  private slots:
   void ColoursAndTimestampsKeepOneInsertPerBatch() {
-    CBottomView pane;
+    TracePane pane;
     pane.ShowColours(true);
     pane.ShowTimestamps(true);
     pane.AppendTrace({Piece(TraceDirection::kReceived, "PI", false)});
     QSignalSpy inserts(pane.document(), &QTextDocument::contentsChange);
-    QSignalSpy appended(&pane, &CBottomView::TextAppended);
+    QSignalSpy appended(&pane, &TracePane::TextAppended);
     pane.AppendTrace({Piece(TraceDirection::kReceived, "NG[CR]"),
                       Piece(TraceDirection::kSent, "<-- PONG[CR]"),
                       Piece(TraceDirection::kReport, "CRC16 1234")});
@@ -62,7 +64,7 @@ class TraceToolsTest : public QObject {
   }
 
   void FindCountsEveryMatchAndHighlightsOnlyThoseInView() {
-    CBottomView pane;
+    TracePane pane;
     pane.resize(400, 150);
     pane.show();
     TraceBatch lines;
@@ -71,7 +73,7 @@ class TraceToolsTest : public QObject {
     }
     pane.AppendTrace(lines);
     pane.OpenFindBar();
-    CTraceFindBar& bar = *pane.FindBar();
+    TraceFindBar& bar = *pane.FindBar();
     bar.SetText("PING");
     QCOMPARE(bar.MatchCount(), 200);
     bar.SetCaseSensitive(true);
@@ -99,7 +101,7 @@ class TraceToolsTest : public QObject {
     TempDir dir;
     const QString path = QString::fromStdString((dir / "trace.log").string());
     WriteFileBytes(dir / "trace.log", "earlier\n");
-    CTraceLog log;
+    TraceLog log;
     QVERIFY(log.Start(path));
     log.Append("A\n");
     log.Stop();
@@ -107,7 +109,7 @@ class TraceToolsTest : public QObject {
     QCOMPARE(ReadFileBytes(dir / "trace.log"), std::string("earlier\nA\n"));
 
     QVERIFY(log.Start("/dev/full"));
-    QSignalSpy failed(&log, &CTraceLog::Failed);
+    QSignalSpy failed(&log, &TraceLog::Failed);
     log.Append("B\n");
     QCOMPARE(failed.count(), 1);
     QCOMPARE(failed[0][0].toString(), "cannot write /dev/full: No space left on device");
@@ -121,9 +123,9 @@ class TraceToolsTest : public QObject {
   void LogThatFillsTheDiskSaysWhy() {
     TempDir dir;
     const QString path = QString::fromStdString((dir / "trace.log").string());
-    CTraceLog log;
+    TraceLog log;
     QVERIFY(log.Start(path));
-    QSignalSpy failed(&log, &CTraceLog::Failed);
+    QSignalSpy failed(&log, &TraceLog::Failed);
     {
       FileSizeLimit limit(1000);
       log.Append(QString(600, 'A'));
@@ -140,7 +142,7 @@ class TraceToolsTest : public QObject {
   void SaveTraceReplacesTheFileWithThePaneText() {
     GuiTestEnvironment environment;
     QMainWindow frame;
-    CBottomView pane(nullptr, CBottomView::kMaxLines, 5);
+    TracePane pane(nullptr, TracePane::kMaxLines, 5);
     TraceCommands commands(frame, pane);
     pane.AppendTrace({Piece(TraceDirection::kSent, "<-- PING[CR]"),
                       Piece(TraceDirection::kReceived, "PO", false)});
@@ -158,7 +160,7 @@ class TraceToolsTest : public QObject {
   void BytesAboveAsciiSurviveThePaneTheSaveAndTheLog() {
     GuiTestEnvironment environment;
     QMainWindow frame;
-    CBottomView pane;
+    TracePane pane;
     TraceCommands commands(frame, pane);
     QVERIFY(commands.StartLog(environment.PathOf("trace.log")));
     const std::string bytes = "A\x80\x9F\xA0\xC3\xA9\xFF";
@@ -181,7 +183,7 @@ class TraceToolsTest : public QObject {
     now += std::chrono::milliseconds(12);
     statistics.PacketCut();
     statistics.RowSent(7, true);
-    CStatisticsDialog dialog(statistics);
+    StatisticsDialog dialog(statistics);
     dialog.Refresh();
     QTableWidget* table = dialog.Table();
     const auto line = [table](int at) {
@@ -223,5 +225,7 @@ class TraceToolsTest : public QObject {
   }
 };
 
-QTEST_MAIN(TraceToolsTest)
+}  // namespace linkwright
+
+QTEST_MAIN(linkwright::TraceToolsTest)
 #include "trace_tools_test.moc"

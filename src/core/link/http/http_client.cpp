@@ -19,6 +19,8 @@
 #include "link/net/socket_support.h"
 #include "link/transport.h"
 
+namespace linkwright {
+
 using boost::asio::ip::tcp;
 
 namespace {
@@ -338,11 +340,11 @@ SplitUrlResult SplitUrl(const std::string& url) {
   return parts;
 }
 
-Error MySendHTTP(const std::string& url, const std::string& contentType,
-                 const std::string& extraHeaderLines, const std::optional<ByteString>& body,
-                 HttpResponse& response, int32_t timeoutMilliseconds,
-                 const std::optional<std::string>& userAgent,
-                 const std::function<bool()>& cancelled, const TlsSettings& tls) {
+Error SendHttpRequest(const std::string& url, const std::string& contentType,
+                      const std::string& extraHeaderLines, const std::optional<ByteString>& body,
+                      HttpResponse& response, int32_t timeoutMilliseconds,
+                      const std::optional<std::string>& userAgent,
+                      const std::function<bool()>& cancelled, const TlsSettings& tls) {
   const SplitUrlResult parts = SplitUrl(url);
   if (parts.protocol != "HTTP" && parts.protocol != kSecureProtocol) {
     return {ErrorKind::kSetting, "only HTTP and HTTPS are spoken, not " + parts.protocol};
@@ -370,8 +372,8 @@ Error HttpExchange(const std::string& url, ByteString& header, ByteString& body,
                    const std::function<bool()>& cancelled, const TlsSettings& tls) {
   DiagLog(' ', ">*** HTTP request (\"%s\"): \n\r", url.c_str());
   HttpResponse response;
-  Error error = MySendHTTP(url, std::string(), std::string(), std::nullopt, response,
-                           timeoutMilliseconds, userAgent, cancelled, tls);
+  Error error = SendHttpRequest(url, std::string(), std::string(), std::nullopt, response,
+                                timeoutMilliseconds, userAgent, cancelled, tls);
   if (!error.Failed() && response.header.empty()) {
     error = Error(ErrorKind::kPeer, "the response has no header");
   }
@@ -388,3 +390,5 @@ Error HttpExchange(const std::string& url, ByteString& header, ByteString& body,
   DiagLog(' ', "<*** end of HTTP response\n\r");
   return {};
 }
+
+}  // namespace linkwright

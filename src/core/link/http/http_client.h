@@ -9,6 +9,8 @@
 #include "error.h"
 #include "link/net/tls_settings.h"
 
+namespace linkwright {
+
 // A URL split into its parts. Protocol and host come out upper-cased; the path keeps the case
 // it was written in and includes any query text.
 struct SplitUrlResult {
@@ -43,11 +45,11 @@ struct HttpResponse {
 // kTimeout), the time running out (kTimeout), a stop (kStopped), or the server closing inside
 // the header or before the announced body length (kPeer); what was read so far stays in
 // `response`.
-Error MySendHTTP(const std::string& url, const std::string& contentType,
-                 const std::string& extraHeaderLines, const std::optional<ByteString>& body,
-                 HttpResponse& response, int32_t timeoutMilliseconds,
-                 const std::optional<std::string>& userAgent,
-                 const std::function<bool()>& cancelled = {}, const TlsSettings& tls = {});
+Error SendHttpRequest(const std::string& url, const std::string& contentType,
+                      const std::string& extraHeaderLines, const std::optional<ByteString>& body,
+                      HttpResponse& response, int32_t timeoutMilliseconds,
+                      const std::optional<std::string>& userAgent,
+                      const std::function<bool()>& cancelled = {}, const TlsSettings& tls = {});
 
 // A GET of `url` with the request and response written to the diagnostic log. Succeeds only
 // when the exchange did and a non-empty header came back; then `header` and `body` hold them.
@@ -55,3 +57,5 @@ Error HttpExchange(const std::string& url, ByteString& header, ByteString& body,
                    int32_t timeoutMilliseconds,
                    const std::optional<std::string>& userAgent = std::nullopt,
                    const std::function<bool()>& cancelled = {}, const TlsSettings& tls = {});
+
+}  // namespace linkwright

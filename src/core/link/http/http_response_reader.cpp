@@ -4,6 +4,8 @@
 
 #include "ascii_text.h"
 
+namespace linkwright {
+
 namespace {
 
 constexpr std::string_view kContentLengthName = "content-length";
@@ -103,3 +105,5 @@ size_t HttpResponseReader::TakeBody(std::string_view bytes) {
   m_Body.append(bytes.substr(0, room));
   return room;
 }
+
+}  // namespace linkwright

@@ -7,6 +7,8 @@
 
 #include "byte_string.h"
 
+namespace linkwright {
+
 // Splits an HTTP response arriving as a byte stream into its header and body. The header ends
 // with the line feed that closes an empty line (a bare LF LF ends it as well as CR LF CR LF; a
 // stream that starts with a line feed has a header of that one byte). When the header announces
@@ -44,3 +46,5 @@ class HttpResponseReader {
 // The body length a response header announces: the value of its Content-Length field (name
 // matched without regard to case), when there is exactly one distinct, well-formed value.
 std::optional<uint64_t> AnnouncedContentLength(std::string_view header);
+
+}  // namespace linkwright

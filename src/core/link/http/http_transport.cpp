@@ -5,6 +5,8 @@
 #include "config/configuration.h"
 #include "link/http/http_client.h"
 
+namespace linkwright {
+
 namespace {
 
 // The configured URL with the message appended as its path, with one slash between them
@@ -55,3 +57,5 @@ std::vector<ByteString> HttpTransport::TakeReply() {
 LinkState HttpTransport::State() const {
   return m_IsOpen ? LinkState::kHttpOpen : LinkState::kHttpClosed;
 }
+
+}  // namespace linkwright

@@ -2,13 +2,15 @@
 
 #include "link/transport.h"
 
-class CConfiguration;
+namespace linkwright {
+
+class Configuration;
 
 // HTTP: every send is a GET of "HttpUrl" with the message appended as its path, answered
 // within "ResponseTimeout" unless the monitor says stop first; opening touches no network.
 class HttpTransport : public Transport {
  public:
-  explicit HttpTransport(const CConfiguration& config) : m_Config(config) {}
+  explicit HttpTransport(const Configuration& config) : m_Config(config) {}
 
   bool Open() override;
   bool Close() override;
@@ -22,7 +24,9 @@ class HttpTransport : public Transport {
   std::vector<ByteString> TakeReply() override;
 
  private:
-  const CConfiguration& m_Config;
+  const Configuration& m_Config;
   bool m_IsOpen = false;
   std::vector<ByteString> m_Reply;
 };
+
+}  // namespace linkwright

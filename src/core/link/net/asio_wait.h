@@ -6,6 +6,8 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/system/error_code.hpp>
 
+namespace linkwright {
+
 // How long a blocking socket step (a TCP connect, a send waiting for room) may take before it
 // counts as failed, so that a silent or stalled peer cannot hang the caller.
 inline constexpr std::chrono::milliseconds kSocketWaitLimit{5000};
@@ -34,3 +36,5 @@ boost::system::error_code RunWithin(boost::asio::io_context& io, std::chrono::mi
   }
   return result;
 }
+
+}  // namespace linkwright

@@ -2,6 +2,8 @@
 
 #include "link/net/asio_wait.h"
 
+namespace linkwright {
+
 using boost::asio::ip::tcp;
 using boost::asio::ip::udp;
 using Clock = std::chrono::steady_clock;
@@ -91,3 +93,5 @@ boost::system::error_code ResolveDatagramHost(boost::asio::io_context& io, const
   }
   return error;
 }
+
+}  // namespace linkwright

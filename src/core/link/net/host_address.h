@@ -12,6 +12,8 @@
 #include <boost/asio/ip/v6_only.hpp>
 #include <boost/system/error_code.hpp>
 
+namespace linkwright {
+
 // A host as a user types it (a name, an IPv4 address, an IPv6 address with or without the
 // brackets URLs need), without the brackets.
 std::string HostWithoutBrackets(const std::string& host);
@@ -56,3 +58,5 @@ boost::system::error_code OpenBothFamilies(Socket& socket, Protocol& opened) {
   socket.open(Protocol::v4(), error);
   return error;
 }
+
+}  // namespace linkwright

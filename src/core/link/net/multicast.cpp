@@ -12,6 +12,8 @@
 
 #include "config/configuration.h"
 
+namespace linkwright {
+
 namespace multicast = boost::asio::ip::multicast;
 using boost::asio::ip::address;
 
@@ -97,7 +99,7 @@ Error Refused(const char* what, const MulticastSettings& settings,
 
 }  // namespace
 
-MulticastSettings ReadMulticastSettings(const CConfiguration& config) {
+MulticastSettings ReadMulticastSettings(const Configuration& config) {
   MulticastSettings settings;
   settings.group = config.GetString(setting::kMulticastGroup);
   settings.interfaceName = config.GetString(setting::kMulticastInterface);
@@ -151,3 +153,5 @@ Error PrepareMulticastSending(boost::asio::ip::udp::socket& socket, const addres
   }
   return error ? Refused("cannot send to", settings, error) : Error();
 }
+
+}  // namespace linkwright

@@ -7,7 +7,9 @@
 
 #include "error.h"
 
-class CConfiguration;
+namespace linkwright {
+
+class Configuration;
 
 // The multicast settings of the "Connection" section. An empty group means no multicast.
 struct MulticastSettings {
@@ -18,7 +20,7 @@ struct MulticastSettings {
   int ttl = 1;
 };
 
-MulticastSettings ReadMulticastSettings(const CConfiguration& config);
+MulticastSettings ReadMulticastSettings(const Configuration& config);
 
 // The group as an address; kSetting when it is not a multicast address.
 Error ParseMulticastGroup(const std::string& group, boost::asio::ip::address& address);
@@ -33,3 +35,5 @@ Error JoinMulticastGroup(boost::asio::ip::udp::socket& socket,
 Error PrepareMulticastSending(boost::asio::ip::udp::socket& socket,
                               const boost::asio::ip::address& group,
                               const MulticastSettings& settings);
+
+}  // namespace linkwright

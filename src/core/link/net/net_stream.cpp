@@ -9,6 +9,8 @@
 
 #include "link/net/asio_wait.h"
 
+namespace linkwright {
+
 using boost::asio::ip::tcp;
 namespace ssl = boost::asio::ssl;
 
@@ -143,3 +145,5 @@ void NetStream::Close() {
     m_Socket.close(ignored);
   }
 }
+
+}  // namespace linkwright

@@ -13,6 +13,8 @@
 #include "error.h"
 #include "link/net/tls_settings.h"
 
+namespace linkwright {
+
 // A connected TCP socket, plain or with TLS on it once StartTls succeeded. Reads never wait;
 // writes wait at most the limit they are given. What goes through it are the bytes inside TLS.
 class NetStream {
@@ -58,3 +60,5 @@ class NetStream {
   std::shared_ptr<boost::asio::ssl::context> m_Context;
   std::unique_ptr<boost::asio::ssl::stream<boost::asio::ip::tcp::socket&>> m_Tls;
 };
+
+}  // namespace linkwright

@@ -5,7 +5,9 @@
 
 #include "config/configuration.h"
 
-Error ReadSocketPort(const CConfiguration& config, uint16_t& port) {
+namespace linkwright {
+
+Error ReadSocketPort(const Configuration& config, uint16_t& port) {
   const int32_t value = config.GetInt(setting::kSocketPort);
   if (value < 1 || value > std::numeric_limits<uint16_t>::max()) {
     return {ErrorKind::kSetting, "SocketPort " + std::to_string(value) + " is outside 1 … 65535"};
@@ -13,3 +15,5 @@ Error ReadSocketPort(const CConfiguration& config, uint16_t& port) {
   port = static_cast<uint16_t>(value);
   return {};
 }
+
+}  // namespace linkwright

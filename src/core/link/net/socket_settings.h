@@ -4,8 +4,12 @@
 
 #include "error.h"
 
-class CConfiguration;
+namespace linkwright {
+
+class Configuration;
 
 // The "Connection"/"SocketPort" setting as a port number. A setting error when it lies outside
 // 1 … 65535: a link never opens on a port the user did not name.
-Error ReadSocketPort(const CConfiguration& config, uint16_t& port);
+Error ReadSocketPort(const Configuration& config, uint16_t& port);
+
+}  // namespace linkwright

@@ -4,6 +4,8 @@
 
 #include "diag/diag_log.h"
 
+namespace linkwright {
+
 void LogSocketFailure(const boost::system::error_code& error) {
   LogSocketError(error.value(), error.message());
 }
@@ -17,3 +19,5 @@ Error SocketFailure(const std::string& what, const boost::system::error_code& er
       error == boost::asio::error::timed_out ? ErrorKind::kTimeout : ErrorKind::kSystem;
   return {kind, what + ": " + error.message()};
 }
+
+}  // namespace linkwright

@@ -8,6 +8,8 @@
 
 #include "error.h"
 
+namespace linkwright {
+
 using NativeSocket = boost::asio::ip::udp::socket::native_handle_type;
 
 enum class WaitOutcome { kReady, kTimedOut, kFailed };
@@ -27,3 +29,5 @@ void ReportSocketFailure(const char* context, const boost::system::error_code& e
 // The error of `what` failing because of `error`: a time-out, or the system refusing, with the
 // system's text behind `what`.
 Error SocketFailure(const std::string& what, const boost::system::error_code& error);
+
+}  // namespace linkwright

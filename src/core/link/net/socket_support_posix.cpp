@@ -5,6 +5,8 @@
 
 #include "link/net/socket_support.h"
 
+namespace linkwright {
+
 WaitOutcome WaitReadable(NativeSocket socket, int32_t milliseconds,
                          boost::system::error_code& error) {
   using Clock = std::chrono::steady_clock;
@@ -26,3 +28,5 @@ WaitOutcome WaitReadable(NativeSocket socket, int32_t milliseconds,
     }
   }
 }
+
+}  // namespace linkwright

@@ -5,6 +5,8 @@
 
 #include "config/configuration.h"
 
+namespace linkwright {
+
 namespace ssl = boost::asio::ssl;
 
 namespace {
@@ -22,7 +24,7 @@ Error FileProblem(const char* settingName, const std::string& path,
 
 }  // namespace
 
-TlsSettings ReadTlsSettings(const CConfiguration& config) {
+TlsSettings ReadTlsSettings(const Configuration& config) {
   TlsSettings settings;
   settings.enabled = config.GetInt(setting::kTlsEnabled) != 0;
   settings.caFile = config.GetString(setting::kTlsCaFile);
@@ -74,3 +76,5 @@ Error MakeTlsContext(const TlsSettings& settings, TlsRole role,
   context = std::move(made);
   return {};
 }
+
+}  // namespace linkwright

@@ -7,7 +7,9 @@
 
 #include "error.h"
 
-class CConfiguration;
+namespace linkwright {
+
+class Configuration;
 
 // Which end of the handshake a TLS stream takes.
 enum class TlsRole { kClient, kServer };
@@ -23,7 +25,7 @@ struct TlsSettings {
   std::string serverName;
 };
 
-TlsSettings ReadTlsSettings(const CConfiguration& config);
+TlsSettings ReadTlsSettings(const Configuration& config);
 
 // A TLS context for `role` from `settings`: TLS 1.2 or newer, the certificate and key when
 // given (a server needs both), and the CA file when given, else the system's trusted CAs. A
@@ -32,3 +34,5 @@ TlsSettings ReadTlsSettings(const CConfiguration& config);
 // setting whose file could not be used, and why.
 Error MakeTlsContext(const TlsSettings& settings, TlsRole role,
                      std::shared_ptr<boost::asio::ssl::context>& context);
+
+}  // namespace linkwright

@@ -9,6 +9,8 @@
 #include "diag/diag_log.h"
 #include "link/serial/line_speed.h"
 
+namespace linkwright {
+
 namespace {
 
 // Drivers round a speed to what their clock divides to; a few percent off is what a UART
@@ -48,3 +50,5 @@ std::optional<std::uint32_t> LineSpeed(int fd) {
   }
   return state.c_ospeed;
 }
+
+}  // namespace linkwright

@@ -7,6 +7,8 @@
 
 #include "link/serial/serial_device_list.h"
 
+namespace linkwright {
+
 // Who tries to open a device: the groups this process runs with, and the groups the account is
 // in now (a group added since the login counts only after a new login).
 struct UserIdentity {
@@ -43,3 +45,5 @@ std::string AbsentAdvice(const std::string& path, const std::vector<SerialDevice
 // The whole reason an open of `path` failed with the system error `errorNumber`, in words with
 // what to do: "cannot open /dev/ttyUSB0: Permission denied. …".
 std::string OpenFailureText(const std::string& path, int errorNumber);
+
+}  // namespace linkwright

@@ -11,6 +11,8 @@
 #include "diag/diag_log.h"
 #include "link/serial/open_failure.h"
 
+namespace linkwright {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -179,3 +181,5 @@ std::string OpenFailureText(const std::string& path, int errorNumber) {
   }
   return advice.empty() ? text : text + ". " + advice;
 }
+
+}  // namespace linkwright

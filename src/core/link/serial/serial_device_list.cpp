@@ -7,6 +7,8 @@
 #include <map>
 #include <system_error>
 
+namespace linkwright {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -153,3 +155,5 @@ std::string DescribeDeviceLine(const SerialDeviceInfo& device) {
   }
   return line + "  may open: " + (device.mayOpen ? "yes" : "no");
 }
+
+}  // namespace linkwright

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace linkwright {
+
 // Where the system keeps what a port list reads; tests point these at folders of their own.
 struct SerialDeviceRoots {
   std::filesystem::path sysClassTty = "/sys/class/tty";
@@ -42,3 +44,5 @@ std::string ReadFirstLine(const std::filesystem::path& file);
 
 // One line for a list: "/dev/ttyUSB0  FT232R USB UART (FTDI, A1B2C3)  by-id: …  may open: yes".
 std::string DescribeDeviceLine(const SerialDeviceInfo& device);
+
+}  // namespace linkwright

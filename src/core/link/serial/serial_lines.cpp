@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+namespace linkwright {
+
 namespace {
 
 std::optional<std::int32_t> ParseMilliseconds(std::string_view text) {
@@ -68,3 +70,5 @@ std::string DescribeModemStatus(const ModemStatus& status) {
   return line("CTS", status.cts) + " " + line("DSR", status.dsr) + " " + line("DCD", status.dcd) +
          " " + line("RI", status.ri);
 }
+
+}  // namespace linkwright

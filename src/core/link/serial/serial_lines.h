@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace linkwright {
+
 // The two output lines a serial port drives besides the data.
 enum class ControlLine { kDtr, kRts };
 
@@ -46,3 +48,5 @@ std::string DescribeLineCommand(const LineCommand& command);
 
 // The input lines in a few characters, + for on and - for off: "CTS+ DSR- DCD- RI-".
 std::string DescribeModemStatus(const ModemStatus& status);
+
+}  // namespace linkwright

@@ -10,6 +10,8 @@
 
 #include "diag/diag_log.h"
 
+namespace linkwright {
+
 namespace {
 
 // The numbered form keeps the length limit stored settings have always had.
@@ -186,3 +188,5 @@ bool SerialPort::WriteBytes(const void* bytes, std::size_t length) {
   DiagLog('E', "SerialPort::WriteBytes() failed: %s", LastError().Message().c_str());
   return false;
 }
+
+}  // namespace linkwright

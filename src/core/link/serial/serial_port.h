@@ -13,6 +13,8 @@
 #include "link/serial/serial_lines.h"
 #include "link/wait_handle.h"
 
+namespace linkwright {
+
 // Parity codes, numbered as the settings have always stored them.
 enum SerialParity : std::uint8_t {
   kParityNone = 0,
@@ -122,3 +124,5 @@ class SerialPort : public LastErrorHolder {
   SerialSettings m_Settings;
   std::unique_ptr<SerialDevice> m_Device;
 };
+
+}  // namespace linkwright

@@ -15,6 +15,8 @@
 #include "link/serial/open_failure.h"
 #include "link/serial/serial_port.h"
 
+namespace linkwright {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -345,5 +347,7 @@ std::optional<ModemStatus> SerialPort::ReadModemStatus() const {
 }
 
 std::optional<std::uint32_t> SerialPort::LineSpeed() const {
-  return m_Device ? ::LineSpeed(m_Device->Fd()) : std::nullopt;
+  return m_Device ? linkwright::LineSpeed(m_Device->Fd()) : std::nullopt;
 }
+
+}  // namespace linkwright

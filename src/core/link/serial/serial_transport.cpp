@@ -6,6 +6,8 @@
 #include "diag/diag_log.h"
 #include "link/serial/serial_device_list.h"
 
+namespace linkwright {
+
 bool SerialTransport::Open() {
   const std::string setting = m_Config.GetString(setting::kCommConfig);
   m_AwayDevice.clear();
@@ -109,3 +111,5 @@ std::string SerialTransport::Description() const {
 LinkState SerialTransport::State() const {
   return IsOpen() ? LinkState::kSerialOpen : LinkState::kSerialClosed;
 }
+
+}  // namespace linkwright

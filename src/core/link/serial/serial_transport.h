@@ -5,7 +5,9 @@
 #include "link/serial/serial_port.h"
 #include "link/transport.h"
 
-class CConfiguration;
+namespace linkwright {
+
+class Configuration;
 
 // The serial line of "CommConfig". A setting that does not parse fails the open instead of
 // opening some other device; the far side hanging up loses the link, unless
@@ -13,7 +15,7 @@ class CConfiguration;
 // the same settings when the device (the same by-id name, or the same path) comes back.
 class SerialTransport : public Transport {
  public:
-  explicit SerialTransport(const CConfiguration& config) : m_Config(config) {}
+  explicit SerialTransport(const Configuration& config) : m_Config(config) {}
 
   bool Open() override;
   bool Close() override;
@@ -40,7 +42,7 @@ class SerialTransport : public Transport {
   // reopened once it is back.
   Arrival NothingWaiting();
 
-  const CConfiguration& m_Config;
+  const Configuration& m_Config;
   SerialPort m_SerialPort;
 
  private:
@@ -54,3 +56,5 @@ class SerialTransport : public Transport {
   // While waiting: the device as the trace names it.
   std::string m_AwayDevice;
 };
+
+}  // namespace linkwright

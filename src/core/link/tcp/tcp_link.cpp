@@ -8,6 +8,8 @@
 #include "link/net/host_address.h"
 #include "link/net/socket_support.h"
 
+namespace linkwright {
+
 using boost::asio::ip::tcp;
 
 namespace {
@@ -277,3 +279,5 @@ void TcpLink::Close() {
   boost::system::error_code ignored;
   m_ListenSocket.close(ignored);
 }
+
+}  // namespace linkwright

@@ -14,6 +14,8 @@
 #include "link/net/net_stream.h"
 #include "link/wait_handle.h"
 
+namespace linkwright {
+
 // The TCP side of the link: a listening socket that serves one peer at a time, or one
 // connection made to a server. Nothing here waits for the network except Connect and Send,
 // which are bounded by kSocketWaitLimit; peers are taken in and their data fetched by polling.
@@ -104,3 +106,5 @@ class TcpLink : public LastErrorHolder {
   bool m_Gathering = false;
   ByteString m_Gathered;
 };
+
+}  // namespace linkwright

@@ -4,6 +4,8 @@
 #include "link/net/socket_settings.h"
 #include "link/net/tls_settings.h"
 
+namespace linkwright {
+
 namespace {
 
 constexpr const char* kServerClosed = "the server closed the connection";
@@ -107,3 +109,5 @@ Arrival TcpClientTransport::TakeWaiting(size_t limit) {
 LinkState TcpClientTransport::State() const {
   return m_IsOpen ? LinkState::kTcpClientOpen : LinkState::kTcpClientClosed;
 }
+
+}  // namespace linkwright

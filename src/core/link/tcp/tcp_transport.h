@@ -4,7 +4,9 @@
 #include "link/tcp/tcp_link.h"
 #include "link/transport.h"
 
-class CConfiguration;
+namespace linkwright {
+
+class Configuration;
 
 // What the TCP server and client share: the connection, its sends and its description.
 class TcpTransport : public Transport {
@@ -18,13 +20,13 @@ class TcpTransport : public Transport {
   std::string Description() const override;
 
  protected:
-  explicit TcpTransport(const CConfiguration& config) : m_Config(config) {}
+  explicit TcpTransport(const Configuration& config) : m_Config(config) {}
 
   // Sets the link up for TLS when "TlsEnabled" is on, for plain TCP otherwise; false, with
   // LastError naming the setting, when the TLS settings cannot be used.
   bool PrepareTls(TlsRole role);
 
-  const CConfiguration& m_Config;
+  const Configuration& m_Config;
   TcpLink m_Tcp;
   bool m_IsOpen = false;
 };
@@ -33,7 +35,7 @@ class TcpTransport : public Transport {
 // noticing their close while it is polled. A peer that closes leaves the server listening.
 class TcpServerTransport : public TcpTransport {
  public:
-  explicit TcpServerTransport(const CConfiguration& config) : TcpTransport(config) {}
+  explicit TcpServerTransport(const Configuration& config) : TcpTransport(config) {}
 
   bool Open() override;
   Arrival TakeWaiting(size_t limit) override;
@@ -45,9 +47,11 @@ class TcpServerTransport : public TcpTransport {
 // fails, the link is lost.
 class TcpClientTransport : public TcpTransport {
  public:
-  explicit TcpClientTransport(const CConfiguration& config) : TcpTransport(config) {}
+  explicit TcpClientTransport(const Configuration& config) : TcpTransport(config) {}
 
   bool Open() override;
   Arrival TakeWaiting(size_t limit) override;
   LinkState State() const override;
 };
+
+}  // namespace linkwright

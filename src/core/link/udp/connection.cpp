@@ -9,6 +9,8 @@
 #include "diag/diag_log.h"
 #include "link/packet_extraction.h"
 
+namespace linkwright {
+
 namespace {
 
 // Above this many uncollected bytes the receive buffer is given up: a peer that never sends
@@ -166,3 +168,5 @@ void Connection::WaitForInput(int32_t milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
   }
 }
+
+}  // namespace linkwright

@@ -10,6 +10,8 @@
 #include "byte_string.h"
 #include "error.h"
 
+namespace linkwright {
+
 // A request/response connection: open/closed state, a receive buffer that collects incoming
 // bytes across reads, and the command exchange `SendCommand` (send, then poll for a reply framed
 // by an opener and a closer until a time-out). Derived classes supply the four transport
@@ -114,3 +116,5 @@ class Connection : public LastErrorHolder {
   std::function<bool()> m_Cancelled;
   std::chrono::milliseconds m_CancelCheckPeriod{0};
 };
+
+}  // namespace linkwright

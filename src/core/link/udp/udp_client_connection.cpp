@@ -8,6 +8,8 @@
 #include "link/net/socket_support.h"
 #include "link/udp/udp_client_connection.h"
 
+namespace linkwright {
+
 using boost::asio::ip::udp;
 
 namespace {
@@ -119,3 +121,5 @@ void UdpClientConnection::WaitForInput(int32_t milliseconds) {
   boost::system::error_code ignored;
   WaitReadable(m_Socket.native_handle(), milliseconds, ignored);
 }
+
+}  // namespace linkwright

@@ -11,6 +11,8 @@
 #include "link/net/multicast.h"
 #include "link/udp/connection.h"
 
+namespace linkwright {
+
 // A UDP client: sends datagrams to one destination from a system-chosen local port and reads
 // the replies, from any sender, on the same socket.
 class UdpClientConnection : public Connection {
@@ -47,3 +49,5 @@ class UdpClientConnection : public Connection {
   std::optional<boost::asio::ip::address> m_HostEntry;
   MulticastSettings m_Multicast;
 };
+
+}  // namespace linkwright

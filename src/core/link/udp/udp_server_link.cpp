@@ -10,6 +10,8 @@
 #include "link/net/host_address.h"
 #include "link/net/socket_support.h"
 
+namespace linkwright {
+
 using boost::asio::ip::udp;
 
 namespace {
@@ -191,3 +193,5 @@ bool UdpServerLink::SendToPeer(const ByteString& bytes) {
   }
   return true;
 }
+
+}  // namespace linkwright

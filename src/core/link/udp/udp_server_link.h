@@ -14,6 +14,8 @@
 #include "link/net/multicast.h"
 #include "link/wait_handle.h"
 
+namespace linkwright {
+
 // The UDP server side of the link: a datagram socket bound to a local port that answers
 // whoever sent the last datagram. Reading never waits; the socket asks for a receive buffer that
 // holds 100 ms of small datagrams at 50,000 a second, so a burst between two polls is kept by
@@ -73,3 +75,5 @@ class UdpServerLink : public LastErrorHolder {
   // A datagram read from a sender other than the peer of the call that read it.
   std::optional<Datagram> m_HeldBack;
 };
+
+}  // namespace linkwright

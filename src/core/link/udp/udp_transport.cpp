@@ -9,6 +9,8 @@
 #include "link/net/socket_settings.h"
 #include "link/udp/udp_client_connection.h"
 
+namespace linkwright {
+
 bool UdpServerTransport::Open() {
   uint16_t port = 0;
   if (Error error = ReadSocketPort(m_Config, port); error.Failed()) {
@@ -91,3 +93,5 @@ std::vector<ByteString> UdpClientTransport::TakeReply() {
 std::string UdpClientTransport::Description() const {
   return "UDP --> " + Destination() + ":" + std::to_string(m_Config.GetInt(setting::kSocketPort));
 }
+
+}  // namespace linkwright

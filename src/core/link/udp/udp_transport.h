@@ -3,12 +3,14 @@
 #include "link/transport.h"
 #include "link/udp/udp_server_link.h"
 
-class CConfiguration;
+namespace linkwright {
+
+class Configuration;
 
 // The UDP server: bound to "SocketPort", answering whoever sent the last datagram.
 class UdpServerTransport : public Transport {
  public:
-  explicit UdpServerTransport(const CConfiguration& config) : m_Config(config) {}
+  explicit UdpServerTransport(const Configuration& config) : m_Config(config) {}
 
   bool Open() override;
   bool Close() override;
@@ -20,7 +22,7 @@ class UdpServerTransport : public Transport {
   LinkState State() const override;
 
  private:
-  const CConfiguration& m_Config;
+  const Configuration& m_Config;
   UdpServerLink m_UdpServer;
   bool m_IsOpen = false;
 };
@@ -31,7 +33,7 @@ class UdpServerTransport : public Transport {
 // stop. It needs no opening and counts as open at all times.
 class UdpClientTransport : public Transport {
  public:
-  explicit UdpClientTransport(const CConfiguration& config) : m_Config(config) {}
+  explicit UdpClientTransport(const Configuration& config) : m_Config(config) {}
 
   bool Open() override;
   bool Close() override { return false; }
@@ -46,6 +48,8 @@ class UdpClientTransport : public Transport {
  private:
   std::string Destination() const;
 
-  const CConfiguration& m_Config;
+  const Configuration& m_Config;
   std::vector<ByteString> m_Reply;
 };
+
+}  // namespace linkwright

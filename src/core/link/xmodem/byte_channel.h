@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace linkwright {
+
 // A two-way line of single bytes with time-limited reads: what the Xmodem engine needs from
 // whatever carries its bytes (a serial port, or a scripted line in a test).
 class ByteChannel {
@@ -20,3 +22,5 @@ class ByteChannel {
   // Waits at most `timeoutMs` (0 only looks) for the next byte and stores it in `byte`.
   virtual Read ReadByte(std::int32_t timeoutMs, std::uint8_t& byte) = 0;
 };
+
+}  // namespace linkwright

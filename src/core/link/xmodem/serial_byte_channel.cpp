@@ -7,6 +7,8 @@
 
 #include "link/serial/serial_port.h"
 
+namespace linkwright {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -62,3 +64,5 @@ ByteChannel::Read SerialByteChannel::ReadByte(std::int32_t timeoutMs, std::uint8
   byte = *read;
   return Read::kByte;
 }
+
+}  // namespace linkwright

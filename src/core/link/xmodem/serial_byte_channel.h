@@ -4,6 +4,8 @@
 
 #include "link/xmodem/byte_channel.h"
 
+namespace linkwright {
+
 class SerialPort;
 
 // The bytes of an Xmodem transfer over a serial port. A write that fails is tried again for a
@@ -26,3 +28,5 @@ class SerialByteChannel : public ByteChannel {
  private:
   SerialPort& m_Port;
 };
+
+}  // namespace linkwright

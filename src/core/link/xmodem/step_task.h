@@ -4,6 +4,8 @@
 #include <exception>
 #include <utility>
 
+namespace linkwright {
+
 // Where a chain of step tasks paused: the coroutine to resume for the next step.
 using StepResumePoint = std::coroutine_handle<>;
 
@@ -78,3 +80,5 @@ class StepTask {
  private:
   Handle m_Handle;
 };
+
+}  // namespace linkwright

@@ -4,6 +4,8 @@
 #include <boost/crc.hpp>
 #include <chrono>
 
+namespace linkwright {
+
 // How a transfer or one of its steps ended. kSuccess lets a step's caller go on.
 enum class XmodemEngine::Outcome {
   kSuccess,
@@ -514,3 +516,5 @@ XmodemEngine::Piece XmodemEngine::Take() {
   }
   co_return outcome;
 }
+
+}  // namespace linkwright

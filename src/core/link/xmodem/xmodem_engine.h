@@ -10,6 +10,8 @@
 #include "link/xmodem/byte_channel.h"
 #include "link/xmodem/step_task.h"
 
+namespace linkwright {
+
 // What a transfer tells while it runs, and what it asks; each may be left empty.
 struct XmodemHooks {
   // Blocks and bytes done so far; bytes count whole blocks, padding included.
@@ -92,3 +94,5 @@ class XmodemEngine : public LastErrorHolder {
   StepResumePoint m_ResumeAt;
   ByteString m_Buffer;
 };
+
+}  // namespace linkwright

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace linkwright {
+
 namespace {
 
 // An Xmodem reception goes into a buffer of this size; messages shorter than the threshold
@@ -27,7 +29,7 @@ ByteString XmodemText(const ByteString& buffer) {
 
 }  // namespace
 
-XmodemTransport::XmodemTransport(const CConfiguration& config)
+XmodemTransport::XmodemTransport(const Configuration& config)
     : SerialTransport(config), m_Channel(m_SerialPort), m_Xmodem(m_Channel, true) {
   m_Xmodem.SetHooks({[this](int blocks, int /*bytes*/) { ReportProgress(blocks); }, nullptr,
                      [this] { return IsCancelled(Monitor()); }});
@@ -66,3 +68,5 @@ void XmodemTransport::ReportProgress(int blocks) const {
     Monitor().progress(blocks, m_TotalBlocks);
   }
 }
+
+}  // namespace linkwright

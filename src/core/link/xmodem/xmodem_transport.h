@@ -4,11 +4,13 @@
 #include "link/xmodem/serial_byte_channel.h"
 #include "link/xmodem/xmodem_engine.h"
 
+namespace linkwright {
+
 // Xmodem over the serial line: every send is one transfer, and a byte on the idle line starts
 // the reception of one message.
 class XmodemTransport : public SerialTransport {
  public:
-  explicit XmodemTransport(const CConfiguration& config);
+  explicit XmodemTransport(const Configuration& config);
 
   bool Send(const ByteString& message) override;
   Arrival TakeWaiting(size_t limit) override;
@@ -22,3 +24,5 @@ class XmodemTransport : public SerialTransport {
   XmodemEngine m_Xmodem;
   int m_TotalBlocks = 0;
 };
+
+}  // namespace linkwright

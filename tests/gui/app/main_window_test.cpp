@@ -12,12 +12,14 @@
 #include <memory>
 
 #include "document/message_file.h"
-#include "gui/app/main_frame.h"
+#include "gui/app/main_window.h"
 #include "gui/app/window_state.h"
 #include "gui/session/session_driver.h"
-#include "gui/table/message_view.h"
-#include "gui/trace/trace_view.h"
+#include "gui/table/message_table_view.h"
+#include "gui/trace/trace_pane.h"
 #include "gui_test_support.h"
+
+namespace linkwright {
 
 using namespace std::string_literals;
 
@@ -29,7 +31,7 @@ void FillRow(MessageTable& table, int row, const std::string& message) {
 
 }  // namespace
 
-class MainFrameTest : public QObject {
+class MainWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -40,20 +42,20 @@ class MainFrameTest : public QObject {
   void WindowStateRoundTrip() {
     const QRect placement(100, 80, 640, 480);
     {
-      CMainFrame frame(GetConfiguration());
+      MainWindow frame(GetConfiguration());
       frame.setGeometry(placement);
       frame.show();
       frame.findChild<QSplitter*>()->setSizes({210, 200});
       frame.close();
     }
-    CMainFrame again(GetConfiguration());
+    MainWindow again(GetConfiguration());
     QVERIFY(again.RestoreWindowState());
     again.show();
     QCOMPARE(again.geometry(), placement);
     QCOMPARE(again.findChild<QSplitter*>()->sizes().value(0), 210);
 
     QSettings().remove("WindowState/y2");
-    CMainFrame fresh(GetConfiguration());
+    MainWindow fresh(GetConfiguration());
     const QRect before = fresh.geometry();
     QVERIFY(!fresh.RestoreWindowState());
     QCOMPARE(fresh.geometry(), before);
@@ -74,7 +76,7 @@ class MainFrameTest : public QObject {
       settings.setValue(QString("WindowState/") + key, value);
     }
     settings.sync();
-    CMainFrame frame(GetConfiguration());
+    MainWindow frame(GetConfiguration());
     QVERIFY(frame.RestoreWindowState());
     QCOMPARE(frame.geometry().topLeft(), QPoint(screen.width() - icon, screen.height() - icon));
     QCOMPARE(frame.geometry().right() + 1, screen.width() + 900);
@@ -82,7 +84,7 @@ class MainFrameTest : public QObject {
 
   // Closing a modified table asks first: Cancel keeps the window and the table.
   void CloseAsksToSaveModifiedTable() {
-    CMainFrame frame(GetConfiguration());
+    MainWindow frame(GetConfiguration());
     frame.show();
     FillRow(frame.Driver().GetSession().Table(), 2, "PING");
     {
@@ -102,7 +104,7 @@ class MainFrameTest : public QObject {
     const QString unwritable = folder + "/table.xml";
     QVERIFY(QDir().mkpath(folder));
     SaveTableTo(MessageTable(), unwritable);
-    CMainFrame frame(GetConfiguration());
+    MainWindow frame(GetConfiguration());
     frame.OpenStartupFile(unwritable);
     QVERIFY(QDir(folder).removeRecursively());
     FillRow(frame.Driver().GetSession().Table(), 1, "KEEP");
@@ -120,21 +122,21 @@ class MainFrameTest : public QObject {
     const QString path = m_Env->PathOf("saved.xml");
     {
       SaveTableTo(MessageTable(), path);
-      CMainFrame frame(GetConfiguration());
+      MainWindow frame(GetConfiguration());
       frame.OpenStartupFile(path);
       FillRow(frame.Driver().GetSession().Table(), 1, "HELLO");
       MessageBoxAnswer answer(QMessageBox::Yes);
       QVERIFY(frame.close());
       QCOMPARE(answer.Text(), QString("Save changes to saved.xml?"));
     }
-    CMainFrame reopened(GetConfiguration());
+    MainWindow reopened(GetConfiguration());
     reopened.OpenStartupFile(path);
     QCOMPARE(reopened.Driver().GetSession().Table().GetItemText(1, MessageTable::kMessageColumn),
              "HELLO"s);
     FillRow(reopened.Driver().GetSession().Table(), 1, "CHANGED");
     MessageBoxAnswer answer(QMessageBox::No);
     QVERIFY(reopened.close());
-    CMainFrame third(GetConfiguration());
+    MainWindow third(GetConfiguration());
     third.OpenStartupFile(path);
     QCOMPARE(third.Driver().GetSession().Table().GetItemText(1, MessageTable::kMessageColumn),
              "HELLO"s);
@@ -146,7 +148,7 @@ class MainFrameTest : public QObject {
     MessageTable saved;
     FillRow(saved, 1, "OTHER");
     SaveTableTo(saved, other);
-    CMainFrame frame(GetConfiguration());
+    MainWindow frame(GetConfiguration());
     frame.OpenStartupFile(other);  // now the recent file list's first entry
     FillRow(frame.Driver().GetSession().Table(), 1, "MINE");
     MessageTable& table = frame.Driver().GetSession().Table();
@@ -176,7 +178,7 @@ class MainFrameTest : public QObject {
   // Each dialog command opens its dialog from the window; a cancelled Configuration writes
   // nothing, and Statistics, which stays open beside the window, is not opened twice.
   void DialogCommandsOpenTheirDialogs() {
-    CMainFrame frame(GetConfiguration());
+    MainWindow frame(GetConfiguration());
     frame.show();
     const std::pair<const char*, QString> modalCommands[] = {
         {"configuration", "Configuration"},
@@ -197,7 +199,7 @@ class MainFrameTest : public QObject {
       QVERIFY(TriggerAction(frame, command));
       QCOMPARE(shown, title);
     }
-    QVERIFY(!std::filesystem::exists(CConfiguration::FilePath()));
+    QVERIFY(!std::filesystem::exists(Configuration::FilePath()));
 
     QVERIFY(TriggerAction(frame, "statistics"));
     QVERIFY(TriggerAction(frame, "statistics"));
@@ -213,11 +215,11 @@ class MainFrameTest : public QObject {
   // and Compute CRC is enabled for the selected text and reports it. The edit ends, committed,
   // when the focus goes from the menu bar somewhere else.
   void ComputeCrcFromTheKeyboardWhileEditing() {
-    CMainFrame frame(GetConfiguration());
+    MainWindow frame(GetConfiguration());
     frame.show();
     QApplication::setActiveWindow(&frame);
     QVERIFY(QTest::qWaitForWindowActive(&frame));
-    CLinkwrightView* view = frame.findChild<CLinkwrightView*>();
+    MessageTableView* view = frame.findChild<MessageTableView*>();
     view->setCurrentIndex(view->model()->index(0, MessageTable::kMessageColumn));
     QTest::keyClick(view, Qt::Key_1);  // starts the edit
     auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
@@ -234,14 +236,14 @@ class MainFrameTest : public QObject {
     tools->setActiveAction(computeCrc);
     QTest::keyClick(tools, Qt::Key_Return);
 
-    QTRY_VERIFY(frame.findChild<CBottomView*>()->toPlainText().contains("*** CRC \"123456789\""));
+    QTRY_VERIFY(frame.findChild<TracePane*>()->toPlainText().contains("*** CRC \"123456789\""));
     QCOMPARE(QApplication::focusWidget(), editor);
     QCOMPARE(editor->text(), QString("123456789"));
     QCOMPARE(frame.Driver().GetSession().Table().GetItemText(1, MessageTable::kMessageColumn), ""s);
 
     QTest::keyClick(editor, Qt::Key_Alt);
     QVERIFY(qobject_cast<QMenuBar*>(QApplication::focusWidget()) != nullptr);
-    QTest::mouseClick(frame.findChild<CBottomView*>()->viewport(), Qt::LeftButton);
+    QTest::mouseClick(frame.findChild<TracePane*>()->viewport(), Qt::LeftButton);
     QCOMPARE(frame.Driver().GetSession().Table().GetItemText(1, MessageTable::kMessageColumn),
              "123456789"s);
     QVERIFY(!computeCrc->isEnabled());
@@ -255,5 +257,7 @@ class MainFrameTest : public QObject {
   std::unique_ptr<GuiTestEnvironment> m_Env;
 };
 
-QTEST_MAIN(MainFrameTest)
-#include "main_frame_test.moc"
+}  // namespace linkwright
+
+QTEST_MAIN(linkwright::MainWindowTest)
+#include "main_window_test.moc"

@@ -9,24 +9,26 @@
 #include <gtest/gtest.h>
 
 #include "link/link_controller.h"
-#include "session/linkwright_doc.h"
+#include "session/message_document.h"
 #include "session/session.h"
 #include "support/loopback_socket.h"
 #include "support/recording_front_end.h"
 #include "support/scripted_transport.h"
 
+namespace linkwright {
+
 // A session whose link controller runs on loopback, with the default settings, a recording
 // front-end, the rows the table selects and the diagnostic log captured. The test's socket is
 // the far end of the link.
-class LinkDocTest : public ::testing::Test, public MessageTableListener {
+class LinkedSessionTest : public ::testing::Test, public MessageTableListener {
  protected:
   struct LogLine {
     char level;
     std::string text;
   };
 
-  LinkDocTest();
-  ~LinkDocTest() override;
+  LinkedSessionTest();
+  ~LinkedSessionTest() override;
 
   // Sets up the link as TCP client of a new listener of the test, which it returns.
   LoopbackSocket UseTcpClientLink();
@@ -64,8 +66,8 @@ class LinkDocTest : public ::testing::Test, public MessageTableListener {
 
   RecordingFrontEnd m_FrontEnd;
   Session m_Session;
-  CLinkController& m_Link;
-  CLinkwrightDoc& m_Doc;
+  LinkController& m_Link;
+  MessageDocument& m_Doc;
   MessageTable& m_Table;
   LoopbackSocket m_Peer = LoopbackSocket::Udp();
   uint16_t m_LinkUdpPort = 0;
@@ -76,3 +78,5 @@ class LinkDocTest : public ::testing::Test, public MessageTableListener {
   // Every row the table selected, in order.
   std::vector<int> m_SelectedRows;
 };
+
+}  // namespace linkwright

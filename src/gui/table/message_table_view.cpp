@@ -1,4 +1,4 @@
-#include "gui/table/message_view.h"
+#include "gui/table/message_table_view.h"
 
 #include <QContextMenuEvent>
 #include <QFontDatabase>
@@ -12,6 +12,8 @@
 #include <utility>
 
 #include "gui/table/cell_editor.h"
+
+namespace linkwright {
 
 namespace {
 
@@ -91,7 +93,7 @@ class MessageCellDelegate : public CellEditDelegate {
 
 }  // namespace
 
-CLinkwrightView::CLinkwrightView(MessageTable& table, RowSender sendRow, QWidget* parent)
+MessageTableView::MessageTableView(MessageTable& table, RowSender sendRow, QWidget* parent)
     : QTableView(parent),
       m_Table(table),
       m_Model(table),
@@ -107,12 +109,12 @@ CLinkwrightView::CLinkwrightView(MessageTable& table, RowSender sendRow, QWidget
   SetUpColumns();
   horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(horizontalHeader(), &QHeaderView::customContextMenuRequested, this,
-          &CLinkwrightView::ShowHeaderMenu);
+          &MessageTableView::ShowHeaderMenu);
   connect(&m_Model, &MessageTableModel::TableFocusChanged, this,
-          &CLinkwrightView::FollowTableFocus);
+          &MessageTableView::FollowTableFocus);
 }
 
-void CLinkwrightView::ShowHits(const ResponseStatistics& statistics) {
+void MessageTableView::ShowHits(const ResponseStatistics& statistics) {
   m_Model.ShowHits(statistics);
   QHeaderView* header = horizontalHeader();
   header->setStretchLastSection(false);
@@ -121,7 +123,7 @@ void CLinkwrightView::ShowHits(const ResponseStatistics& statistics) {
   setColumnWidth(MessageTableModel::kHitsColumn, kHitsWidth);
 }
 
-void CLinkwrightView::SetUpColumns() {
+void MessageTableView::SetUpColumns() {
   verticalHeader()->hide();
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
   QHeaderView* header = horizontalHeader();
@@ -134,7 +136,7 @@ void CLinkwrightView::SetUpColumns() {
   header->setSectionResizeMode(MessageTable::kLabelColumn, QHeaderView::Fixed);
 }
 
-int CLinkwrightView::LabelRowAt(const QPoint& viewportPos) const {
+int MessageTableView::LabelRowAt(const QPoint& viewportPos) const {
   const QModelIndex index = indexAt(viewportPos);
   if (!index.isValid() || index.column() != MessageTable::kLabelColumn) {
     return MessageTable::kNoRow;
@@ -142,7 +144,7 @@ int CLinkwrightView::LabelRowAt(const QPoint& viewportPos) const {
   return MessageTableModel::TableRow(index);
 }
 
-void CLinkwrightView::mousePressEvent(QMouseEvent* event) {
+void MessageTableView::mousePressEvent(QMouseEvent* event) {
   const int labelRow = LabelRowAt(event->position().toPoint());
   if (labelRow == MessageTable::kNoRow) {
     QTableView::mousePressEvent(event);
@@ -152,7 +154,7 @@ void CLinkwrightView::mousePressEvent(QMouseEvent* event) {
   m_PressedLabelRow = event->button() == Qt::LeftButton ? labelRow : MessageTable::kNoRow;
 }
 
-void CLinkwrightView::mouseReleaseEvent(QMouseEvent* event) {
+void MessageTableView::mouseReleaseEvent(QMouseEvent* event) {
   const int pressed = std::exchange(m_PressedLabelRow, MessageTable::kNoRow);
   if (pressed == MessageTable::kNoRow) {
     QTableView::mouseReleaseEvent(event);
@@ -163,14 +165,14 @@ void CLinkwrightView::mouseReleaseEvent(QMouseEvent* event) {
   }
 }
 
-void CLinkwrightView::contextMenuEvent(QContextMenuEvent* event) {
+void MessageTableView::contextMenuEvent(QContextMenuEvent* event) {
   const int labelRow = LabelRowAt(event->pos());
   if (labelRow != MessageTable::kNoRow) {
     ShowRowMenu(labelRow, event->globalPos());
   }
 }
 
-void CLinkwrightView::ShowHeaderMenu(const QPoint& headerPos) {
+void MessageTableView::ShowHeaderMenu(const QPoint& headerPos) {
   if (horizontalHeader()->logicalIndexAt(headerPos) == MessageTable::kLabelColumn) {
     ShowRowMenu(1, horizontalHeader()->mapToGlobal(headerPos));
   }
@@ -178,7 +180,7 @@ void CLinkwrightView::ShowHeaderMenu(const QPoint& headerPos) {
 
 // The menu acts on the row it was opened for: that row's message cell takes the focus first,
 // and the table's Insert and Delete work on the focused row.
-void CLinkwrightView::ShowRowMenu(int row, const QPoint& globalPos) {
+void MessageTableView::ShowRowMenu(int row, const QPoint& globalPos) {
   setCurrentIndex(m_Model.CellIndex(row, MessageTable::kMessageColumn));
   const QAction* chosen = m_RowMenu->exec(globalPos);
   if (chosen == m_DeleteRow) {
@@ -190,7 +192,7 @@ void CLinkwrightView::ShowRowMenu(int row, const QPoint& globalPos) {
 
 // The user moved the focus: the table follows, and a row that AutoReply or AutoSend selected is
 // no longer the selection.
-void CLinkwrightView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+void MessageTableView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
   QTableView::currentChanged(current, previous);
   if (m_Syncing) {
     return;
@@ -203,7 +205,7 @@ void CLinkwrightView::currentChanged(const QModelIndex& current, const QModelInd
 
 // AutoReply and AutoSend select the row they send: the grid selects it, moves the focus into it
 // and scrolls it into view.
-void CLinkwrightView::FollowTableFocus(int focusedRow, int selectedRow) {
+void MessageTableView::FollowTableFocus(int focusedRow, int selectedRow) {
   if (m_Syncing) {
     return;
   }
@@ -222,3 +224,5 @@ void CLinkwrightView::FollowTableFocus(int focusedRow, int selectedRow) {
   selectionModel()->setCurrentIndex(focus, QItemSelectionModel::NoUpdate);
   scrollTo(focus);
 }
+
+}  // namespace linkwright

@@ -4,17 +4,19 @@
 #include <QtTest>
 #include <memory>
 
-#include "gui/app/main_frame.h"
+#include "gui/app/main_window.h"
 #include "gui/session/link_icons.h"
 #include "gui/session/session_driver.h"
 #include "gui/table/function_keys.h"
-#include "gui/table/message_view.h"
-#include "gui/trace/trace_view.h"
+#include "gui/table/message_table_view.h"
+#include "gui/trace/trace_pane.h"
 #include "gui_test_support.h"
 #include "support/loopback_socket.h"
 
+namespace linkwright {
+
 // The window against a real peer: a TCP listener on loopback that the frame connects to.
-class FrameLinkTest : public QObject {
+class MainWindowLinkTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -22,8 +24,8 @@ class FrameLinkTest : public QObject {
     m_Env = std::make_unique<GuiTestEnvironment>();
     m_Listener = std::make_unique<LoopbackSocket>(LoopbackSocket::TcpListener());
     UseTcpClient(m_Listener->Port());
-    GetConfiguration().SetFormatted("Connection", "RxPollingTime", "%d", 10);
-    m_Frame = std::make_unique<CMainFrame>(GetConfiguration());
+    GetConfiguration().Set(setting::kRxPollingTime, std::to_string(10));
+    m_Frame = std::make_unique<MainWindow>(GetConfiguration());
     m_Frame->show();
     QVERIFY(TriggerAction(*m_Frame, "openConnection"));
     QVERIFY(m_Frame->Driver().GetSession().IsOpen());
@@ -44,7 +46,7 @@ class FrameLinkTest : public QObject {
     table.SetItemText(3, MessageTable::kMessageColumn, "ROW3[CR]");
     table.SetItemText(24, MessageTable::kMessageColumn, "ROW24[CR]");
     table.SetItemText(1, MessageTable::kMessageColumn, "typed");
-    CLinkwrightView* view = m_Frame->findChild<CLinkwrightView*>();
+    MessageTableView* view = m_Frame->findChild<MessageTableView*>();
     QApplication::setActiveWindow(m_Frame.get());
     QVERIFY(QTest::qWaitForWindowActive(m_Frame.get()));
     view->edit(view->model()->index(0, MessageTable::kMessageColumn));
@@ -75,7 +77,7 @@ class FrameLinkTest : public QObject {
     table.SetRow(1, {"PONG[CR]", "", 1, "PING[CR]"});
     int appends = 0;
     int mostAppendsInATick = 0;
-    QTextDocument* trace = m_Frame->findChild<CBottomView*>()->document();
+    QTextDocument* trace = m_Frame->findChild<TracePane*>()->document();
     connect(trace, &QTextDocument::contentsChange, this, [&] { ++appends; });
     connect(&m_Frame->Driver(), &SessionDriver::TicksRan, this, [&] {
       mostAppendsInATick = std::max(mostAppendsInATick, appends);
@@ -94,7 +96,7 @@ class FrameLinkTest : public QObject {
   void WakeOnDataAnswersWithoutWaitingForTheNextTick() {
     m_Frame->Driver().GetSession().Table().SetRow(1, {"PONG[CR]", "", 1, "PING[CR]"});
     QVERIFY(TriggerAction(*m_Frame, "closeConnection"));
-    GetConfiguration().SetFormatted("Connection", "RxPollingTime", "%d", 60000);
+    GetConfiguration().Set(setting::kRxPollingTime, std::to_string(60000));
     QVERIFY(TriggerAction(*m_Frame, "wakeOnData"));
     QVERIFY(TriggerAction(*m_Frame, "openConnection"));
     LoopbackSocket peer = m_Listener->Accept();
@@ -124,8 +126,10 @@ class FrameLinkTest : public QObject {
   std::unique_ptr<GuiTestEnvironment> m_Env;
   std::unique_ptr<LoopbackSocket> m_Listener;
   std::unique_ptr<LoopbackSocket> m_Peer;
-  std::unique_ptr<CMainFrame> m_Frame;
+  std::unique_ptr<MainWindow> m_Frame;
 };
 
-QTEST_MAIN(FrameLinkTest)
-#include "frame_link_test.moc"
+}  // namespace linkwright
+
+QTEST_MAIN(linkwright::MainWindowLinkTest)
+#include "main_window_link_test.moc"

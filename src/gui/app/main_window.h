@@ -5,23 +5,26 @@
 
 #include "gui/app/window_actions.h"
 
-class CBottomView;
-class CConfiguration;
-class CLinkwrightView;
-class DocumentCommands;
 class QMenu;
 class QSplitter;
+
+namespace linkwright {
+
+class TracePane;
+class Configuration;
+class MessageTableView;
+class DocumentCommands;
 class SessionDriver;
 
 // The main window: menus, toolbar and status bar over a splitter with the message table above
 // and the trace pane below. It builds the parts and wires them to the session driver, which
 // owns the session and runs it; the parts follow the driver's signals, not each other.
-class CMainFrame : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit CMainFrame(CConfiguration& config, QWidget* parent = nullptr);
-  ~CMainFrame() override;
+  explicit MainWindow(Configuration& config, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   SessionDriver& Driver() { return *m_Driver; }
   const QString& DocumentPath() const;
@@ -47,12 +50,14 @@ class CMainFrame : public QMainWindow {
   void WireCommands();
   void WireViewToggles();
 
-  CConfiguration& m_Config;
+  Configuration& m_Config;
   SessionDriver* m_Driver;
   WindowActions m_Actions;
   QSplitter* m_Splitter = nullptr;
-  CLinkwrightView* m_MessageView = nullptr;
-  CBottomView* m_TracePane = nullptr;
+  MessageTableView* m_MessageView = nullptr;
+  TracePane* m_TracePane = nullptr;
   DocumentCommands* m_Document = nullptr;
   QMenu* m_ToolsMenu = nullptr;
 };
+
+}  // namespace linkwright

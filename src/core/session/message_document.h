@@ -8,18 +8,20 @@
 #include "session/receive_cycle.h"
 #include "session/response_statistics.h"
 
-class CConfiguration;
+namespace linkwright {
+
+class Configuration;
 class TraceWriter;
 
 // The document both front-ends share: the message table and what is decided about its rows:
 // the receive cycle that cuts packets, AutoReply and AutoSend that pick the row to send, and
 // the statistics of the rows sent. It sends nothing itself; the session sends the rows picked.
 // The configuration and the trace writer outlive the document.
-class CLinkwrightDoc {
+class MessageDocument {
  public:
-  CLinkwrightDoc(const CConfiguration& config, TraceWriter& trace);
-  CLinkwrightDoc(const CLinkwrightDoc&) = delete;
-  CLinkwrightDoc& operator=(const CLinkwrightDoc&) = delete;
+  MessageDocument(const Configuration& config, TraceWriter& trace);
+  MessageDocument(const MessageDocument&) = delete;
+  MessageDocument& operator=(const MessageDocument&) = delete;
 
   MessageTable& Table() { return m_Table; }
   const MessageTable& Table() const { return m_Table; }
@@ -43,3 +45,5 @@ class CLinkwrightDoc {
   AutoReplier m_AutoReplier;
   ResponseStatistics m_Statistics;
 };
+
+}  // namespace linkwright

@@ -3,15 +3,17 @@
 #include <QLabel>
 #include <QUrl>
 
+namespace linkwright {
+
 // A label that opens a web address when clicked, with the pointing-hand cursor over it. A text
 // label looks like a link: underlined, blue until the address has been opened once, purple
 // after. A picture label keeps its look and is just as clickable. When opening fails, only the
 // system's default signal sounds.
-class CLink : public QLabel {
+class HyperlinkLabel : public QLabel {
   Q_OBJECT
 
  public:
-  explicit CLink(QWidget* parent = nullptr);
+  explicit HyperlinkLabel(QWidget* parent = nullptr);
 
   // The address to open; without one, the label's own text is taken as the address.
   void SetUrl(const QUrl& url);
@@ -27,3 +29,5 @@ class CLink : public QLabel {
   QUrl m_Url;
   bool m_Opened = false;
 };
+
+}  // namespace linkwright

@@ -5,7 +5,9 @@
 #include "front_end/front_end.h"
 #include "front_end/trace_timestamps.h"
 
-class CTraceFindBar;
+namespace linkwright {
+
+class TraceFindBar;
 
 // The lower pane of the main window: the read-only trace of everything sent and received, on a
 // light blue ground in a fixed-pitch font. Everything one tick (or one command) traced arrives as
@@ -24,7 +26,7 @@ class CTraceFindBar;
 // Two options change what new text looks like, both off until switched on: timestamps put the
 // local time a line began in front of it ("HH:MM:SS.mmm "), colours show sent data, received
 // data and report lines in three colours.
-class CBottomView : public QPlainTextEdit {
+class TracePane : public QPlainTextEdit {
   Q_OBJECT
 
  public:
@@ -35,8 +37,8 @@ class CBottomView : public QPlainTextEdit {
   // (Latin-1), so no trace text holds it.
   static constexpr char16_t kContinuation = u'\u21B5';
 
-  explicit CBottomView(QWidget* parent = nullptr, int maxLines = kMaxLines,
-                       int maxLineLength = kMaxLineLength);
+  explicit TracePane(QWidget* parent = nullptr, int maxLines = kMaxLines,
+                     int maxLineLength = kMaxLineLength);
 
   void AppendTrace(const TraceBatch& batch);
   void Clear();
@@ -50,7 +52,7 @@ class CBottomView : public QPlainTextEdit {
   bool ColoursShown() const { return m_Colours; }
 
   // The find bar under the trace text, hidden until OpenFindBar.
-  CTraceFindBar* FindBar() const { return m_FindBar; }
+  TraceFindBar* FindBar() const { return m_FindBar; }
   // Shows the find bar and puts the focus in its text.
   void OpenFindBar();
 
@@ -77,5 +79,7 @@ class CBottomView : public QPlainTextEdit {
   bool m_Timestamps = false;
   bool m_Colours = false;
   TraceTimestamper m_Stamper;
-  CTraceFindBar* m_FindBar;
+  TraceFindBar* m_FindBar;
 };
+
+}  // namespace linkwright

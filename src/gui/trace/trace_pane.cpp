@@ -1,4 +1,4 @@
-#include "gui/trace/trace_view.h"
+#include "gui/trace/trace_pane.h"
 
 #include <QEvent>
 #include <QFontDatabase>
@@ -10,6 +10,8 @@
 
 #include "gui/trace/trace_bytes.h"
 #include "gui/trace/trace_find_bar.h"
+
+namespace linkwright {
 
 namespace {
 
@@ -51,7 +53,7 @@ QTextCharFormat DirectionFormat(TraceDirection direction) {
   return format;
 }
 
-const QString kContinuationBreak = QString(QChar(CBottomView::kContinuation)) + u'\n';
+const QString kContinuationBreak = QString(QChar(TracePane::kContinuation)) + u'\n';
 
 // Appends `text` to `display`, breaking the open line where it would pass `limit` characters.
 // `column` is the length of the open line and follows the text.
@@ -86,11 +88,11 @@ QString PieceText(const TracePiece& piece) {
 
 }  // namespace
 
-CBottomView::CBottomView(QWidget* parent, int maxLines, int maxLineLength)
+TracePane::TracePane(QWidget* parent, int maxLines, int maxLineLength)
     : QPlainTextEdit(parent),
       m_MaxLineLength(maxLineLength),
       m_MaxCharacters(maxLines * kCharactersPerLine),
-      m_FindBar(new CTraceFindBar(this)) {
+      m_FindBar(new TraceFindBar(this)) {
   setReadOnly(true);
   setUndoRedoEnabled(false);
   setMaximumBlockCount(maxLines);
@@ -102,7 +104,7 @@ CBottomView::CBottomView(QWidget* parent, int maxLines, int maxLineLength)
   m_FindBar->installEventFilter(this);
 }
 
-void CBottomView::AppendTrace(const TraceBatch& batch) {
+void TracePane::AppendTrace(const TraceBatch& batch) {
   const TraceBatch pieces =
       m_Timestamps ? m_Stamper.Stamp(batch, std::chrono::system_clock::now()) : batch;
   const bool hadText = HasText();
@@ -118,7 +120,7 @@ void CBottomView::AppendTrace(const TraceBatch& batch) {
 
 // One edit block for the whole batch: the document reports one change and lays out once, even
 // when colours split the batch into several inserts.
-void CBottomView::InsertPieces(const TraceBatch& pieces) {
+void TracePane::InsertPieces(const TraceBatch& pieces) {
   QString trace;
   QString run;
   qsizetype column = document()->lastBlock().length() - 1;
@@ -147,7 +149,7 @@ void CBottomView::InsertPieces(const TraceBatch& pieces) {
 
 // Whole lines go, the oldest first, up to the one that holds the first character to keep. The
 // open line stays whatever it holds: it is never longer than one display line.
-void CBottomView::DropLinesOverCharacterBound() {
+void TracePane::DropLinesOverCharacterBound() {
   const int excess = document()->characterCount() - m_MaxCharacters;
   if (excess <= 0) {
     return;
@@ -163,17 +165,17 @@ void CBottomView::DropLinesOverCharacterBound() {
 
 // Scrolled by the bar, not by moving the caret into view: that lays out every line on the way and
 // costs more than the insert itself.
-void CBottomView::ScrollToEnd() {
+void TracePane::ScrollToEnd() {
   verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
 // The raw text, not toPlainText(): that turns the no-break space (byte 0xA0) into a blank.
-QString CBottomView::TraceText() const {
+QString TracePane::TraceText() const {
   const QString continuation = QString(QChar(kContinuation)) + QChar::ParagraphSeparator;
   return document()->toRawText().remove(continuation).replace(QChar::ParagraphSeparator, u'\n');
 }
 
-void CBottomView::Clear() {
+void TracePane::Clear() {
   const bool hadText = HasText();
   clear();
   m_Stamper.Restart();
@@ -182,17 +184,17 @@ void CBottomView::Clear() {
   }
 }
 
-void CBottomView::OpenFindBar() {
+void TracePane::OpenFindBar() {
   m_FindBar->show();
   m_FindBar->FocusText();
 }
 
-void CBottomView::resizeEvent(QResizeEvent* event) {
+void TracePane::resizeEvent(QResizeEvent* event) {
   QPlainTextEdit::resizeEvent(event);
   PlaceFindBar();
 }
 
-bool CBottomView::eventFilter(QObject* watched, QEvent* event) {
+bool TracePane::eventFilter(QObject* watched, QEvent* event) {
   if (watched == m_FindBar && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
     PlaceFindBar();
     if (event->type() == QEvent::Hide) {
@@ -202,9 +204,11 @@ bool CBottomView::eventFilter(QObject* watched, QEvent* event) {
   return QPlainTextEdit::eventFilter(watched, event);
 }
 
-void CBottomView::PlaceFindBar() {
+void TracePane::PlaceFindBar() {
   const int height = m_FindBar->isVisibleTo(this) ? m_FindBar->sizeHint().height() : 0;
   setViewportMargins(0, 0, 0, height);
   const QRect area = contentsRect();
   m_FindBar->setGeometry(area.left(), area.bottom() + 1 - height, area.width(), height);
 }
+
+}  // namespace linkwright

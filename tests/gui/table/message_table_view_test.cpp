@@ -7,11 +7,13 @@
 #include <QtTest>
 
 #include "config/configuration.h"
-#include "gui/table/message_view.h"
+#include "gui/table/message_table_view.h"
 #include "session/session.h"
 #include "support/default_configuration.h"
 #include "support/loopback_socket.h"
 #include "support/recording_front_end.h"
+
+namespace linkwright {
 
 namespace {
 
@@ -23,13 +25,13 @@ void FillRows(MessageTable& table) {
   table.SetModified(false);
 }
 
-QPoint CellCentre(const CLinkwrightView& view, int row, int column) {
+QPoint CellCentre(const MessageTableView& view, int row, int column) {
   return view.visualRect(view.model()->index(row - 1, column)).center();
 }
 
 // Right-clicks a point of the view's cells and picks `entry` from the menu that opens. False
 // when no menu opened.
-bool ChooseFromRowMenu(CLinkwrightView& view, const QPoint& pos, const QString& entry) {
+bool ChooseFromRowMenu(MessageTableView& view, const QPoint& pos, const QString& entry) {
   bool shown = false;
   QTimer::singleShot(0, [&] {
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -52,7 +54,7 @@ bool ChooseFromRowMenu(CLinkwrightView& view, const QPoint& pos, const QString& 
 
 }  // namespace
 
-class MessageViewTest : public QObject {
+class MessageTableViewTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -75,10 +77,10 @@ class MessageViewTest : public QObject {
   // Only a label sends its row; header and data cells only select.
   void LeftClickOnALabelSendsItsRow() {
     LoopbackSocket listener = LoopbackSocket::TcpListener();
-    CConfiguration& config = GetConfiguration();
-    config.SetFormatted("Connection", "Mode", "1");
-    config.SetFormatted("Connection", "ActAsServer", "0");
-    config.SetFormatted("Connection", "SocketPort", "%u", listener.Port());
+    Configuration& config = GetConfiguration();
+    config.Set(setting::kMode, "1");
+    config.Set(setting::kActAsServer, "0");
+    config.Set(setting::kSocketPort, std::to_string(listener.Port()));
     QVERIFY(m_Session->OpenConnection());
     LoopbackSocket device = listener.Accept();
     QVERIFY(device.valid());
@@ -153,8 +155,10 @@ class MessageViewTest : public QObject {
   RecordingFrontEnd m_FrontEnd;
   std::optional<Session> m_Session;
   MessageTable* m_Table = nullptr;
-  std::optional<CLinkwrightView> m_View;
+  std::optional<MessageTableView> m_View;
 };
 
-QTEST_MAIN(MessageViewTest)
-#include "message_view_test.moc"
+}  // namespace linkwright
+
+QTEST_MAIN(linkwright::MessageTableViewTest)
+#include "message_table_view_test.moc"

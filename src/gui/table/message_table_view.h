@@ -7,12 +7,14 @@
 
 class QMenu;
 
+namespace linkwright {
+
 // The upper pane of the main window: the message table as a grid. The label column "key" (F1 …
 // F99) is fixed; message, comment and trigger are edited in place, the active mark is a check
 // box. A left click on a label sends that row; a right click on a label (or on the "key" header,
 // which stands for row 1) focuses the row's message cell and offers "Delete row" and "Insert row"
 // for it. Clicks anywhere else only select.
-class CLinkwrightView : public QTableView {
+class MessageTableView : public QTableView {
   Q_OBJECT
 
  public:
@@ -20,7 +22,7 @@ class CLinkwrightView : public QTableView {
   using RowSender = std::function<void(int row)>;
 
   // The table must outlive the view.
-  CLinkwrightView(MessageTable& table, RowSender sendRow, QWidget* parent = nullptr);
+  MessageTableView(MessageTable& table, RowSender sendRow, QWidget* parent = nullptr);
 
   // Adds the "hits" column after the trigger (see MessageTableModel::ShowHits); the trigger
   // keeps the free width.
@@ -51,3 +53,5 @@ class CLinkwrightView : public QTableView {
   // Set while the view and the table bring each other in step, so neither echoes the other.
   bool m_Syncing = false;
 };
+
+}  // namespace linkwright

@@ -1,4 +1,4 @@
-#include "gui/app/main_frame.h"
+#include "gui/app/main_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,9 +15,11 @@
 #include "gui/document/document_commands.h"
 #include "gui/session/link_commands.h"
 #include "gui/session/session_driver.h"
-#include "gui/table/message_view.h"
+#include "gui/table/message_table_view.h"
 #include "gui/table/table_commands.h"
-#include "gui/trace/trace_view.h"
+#include "gui/trace/trace_pane.h"
+
+namespace linkwright {
 
 namespace {
 
@@ -26,7 +28,7 @@ constexpr int kInitialUpperPaneHeight = 440;
 
 }  // namespace
 
-CMainFrame::CMainFrame(CConfiguration& config, QWidget* parent)
+MainWindow::MainWindow(Configuration& config, QWidget* parent)
     : QMainWindow(parent),
       m_Config(config),
       m_Driver(new SessionDriver(config, this)),
@@ -39,23 +41,23 @@ CMainFrame::CMainFrame(CConfiguration& config, QWidget* parent)
   m_Driver->ShowStatus();
 }
 
-CMainFrame::~CMainFrame() {
+MainWindow::~MainWindow() {
   // The views follow the session's table: they go before the driver and its session do, and
   // the driver goes while the status bar that shows the link's last status is still there.
   delete takeCentralWidget();
   delete m_Driver;
 }
 
-const QString& CMainFrame::DocumentPath() const {
+const QString& MainWindow::DocumentPath() const {
   return m_Document->DocumentPath();
 }
 
-void CMainFrame::CreateViews() {
+void MainWindow::CreateViews() {
   SessionDriver& driver = *m_Driver;
   m_Splitter = new QSplitter(Qt::Vertical, this);
-  m_MessageView = new CLinkwrightView(
+  m_MessageView = new MessageTableView(
       driver.GetSession().Table(), [&driver](int row) { driver.SendRow(row); }, m_Splitter);
-  m_TracePane = new CBottomView(m_Splitter);
+  m_TracePane = new TracePane(m_Splitter);
   m_Splitter->addWidget(m_MessageView);
   m_Splitter->addWidget(m_TracePane);
   m_Splitter->setChildrenCollapsible(false);
@@ -65,12 +67,12 @@ void CMainFrame::CreateViews() {
   m_Splitter->setSizes({kInitialUpperPaneHeight, kInitialUpperPaneHeight});
   setCentralWidget(m_Splitter);
   m_MessageView->ShowHits(driver.GetSession().Statistics());
-  connect(&driver, &SessionDriver::TicksRan, m_MessageView, &CLinkwrightView::RefreshHits);
-  connect(&driver, &SessionDriver::TraceAppended, m_TracePane, &CBottomView::AppendTrace);
-  connect(&driver, &SessionDriver::TraceCleared, m_TracePane, &CBottomView::Clear);
+  connect(&driver, &SessionDriver::TicksRan, m_MessageView, &MessageTableView::RefreshHits);
+  connect(&driver, &SessionDriver::TraceAppended, m_TracePane, &TracePane::AppendTrace);
+  connect(&driver, &SessionDriver::TraceCleared, m_TracePane, &TracePane::Clear);
 }
 
-void CMainFrame::CreateMenus() {
+void MainWindow::CreateMenus() {
   const WindowActions& a = m_Actions;
   const WindowMenus menus = BuildWindowMenus(*this, a, *m_Driver, *m_TracePane);
   m_ToolsMenu = menus.tools;
@@ -79,7 +81,7 @@ void CMainFrame::CreateMenus() {
                                     *menus.file, menus.recentFilesEnd, *this);
 }
 
-void CMainFrame::CreateStatusBar() {
+void MainWindow::CreateStatusBar() {
   QStatusBar* bar = statusBar();
   // The message pane says "Ready" whenever no hint or report is showing.
   connect(bar, &QStatusBar::messageChanged, bar, [bar](const QString& message) {
@@ -90,7 +92,7 @@ void CMainFrame::CreateStatusBar() {
   bar->showMessage(tr("Ready"));
 }
 
-void CMainFrame::WireCommands() {
+void MainWindow::WireCommands() {
   const WindowActions& a = m_Actions;
   Session& session = m_Driver->GetSession();
   auto* link =
@@ -101,11 +103,11 @@ void CMainFrame::WireCommands() {
   auto* dialogs = new DialogCommands(
       *m_Driver, *m_MessageView,
       {a.appAbout, a.viewSymbols, a.statistics, a.computeCrc, a.configuration}, *this);
-  connect(dialogs, &DialogCommands::SettingsApplied, this, &CMainFrame::ApplyWindowOptions);
+  connect(dialogs, &DialogCommands::SettingsApplied, this, &MainWindow::ApplyWindowOptions);
 
   connect(a.appExit, &QAction::triggered, this, &QWidget::close);
-  connect(a.clearTrace, &QAction::triggered, m_TracePane, &CBottomView::Clear);
-  connect(m_TracePane, &CBottomView::HasTextChanged, a.clearTrace, &QAction::setEnabled);
+  connect(a.clearTrace, &QAction::triggered, m_TracePane, &TracePane::Clear);
+  connect(m_TracePane, &TracePane::HasTextChanged, a.clearTrace, &QAction::setEnabled);
   a.clearTrace->setEnabled(m_TracePane->HasText());
   connect(a.switchMessageTrigger, &QAction::triggered, this,
           [&session] { session.Table().SwitchMessageTrigger(); });
@@ -115,7 +117,7 @@ void CMainFrame::WireCommands() {
 
 // View › "Toolbar" and "Status Bar" follow their bars however they were hidden (the menu or the
 // toolbar's own context menu).
-void CMainFrame::WireViewToggles() {
+void MainWindow::WireViewToggles() {
   QToolBar* toolBar = findChild<QToolBar*>("toolBar");
   for (QAction* toggle : {m_Actions.viewToolBar, m_Actions.viewStatusBar}) {
     toggle->setCheckable(true);
@@ -126,28 +128,28 @@ void CMainFrame::WireViewToggles() {
   connect(m_Actions.viewStatusBar, &QAction::toggled, statusBar(), &QStatusBar::setVisible);
 }
 
-void CMainFrame::OpenStartupFile(const QString& path) {
+void MainWindow::OpenStartupFile(const QString& path) {
   m_Document->OpenStartupFile(path);
 }
 
-void CMainFrame::SaveWindowState() {
+void MainWindow::SaveWindowState() {
   QSettings settings;
-  ::SaveWindowState(settings, *this, m_Splitter);
+  linkwright::SaveWindowState(settings, *this, m_Splitter);
 }
 
-bool CMainFrame::RestoreWindowState() {
+bool MainWindow::RestoreWindowState() {
   const QSettings settings;
   const int upperHeight = SavedUpperPaneHeight(settings);
   const int total = std::max(m_Splitter->height(), upperHeight + kInitialUpperPaneHeight);
   m_Splitter->setSizes({upperHeight, total - upperHeight});
-  return ::RestoreWindowState(settings, *this);
+  return linkwright::RestoreWindowState(settings, *this);
 }
 
-void CMainFrame::ApplyWindowOptions() {
-  ::ApplyWindowOptions(*this, m_Config);
+void MainWindow::ApplyWindowOptions() {
+  linkwright::ApplyWindowOptions(*this, m_Config);
 }
 
-void CMainFrame::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   SaveWindowState();
   if (!m_Document->SaveModified()) {
     event->ignore();
@@ -155,3 +157,5 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   }
   event->accept();
 }
+
+}  // namespace linkwright

@@ -2,7 +2,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "gui/trace/trace_view.h"
+#include "gui/trace/trace_pane.h"
+
+namespace linkwright {
 
 namespace {
 
@@ -12,14 +14,14 @@ TracePiece Received(const std::string& text, bool endsLine = false) {
 
 }  // namespace
 
-class TraceViewTest : public QObject {
+class TracePaneTest : public QObject {
   Q_OBJECT
 
  private slots:
   // A tick's pieces go in with one insert, continue the open line, end lines at their CR LF,
   // and leave the pane scrolled to the end.
   void OneInsertPerBatch() {
-    CBottomView pane;
+    TracePane pane;
     pane.resize(300, 80);
     pane.show();
     pane.AppendTrace({Received("AB")});
@@ -43,12 +45,12 @@ class TraceViewTest : public QObject {
   // A line longer than the bound goes on over display lines of that length, each but the last
   // ended by the continuation mark, across batches; the trace itself keeps its lines.
   void LongLinesGoOnOverBoundedDisplayLines() {
-    CBottomView pane(nullptr, CBottomView::kMaxLines, 4);
-    QSignalSpy appended(&pane, &CBottomView::TextAppended);
+    TracePane pane(nullptr, TracePane::kMaxLines, 4);
+    QSignalSpy appended(&pane, &TracePane::TextAppended);
     pane.AppendTrace({Received("ABC")});
     pane.AppendTrace(
         {Received("DEFGHIJ", true), Received("KLMN", true), Received("OPQR"), Received("STU")});
-    const QString more = QString(QChar(CBottomView::kContinuation)) + '\n';
+    const QString more = QString(QChar(TracePane::kContinuation)) + '\n';
     QCOMPARE(pane.toPlainText(), "ABCD" + more + "EFGH" + more + "IJ\nKLMN\nOPQR" + more + "STU");
     QCOMPARE(pane.TraceText(), "ABCDEFGHIJ\nKLMN\nOPQRSTU");
     QCOMPARE(appended.count(), 2);
@@ -69,9 +71,9 @@ class TraceViewTest : public QObject {
     QTest::newRow("one line, never ended")
         << 4 << TraceBatch{Received("123456")} << TraceBatch{Received("7890AB"), Received("CDEF")}
         << "567890ABCDEF";
-    const std::string line(CBottomView::kCharactersPerLine, 'x');
+    const std::string line(TracePane::kCharactersPerLine, 'x');
     QTest::newRow("more characters than three lines may hold")
-        << CBottomView::kMaxLineLength << TraceBatch{Received("1" + line + line, true)}
+        << TracePane::kMaxLineLength << TraceBatch{Received("1" + line + line, true)}
         << TraceBatch{Received("2" + line)} << QString::fromStdString("2" + line);
   }
 
@@ -80,7 +82,7 @@ class TraceViewTest : public QObject {
     QFETCH(TraceBatch, first);
     QFETCH(TraceBatch, second);
     QFETCH(QString, kept);
-    CBottomView pane(nullptr, 3, lineLength);
+    TracePane pane(nullptr, 3, lineLength);
     pane.AppendTrace(first);
     pane.AppendTrace(second);
     QCOMPARE(pane.TraceText(), kept);
@@ -88,8 +90,8 @@ class TraceViewTest : public QObject {
 
   // The Clear command is enabled exactly while the pane holds text.
   void TellsWhenItGainsOrLosesText() {
-    CBottomView pane;
-    QSignalSpy hasText(&pane, &CBottomView::HasTextChanged);
+    TracePane pane;
+    QSignalSpy hasText(&pane, &TracePane::HasTextChanged);
     pane.AppendTrace({});
     pane.Clear();
     QCOMPARE(hasText.count(), 0);
@@ -103,5 +105,7 @@ class TraceViewTest : public QObject {
   }
 };
 
-QTEST_MAIN(TraceViewTest)
-#include "trace_view_test.moc"
+}  // namespace linkwright
+
+QTEST_MAIN(linkwright::TracePaneTest)
+#include "trace_pane_test.moc"

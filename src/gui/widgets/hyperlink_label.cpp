@@ -1,8 +1,10 @@
-#include "gui/widgets/link_label.h"
+#include "gui/widgets/hyperlink_label.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMouseEvent>
+
+namespace linkwright {
 
 namespace {
 
@@ -11,7 +13,7 @@ const QColor kOpenedColour(128, 0, 128);
 
 }  // namespace
 
-CLink::CLink(QWidget* parent) : QLabel(parent) {
+HyperlinkLabel::HyperlinkLabel(QWidget* parent) : QLabel(parent) {
   setCursor(Qt::PointingHandCursor);
   QFont underlined = font();
   underlined.setUnderline(true);
@@ -19,18 +21,18 @@ CLink::CLink(QWidget* parent) : QLabel(parent) {
   ShowState();
 }
 
-void CLink::SetUrl(const QUrl& url) {
+void HyperlinkLabel::SetUrl(const QUrl& url) {
   m_Url = url;
 }
 
-void CLink::mouseReleaseEvent(QMouseEvent* event) {
+void HyperlinkLabel::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
     Open();
   }
   QLabel::mouseReleaseEvent(event);
 }
 
-void CLink::Open() {
+void HyperlinkLabel::Open() {
   QUrl url = m_Url.isEmpty() ? QUrl::fromUserInput(text()) : m_Url;
   if (!QDesktopServices::openUrl(url)) {
     QApplication::beep();
@@ -40,8 +42,10 @@ void CLink::Open() {
   ShowState();
 }
 
-void CLink::ShowState() {
+void HyperlinkLabel::ShowState() {
   QPalette colours = palette();
   colours.setColor(QPalette::WindowText, m_Opened ? kOpenedColour : kNotOpenedColour);
   setPalette(colours);
 }
+
+}  // namespace linkwright

@@ -1,10 +1,12 @@
-#include "support/link_doc_fixture.h"
+#include "support/linked_session_fixture.h"
 
 #include <thread>
 
 #include "config/configuration.h"
 #include "diag/diag_log.h"
 #include "support/default_configuration.h"
+
+namespace linkwright {
 
 namespace {
 
@@ -14,7 +16,7 @@ const std::string kOfferPrefix = "AutoReply test for \"";
 
 }  // namespace
 
-LinkDocTest::LinkDocTest()
+LinkedSessionTest::LinkedSessionTest()
     : m_Session(GetConfiguration(), m_FrontEnd),
       m_Link(m_Session.Link()),
       m_Doc(m_Session.Document()),
@@ -33,7 +35,7 @@ LinkDocTest::LinkDocTest()
   });
 }
 
-LinkDocTest::~LinkDocTest() {
+LinkedSessionTest::~LinkedSessionTest() {
   m_Table.RemoveListener(this);
   SetDiagSink(nullptr);
   if (m_Link.IsOpen()) {
@@ -41,54 +43,54 @@ LinkDocTest::~LinkDocTest() {
   }
 }
 
-LoopbackSocket LinkDocTest::UseTcpClientLink() {
+LoopbackSocket LinkedSessionTest::UseTcpClientLink() {
   LoopbackSocket listener = LoopbackSocket::TcpListener();
-  SetSetting("Connection", "Mode", "1");
-  SetSetting("Connection", "ActAsServer", "0");
-  SetSetting("Connection", "SocketPort", std::to_string(listener.Port()));
+  SetSetting(setting::kMode, "1");
+  SetSetting(setting::kActAsServer, "0");
+  SetSetting(setting::kSocketPort, std::to_string(listener.Port()));
   return listener;
 }
 
-void LinkDocTest::OpenTcpClientLink() {
+void LinkedSessionTest::OpenTcpClientLink() {
   LoopbackSocket listener = UseTcpClientLink();
   ASSERT_TRUE(m_Session.OpenConnection()) << m_Session.LastError().Message();
   m_Peer = listener.Accept();
   ASSERT_TRUE(m_Peer.valid());
 }
 
-void LinkDocTest::OpenTcpServerLink() {
-  SetSetting("Connection", "Mode", "1");
-  SetSetting("Connection", "ActAsServer", "1");
+void LinkedSessionTest::OpenTcpServerLink() {
+  SetSetting(setting::kMode, "1");
+  SetSetting(setting::kActAsServer, "1");
   const uint16_t port = UnusedTcpPortNumber();
   m_LinkTcpPort = port;
-  SetSetting("Connection", "SocketPort", std::to_string(port));
+  SetSetting(setting::kSocketPort, std::to_string(port));
   ASSERT_TRUE(m_Session.OpenConnection()) << m_Session.LastError().Message();
   m_Peer = LoopbackSocket::TcpConnect(port);
   ASSERT_TRUE(m_Peer.valid());
   ASSERT_TRUE(TickUntil([this] { return m_FrontEnd.state == LinkState::kTcpServerWithPeer; }));
 }
 
-void LinkDocTest::FocusChanged(int /*focusedRow*/, int selectedRow) {
+void LinkedSessionTest::FocusChanged(int /*focusedRow*/, int selectedRow) {
   if (selectedRow != MessageTable::kNoRow) {
     m_SelectedRows.push_back(selectedRow);
   }
 }
 
-void LinkDocTest::OpenUdpServerLink() {
-  SetSetting("Connection", "Mode", "2");
-  SetSetting("Connection", "ActAsServer", "1");
+void LinkedSessionTest::OpenUdpServerLink() {
+  SetSetting(setting::kMode, "2");
+  SetSetting(setting::kActAsServer, "1");
   m_LinkUdpPort = UnusedUdpPortNumber();
-  SetSetting("Connection", "SocketPort", std::to_string(m_LinkUdpPort));
+  SetSetting(setting::kSocketPort, std::to_string(m_LinkUdpPort));
   ASSERT_TRUE(m_Session.OpenConnection()) << m_Session.LastError().Message();
   m_Peer = LoopbackSocket::Udp();
 }
 
-void LinkDocTest::OpenScriptedLink() {
+void LinkedSessionTest::OpenScriptedLink() {
   m_Script = std::make_shared<ScriptedTransport::Script>();
   ASSERT_TRUE(m_Link.OpenWith(std::make_unique<ScriptedTransport>(m_Script)));
 }
 
-void LinkDocTest::PeerSends(const std::string& bytes) {
+void LinkedSessionTest::PeerSends(const std::string& bytes) {
   if (m_Script) {
     m_Script->Add(bytes);
     return;
@@ -97,11 +99,11 @@ void LinkDocTest::PeerSends(const std::string& bytes) {
   ASSERT_TRUE(sent);
 }
 
-void LinkDocTest::Tick() {
+void LinkedSessionTest::Tick() {
   m_Session.ReceiveTick(m_Script ? m_Now : ReceiveCycle::Clock::now());
 }
 
-bool LinkDocTest::TickUntil(const std::function<bool()>& check) {
+bool LinkedSessionTest::TickUntil(const std::function<bool()>& check) {
   if (m_Script) {
     for (size_t ticks = m_Script->arrivals.size() + 1; !check(); --ticks) {
       if (ticks == 0) {
@@ -122,7 +124,7 @@ bool LinkDocTest::TickUntil(const std::function<bool()>& check) {
   return true;
 }
 
-void LinkDocTest::DeliverChunk(const std::string& bytes, const std::string& traceText) {
+void LinkedSessionTest::DeliverChunk(const std::string& bytes, const std::string& traceText) {
   const std::string expected = m_FrontEnd.trace + traceText;
   PeerSends(bytes);
   EXPECT_TRUE(TickUntil([&] { return m_FrontEnd.trace.size() >= expected.size(); }))
@@ -130,7 +132,7 @@ void LinkDocTest::DeliverChunk(const std::string& bytes, const std::string& trac
   EXPECT_EQ(m_FrontEnd.trace, expected);
 }
 
-std::vector<std::string> LinkDocTest::OfferedPackets() const {
+std::vector<std::string> LinkedSessionTest::OfferedPackets() const {
   std::vector<std::string> packets;
   for (const LogLine& line : m_Log) {
     if (line.level == ' ' && line.text.starts_with(kOfferPrefix)) {
@@ -141,7 +143,7 @@ std::vector<std::string> LinkDocTest::OfferedPackets() const {
   return packets;
 }
 
-int LinkDocTest::CountLog(char level, const std::string& text) const {
+int LinkedSessionTest::CountLog(char level, const std::string& text) const {
   int count = 0;
   for (const LogLine& line : m_Log) {
     count += line.level == level && line.text == text ? 1 : 0;
@@ -149,8 +151,11 @@ int LinkDocTest::CountLog(char level, const std::string& text) const {
   return count;
 }
 
-void LinkDocTest::SetReplyRow(int row, const std::string& trigger, const std::string& message) {
+void LinkedSessionTest::SetReplyRow(int row, const std::string& trigger,
+                                    const std::string& message) {
   m_Table.SetItemText(row, MessageTable::kMessageColumn, message);
   m_Table.SetItemText(row, MessageTable::kTriggerColumn, trigger);
   m_Table.SetActive(row, 1);
 }
+
+}  // namespace linkwright
