@@ -18,7 +18,10 @@ int AutoReplier::AutoReply(std::string_view packet) {
   if (DiagEnabled()) {
     DiagLog(' ', "AutoReply test for \"%s\"", BytesToText(packet, false).c_str());
   }
-  const int row = FindMatchingRow(packet, FirstRowToTest(), useRegex);
+  // Without an active row nothing can match, wherever the ring would start: a stream into a
+  // table without triggers is not slowed down by the search.
+  const bool anyActive = !m_Triggers.ActiveRows().empty();
+  const int row = anyActive ? FindMatchingRow(packet, FirstRowToTest(), useRegex) : 0;
   if (row == 0) {
     m_RememberedRow = 1;
     m_Table.ClearSelection();

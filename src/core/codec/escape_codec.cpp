@@ -25,6 +25,18 @@ constexpr std::array<std::string_view, 32> kControlNames = {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
+// Each control byte's name in its brackets, as the symbol form shows it: "[CR]".
+const std::array<std::string, 32>& BracketedControlNames() {
+  static const std::array<std::string, 32> names = [] {
+    std::array<std::string, 32> bracketed;
+    for (size_t value = 0; value < kControlNames.size(); ++value) {
+      bracketed[value] = "[" + std::string(kControlNames[value]) + "]";
+    }
+    return bracketed;
+  }();
+  return names;
+}
+
 int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') {
     return c - '0';
@@ -196,13 +208,13 @@ void AppendSymbolForm(std::string_view bytes, std::string& text) {
   // Runs of bytes shown as themselves are copied whole.
   for (size_t run = 0; run < bytes.size();) {
     const size_t control = FindControlByte(bytes, run);
-    text.append(bytes, run, control - run);
+    text.append(bytes.data() + run, control - run);
     if (control == bytes.size()) {
       break;
     }
-    text.push_back('[');
-    text.append(kControlNames[static_cast<unsigned char>(bytes[control])]);
-    text.push_back(']');
+    const std::string_view symbol =
+        BracketedControlNames()[static_cast<unsigned char>(bytes[control])];
+    text.append(symbol.data(), symbol.size());
     run = control + 1;
   }
 }

@@ -44,9 +44,9 @@ void TraceWriter::HandOverUnlessBatched() {
 
 TracePiece& TraceWriter::AddPiece(TraceDirection direction, bool endLine) {
   std::string text;
-  if (!m_SpareTexts.empty()) {
-    text = std::move(m_SpareTexts.back());
-    m_SpareTexts.pop_back();
+  if (m_SpareUsed < m_Spare.size()) {
+    text = std::move(m_Spare[m_SpareUsed++].text);
+    text.clear();
   }
   return m_Pending.emplace_back(TracePiece{direction, std::move(text), endLine});
 }
@@ -63,12 +63,11 @@ void TraceWriter::HandOver() {
   TraceBatch pieces;
   pieces.swap(m_Pending);
   m_FrontEnd.AppendTrace(pieces);
-  for (TracePiece& piece : pieces) {
-    piece.text.clear();
-    m_SpareTexts.push_back(std::move(piece.text));
-  }
-  // The list's memory is kept for the next batch too, unless a write during the call started
+  // The handed-over pieces lend their texts' memory to the next ones. The list they replace,
+  // whose texts were lent already, holds the next batch, unless a write during the call started
   // one already.
+  pieces.swap(m_Spare);
+  m_SpareUsed = 0;
   if (m_Pending.empty()) {
     pieces.clear();
     m_Pending.swap(pieces);

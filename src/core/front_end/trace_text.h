@@ -53,8 +53,10 @@ class TraceWriter {
   const Configuration& m_Config;
   FrontEnd& m_FrontEnd;
   TraceBatch m_Pending;
-  // The emptied texts of handed-over pieces, kept for their memory.
-  std::vector<std::string> m_SpareTexts;
+  // The last batch handed over, kept for its texts' memory; the first m_SpareUsed of them are
+  // lent to pieces since.
+  TraceBatch m_Spare;
+  size_t m_SpareUsed = 0;
   int m_OpenBatches = 0;
 };
 
