@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
-  libboost-dev libboost-regex-dev libssl-dev libcli11-dev libyaml-cpp-dev
+  libboost-dev libboost-regex-dev libboost-context-dev libssl-dev libcli11-dev libyaml-cpp-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   socat lrzsz python3
   qt6-base-dev qt6-serialport-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins

@@ -1,6 +1,5 @@
 #include "gui/dialogs/xmodem_progress.h"
 
-#include <QCoreApplication>
 #include <QProgressDialog>
 #include <algorithm>
 
@@ -26,10 +25,6 @@ void XmodemProgress::Progress(int done, int total) {
     m_Dialog->setLabelText(total > 0 ? tr("Xmodem: block %1 of %2").arg(done).arg(total)
                                      : tr("Xmodem: block %1").arg(done));
   }
-  // The window repaints, and once the dialog is up its Cancel button works, while the transfer
-  // holds the thread; before that no click or key may start a second command inside this one.
-  QCoreApplication::processEvents(m_Dialog != nullptr ? QEventLoop::AllEvents
-                                                      : QEventLoop::ExcludeUserInputEvents);
 }
 
 bool XmodemProgress::Cancelled() const {

@@ -11,12 +11,13 @@ class QWidget;
 
 namespace linkwright {
 
-// The progress of a long transfer (Xmodem send or receive) in the window. The transfer runs on
-// the window's thread and reports each block; once it has taken longer than kShowAfterMs a
-// progress dialog shows the blocks done (of the total when known) with a Cancel button, and the
-// window repaints at every report. Cancel makes Cancelled() true, which the transfer checks
-// between blocks to end with the cancel sequence. Finish ends the transfer's display. The
-// dialog is window-modal, so while it is up no other command of the window can start.
+// The progress of a long transfer (Xmodem send or receive) in the window. The transfer reports
+// each block; once it has taken longer than kShowAfterMs a progress dialog shows the blocks done
+// (of the total when known) with a Cancel button. Between blocks the session driver gives the
+// window's event loop its turn, so the dialog repaints and its Cancel works. Cancel makes
+// Cancelled() true, which the transfer checks between blocks to end with the cancel sequence.
+// Finish ends the transfer's display. The dialog is window-modal, so while it is up no other
+// command of the window can start.
 class XmodemProgress : public QObject, public TransferDisplay {
   Q_OBJECT
 
@@ -32,9 +33,8 @@ class XmodemProgress : public QObject, public TransferDisplay {
   bool Cancelled() const override;
   // The transfer ended: the dialog goes and the next report starts a new transfer.
   void Finish() override;
-  // A transfer has reported and not finished: the window's ticks wait, as they never overlap
-  // a command.
-  bool Running() const override { return m_Started.isValid(); }
+  // A transfer has reported and not finished.
+  bool Running() const { return m_Started.isValid(); }
 
   QProgressDialog* Dialog() const { return m_Dialog; }
 

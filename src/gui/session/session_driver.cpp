@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QEvent>
+#include <QWidget>
 #include <algorithm>
 #include <chrono>
 
@@ -20,6 +22,27 @@ QString FromStd(const std::string& text) {
   return QString::fromStdString(text);
 }
 
+bool IsUserInput(const QEvent& event) {
+  switch (event.type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Wheel:
+    case QEvent::Close:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool InModalWindow(QObject* watched) {
+  const auto* widget = qobject_cast<QWidget*>(watched);
+  return widget != nullptr && widget->window()->isModal();
+}
+
 }  // namespace
 
 SessionDriver::SessionDriver(Configuration& config, QObject* parent)
@@ -32,10 +55,15 @@ SessionDriver::SessionDriver(Configuration& config, QObject* parent)
   connect(&m_TickTimer, &QTimer::timeout, this, &SessionDriver::OnTick);
   connect(m_WakeOnData, &WakeOnData::DataWaiting, this, &SessionDriver::OnDataWaiting);
   connect(m_WakeOnData->Toggle(), &QAction::toggled, this, &SessionDriver::RearmTicks);
+  m_StepTimer.setSingleShot(true);
+  connect(&m_StepTimer, &QTimer::timeout, this, &SessionDriver::CarryOnSessionCall);
 }
 
 SessionDriver::~SessionDriver() {
   m_TickTimer.stop();
+  // A call left in the middle of a transfer ends before the session goes.
+  while (m_Fiber.Waiting() && m_Fiber.Resume()) {
+  }
   if (m_Session.IsOpen()) {
     m_Session.CloseConnection();
   }
@@ -51,34 +79,44 @@ void SessionDriver::ForceWakeOnData(bool forced) {
 
 void SessionDriver::ShowTransfersIn(TransferDisplay& display) {
   m_Transfer = &display;
-  m_Session.SetTransferMonitor({[&display](int done, int total) { display.Progress(done, total); },
+  m_Session.SetTransferMonitor({[this, &display](int done, int total) {
+                                  display.Progress(done, total);
+                                  m_Fiber.Yield();
+                                },
                                 [&display] { return display.Cancelled(); }});
 }
 
-bool SessionDriver::SendRow(int row) {
-  const bool sent = m_Session.SendRow(row);
-  FinishTransfer();
-  if (!sent) {
-    FailWithSessionError();
-  }
-  return sent;
+void SessionDriver::SendRow(int row) {
+  RunSessionCall([this, row] {
+    if (!m_Session.SendRow(row)) {
+      FailWithSessionError();
+    }
+  });
 }
 
 void SessionDriver::OpenConnection() {
-  EndLinkCommand(m_Session.OpenConnection());
+  if (!TransferRunning()) {
+    EndLinkCommand(m_Session.OpenConnection());
+  }
 }
 
 void SessionDriver::CloseConnection() {
-  m_Session.CloseConnection();
-  EndLinkCommand(true);
+  if (!TransferRunning()) {
+    m_Session.CloseConnection();
+    EndLinkCommand(true);
+  }
 }
 
 void SessionDriver::ToggleAutoSend() {
-  EndLinkCommand(m_Session.ToggleAutoSend());
+  if (!TransferRunning()) {
+    EndLinkCommand(m_Session.ToggleAutoSend());
+  }
 }
 
 void SessionDriver::ApplyChangedSettings(const std::string& signatureBefore) {
-  EndLinkCommand(linkwright::ApplyChangedSettings(m_Session, m_Config, signatureBefore));
+  if (!TransferRunning()) {
+    EndLinkCommand(linkwright::ApplyChangedSettings(m_Session, m_Config, signatureBefore));
+  }
 }
 
 void SessionDriver::EndLinkCommand(bool succeeded) {
@@ -108,30 +146,59 @@ void SessionDriver::RearmTicks() {
 }
 
 void SessionDriver::OnTick() {
-  // A transfer lets the window repaint; its ticks wait until it has ended.
-  if (TransferRunning()) {
-    RearmTicks();
-    return;
-  }
-  m_Session.RunDueTicks();
-  FinishTransfer();
-  emit TicksRan();
-  RearmTicks();
+  // The ticks of a transfer's time wait until it has ended; EndSessionCall arms them again.
+  RunSessionCall([this] {
+    m_Session.RunDueTicks();
+    emit TicksRan();
+  });
 }
 
 void SessionDriver::OnDataWaiting() {
-  m_Session.WakeForData();
-  OnTick();
+  if (!TransferRunning()) {
+    m_Session.WakeForData();
+    OnTick();
+  }
 }
 
-bool SessionDriver::TransferRunning() const {
-  return m_Transfer != nullptr && m_Transfer->Running();
+void SessionDriver::RunSessionCall(std::function<void()> call) {
+  if (TransferRunning()) {
+    return;
+  }
+  if (m_Fiber.Start(std::move(call))) {
+    qApp->installEventFilter(this);
+    m_StepTimer.start(0);
+  } else {
+    EndSessionCall();
+  }
+}
+
+void SessionDriver::CarryOnSessionCall() {
+  if (m_Fiber.Resume()) {
+    m_StepTimer.start(0);
+    return;
+  }
+  qApp->removeEventFilter(this);
+  EndSessionCall();
+}
+
+void SessionDriver::EndSessionCall() {
+  FinishTransfer();
+  RearmTicks();
 }
 
 void SessionDriver::FinishTransfer() {
   if (m_Transfer != nullptr) {
     m_Transfer->Finish();
   }
+}
+
+bool SessionDriver::eventFilter(QObject* watched, QEvent* event) {
+  if (TransferRunning() && IsUserInput(*event) && !InModalWindow(watched)) {
+    // A shortcut overridden here does not fire, and its key press is dropped next.
+    event->accept();
+    return true;
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 void SessionDriver::AppendTrace(const TraceBatch& pieces) {

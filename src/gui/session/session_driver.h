@@ -3,9 +3,11 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <functional>
 #include <string>
 
 #include "front_end/front_end.h"
+#include "gui/session/session_fiber.h"
 #include "session/session.h"
 
 class QAction;
@@ -22,6 +24,13 @@ class WakeOnData;
 // shows on as signals, so each part of the window follows the session without knowing the
 // others. A link command that fails says why through CommandFailed, which the window shows in
 // its status bar.
+//
+// A send or a tick may hold a long transfer (Xmodem). It runs in a SessionFiber: at each block
+// it reports, the fiber hands the thread back to the window's event loop, and the driver carries
+// it on at the loop's next turn, so the window repaints and the progress dialog's Cancel works
+// without an event loop inside the transfer. Meanwhile the session is not entered again: ticks
+// and commands wait or are refused, and the user's clicks and keys reach only a modal dialog
+// (the progress dialog), as no command may start inside another.
 class SessionDriver : public QObject, public FrontEnd {
   Q_OBJECT
 
@@ -40,7 +49,7 @@ class SessionDriver : public QObject, public FrontEnd {
   void ShowTransfersIn(TransferDisplay& display);
 
   // The commands; each arms the ticks anew afterwards.
-  bool SendRow(int row);
+  void SendRow(int row);
   void OpenConnection();
   void CloseConnection();
   void ToggleAutoSend();
@@ -52,6 +61,8 @@ class SessionDriver : public QObject, public FrontEnd {
   void ReportFailure(const QString& reason) { emit CommandFailed(reason); }
   // Shows the link's status and the sent count as they are now.
   void ShowStatus() { m_Session.UpdateStatus(); }
+  // A send or a tick is under way in the middle of a long transfer.
+  bool TransferRunning() const { return m_Fiber.Waiting(); }
 
   // FrontEnd
   void AppendTrace(const TraceBatch& pieces) override;
@@ -74,12 +85,18 @@ class SessionDriver : public QObject, public FrontEnd {
   // One run of the due ticks has ended.
   void TicksRan();
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void OnTick();
   void OnDataWaiting();
   void EndLinkCommand(bool succeeded);
   void FailWithSessionError();
-  bool TransferRunning() const;
+  // Runs a call that may hold a long transfer; nothing runs while another is under way.
+  void RunSessionCall(std::function<void()> call);
+  void CarryOnSessionCall();
+  void EndSessionCall();
   void FinishTransfer();
 
   Configuration& m_Config;
@@ -87,6 +104,8 @@ class SessionDriver : public QObject, public FrontEnd {
   QTimer m_TickTimer;
   WakeOnData* m_WakeOnData;
   TransferDisplay* m_Transfer = nullptr;
+  SessionFiber m_Fiber;
+  QTimer m_StepTimer;
 };
 
 }  // namespace linkwright

@@ -14,8 +14,6 @@ class TransferDisplay {
   virtual bool Cancelled() const = 0;
   // The transfer ended: the next report starts a new one.
   virtual void Finish() = 0;
-  // A transfer has reported and not finished.
-  virtual bool Running() const = 0;
 };
 
 }  // namespace linkwright

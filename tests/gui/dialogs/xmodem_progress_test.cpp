@@ -1,4 +1,5 @@
 #include <QProgressDialog>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 #include <atomic>
@@ -7,6 +8,7 @@
 
 #include "config/configuration.h"
 #include "gui/dialogs/xmodem_progress.h"
+#include "gui/session/session_driver.h"
 #include "session/session.h"
 #include "support/default_configuration.h"
 #include "support/pty_pair.h"
@@ -61,22 +63,25 @@ class XmodemProgressTest : public QObject {
   Q_OBJECT
 
  private slots:
-  // A send that outlasts half a second shows the dialog; its Cancel ends the transfer with the
-  // cancel sequence at the peer.
-  void CancelEndsTheTransfer() {
+  // A send hands the thread back to the window's event loop between its blocks instead of
+  // running one of its own: the command returns while the transfer goes on. Once the transfer
+  // outlasts half a second the dialog shows; its Cancel ends the transfer with the cancel
+  // sequence at the peer, and the failed send says so.
+  void TheWindowRunsOnDuringTheTransferAndCancelEndsIt() {
     PtyPair line;
     QVERIFY(line.ready());
     ResetConfigurationToDefaults();
     SetSetting(setting::kMode, "4");
     SetSetting(setting::kCommConfig, line.a() + ":115200,N,8,1");
-    RecordingFrontEnd frontEnd;
-    Session session(GetConfiguration(), frontEnd);
-    session.Table().SetItemText(1, MessageTable::kMessageColumn, std::string(16384, 'A'));
     QWidget window;
+    auto* driver = new SessionDriver(GetConfiguration(), &window);
     XmodemProgress progress(&window);
-    session.SetTransferMonitor({[&](int done, int total) { progress.Progress(done, total); },
-                                [&] { return progress.Cancelled(); }});
-    QVERIFY2(session.OpenConnection(), session.LastError().Message().c_str());
+    driver->ShowTransfersIn(progress);
+    driver->GetSession().Table().SetItemText(1, MessageTable::kMessageColumn,
+                                             std::string(16384, 'A'));
+    QSignalSpy failures(driver, &SessionDriver::CommandFailed);
+    driver->OpenConnection();
+    QVERIFY(failures.isEmpty());
     SlowReceiver receiver(line.b());
 
     bool dialogShown = false;
@@ -88,16 +93,17 @@ class XmodemProgressTest : public QObject {
       }
     });
     pressCancel.start(100);
-    const auto started = std::chrono::steady_clock::now();
-    QVERIFY(!session.SendRow(1));
-    QVERIFY(std::chrono::steady_clock::now() - started < std::chrono::seconds(4));
-    QVERIFY(dialogShown);
+    driver->SendRow(1);
+    QVERIFY(driver->TransferRunning());
     QVERIFY(progress.Running());
-    progress.Finish();
+    QTRY_VERIFY_WITH_TIMEOUT(!driver->TransferRunning(), 4000);
+    QVERIFY(dialogShown);
     QVERIFY(!progress.Running());
     QVERIFY(progress.Dialog() == nullptr);
+    QCOMPARE(failures.size(), 1);
+    QVERIFY(failures[0][0].toString().startsWith("row 1: Xmodem transfer failed"));
     QTRY_VERIFY(receiver.SawCancel());
-    session.CloseConnection();
+    driver->CloseConnection();
   }
 };
 
