@@ -581,29 +581,4 @@ TEST(XmodemCrc, MatchesTheKnownCheckValue) {
 
 }  // namespace
 
-// A transfer in steps hands the thread back between its exchanges: each step sends at most one
-// block, a second transfer is refused meanwhile, and the steps end as Transmit would.
-TEST(XmodemSteps, EachStepSendsAtMostOneBlock) {
-  ScriptedLine line(Receiver("C"));
-  XmodemEngine engine(line, false);
-  engine.SetHooks(line.Hooks());
-  const std::string data = Pattern(3 * 128 - 5);
-  const std::size_t wireBlock = 3 + 128 + 2;
-  ASSERT_TRUE(engine.StartTransmit(128, data));
-  int steps = 0;
-  std::size_t sentBefore = 0;
-  while (engine.Step()) {
-    ++steps;
-    EXPECT_LE(line.sent.size() - sentBefore, wireBlock);
-    sentBefore = line.sent.size();
-    EXPECT_FALSE(engine.StartReceive(64));
-    EXPECT_EQ(engine.LastError().Message(), "Already Busy");
-  }
-  EXPECT_GT(steps, 3);
-  EXPECT_FALSE(engine.Running());
-  EXPECT_FALSE(engine.LastError().Failed());
-  EXPECT_EQ(line.sent, ExpectedTransmission(data, 128, true));
-  EXPECT_EQ(line.messages, std::vector<std::string>{kSuccess});
-}
-
 }  // namespace linkwright

@@ -159,68 +159,28 @@ Error XmodemEngine::ErrorOf(Outcome outcome) {
 }
 
 bool XmodemEngine::Transmit(int blockSize, const ByteString& data) {
-  return StartTransmit(blockSize, data) && RunToEnd();
+  const Outcome outcome = Run([&] { return Send(blockSize, data); });
+  return outcome == Outcome::kSuccess || Fail(ErrorOf(outcome));
 }
 
 bool XmodemEngine::Receive(ByteString& buffer) {
-  if (!StartReceive(buffer.size())) {
-    return false;
-  }
-  const bool received = RunToEnd();
-  buffer = m_Buffer;
-  return received;
+  const Outcome outcome = Run([&] { return Take(buffer); });
+  return outcome == Outcome::kSuccess || Fail(ErrorOf(outcome));
 }
 
-bool XmodemEngine::StartTransmit(int blockSize, const ByteString& data) {
-  return Begin(Send(blockSize, data));
-}
-
-bool XmodemEngine::StartReceive(size_t size) {
-  if (Running()) {
-    return Fail(ErrorOf(Outcome::kBusy));
+// Runs one transfer, refusing a second one started from inside it, and reports its outcome.
+XmodemEngine::Outcome XmodemEngine::Run(const std::function<Outcome()>& transfer) {
+  if (m_Busy) {
+    return Outcome::kBusy;
   }
-  m_Buffer.assign(size, kPadding);
-  return Begin(Take());
-}
-
-// Refuses a second transfer while one runs, started from inside it or between its steps.
-bool XmodemEngine::Begin(Piece transfer) {
-  if (Running()) {
-    return Fail(ErrorOf(Outcome::kBusy));
-  }
-  m_ResumeAt = transfer.Start();
-  m_Transfer.emplace(std::move(transfer));
-  return true;
-}
-
-bool XmodemEngine::Step() {
-  if (!Running()) {
-    return false;
-  }
-  std::exchange(m_ResumeAt, {}).resume();
-  if (!m_Transfer->Done()) {
-    return true;
-  }
-  End();
-  return false;
-}
-
-bool XmodemEngine::RunToEnd() {
-  while (Step()) {
-  }
-  return !LastError().Failed();
-}
-
-// Reports the outcome of the transfer that has just ended.
-void XmodemEngine::End() {
-  const Outcome outcome = m_Transfer->Result();
-  m_Transfer.reset();
+  m_Busy = true;
+  const Outcome outcome = transfer();
+  m_Busy = false;
   Report(outcome);
   if (outcome == Outcome::kSuccess) {
     ClearError();
-  } else {
-    Fail(ErrorOf(outcome));
   }
+  return outcome;
 }
 
 std::int32_t XmodemEngine::Get(std::int32_t timeoutMs, bool& error) {
@@ -270,30 +230,29 @@ void XmodemEngine::Progress(int blocks, int bytes) {
 }
 
 // Waits for NAK (checksum) or "C" (CRC) from the receiver.
-XmodemEngine::Piece XmodemEngine::AwaitStart(bool& crc) {
+XmodemEngine::Outcome XmodemEngine::AwaitStart(bool& crc) {
   bool sawCan = false;
   for (int invalid = 0; invalid < kStartInvalidLimit;) {
     bool restart = false;
     for (int wait = 0; wait < kStartWaitsPerCycle && !restart; ++wait) {
-      co_await Pause();
       if (m_WakeUp && !Put(kWakeUp)) {
-        co_return CancelWith(Outcome::kOffline);
+        return CancelWith(Outcome::kOffline);
       }
       bool error = false;
       const std::int32_t answer = Get(kStartWaitMs, error);
       if (error) {
-        co_return CancelWith(Outcome::kCharError);
+        return CancelWith(Outcome::kCharError);
       }
       if (answer < 0) {
         if (CancelRequested()) {
-          co_return CancelWith(Outcome::kUserCancelled);
+          return CancelWith(Outcome::kUserCancelled);
         }
       } else if (answer == kNak || answer == kCrcRequest) {
         crc = answer == kCrcRequest;
-        co_return Outcome::kSuccess;
+        return Outcome::kSuccess;
       } else if (answer == kCan) {
         if (sawCan) {
-          co_return CancelWith(Outcome::kReceiverCancelled);
+          return CancelWith(Outcome::kReceiverCancelled);
         }
         sawCan = true;
       } else {
@@ -303,10 +262,10 @@ XmodemEngine::Piece XmodemEngine::AwaitStart(bool& crc) {
       }
     }
     if (!restart) {
-      co_return CancelWith(Outcome::kInitialNakTimeout);
+      return CancelWith(Outcome::kInitialNakTimeout);
     }
   }
-  co_return Outcome::kInitialNakTimeout;
+  return Outcome::kInitialNakTimeout;
 }
 
 // Waits for the answer to one block within one answer time, however many other characters come.
@@ -338,55 +297,52 @@ XmodemEngine::Outcome XmodemEngine::AwaitBlockAnswer() {
   }
 }
 
-XmodemEngine::Piece XmodemEngine::SendBlock(ByteString block) {
+XmodemEngine::Outcome XmodemEngine::SendBlock(const ByteString& block) {
   for (int attempt = 0;; ++attempt) {
     if (attempt >= kMaxBlockAttempts) {
-      co_return CancelWith(Outcome::kAckTimeout);
+      return CancelWith(Outcome::kAckTimeout);
     }
     if (CancelRequested()) {
-      co_return CancelWith(Outcome::kUserCancelled);
+      return CancelWith(Outcome::kUserCancelled);
     }
     if (!std::all_of(block.begin(), block.end(),
                      [this](char byte) { return Put(static_cast<std::uint8_t>(byte)); })) {
-      co_return Outcome::kOffline;
+      return Outcome::kOffline;
     }
-    co_await Pause();
     const Outcome answer = AwaitBlockAnswer();
     if (answer == Outcome::kSuccess) {
-      co_return answer;
+      return answer;
     }
     if (answer == Outcome::kReceiverCancelled) {
-      co_return CancelWith(answer);
+      return CancelWith(answer);
     }
     Report(answer);
   }
 }
 
-XmodemEngine::Piece XmodemEngine::FinishTransmission() {
+XmodemEngine::Outcome XmodemEngine::FinishTransmission() {
   for (int attempt = 0; attempt < kMaxEotAttempts; ++attempt) {
-    co_await Pause();
     if (!Put(kEot)) {
-      co_return Outcome::kOffline;
+      return Outcome::kOffline;
     }
     bool error = false;
     const std::int32_t answer = Get(kEotAnswerWaitMs, error);
     if (answer < 0 && !error) {
-      co_return Outcome::kFinalAckTimeout;
+      return Outcome::kFinalAckTimeout;
     }
     if (answer == kAck) {
-      co_return Outcome::kSuccess;
+      return Outcome::kSuccess;
     }
   }
-  co_return Outcome::kFinalAckTimeout;
+  return Outcome::kFinalAckTimeout;
 }
 
-XmodemEngine::Piece XmodemEngine::Send(int blockSize, ByteString data) {
+XmodemEngine::Outcome XmodemEngine::Send(int blockSize, const ByteString& data) {
   Progress(0, 0);
   Drain();
   bool crc = false;
-  const Outcome started = co_await AwaitStart(crc);
-  if (started != Outcome::kSuccess) {
-    co_return started;
+  if (const Outcome outcome = AwaitStart(crc); outcome != Outcome::kSuccess) {
+    return outcome;
   }
   const BlockKind kind = BlockKindForSize(blockSize);
   std::uint8_t number = 1;
@@ -396,39 +352,38 @@ XmodemEngine::Piece XmodemEngine::Send(int blockSize, ByteString data) {
     body.resize(static_cast<size_t>(kind.size), kPadding);
     const ByteString header = {static_cast<char>(kind.header), static_cast<char>(number),
                                static_cast<char>(255 - number)};
-    const Outcome sent = co_await SendBlock(header + body + BlockCheck(body, crc));
-    if (sent != Outcome::kSuccess) {
-      co_return sent;
+    if (const Outcome outcome = SendBlock(header + body + BlockCheck(body, crc));
+        outcome != Outcome::kSuccess) {
+      return outcome;
     }
     ++blocks;
     Progress(blocks, blocks * kind.size);
     ++number;
   }
-  co_return co_await FinishTransmission();
+  return FinishTransmission();
 }
 
 // Sends one character and waits for a block header (or EOT when acceptEot) in answer, trying
 // again on silence or any other character.
-XmodemEngine::Piece XmodemEngine::Handshake(std::uint8_t send, int tries, std::int32_t timeoutMs,
-                                            bool acceptEot, std::int32_t& answer) {
+XmodemEngine::Outcome XmodemEngine::Handshake(std::uint8_t send, int tries, std::int32_t timeoutMs,
+                                              bool acceptEot, std::int32_t& answer) {
   for (int attempt = 0; attempt < tries; ++attempt) {
-    co_await Pause();
     if (CancelRequested()) {
-      co_return CancelWith(Outcome::kUserCancelled);
+      return CancelWith(Outcome::kUserCancelled);
     }
     if (!Put(send)) {
-      co_return Outcome::kOffline;
+      return Outcome::kOffline;
     }
     bool error = false;
     answer = Get(timeoutMs, error);
     if (error) {
-      co_return Outcome::kCharError;
+      return Outcome::kCharError;
     }
     if (answer == kCan || BlockSizeForHeader(answer) != 0 || (acceptEot && answer == kEot)) {
-      co_return Outcome::kSuccess;
+      return Outcome::kSuccess;
     }
   }
-  co_return Outcome::kSohTimeout;
+  return Outcome::kSohTimeout;
 }
 
 // Reads the rest of a block after its header, whole even when the number pair is already wrong,
@@ -459,15 +414,15 @@ XmodemEngine::Outcome XmodemEngine::ReadBlock(int size, bool crc, std::uint8_t& 
   return Outcome::kSuccess;
 }
 
-XmodemEngine::Piece XmodemEngine::Take() {
-  ByteString& buffer = m_Buffer;
+XmodemEngine::Outcome XmodemEngine::Take(ByteString& buffer) {
+  std::fill(buffer.begin(), buffer.end(), kPadding);
   Progress(0, 0);
   bool crc = true;
   std::int32_t answer = -1;
-  Outcome outcome = co_await Handshake(kCrcRequest, kCrcStartTries, kCrcStartWaitMs, false, answer);
+  Outcome outcome = Handshake(kCrcRequest, kCrcStartTries, kCrcStartWaitMs, false, answer);
   if (outcome == Outcome::kSohTimeout) {
     crc = false;
-    outcome = co_await Handshake(kNak, kHandshakeTries, kHandshakeWaitMs, false, answer);
+    outcome = Handshake(kNak, kHandshakeTries, kHandshakeWaitMs, false, answer);
   }
   std::uint8_t expected = 1;
   std::uint8_t lastAccepted = 1;
@@ -478,12 +433,12 @@ XmodemEngine::Piece XmodemEngine::Take() {
   int failedAttempts = 0;
   while (outcome == Outcome::kSuccess) {
     if (answer == kEot) {
-      co_return Put(kAck) ? Outcome::kSuccess : Outcome::kOffline;
+      return Put(kAck) ? Outcome::kSuccess : Outcome::kOffline;
     }
     if (answer == kCan) {
       bool error = false;
-      co_return Get(kSecondCanWaitMs, error) == kCan ? CancelWith(Outcome::kSenderCancelled)
-                                                     : Outcome::kInvalidChar;
+      return Get(kSecondCanWaitMs, error) == kCan ? CancelWith(Outcome::kSenderCancelled)
+                                                  : Outcome::kInvalidChar;
     }
     // The handshakes let only CAN, EOT and block headers through.
     const int blockSize = BlockSizeForHeader(answer);
@@ -492,16 +447,16 @@ XmodemEngine::Piece XmodemEngine::Take() {
         failed != Outcome::kSuccess) {
       Report(failed);
       if (++failedAttempts >= kMaxBlockAttempts) {
-        co_return CancelWith(failed);
+        return CancelWith(failed);
       }
       Drain();
-      outcome = co_await Handshake(kNak, kHandshakeTries, kHandshakeWaitMs, true, answer);
+      outcome = Handshake(kNak, kHandshakeTries, kHandshakeWaitMs, true, answer);
       continue;
     }
     failedAttempts = 0;
     if (number == expected) {
       if (bytes + data.size() > buffer.size()) {
-        co_return CancelWith(Outcome::kBufferTooSmall);
+        return CancelWith(Outcome::kBufferTooSmall);
       }
       std::copy(data.begin(), data.end(), buffer.begin() + static_cast<std::ptrdiff_t>(bytes));
       ++blocks;
@@ -510,11 +465,11 @@ XmodemEngine::Piece XmodemEngine::Take() {
       lastAccepted = expected;
       ++expected;
     } else if (number != lastAccepted) {
-      co_return CancelWith(Outcome::kOutOfSequence);
+      return CancelWith(Outcome::kOutOfSequence);
     }
-    outcome = co_await Handshake(kAck, kHandshakeTries, kHandshakeWaitMs, true, answer);
+    outcome = Handshake(kAck, kHandshakeTries, kHandshakeWaitMs, true, answer);
   }
-  co_return outcome;
+  return outcome;
 }
 
 }  // namespace linkwright

@@ -2,13 +2,11 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "byte_string.h"
 #include "error.h"
 #include "link/xmodem/byte_channel.h"
-#include "link/xmodem/step_task.h"
 
 namespace linkwright {
 
@@ -25,11 +23,6 @@ struct XmodemHooks {
 // Xmodem file transfer with 8-bit checksum or CRC-16, 128-byte (SOH), 1024-byte (STX) and
 // 16-byte (0x16) blocks, over any byte channel. One transfer runs at a time; a failed one
 // leaves its reason in LastError, with the engine's own texts ("Timed out waiting for SOH").
-//
-// A transfer runs in steps, so that its caller's thread goes on between them: Start… begins it
-// and each Step runs it up to its next exchange with the peer (a wait for the start, for a
-// block's answer, for a block), which bounds a step by that wait's time-out. Transmit and
-// Receive run all steps in one call.
 class XmodemEngine : public LastErrorHolder {
  public:
   // With `wakeUp` the byte 0xAA goes out before each wait for the receiver's start character.
@@ -45,29 +38,14 @@ class XmodemEngine : public LastErrorHolder {
   // size; more data than that ends the reception.
   bool Receive(ByteString& buffer);
 
-  // Begins a transmission (as Transmit) or a reception into a buffer of `size` bytes (as
-  // Receive) that Step runs; fails while a transfer runs.
-  bool StartTransmit(int blockSize, const ByteString& data);
-  bool StartReceive(size_t size);
-  // Runs the transfer up to its next wait for the peer; false once it has ended, and then
-  // LastError tells how (no error for success).
-  bool Step();
-  bool Running() const { return m_Transfer.has_value(); }
-  // The buffer of the last reception, whole: the data received, then 0x1A.
-  const ByteString& Received() const { return m_Buffer; }
-
  private:
   enum class Outcome;
-  using Piece = StepTask<Outcome>;
 
   // What an outcome means to the code that reacts to it, and its text.
   static Error ErrorOf(Outcome outcome);
-  bool Begin(Piece transfer);
-  bool RunToEnd();
-  void End();
-  StepPause Pause() { return {m_ResumeAt}; }
-  Piece Send(int blockSize, ByteString data);
-  Piece Take();
+  Outcome Run(const std::function<Outcome()>& transfer);
+  Outcome Send(int blockSize, const ByteString& data);
+  Outcome Take(ByteString& buffer);
 
   bool Put(std::uint8_t byte) { return m_Channel.WriteByte(byte); }
   // The next byte, or -1 on time-out; `error` tells of a reception error.
@@ -79,20 +57,18 @@ class XmodemEngine : public LastErrorHolder {
   void Report(Outcome outcome);
   void Progress(int blocks, int bytes);
 
-  Piece AwaitStart(bool& crc);
-  Piece SendBlock(ByteString block);
+  Outcome AwaitStart(bool& crc);
+  Outcome SendBlock(const ByteString& block);
   Outcome AwaitBlockAnswer();
-  Piece FinishTransmission();
-  Piece Handshake(std::uint8_t send, int tries, std::int32_t timeoutMs, bool acceptEot,
-                  std::int32_t& answer);
+  Outcome FinishTransmission();
+  Outcome Handshake(std::uint8_t send, int tries, std::int32_t timeoutMs, bool acceptEot,
+                    std::int32_t& answer);
   Outcome ReadBlock(int size, bool crc, std::uint8_t& number, ByteString& data);
 
   ByteChannel& m_Channel;
   bool m_WakeUp;
   XmodemHooks m_Hooks;
-  std::optional<Piece> m_Transfer;
-  StepResumePoint m_ResumeAt;
-  ByteString m_Buffer;
+  bool m_Busy = false;
 };
 
 }  // namespace linkwright
