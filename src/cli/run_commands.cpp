@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -14,6 +13,7 @@
 #include "session/session.h"
 #include "session/statistics_json.h"
 #include "setting_overrides.h"
+#include "stop_request.h"
 #include "tick_wait.h"
 
 namespace linkwright {
@@ -24,15 +24,6 @@ using Clock = Session::Clock;
 
 // Longer runs than this count as "until stopped" (and keep the deadline arithmetic in range).
 constexpr double kForeverSeconds = 1e9;
-
-// The longest sleep between two looks at a stop request or the deadline.
-constexpr auto kStopCheckPeriod = std::chrono::milliseconds(200);
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-extern "C" void RequestStop(int /*signal*/) {
-  stopRequested = 1;
-}
 
 struct RunOptions {
   std::vector<std::string> settings;
@@ -75,7 +66,7 @@ bool DeadlinePassed(const std::optional<Clock::time_point>& deadline) {
 // through its cancel check.
 void RunTimers(Session& session, const ConsoleFrontEnd& frontEnd,
                const std::optional<Clock::time_point>& deadline, bool wakeOnData) {
-  while (stopRequested == 0 && !frontEnd.TraceStopped()) {
+  while (!StopRequested() && !frontEnd.TraceStopped()) {
     std::optional<Clock::time_point> wake = session.NextDue();
     if (deadline) {
       wake = wake ? std::min(*wake, *deadline) : *deadline;
@@ -123,11 +114,10 @@ int RunSimulator(const RunOptions& options, const CliContext& context) {
     return Fail(loaded);
   }
   // Caught from here on, so that a stop request always closes the link before the end.
-  std::signal(SIGINT, RequestStop);
-  std::signal(SIGTERM, RequestStop);
+  CatchStopSignals();
   const std::optional<Clock::time_point> deadline = Deadline(options.seconds);
   session.SetTransferMonitor(
-      {nullptr, [&deadline] { return stopRequested != 0 || DeadlinePassed(deadline); }});
+      {nullptr, [&deadline] { return StopRequested() || DeadlinePassed(deadline); }});
   if (!session.OpenConnection()) {
     return Fail(session.LastError());
   }

@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -16,6 +15,7 @@
 #include "scenario/scenario_runner.h"
 #include "session/session.h"
 #include "setting_overrides.h"
+#include "stop_request.h"
 #include "tick_wait.h"
 
 namespace linkwright {
@@ -23,15 +23,6 @@ namespace linkwright {
 namespace {
 
 using Clock = Session::Clock;
-
-// The longest wait between two looks at a stop request.
-constexpr auto kStopCheckPeriod = std::chrono::milliseconds(200);
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-extern "C" void RequestTestStop(int /*signal*/) {
-  stopRequested = 1;
-}
 
 struct TestOptions {
   std::vector<std::string> files;
@@ -108,7 +99,7 @@ void PrintTest(const Scenario& scenario, size_t test, const TestOutcome& outcome
 void Drive(Session& session, ScenarioRunner& runner) {
   runner.Advance(Clock::now());
   while (!runner.Finished()) {
-    if (stopRequested != 0) {
+    if (StopRequested()) {
       runner.Stop(Clock::now());
       break;
     }
@@ -157,8 +148,7 @@ int RunTests(const TestOptions& options, const CliContext& context) {
   if (!ReadScenarios(options.files, scenarios)) {
     return kExitUsage;
   }
-  std::signal(SIGINT, RequestTestStop);
-  std::signal(SIGTERM, RequestTestStop);
+  CatchStopSignals();
   std::vector<ScenarioRun> runs;
   size_t passed = 0;
   size_t failed = 0;

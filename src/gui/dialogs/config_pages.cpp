@@ -191,37 +191,37 @@ void ConfigPage::Exchange(ExchangeDirection direction) {
 }
 
 void ConfigPage::ExchangeRow(ExchangeDirection direction, size_t row) {
-  const ConfigControlRow& spec = m_Table.rows[row];
+  const ConfigControlRow& entry = m_Table.rows[row];
   QWidget* control = m_Controls[row];
-  switch (spec.kind) {
+  switch (entry.kind) {
     case ConfigControlKind::kText:
     case ConfigControlKind::kSerialSettings:
-      ExchangeLineEdit(m_Configuration, direction, static_cast<QLineEdit*>(control), spec.setting);
+      ExchangeLineEdit(m_Configuration, direction, static_cast<QLineEdit*>(control), entry.setting);
       break;
     case ConfigControlKind::kNumber:
-      ExchangeNumber(m_Configuration, direction, static_cast<NumericEdit*>(control), spec.setting);
+      ExchangeNumber(m_Configuration, direction, static_cast<NumericEdit*>(control), entry.setting);
       break;
     case ConfigControlKind::kCheck:
-      ExchangeCheck(m_Configuration, direction, static_cast<QCheckBox*>(control), spec.setting);
+      ExchangeCheck(m_Configuration, direction, static_cast<QCheckBox*>(control), entry.setting);
       break;
     case ConfigControlKind::kCombo:
-      ExchangeCombo(m_Configuration, direction, static_cast<QComboBox*>(control), spec);
+      ExchangeCombo(m_Configuration, direction, static_cast<QComboBox*>(control), entry);
       break;
   }
 }
 
 void ConfigPage::UpdateEnabling() {
   for (size_t row = 0; row < m_Controls.size(); ++row) {
-    const ConfigControlRow& spec = m_Table.rows[row];
-    if (spec.enabled == nullptr) {
+    const ConfigControlRow& entry = m_Table.rows[row];
+    if (entry.enabled == nullptr) {
       continue;
     }
-    const bool enabled = spec.enabled(*this);
+    const bool enabled = entry.enabled(*this);
     m_Controls[row]->setEnabled(enabled);
     if (m_Buttons[row] != nullptr) {
       m_Buttons[row]->setEnabled(enabled);
     }
-    if (spec.labelFollows && m_Labels[row] != nullptr) {
+    if (entry.labelFollows && m_Labels[row] != nullptr) {
       m_Labels[row]->setEnabled(enabled);
     }
   }
